@@ -1,0 +1,282 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "IniFile.h"
+
+#include "text/Codepage.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace kvitanky {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+QByteArray trimmed(const QByteArray &s)
+{
+    qsizetype b = 0, e = s.size();
+    while (b < e && isBlank(s[b]))
+        ++b;
+    while (e > b && isBlank(s[e - 1]))
+        --e;
+    return s.mid(b, e - b);
+}
+
+bool sameName(const QByteArray &a, const QByteArray &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// "[name]" -> name; an empty result means the line is not a section header.
+bool sectionName(const QByteArray &raw, QByteArray *name)
+{
+    const QByteArray t = trimmed(raw);
+    if (t.size() < 2 || t.front() != '[')
+        return false;
+    const qsizetype close = t.indexOf(']');
+    if (close < 0)
+        return false;
+    *name = trimmed(t.mid(1, close - 1));
+    return true;
+}
+
+bool keyLine(const QByteArray &raw, QByteArray *key, QByteArray *value)
+{
+    const QByteArray t = trimmed(raw);
+    if (t.isEmpty() || t.front() == ';' || t.front() == '[')
+        return false;
+    const qsizetype eq = t.indexOf('=');
+    if (eq < 0)
+        return false;
+    *key = trimmed(t.left(eq));
+    if (value)
+        *value = trimmed(t.mid(eq + 1));
+    return true;
+}
+
+QByteArray unquoted(QByteArray v)
+{
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    return v;
+}
+
+} // namespace
+
+IniDocument::IniDocument(const QByteArray &bytes)
+{
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        const qsizetype nl = bytes.indexOf('\n', pos);
+        Line line;
+        if (nl < 0) {
+            line.raw = bytes.mid(pos);
+            pos = bytes.size();
+        } else {
+            line.raw = bytes.mid(pos, nl - pos);
+            line.eol = "\n";
+            pos = nl + 1;
+        }
+        if (line.raw.endsWith('\r')) {
+            line.raw.chop(1);
+            line.eol.prepend('\r');
+        }
+        m_lines.append(line);
+    }
+}
+
+int IniDocument::findSection(const QByteArray &section) const
+{
+    QByteArray name;
+    for (int i = 0; i < m_lines.size(); ++i) {
+        if (sectionName(m_lines[i].raw, &name) && sameName(name, section))
+            return i;
+    }
+    return -1;
+}
+
+int IniDocument::findKey(int sectionLine, const QByteArray &key) const
+{
+    QByteArray name, k;
+    for (int i = sectionLine + 1; i < m_lines.size(); ++i) {
+        if (sectionName(m_lines[i].raw, &name))
+            break;
+        if (keyLine(m_lines[i].raw, &k, nullptr) && sameName(k, key))
+            return i;
+    }
+    return -1;
+}
+
+int IniDocument::sectionEnd(int sectionLine) const
+{
+    QByteArray name;
+    int last = sectionLine;
+    for (int i = sectionLine + 1; i < m_lines.size(); ++i) {
+        if (sectionName(m_lines[i].raw, &name))
+            break;
+        if (!trimmed(m_lines[i].raw).isEmpty())
+            last = i;
+    }
+    return last + 1;
+}
+
+bool IniDocument::readString(const QString &section, const QString &key, QString *value) const
+{
+    const int s = findSection(toCp1250(section));
+    if (s < 0)
+        return false;
+    const int k = findKey(s, toCp1250(key));
+    if (k < 0)
+        return false;
+    QByteArray name, v;
+    keyLine(m_lines[k].raw, &name, &v);
+    v = unquoted(v);
+    *value = fromCp1250(v.left(MaxValueLength));
+    return true;
+}
+
+void IniDocument::writeString(const QString &section, const QString &key, const QString &value)
+{
+    const QByteArray sec = toCp1250(section);
+    const QByteArray k = toCp1250(key);
+    const QByteArray line = k + '=' + toCp1250(value);
+    int s = findSection(sec);
+    if (s < 0) {
+        // A new section goes at the end of the file; the last line gets its end first.
+        if (!m_lines.isEmpty() && m_lines.back().eol.isEmpty())
+            m_lines.back().eol = "\r\n";
+        m_lines.append({'[' + sec + ']', "\r\n"});
+        m_lines.append({line, "\r\n"});
+        return;
+    }
+    const int existing = findKey(s, k);
+    if (existing >= 0) {
+        m_lines[existing].raw = line;
+        return;
+    }
+    const int at = sectionEnd(s);
+    if (m_lines[at - 1].eol.isEmpty())
+        m_lines[at - 1].eol = "\r\n";
+    m_lines.insert(at, {line, "\r\n"});
+}
+
+QByteArray IniDocument::toBytes() const
+{
+    QByteArray out;
+    for (const Line &l : m_lines)
+        out += l.raw + l.eol;
+    return out;
+}
+
+IniFile::IniFile(QString path)
+    : m_path(std::move(path))
+{
+    reloadIfChanged();
+}
+
+void IniFile::reloadIfChanged() const
+{
+    const QFileInfo info(m_path);
+    const qint64 size = info.exists() ? info.size() : -1;
+    const qint64 mtime = info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1;
+    if (size == m_loadedSize && mtime == m_loadedMtime)
+        return;
+    QByteArray bytes;
+    QFile f(m_path);
+    if (f.open(QIODevice::ReadOnly))
+        bytes = f.readAll();
+    m_doc = IniDocument(bytes);
+    m_loadedSize = size;
+    m_loadedMtime = mtime;
+}
+
+QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    if (m_batchDepth == 0)
+        reloadIfChanged();
+    QString v;
+    return m_doc.readString(section, key, &v) ? v : defaultValue;
+}
+
+bool IniFile::hasKey(const QString &section, const QString &key) const
+{
+    if (m_batchDepth == 0)
+        reloadIfChanged();
+    QString v;
+    return m_doc.readString(section, key, &v);
+}
+
+bool IniFile::parseFlag(const QString &text, bool defaultValue)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return defaultValue;
+    bool ok = false;
+    qlonglong v;
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        v = t.mid(2).toLongLong(&ok, 16);
+    else
+        v = t.toLongLong(&ok, 10);
+    return ok ? v != 0 : defaultValue;
+}
+
+bool IniFile::readBool(const QString &section, const QString &key, bool defaultValue) const
+{
+    if (m_batchDepth == 0)
+        reloadIfChanged();
+    QString v;
+    if (!m_doc.readString(section, key, &v))
+        return defaultValue;
+    return parseFlag(v, defaultValue);
+}
+
+void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+{
+    if (m_batchDepth == 0)
+        reloadIfChanged();
+    m_doc.writeString(section, key, value);
+    if (m_batchDepth > 0) {
+        m_batchDirty = true;
+        return;
+    }
+    store();
+}
+
+void IniFile::writeBool(const QString &section, const QString &key, bool value)
+{
+    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void IniFile::beginBatch()
+{
+    if (m_batchDepth++ == 0) {
+        reloadIfChanged();
+        m_batchDirty = false;
+    }
+}
+
+void IniFile::endBatch()
+{
+    if (m_batchDepth > 0 && --m_batchDepth == 0 && m_batchDirty) {
+        m_batchDirty = false;
+        store();
+    }
+}
+
+void IniFile::store()
+{
+    QSaveFile f(m_path);
+    // The folder may forbid new files while the settings file itself is writable.
+    f.setDirectWriteFallback(false);
+    const QByteArray bytes = m_doc.toBytes();
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+        // Re-read what is really on disk, so the next write starts from it.
+        m_loadedSize = m_loadedMtime = -2;
+        throw IniError(QStringLiteral("Unable to write to %1").arg(m_path).toStdString());
+    }
+    const QFileInfo info(m_path);
+    m_loadedSize = info.size();
+    m_loadedMtime = info.lastModified().toMSecsSinceEpoch();
+}
+
+} // namespace kvitanky

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SettingsAccess.h"
+
+#include "SettingKeys.h"
+
+namespace kvitanky {
+
+int SettingsAccess::integer(const QString &key) const
+{
+    const QString t = text(key);
+    bool ok = false;
+    const int v = t.trimmed().toInt(&ok, 10);
+    if (!ok) {
+        throw SettingError(QStringLiteral("'%1' není platné celé císlo (nastavení %2)")
+                               .arg(t, key)
+                               .toStdString());
+    }
+    return v;
+}
+
+MapSettings::MapSettings()
+{
+    for (const SettingKey &k : settingKeys())
+        m_values.insert(k.key, k.defaultValue);
+}
+
+QString MapSettings::text(const QString &key) const
+{
+    return m_values.value(key);
+}
+
+bool MapSettings::flag(const QString &key) const
+{
+    return m_values.value(key) == QLatin1String("1");
+}
+
+} // namespace kvitanky

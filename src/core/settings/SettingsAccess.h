@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Read access to the live settings. In the program the controls of the main
+// window are the values; tests use a plain map.
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <stdexcept>
+
+namespace kvitanky {
+
+// A setting that must be an integer and is not. The text names the setting.
+class SettingError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class SettingsAccess
+{
+public:
+    virtual ~SettingsAccess() = default;
+    virtual QString text(const QString &key) const = 0;
+    virtual bool flag(const QString &key) const = 0;
+
+    // The setting read as an integer (blanks around it allowed); throws SettingError
+    // "'<text>' není platné celé císlo (nastavení <key>)" when it is not one.
+    int integer(const QString &key) const;
+};
+
+// Settings held in a map, initialised with the designed values.
+class MapSettings : public SettingsAccess
+{
+public:
+    MapSettings();
+    QString text(const QString &key) const override;
+    bool flag(const QString &key) const override;
+    void setText(const QString &key, const QString &value) { m_values[key] = value; }
+    void setFlag(const QString &key, bool value) { m_values[key] = value ? "1" : "0"; }
+
+private:
+    QHash<QString, QString> m_values;
+};
+
+} // namespace kvitanky

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "settings/IniFile.h"
+#include "text/Codepage.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace kvitanky;
+using testsupport::TempDir;
+
+namespace {
+
+struct ReadCase {
+    const char *name;
+    QByteArray file;
+    const char *section;
+    const char *key;
+    const char *expected;   // nullptr: the default comes back
+};
+
+class IniRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(IniRead, readsAsWindowsDoes)
+{
+    const ReadCase &c = GetParam();
+    QString v;
+    const bool found = IniDocument(c.file).readString(c.section, c.key, &v);
+    if (!c.expected) {
+        EXPECT_FALSE(found);
+    } else {
+        ASSERT_TRUE(found);
+        EXPECT_EQ(v.toStdString(), std::string(c.expected));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniRead,
+    ::testing::Values(
+        ReadCase{"crlf", "[SET]\r\nA=1\r\nB=2\r\n", "SET", "B", "2"},
+        ReadCase{"lf", "[SET]\nA=1\nB=2\n", "SET", "B", "2"},
+        ReadCase{"caseInsensitiveNames", "[set]\nedITKey=x\n", "SET", "EditKey", "x"},
+        ReadCase{"blanksAroundEquals", "[S]\n  K  =   v a l  \n", "S", "K", "v a l"},
+        ReadCase{"doubleQuotes", "[S]\nK=\"  quoted \"\n", "S", "K", "  quoted "},
+        ReadCase{"singleQuotes", "[S]\nK='x'\n", "S", "K", "x"},
+        ReadCase{"onlyOnePairStripped", "[S]\nK=\"\"x\"\"\n", "S", "K", "\"x\""},
+        ReadCase{"unbalancedQuoteKept", "[S]\nK=\"x\n", "S", "K", "\"x"},
+        ReadCase{"emptyValue", "[S]\nK=\n", "S", "K", ""},
+        ReadCase{"commentLine", "[S]\n;K=1\nK=2\n", "S", "K", "2"},
+        ReadCase{"duplicateKeyFirstWins", "[S]\nK=1\nK=2\n", "S", "K", "1"},
+        ReadCase{"duplicateSectionFirstWins", "[S]\nK=1\n[S]\nK=2\n", "S", "K", "1"},
+        ReadCase{"linesBeforeFirstSection", "K=0\n[S]\nK=1\n", "S", "K", "1"},
+        ReadCase{"keyLineWithoutEquals", "[S]\nK\nL=2\n", "S", "K", nullptr},
+        ReadCase{"otherSection", "[A]\nK=1\n[B]\n", "B", "K", nullptr},
+        ReadCase{"missingSection", "", "S", "K", nullptr},
+        ReadCase{"noFinalLineEnd", "[S]\nK=last", "S", "K", "last"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(IniRead, decodesWindows1250)
+{
+    QString v;
+    ASSERT_TRUE(IniDocument(QByteArray("[O]\nA=ST\xC1TN\xCD SPR\xC1VA CR\n")).readString("O", "A", &v));
+    EXPECT_EQ(v, QStringLiteral("STÁTNÍ SPRÁVA CR"));
+}
+
+TEST(IniRead, longValueCutAt2047)
+{
+    const QByteArray file = "[S]\nK=" + QByteArray(3000, 'x') + "\n";
+    QString v;
+    ASSERT_TRUE(IniDocument(file).readString("S", "K", &v));
+    EXPECT_EQ(v.size(), 2047);
+}
+
+TEST(IniWrite, replacesInPlaceAppendsKeysAndSections)
+{
+    IniDocument doc("; head\r\n[A]\r\nX=1\r\nY=2\r\n\r\n[B]\r\nZ=3\r\n");
+    doc.writeString("a", "x", "9");
+    doc.writeString("A", "New", "n");
+    doc.writeString("C", "K", "v");
+    EXPECT_EQ(doc.toBytes(), QByteArray("; head\r\n[A]\r\nx=9\r\nY=2\r\nNew=n\r\n\r\n[B]\r\nZ=3\r\n[C]\r\nK=v\r\n"));
+}
+
+TEST(IniWrite, keepsForeignLinesAndLineEnds)
+{
+    IniDocument doc("[S]\nK=1\n; note\nL=2");
+    doc.writeString("S", "L", "3");
+    doc.writeString("S", "M", "4");
+    EXPECT_EQ(doc.toBytes(), QByteArray("[S]\nK=1\n; note\nL=3\r\nM=4\r\n"));
+}
+
+TEST(IniFile, writesWindows1250AndReadsBack)
+{
+    TempDir dir;
+    IniFile ini(dir.file("Kvitanky.ini"));
+    ini.writeString("OWNER", "EditSetOwnerAddressSubject", "Vodné stocné");
+    EXPECT_EQ(testsupport::readFile(dir.file("Kvitanky.ini")),
+              QByteArray("[OWNER]\r\nEditSetOwnerAddressSubject=Vodn\xE9 stocn\xE9\r\n"));
+    IniFile again(dir.file("Kvitanky.ini"));
+    EXPECT_EQ(again.readString("owner", "editsetowneraddresssubject", "-"), QStringLiteral("Vodné stocné"));
+}
+
+struct FlagCase {
+    const char *text;
+    bool def;
+    bool expected;
+};
+
+class IniFlag : public ::testing::TestWithParam<FlagCase> {};
+
+TEST_P(IniFlag, parsesLikeWindows)
+{
+    EXPECT_EQ(IniFile::parseFlag(GetParam().text, GetParam().def), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IniFlag,
+                         ::testing::Values(FlagCase{"1", false, true}, FlagCase{"0", true, false},
+                                           FlagCase{"2", false, true}, FlagCase{"0x1", false, true},
+                                           FlagCase{"0X0", true, false}, FlagCase{"abc", true, true},
+                                           FlagCase{"abc", false, false}, FlagCase{"", true, true},
+                                           FlagCase{"-1", false, true}));
+
+TEST(IniFile, readBoolMissingGivesDefault)
+{
+    TempDir dir;
+    IniFile ini(dir.file("x.ini"));
+    EXPECT_TRUE(ini.readBool("S", "K", true));
+    EXPECT_FALSE(ini.readBool("S", "K", false));
+}
+
+
+TEST(IniFile, failedWriteNamesTheFileAndKeepsTheOldOne)
+{
+    TempDir dir;
+    const QString path = dir.file("sub/Kvitanky.ini");   // folder does not exist
+    IniFile ini(path);
+    try {
+        ini.writeString("S", "K", "v");
+        FAIL() << "no error";
+    } catch (const IniError &e) {
+        EXPECT_EQ(QString::fromStdString(e.what()), "Unable to write to " + path);
+    }
+}
+
+TEST(IniFile, batchWritesOnceAndSeesOutsideChanges)
+{
+    TempDir dir;
+    const QString path = dir.file("k.ini");
+    testsupport::writeFile(path, "[S]\r\nK=old\r\n");
+    IniFile ini(path);
+    testsupport::writeFile(path, "[S]\r\nK=outside\r\nJ=1\r\n");
+    EXPECT_EQ(ini.readString("S", "J", "-"), "1");
+    ini.beginBatch();
+    ini.writeString("S", "K", "a");
+    ini.writeString("T", "L", "b");
+    EXPECT_EQ(testsupport::readFile(path), QByteArray("[S]\r\nK=outside\r\nJ=1\r\n"));
+    ini.endBatch();
+    EXPECT_EQ(testsupport::readFile(path), QByteArray("[S]\r\nK=a\r\nJ=1\r\n[T]\r\nL=b\r\n"));
+}
+
+} // namespace

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Helpers shared by the tests: temporary folders, files, peer programs.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+// A fresh folder per test, removed afterwards.
+class TempDir
+{
+public:
+    TempDir();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QByteArray readFile(const QString &path);
+void writeFile(const QString &path, const QByteArray &bytes);
+
+// Runs a program and returns its standard output; exitCode receives its exit code
+// (-1 when it could not be started).
+QByteArray runProgram(const QString &program, const QStringList &args, int *exitCode = nullptr,
+                      QByteArray *stdErr = nullptr, int timeoutMs = 120000);
+
+// Debian's interpreter with python3-dbfread and python3-openpyxl.
+inline QString debianPython() { return QStringLiteral("/usr/bin/python3"); }
+bool havePythonModule(const QString &module);
+bool haveProgram(const QString &program);
+
+// Where the built program keeps its pictures.
+inline QString binDir() { return QStringLiteral(KVITANKY_BIN_DIR); }
+inline QString sourceDir() { return QStringLiteral(KVITANKY_SOURCE_DIR); }
+inline QString corpusDir() { return QStringLiteral(KVITANKY_CORPUS_DIR); }
+
+// Copies the slip pictures next to a test's program folder.
+void copyPictures(const QString &toDir);
+
+} // namespace testsupport
