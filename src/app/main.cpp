@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/ProgramEntry.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QWidget w;
-    w.setWindowTitle("Kvitanky");
-    w.show();
-    return app.exec();
+    return kvitanky::runProgram(app);
 }

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AboutPage.h"
+
+#include "Desktop.h"
+#include "PageBase.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace kvitanky {
+namespace {
+
+// A blue label that reacts to a click, as the information page's links do.
+class LinkLabel : public QLabel
+{
+public:
+    LinkLabel(const QString &text, QWidget *parent, std::function<void()> onClick)
+        : QLabel(text, parent), m_onClick(std::move(onClick))
+    {
+        QFont f = font();
+        f.setPixelSize(16);
+        f.setUnderline(true);
+        setFont(f);
+        setStyleSheet(QStringLiteral("color: blue;"));
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *e) override
+    {
+        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+            m_onClick();
+    }
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Space)
+            m_onClick();
+        else
+            QLabel::keyPressEvent(e);
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
+
+} // namespace
+
+QString AboutPage::mailtoAddress()
+{
+    return QStringLiteral("mailto:info@kvitanky.cz");
+}
+
+AboutPage::AboutPage(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName("TabSheetAbout");
+    auto *group = ui::groupBox(this, "GroupBoxAbout", QString(), 12, 16, 797, 449);
+    auto *version = ui::label(group, QStringLiteral("Verze: %1 (9. 12. 2026)").arg(KVITANKY_VERSION), 32, 45,
+                              "LabelAboutVersion");
+    QFont bold = version->font();
+    bold.setBold(true);
+    version->setFont(bold);
+    version->adjustSize();
+    ui::label(group, "Domovská stránka programu Kvitanky:", 32, 115, "LabelAboutHomeSite");
+    ui::label(group, "Tvorba software:", 32, 141, "LabelAboutWebTS");
+    ui::label(group, "Autor: Tým programu Kvitanky, 2026", 32, 208, "LabelAboutAuthor");
+    ui::label(group, "Telefon: +420 800 000 000", 32, 235, "LabelAboutAuthorTel");
+    ui::label(group, "Email: ", 32, 254, "LabelAboutAuthorEmail");
+
+    const auto link = [group](const QString &name, const QString &text, int x, int y, std::function<void()> click) {
+        auto *l = new LinkLabel(text, group, std::move(click));
+        l->setObjectName(name);
+        l->move(x, y);
+        l->adjustSize();
+        return l;
+    };
+    LabelAboutWebHomePage = link("LabelAboutWebHomePage", "https://www.kvitanky.cz/", 233, 110,
+                                 [this] { LabelAboutWebHomePageClick(); });
+    LabelAboutWebTSURL = link("LabelAboutWebTSURL", "https://www.kvitanky.cz/tvorba/", 233, 136,
+                              [this] { LabelAboutWebTSURLClick(); });
+    LabelAboutEmail = link("LabelAboutEmail", "info@kvitanky.cz", 69, 249, [this] { LabelAboutEmailClick(); });
+}
+
+void AboutPage::LabelAboutWebHomePageClick()
+{
+    ui::openUrl(QUrl(LabelAboutWebHomePage->text()));
+}
+
+void AboutPage::LabelAboutWebTSURLClick()
+{
+    ui::openUrl(QUrl(LabelAboutWebTSURL->text()));
+}
+
+void AboutPage::LabelAboutEmailClick()
+{
+    ui::openUrl(QUrl(mailtoAddress()));
+}
+
+} // namespace kvitanky

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// "O programu": version, links to the home page and the maker, contact.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace kvitanky {
+
+class AboutPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit AboutPage(QWidget *parent = nullptr);
+
+    static QString mailtoAddress();
+
+    QLabel *LabelAboutWebHomePage = nullptr;
+    QLabel *LabelAboutWebTSURL = nullptr;
+    QLabel *LabelAboutEmail = nullptr;
+
+    void LabelAboutWebHomePageClick();
+    void LabelAboutWebTSURLClick();
+    void LabelAboutEmailClick();
+};
+
+} // namespace kvitanky

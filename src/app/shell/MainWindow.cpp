@@ -1,0 +1,334 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MainWindow.h"
+
+#include "AboutPage.h"
+#include "MessageBox.h"
+#include "PageBase.h"
+#include "ProgramFolder.h"
+#include "UpDown.h"
+
+#include "data/OwnersPage.h"
+#include "data/RecipientPage.h"
+#include "exchange/ImpExpPage.h"
+#include "print/CalibrationPage.h"
+#include "print/PrintJobs.h"
+#include "render/LayoutPage.h"
+#include "settings/NumberText.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsPage.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace kvitanky {
+
+void ControlSettings::bind(QWidget *root)
+{
+    m_edits.clear();
+    m_checks.clear();
+    for (const SettingKey &k : settingKeys()) {
+        if (k.form == SettingForm::Flag) {
+            if (auto *c = root->findChild<QCheckBox *>(k.key))
+                m_checks.insert(k.key, c);
+        } else if (auto *e = root->findChild<QLineEdit *>(k.key)) {
+            m_edits.insert(k.key, e);
+        }
+    }
+}
+
+QString ControlSettings::text(const QString &key) const
+{
+    if (QLineEdit *e = m_edits.value(key))
+        return e->text();
+    return {};
+}
+
+bool ControlSettings::flag(const QString &key) const
+{
+    if (QCheckBox *c = m_checks.value(key))
+        return c->isChecked();
+    return false;
+}
+
+TForm1::TForm1(const StartupOptions &options, QWidget *parent)
+    : QWidget(parent)
+{
+    // 1. Controls with their designed values.
+    buildFrame();
+    PreviewOnly = true;
+    startUp(options);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildFrame()
+{
+    setObjectName("Form1");
+    setWindowTitle("Kvitanky");
+    resize(863, 580);
+
+    PageControlMain = new QTabWidget(this);
+    PageControlMain->setObjectName("PageControlMain");
+    PageControlMain->setGeometry(22, 8, 833, 513);
+
+    TabSheetLayout = new LayoutPage(*this);
+    TabSheetData = new RecipientPage(*this);
+    TabSheetOwnersAdr = new OwnersPage(*this);
+    TabSheetSetting = new SettingsPage(*this);
+    TabSheetCalibration = new CalibrationPage(*this);
+    TabSheetImpExp = new ImpExpPage(*this);
+    TabSheetAbout = new AboutPage;
+    PageControlMain->addTab(TabSheetLayout, "Usporádání");
+    PageControlMain->addTab(TabSheetData, "Adresár");
+    PageControlMain->addTab(TabSheetOwnersAdr, "Majitelé úctu");
+    PageControlMain->addTab(TabSheetSetting, "Nastavení");
+    PageControlMain->addTab(TabSheetCalibration, "Kalibrace");
+    PageControlMain->addTab(TabSheetImpExp, "Import/Export");
+    PageControlMain->addTab(TabSheetAbout, "O programu");
+    PageControlMain->setTabVisible(2, false);
+    PageControlMain->setCurrentIndex(0);
+
+    LabelPrinter = ui::label(this, "Tiskárna: Není k dispozici", 32, 552, "LabelPrinter");
+    ButtonPrinter = ui::button(this, "ButtonPrinter", "Tiskárna", 320, 544, 105);
+    ButtonPrinterSetup = ui::button(this, "ButtonPrinterSetup", "Nastavení tiskárny", 440, 544, 105);
+    ButtonPrintActual = ui::button(this, "ButtonPrintActual", "Tisk 1 Kvitanky", 580, 544, 117);
+    ButtonPrintAll = ui::button(this, "ButtonPrintAll", "Tisk všech Kvitanky", 716, 544, 117);
+
+    Printing = new PrintJobs(*this);
+    m_settings.bind(this);
+
+    connect(PageControlMain, &QTabWidget::currentChanged, this,
+            [this](int index) { guard([&] { PageControlMainChange(index); }); });
+}
+
+void TForm1::startUp(const StartupOptions &options)
+{
+    // 2. The program folder.
+    const ProgramFolder folder = ProgramFolder::locate(options.programDir, options.pictureDir);
+    ProgramDir = folder.dataDir;
+    PictureDir = folder.pictureDir;
+
+    // 3. The settings file, created empty when missing.
+    const QString iniPath = programFile("Kvitanky.ini");
+    if (!QFile::exists(iniPath)) {
+        QFile f(iniPath);
+        if (!f.open(QIODevice::WriteOnly))
+            ui::information(this, "Nelze otevrít soubor 'Kvitanky.ini'");
+    }
+    SettingsFile = std::make_unique<IniFile>(iniPath);
+
+    // 4. - 9.
+    guard([this] { LoadSlipPictures(); });
+    LoadSettings();
+    OpenTables();
+    guard([this] { ComposeSlip(); });
+    FormReady = true;
+    DataEditsReady = true;
+    OwnerEditsReady = true;
+    Printing->reportPrinter();
+}
+
+QString TForm1::programFile(const QString &name) const
+{
+    return QDir(ProgramDir).filePath(name);
+}
+
+QString TForm1::pictureFile(const QString &name) const
+{
+    return QDir(PictureDir).filePath(name);
+}
+
+bool TForm1::guard(const std::function<void()> &handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const std::exception &e) {
+        ui::error(this, QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+void TForm1::LoadSettings()
+{
+    IniFile &ini = *SettingsFile;
+    const auto readText = [&](const SettingKey &k) {
+        if (QLineEdit *e = edit(k.key))
+            e->setText(ini.readString(k.section, k.key, e->text()));
+    };
+    const auto readFlag = [&](const SettingKey &k) {
+        if (QCheckBox *c = check(k.key))
+            c->setChecked(ini.readBool(k.section, k.key, c->isChecked()));
+    };
+    const auto &keys = settingKeys();
+    // 1.-3. Positions, owner, character sets and flags; the two layout flags are not read.
+    for (const SettingKey &k : keys) {
+        if (k.section == Section::Layout && k.form == SettingForm::Text)
+            readText(k);
+    }
+    for (const SettingKey &k : keys) {
+        if (k.section == Section::Owner)
+            readText(k);
+    }
+    for (const SettingKey &k : keys) {
+        if (k.section == Section::Set && k.form == SettingForm::Text)
+            readText(k);
+    }
+    for (const SettingKey &k : keys) {
+        if (k.section == Section::Set && k.form == SettingForm::Flag)
+            readFlag(k);
+    }
+    // 4. The two modes, also when the flags kept their designed states.
+    ApplyOwnersAdrMode();
+    ApplyOwnersKsVsMode();
+    // 5.-6. Calibration, with the up-down buttons in step. A value that is not an
+    // integer leaves its button where it was; the page reports it when edited.
+    const auto syncUpDown = [&](const QString &key, UpDown *upDown) {
+        bool ok = false;
+        const int v = edit(key)->text().trimmed().toInt(&ok);
+        if (ok && upDown)
+            upDown->setPosition(v);
+    };
+    const SettingKey *px = findSettingKey("EditCalibrationPrintSizePDFX");
+    const SettingKey *py = findSettingKey("EditCalibrationPrintSizePDFY");
+    readText(*px);
+    readText(*py);
+    syncUpDown(px->key, TabSheetCalibration->UpDownCalibrationXArea);
+    syncUpDown(py->key, TabSheetCalibration->UpDownCalibrationYArea);
+    const SettingKey *nx = findSettingKey("EditCalibrationPrintNullAxesX");
+    const SettingKey *ny = findSettingKey("EditCalibrationPrintNullAxesY");
+    readText(*nx);
+    readText(*ny);
+    for (const SettingKey *k : {nx, ny}) {
+        if (edit(k->key)->text() == QLatin1String("-"))
+            edit(k->key)->setText("0");
+    }
+    syncUpDown(nx->key, TabSheetCalibration->UpDownCalibrationPrintNullAxesX);
+    syncUpDown(ny->key, TabSheetCalibration->UpDownCalibrationPrintNullAxesY);
+    // 7. Data page.
+    readText(*findSettingKey("EditDataPriceWord"));
+    readFlag(*findSettingKey("CheckBoxDataShowTitle"));
+    // 8. Preview or value boxes.
+    TabSheetLayout->applyShowMode();
+}
+
+void TForm1::SaveSettings()
+{
+    IniFile &ini = *SettingsFile;
+    // One replacement of the file: a crash leaves the old file or the new one, whole.
+    ini.beginBatch();
+    try {
+        for (const SettingKey &k : settingKeys()) {
+            if (k.form == SettingForm::Flag)
+                ini.writeBool(k.section, k.key, m_settings.flag(k.key));
+            else
+                ini.writeString(k.section, k.key, m_settings.text(k.key));
+        }
+    } catch (...) {
+        ini.endBatch();
+        throw;
+    }
+    ini.endBatch();
+}
+
+void TForm1::ComposeSlip()
+{
+}
+
+void TForm1::LoadSlipPictures()
+{
+    SaveOnClose = true;
+}
+
+void TForm1::UpdatePrintScale()
+{
+}
+
+void TForm1::ShowRecipient()
+{
+    TabSheetData->ShowRecipient();
+}
+
+void TForm1::ShowOwner()
+{
+    TabSheetOwnersAdr->ShowOwner();
+}
+
+void TForm1::OpenTables()
+{
+}
+
+void TForm1::ApplyOwnersAdrMode()
+{
+    TabSheetSetting->ApplyOwnersAdrMode();
+}
+
+void TForm1::ApplyOwnersKsVsMode()
+{
+    TabSheetSetting->ApplyOwnersKsVsMode();
+}
+
+void TForm1::CheckExcelAvailable()
+{
+    TabSheetImpExp->CheckExcelAvailable();
+}
+
+void TForm1::TablesChanged()
+{
+    TabSheetData->refreshGrid();
+    TabSheetOwnersAdr->refreshGrid();
+}
+
+QString TForm1::ValidateNumberText(const QString &text)
+{
+    const QString t = withDecimalComma(text);
+    if (isCommaDecimalNumber(t))
+        return t;
+    if (!t.isEmpty())
+        ui::information(this, notANumberMessage(t));
+    return QString();
+}
+
+int TForm1::visibleTabIndex(int index) const
+{
+    int visible = 0;
+    for (int i = 0; i < index; ++i) {
+        if (PageControlMain->isTabVisible(i))
+            ++visible;
+    }
+    return visible;
+}
+
+void TForm1::PageControlMainChange(int index)
+{
+    ComposeSlip();
+    const int impExp = check("CheckBoxSetOwnersAdr") && check("CheckBoxSetOwnersAdr")->isChecked() ? 5 : 4;
+    if (index >= 0 && visibleTabIndex(index) == impExp)
+        CheckExcelAvailable();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (SaveOnClose) {
+        try {
+            SaveSettings();
+        } catch (const std::exception &e) {
+            const QString text = QString::fromUtf8(e.what())
+                + QStringLiteral("\n\nNastavení nebylo uloženo. Ukoncit program i tak?");
+            if (ui::warning(this, "Kvitanky", text, true) != ui::MessageAnswer::Ok) {
+                event->ignore();
+                return;
+            }
+        }
+    }
+    event->accept();
+}
+
+} // namespace kvitanky

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window: owns the settings file, the two tables, the slip state and the
+// pages, runs start-up and the save at close. The pages hold the controls and
+// their handlers; the window only assembles them and offers what several pages share.
+#pragma once
+
+#include "data/DbfTable.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsAccess.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace kvitanky {
+
+class AboutPage;
+class CalibrationPage;
+class ImpExpPage;
+class LayoutPage;
+class OwnersPage;
+class PrintJobs;
+class RecipientPage;
+class SettingsPage;
+class SlipRenderer;
+class SlipSurface;
+class PrinterProvider;
+
+struct StartupOptions {
+    QString programDir;   // empty: the executable's folder (or the per-user data folder)
+    QString pictureDir;   // empty: where the program finds its pictures
+    std::shared_ptr<PrinterProvider> printers;   // empty: the system's printers
+};
+
+// The settings as the controls show them: a control and its value always agree
+// because the control is the value.
+class ControlSettings : public SettingsAccess
+{
+public:
+    void bind(QWidget *root);   // finds the control of every key by its objectName
+    QString text(const QString &key) const override;
+    bool flag(const QString &key) const override;
+    QLineEdit *edit(const QString &key) const { return m_edits.value(key); }
+    QCheckBox *check(const QString &key) const { return m_checks.value(key); }
+    int boundCount() const { return int(m_edits.size() + m_checks.size()); }
+
+private:
+    QHash<QString, QLineEdit *> m_edits;
+    QHash<QString, QCheckBox *> m_checks;
+};
+
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TForm1(const StartupOptions &options = {}, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Shared members.
+    QString ProgramDir;
+    QString PictureDir;
+    std::unique_ptr<IniFile> SettingsFile;
+    bool FormReady = false;
+    bool DataEditsReady = false;
+    bool OwnerEditsReady = false;
+    bool PreviewOnly = true;
+    bool SaveOnClose = false;
+    DbfTable TableData;
+    DbfTable TableOwners;
+    // slip state joins here
+    SlipSurface *PrinterPage = nullptr;   // page of the running print job, drawn on while !PreviewOnly
+
+    // Frame.
+    QTabWidget *PageControlMain = nullptr;
+    QLabel *LabelPrinter = nullptr;
+    QPushButton *ButtonPrinter = nullptr;
+    QPushButton *ButtonPrinterSetup = nullptr;
+    QPushButton *ButtonPrintActual = nullptr;
+    QPushButton *ButtonPrintAll = nullptr;
+
+    // Pages, in tab order.
+    LayoutPage *TabSheetLayout = nullptr;
+    RecipientPage *TabSheetData = nullptr;
+    OwnersPage *TabSheetOwnersAdr = nullptr;
+    SettingsPage *TabSheetSetting = nullptr;
+    CalibrationPage *TabSheetCalibration = nullptr;
+    ImpExpPage *TabSheetImpExp = nullptr;
+    AboutPage *TabSheetAbout = nullptr;
+    PrintJobs *Printing = nullptr;
+
+    // Settings.
+    const ControlSettings &settings() const { return m_settings; }
+    QLineEdit *edit(const QString &key) const { return m_settings.edit(key); }
+    QCheckBox *check(const QString &key) const { return m_settings.check(key); }
+    void LoadSettings();
+    void SaveSettings();   // throws IniError naming the file
+
+    // What several pages share.
+    void ComposeSlip();        // throws on a bad setting or a missing picture
+    void LoadSlipPictures();
+    void UpdatePrintScale();
+    void ShowRecipient();
+    void ShowOwner();
+    void OpenTables();
+    void ApplyOwnersAdrMode();
+    void ApplyOwnersKsVsMode();
+    void CheckExcelAvailable();
+    // Rows were added, changed or removed by something other than the page's own
+    // boxes (imports, delete all, printing moves): grids re-read the tables.
+    void TablesChanged();
+    QString ValidateNumberText(const QString &text);   // shows the message for a non-number
+
+    void PageControlMainChange(int index);
+    int visibleTabIndex(int index) const;   // position among the visible tabs
+
+    // Runs an event handler; an error it raises is shown by the general error
+    // display and ends the handler. Returns false when it failed.
+    bool guard(const std::function<void()> &handler);
+
+    // Path of a file in the program folder.
+    QString programFile(const QString &name) const;
+    QString pictureFile(const QString &name) const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;   // FormClose
+
+private:
+    void buildFrame();
+    void startUp(const StartupOptions &options);
+
+    ControlSettings m_settings;
+};
+
+} // namespace kvitanky

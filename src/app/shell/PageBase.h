@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Small helpers the pages use to place their controls at designed positions.
+#pragma once
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kvitanky::ui {
+
+// Bounds what the user can type into an edit box to maxLength characters, while
+// text put there by the program may be longer (QLineEdit's own limit would cut it).
+// A box already over the limit can still be shortened.
+void setTypingLimit(QLineEdit *edit, int maxLength);
+int typingLimit(const QLineEdit *edit);   // 0 when unlimited
+
+QLabel *label(QWidget *parent, const QString &text, int x, int y, const QString &objectName = {});
+QLineEdit *lineEdit(QWidget *parent, const QString &objectName, int x, int y, int width, int maxLength = 0,
+                    QLabel *buddy = nullptr);
+QCheckBox *checkBox(QWidget *parent, const QString &objectName, const QString &text, int x, int y,
+                    bool checked = false);
+QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, int x, int y, int w,
+                    int h = 25);
+QGroupBox *groupBox(QWidget *parent, const QString &objectName, const QString &title, int x, int y, int w,
+                    int h);
+
+} // namespace kvitanky::ui

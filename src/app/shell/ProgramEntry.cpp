@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ProgramEntry.h"
+
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QProcess>
+#include <QScreen>
+#include <QTranslator>
+
+#include <memory>
+
+namespace kvitanky {
+namespace {
+
+void defaultInitialiseEngine()
+{
+    // The table engine is part of the program; nothing can be missing.
+}
+
+void defaultInstallEngine()
+{
+    // The engine installer of old installations; harmless when absent.
+    QProcess::execute(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("SetupBDE5.exe")});
+}
+
+int defaultRunLoop(TForm1 &window)
+{
+    if (const QScreen *screen = window.screen()) {
+        const QRect r = screen->availableGeometry();
+        window.move(r.center() - window.rect().center());
+    }
+    window.show();
+    return QApplication::exec();
+}
+
+// Creates the window; an error goes up with its text.
+std::unique_ptr<TForm1> createWindow(const EntryHooks &hooks)
+{
+    hooks.initialiseEngine();
+    return std::make_unique<TForm1>(hooks.options);
+}
+
+} // namespace
+
+int runProgram(QApplication &app, EntryHooks hooks)
+{
+    if (!hooks.initialiseEngine)
+        hooks.initialiseEngine = defaultInitialiseEngine;
+    if (!hooks.installEngine)
+        hooks.installEngine = defaultInstallEngine;
+    if (!hooks.runLoop)
+        hooks.runLoop = defaultRunLoop;
+
+    static QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Czech, QLocale::CzechRepublic), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTranslator);
+    app.setApplicationName(QStringLiteral("kvitanky"));
+    app.setApplicationDisplayName(QStringLiteral("Kvitanky"));
+
+    const auto run = [&](std::unique_ptr<TForm1> window) {
+        hooks.runLoop(*window);
+        return 0;
+    };
+    try {
+        return run(createWindow(hooks));
+    } catch (const std::exception &first) {
+        if (QString::fromUtf8(first.what()) != QLatin1String(engineMissingText())) {
+            ui::error(nullptr, QString::fromUtf8(first.what()));
+            return 0;
+        }
+    }
+    ui::information(nullptr, QStringLiteral(
+        "Nyní bude instalován BDE (Borland Database Engine) - nástroj pro práci s databází."));
+    hooks.installEngine();
+    try {
+        return run(createWindow(hooks));
+    } catch (const std::exception &second) {
+        if (QString::fromUtf8(second.what()) == QLatin1String(engineMissingText())) {
+            ui::information(nullptr, QStringLiteral("BDE (Borland Database Engine) - nástroj pro práci s databází "
+                                                    "není nainstalován. Aplikace bude ukoncena."));
+        } else {
+            ui::error(nullptr, QString::fromUtf8(second.what()));
+        }
+    }
+    return 0;
+}
+
+} // namespace kvitanky

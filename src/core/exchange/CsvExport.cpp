@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exchange/CsvExport.h"
+
+#include "data/DbfTable.h"
+#include "exchange/CsvFormat.h"
+#include "text/Codepage.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <exception>
+
+namespace kvitanky {
+
+namespace {
+
+constexpr const char *TextBefore[] = {"TITUL", "JMENO", "PRIJMENI", "ULICE", "OBEC", "PSC"};
+constexpr const char *TextAfter[] = {"VAR_SYMB", "SPEC_SYMB", "TELEFON", "EMAIL"};
+constexpr qsizetype FlushSize = 256 * 1024;
+
+void appendText(QByteArray &out, const QString &text)
+{
+    // A text of exactly "0" is written as an empty field.
+    if (text != QLatin1String("0"))
+        out.append(toCp1250(text));
+    out.append(';');
+}
+
+} // namespace
+
+CsvExportResult ExportCsvFile(const QString &path, DbfTable &table, const ExchangeProgress &progress)
+{
+    CsvExportResult result;
+    QSaveFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly)) {
+        result.createFailed = true;
+        result.reason = file.errorString();
+        return result;
+    }
+
+    int rows = 0;
+    QByteArray out;
+    out.reserve(FlushSize + 1024);
+    bool writeFailed = false;
+    try {
+        const qint64 total = table.recordCount();
+        table.first();
+        while (!table.eof()) {
+            for (const char *name : TextBefore)
+                appendText(out, table.fieldByName(QLatin1String(name)).asString());
+            out.append(FloatToCsvText(table.fieldByName(QStringLiteral("CASTKA")).asFloat()));
+            out.append(';');
+            for (const char *name : TextAfter)
+                appendText(out, table.fieldByName(QLatin1String(name)).asString());
+            out.append(QByteArray::number(table.fieldByName(QStringLiteral("VYRAZENO")).asInteger()));
+            out.append(";\r\n");
+            ++rows;
+            if (out.size() >= FlushSize) {
+                if (file.write(out) != out.size()) {
+                    writeFailed = true;
+                    break;
+                }
+                out.clear();
+            }
+            if (rows % ExchangeProgressStep == 0 && progress && !progress(rows, total)) {
+                result.cancelled = true;
+                break;
+            }
+            table.next();
+        }
+    } catch (const std::exception &e) {
+        result.engineError = QString::fromUtf8(e.what());
+    }
+
+    if (result.cancelled || !result.engineError.isEmpty()) {
+        file.cancelWriting();
+        return result;
+    }
+    if (writeFailed || file.write(out) != out.size() || !file.commit()) {
+        result.createFailed = true;
+        result.reason = file.errorString();
+        return result;
+    }
+    result.rows = rows;
+    return result;
+}
+
+QString CsvCreateFailedMessage(const QString &path)
+{
+    return QStringLiteral("Nemohu otevrít soubor ") + path + QLatin1Char('.');
+}
+
+QString CsvExportedMessage(int rows)
+{
+    return QStringLiteral("Bylo exportováno ") + QString::number(rows) + QStringLiteral(" záznamu.");
+}
+
+QStringList CsvExportMessages(const CsvExportResult &result, const QString &path)
+{
+    if (!result.engineError.isEmpty())
+        return {result.engineError};
+    if (result.createFailed)
+        return {CsvCreateFailedMessage(path), CsvExportedMessage(0)};
+    return {CsvExportedMessage(result.rows)};
+}
+
+} // namespace kvitanky

@@ -1,0 +1,234 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exchange/CsvFormat.h"
+
+#include <QIODevice>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace kvitanky {
+
+namespace {
+
+constexpr qint64 ReadChunk = 64 * 1024;
+constexpr char CtrlZ = 26;
+
+} // namespace
+
+CsvReader::CsvReader(QIODevice *device)
+    : m_device(device)
+{
+}
+
+CsvReader::CsvReader(const QByteArray &bytes)
+    : m_buffer(bytes)
+{
+}
+
+bool CsvReader::fill()
+{
+    if (!m_device)
+        return false;
+    m_buffer.resize(ReadChunk);
+    const qint64 got = m_device->read(m_buffer.data(), ReadChunk);
+    m_buffer.resize(got > 0 ? got : 0);
+    m_pos = 0;
+    return got > 0;
+}
+
+bool CsvReader::atEnd()
+{
+    if (m_ended)
+        return true;
+    if (m_pos < m_buffer.size())
+        return m_buffer.at(m_pos) == CtrlZ ? (m_ended = true) : false;
+    if (!fill())
+        return m_ended = true;
+    return atEnd();
+}
+
+int CsvReader::nextByte()
+{
+    if (atEnd())
+        return -1;
+    ++m_consumed;
+    return static_cast<unsigned char>(m_buffer.at(m_pos++));
+}
+
+CsvLine ReadCsvLine(CsvReader &reader)
+{
+    CsvLine line;
+    int length = 0;
+    qsizetype nulAt = -1;
+    QByteArray bytes;
+    bytes.reserve(128);
+    for (;;) {
+        const int c = reader.nextByte();
+        if (c < 0 || c == '\n')
+            break;
+        if (c == '\r')
+            continue;
+        if (c == 0 && nulAt < 0)
+            nulAt = bytes.size();
+        bytes.append(static_cast<char>(c));
+        if (++length > CsvMaxLineLength) {
+            line.tooLong = true;
+            return line;
+        }
+    }
+    if (nulAt >= 0)
+        bytes.truncate(nulAt);
+    line.content = std::move(bytes);
+    return line;
+}
+
+QList<QByteArray> SplitCsvLine(const QByteArray &line, int positions)
+{
+    QList<QByteArray> fields(positions > 0 ? positions : 0);
+    int number = 0;
+    qsizetype start = 0;
+    const qsizetype n = line.size();
+    for (qsizetype i = 0; i <= n && number < positions; ++i) {
+        if (i < n && line.at(i) != ';')
+            continue;
+        QByteArray field = line.mid(start, i - start);
+        field.replace('"', ' ');
+        fields[number++] = std::move(field);
+        start = i + 1;
+    }
+    return fields;
+}
+
+bool IsCsvAmountChar(char c)
+{
+    return (c >= '0' && c <= '9') || c == ',' || c == '.';
+}
+
+double CsvAmountToFloat(const QByteArray &text)
+{
+    QByteArray kept;
+    kept.reserve(text.size());
+    int separators = 0;
+    for (const char c : text) {
+        if (!IsCsvAmountChar(c))
+            continue;
+        if (c == ',' || c == '.') {
+            ++separators;
+            kept.append('.');
+        } else {
+            kept.append(c);
+        }
+    }
+    if (separators > 1 || kept.isEmpty() || kept == ".")
+        return 0.0;
+    double value = 0.0;
+    const char *end = kept.constData() + kept.size();
+    const auto [ptr, ec] = std::from_chars(kept.constData(), end, value, std::chars_format::fixed);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value))
+        return 0.0;
+    return value;
+}
+
+QByteArray FloatToCsvText(double amount)
+{
+    if (!std::isfinite(amount) || amount == 0.0)
+        return "0";
+
+    // Fifteen significant digits, then the shortest of them.
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf - 1, amount, std::chars_format::scientific, 14);
+    *res.ptr = '\0';
+    const std::string_view sci(buf, res.ptr - buf);   // "-d.ddddddddddddddde+XX"
+    const std::size_t ePos = sci.find('e');
+    const bool negative = sci.front() == '-';
+    std::string digits;
+    for (char c : sci.substr(negative ? 1 : 0, ePos - (negative ? 1 : 0)))
+        if (c != '.')
+            digits.push_back(c);
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    const int exponent = std::atoi(sci.data() + ePos + 1);
+
+    QByteArray out;
+    if (negative)
+        out.append('-');
+    if (exponent >= 15 || exponent < -5) {
+        out.append(digits.front());
+        if (digits.size() > 1) {
+            out.append(',');
+            out.append(digits.data() + 1, qsizetype(digits.size() - 1));
+        }
+        out.append('E');
+        out.append(QByteArray::number(exponent));
+    } else if (exponent < 0) {
+        out.append("0,");
+        out.append(QByteArray(-exponent - 1, '0'));
+        out.append(digits.data(), qsizetype(digits.size()));
+    } else {
+        const std::size_t whole = std::size_t(exponent) + 1;
+        if (digits.size() <= whole) {
+            out.append(digits.data(), qsizetype(digits.size()));
+            out.append(QByteArray(qsizetype(whole - digits.size()), '0'));
+        } else {
+            out.append(digits.data(), qsizetype(whole));
+            out.append(',');
+            out.append(digits.data() + whole, qsizetype(digits.size() - whole));
+        }
+    }
+    return out;
+}
+
+bool fuzzCsvInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    CsvReader reader(bytes);
+    qint64 lastPosition = -1;
+    while (!reader.atEnd()) {
+        if (reader.position() <= lastPosition)
+            return false;   // no progress: the import would loop for ever
+        lastPosition = reader.position();
+        const CsvLine line = ReadCsvLine(reader);
+        if (line.tooLong)
+            break;
+        if (line.content.size() > CsvMaxLineLength || line.content.contains('\n')
+            || line.content.contains('\r') || line.content.contains('\0'))
+            return false;
+        for (int positions : {CsvFullPositions, Csv6Positions}) {
+            const QList<QByteArray> fields = SplitCsvLine(line.content, positions);
+            if (fields.size() != positions)
+                return false;
+            qsizetype total = 0;
+            for (const QByteArray &f : fields) {
+                if (f.contains(';') || f.contains('"'))
+                    return false;
+                total += f.size();
+            }
+            if (total > line.content.size())
+                return false;
+            // Fewer separators than positions: the fields are the whole line.
+            if (line.content.count(';') < positions) {
+                QByteArray joined = line.content;
+                joined.replace('"', ' ');
+                if (joined != fields.join(';').left(joined.size()))
+                    return false;
+            }
+            for (const QByteArray &f : fields) {
+                const double amount = CsvAmountToFloat(f);
+                if (!std::isfinite(amount) || amount < 0.0)
+                    return false;
+                const QByteArray text = FloatToCsvText(amount);
+                if (text.contains('.'))
+                    return false;
+                if (!text.contains('E')) {
+                    const double back = CsvAmountToFloat(text);
+                    if (std::fabs(back - amount) > 1e-14 * std::fabs(amount))
+                        return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace kvitanky

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The byte-level rules of the program's semicolon-separated files.
+//
+// A line ends at LF or at the end of the file; every CR is dropped wherever it
+// stands; a Ctrl-Z (26) ends the file; a line's content ends at its first NUL.
+// Fields are separated by ";" with no quoting at all: a quotation mark inside a
+// field becomes a blank and nothing is trimmed. All of it is locale-independent.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+class QIODevice;
+
+namespace kvitanky {
+
+// The longest line (in bytes, CRs not counted) that an import accepts.
+inline constexpr int CsvMaxLineLength = 765;
+// Positions of the full format (twelve columns and the empty field behind the
+// final ";") and of the six-column format (six columns and one spare).
+inline constexpr int CsvFullPositions = 13;
+inline constexpr int Csv6Positions = 7;
+
+// Buffered reading of a CSV file byte by byte. Stops for good at a Ctrl-Z.
+class CsvReader
+{
+public:
+    explicit CsvReader(QIODevice *device);
+    // For text already in memory (tests, fuzzing).
+    explicit CsvReader(const QByteArray &bytes);
+
+    // True when the file has no more bytes or a Ctrl-Z was met.
+    bool atEnd();
+    // Bytes consumed so far, counted from where reading started.
+    qint64 position() const { return m_consumed; }
+    // The next byte (0..255), or -1 at the end; a Ctrl-Z gives -1 from then on.
+    int nextByte();
+
+private:
+    bool fill();
+
+    QIODevice *m_device = nullptr;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qint64 m_consumed = 0;
+    bool m_ended = false;
+};
+
+struct CsvLine {
+    QByteArray content;   // the bytes of the line before its first NUL, CRs dropped
+    bool tooLong = false; // the line reached CsvMaxLineLength + 1 bytes; content is not usable
+};
+
+// The next line of the file. A too-long line is reported as soon as its 766th byte is
+// read; the reader then stands inside that line.
+CsvLine ReadCsvLine(CsvReader &reader);
+
+// The line's fields by position (1 is index 0); always exactly `positions` entries,
+// the missing ones empty. A field beyond the last position is dropped.
+QList<QByteArray> SplitCsvLine(const QByteArray &line, int positions);
+
+// The bytes an amount field keeps: digits, "," and ".".
+bool IsCsvAmountChar(char c);
+
+// An amount field as a number: everything but digits and separators is dropped (the
+// minus sign too), then a single "," or "." is the decimal separator whatever the
+// locale. Anything that does not convert gives 0.
+double CsvAmountToFloat(const QByteArray &text);
+
+// The amount as the export writes it: the shortest general form with up to 15
+// significant digits, no thousands separator, always a decimal comma
+// (1234.5 -> "1234,5", -80 -> "-80", 0.25 -> "0,25").
+QByteArray FloatToCsvText(double amount);
+
+// Fuzzing body over the line reader, the splitter and the amount conversion.
+// Returns false when one of their guarantees does not hold.
+bool fuzzCsvInput(const std::uint8_t *data, std::size_t size);
+
+} // namespace kvitanky

@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exchange/CsvImport.h"
+
+#include "data/DbfTable.h"
+#include "exchange/CsvFormat.h"
+#include "text/Codepage.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <exception>
+#include <span>
+
+namespace kvitanky {
+
+namespace {
+
+enum class Kind { Text, Amount, Flag };
+
+struct Column {
+    int position;   // index into the split line
+    const char *name;
+    Kind kind;
+};
+
+constexpr Column FullColumns[] = {
+    {0, "TITUL", Kind::Text},     {1, "JMENO", Kind::Text},      {2, "PRIJMENI", Kind::Text},
+    {3, "ULICE", Kind::Text},     {4, "OBEC", Kind::Text},       {5, "PSC", Kind::Text},
+    {6, "CASTKA", Kind::Amount},  {7, "VAR_SYMB", Kind::Text},   {8, "SPEC_SYMB", Kind::Text},
+    {9, "TELEFON", Kind::Text},   {10, "EMAIL", Kind::Text},     {11, "VYRAZENO", Kind::Flag},
+};
+
+// The six-column import leaves the title, symbols, phone, e-mail and the exclusion
+// mark as a new row has them.
+constexpr Column SixColumns[] = {
+    {0, "PRIJMENI", Kind::Text}, {1, "JMENO", Kind::Text}, {2, "PSC", Kind::Text},
+    {3, "OBEC", Kind::Text},     {4, "ULICE", Kind::Text}, {5, "CASTKA", Kind::Amount},
+};
+
+constexpr qint64 ScanChunk = 256 * 1024;
+
+bool hasHighByte(const QByteArray &bytes)
+{
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
+}
+
+// Where a chunk can be cut without splitting a UTF-8 sequence.
+qsizetype safeCut(const QByteArray &buf)
+{
+    const qsizetype n = buf.size();
+    for (qsizetype k = n - 1; k >= 0 && k >= n - 4; --k) {
+        const auto b = static_cast<unsigned char>(buf.at(k));
+        if ((b & 0xC0) == 0x80)
+            continue;
+        const int need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return k + need > n ? k : n;
+    }
+    return n;
+}
+
+} // namespace
+
+CsvEncoding DetectCsvEncoding(QIODevice &device, qint64 *contentStart)
+{
+    if (contentStart)
+        *contentStart = 0;
+    device.seek(0);
+    bool sawMultiByte = false;
+    bool firstChunk = true;
+    QByteArray carry;
+    for (;;) {
+        QByteArray chunk = device.read(ScanChunk);
+        if (firstChunk) {
+            firstChunk = false;
+            if (chunk.startsWith("\xEF\xBB\xBF")) {
+                if (contentStart)
+                    *contentStart = 3;
+                return CsvEncoding::Utf8;
+            }
+        }
+        bool last = chunk.isEmpty();
+        const qsizetype ctrlZ = chunk.indexOf(char(26));
+        if (ctrlZ >= 0) {
+            chunk.truncate(ctrlZ);
+            last = true;
+        }
+        QByteArray buf = carry + chunk;
+        carry.clear();
+        if (!last) {
+            const qsizetype cut = safeCut(buf);
+            carry = buf.mid(cut);
+            buf.truncate(cut);
+        }
+        if (hasHighByte(buf)) {
+            // With a byte above 127 present, "not UTF-8" can only mean invalid.
+            if (!looksLikeUtf8(buf))
+                return CsvEncoding::Cp1250;
+            sawMultiByte = true;
+        }
+        if (last)
+            break;
+    }
+    return sawMultiByte ? CsvEncoding::Utf8 : CsvEncoding::Cp1250;
+}
+
+QString DecodeCsvField(const QByteArray &bytes, CsvEncoding encoding)
+{
+    return encoding == CsvEncoding::Utf8 ? QString::fromUtf8(bytes) : fromCp1250(bytes);
+}
+
+CsvImportResult ImportCsv(const QString &path, DbfTable &table, CsvLayout layout,
+                          const ExchangeProgress &progress)
+{
+    CsvImportResult result;
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        result.openFailed = true;
+        return result;
+    }
+
+    qint64 contentStart = 0;
+    const CsvEncoding encoding = DetectCsvEncoding(file, &contentStart);
+    if (!file.seek(contentStart)) {
+        result.openFailed = true;
+        return result;
+    }
+    const qint64 total = file.size();
+
+    const std::span<const Column> columns = layout == CsvLayout::Full
+        ? std::span<const Column>(FullColumns)
+        : std::span<const Column>(SixColumns);
+    const int positions = layout == CsvLayout::Full ? CsvFullPositions : Csv6Positions;
+
+    CsvReader reader(&file);
+    int linesRead = 0;
+    try {
+        while (!reader.atEnd()) {
+            const CsvLine line = ReadCsvLine(reader);
+            if (line.tooLong) {
+                // Stop here; every row before it is already posted.
+                result.tooLong = true;
+                break;
+            }
+            if (!line.content.isEmpty()) {
+                const QList<QByteArray> fields = SplitCsvLine(line.content, positions);
+                table.append();
+                for (const Column &c : columns) {
+                    const QByteArray &field = fields.at(c.position);
+                    switch (c.kind) {
+                    case Kind::Text:
+                        table.fieldByName(QLatin1String(c.name)).setAsString(DecodeCsvField(field, encoding));
+                        break;
+                    case Kind::Amount:
+                        table.fieldByName(QLatin1String(c.name)).setAsFloat(CsvAmountToFloat(field));
+                        break;
+                    case Kind::Flag:
+                        table.fieldByName(QLatin1String(c.name)).setAsInteger(field == "1" ? 1 : 0);
+                        break;
+                    }
+                }
+                table.post();
+                ++result.rows;
+            }
+            if (++linesRead % ExchangeProgressStep == 0 && progress
+                && !progress(contentStart + reader.position(), total)) {
+                result.cancelled = true;
+                break;
+            }
+        }
+    } catch (const std::exception &e) {
+        result.engineError = QString::fromUtf8(e.what());
+    }
+    return result;
+}
+
+CsvImportResult ImportCsvFile(const QString &path, DbfTable &table, const ExchangeProgress &progress)
+{
+    return ImportCsv(path, table, CsvLayout::Full, progress);
+}
+
+CsvImportResult ImportCsv6File(const QString &path, DbfTable &table, const ExchangeProgress &progress)
+{
+    return ImportCsv(path, table, CsvLayout::SixColumns, progress);
+}
+
+QString CsvOpenFailedMessage(const QString &path)
+{
+    return QStringLiteral("Nelze otevrít soubor ") + path;
+}
+
+QString CsvImportedMessage(int rows)
+{
+    return QStringLiteral("Bylo importováno ") + QString::number(rows) + QStringLiteral(" záznamu.");
+}
+
+QString Csv6ImportedMessage(int rows)
+{
+    return QStringLiteral("Importováno ") + QString::number(rows) + QStringLiteral(" záznamu.");
+}
+
+QString CsvRowTooLongMessage()
+{
+    return QStringLiteral("Row is too long!");
+}
+
+QStringList CsvImportMessages(const CsvImportResult &result, const QString &path, CsvLayout layout)
+{
+    const QString count = layout == CsvLayout::Full ? CsvImportedMessage(result.rows)
+                                                    : Csv6ImportedMessage(result.rows);
+    if (result.openFailed) {
+        // The full import still reports its (zero) count; the six-column one does not.
+        if (layout == CsvLayout::Full)
+            return {CsvOpenFailedMessage(path), count};
+        return {CsvOpenFailedMessage(path)};
+    }
+    if (!result.engineError.isEmpty())
+        return {result.engineError};
+    if (result.tooLong)
+        return {CsvRowTooLongMessage(), count};
+    return {count};
+}
+
+} // namespace kvitanky

@@ -1,0 +1,234 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exchange/XlsxExport.h"
+
+#include "data/DbfTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <xlsxwriter.h>
+
+#include <cmath>
+#include <exception>
+
+namespace kvitanky {
+
+namespace {
+
+enum class Kind { Text, Amount, Integer };
+
+struct SheetColumn {
+    const char *header;   // UTF-8
+    double width;
+    const char *field;
+    Kind kind;
+};
+
+constexpr SheetColumn Columns[] = {
+    {"Titul", 8, "TITUL", Kind::Text},
+    {"Jméno", 10, "JMENO", Kind::Text},
+    {"Príjmení", 12, "PRIJMENI", Kind::Text},
+    {"Ulice", 20, "ULICE", Kind::Text},
+    {"Obec", 20, "OBEC", Kind::Text},
+    {"PSC", 12, "PSC", Kind::Text},
+    {"Cástka", 13, "CASTKA", Kind::Amount},
+    {"Var. symbol", 12, "VAR_SYMB", Kind::Text},
+    {"Spec. symbol", 12, "SPEC_SYMB", Kind::Text},
+    {"Telefon", 18, "TELEFON", Kind::Text},
+    {"Email", 20, "EMAIL", Kind::Text},
+    {"Vyrazeno", 10, "VYRAZENO", Kind::Integer},
+};
+
+constexpr lxw_color_t HeaderGrey = 0xC0C0C0;
+constexpr const char *AmountFormat = "#,##0.00";
+
+QString writeFailedMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Nelze zapsat soubor ") + path + QStringLiteral(" (") + reason
+        + QStringLiteral(").");
+}
+
+QString lxwReason(lxw_error e)
+{
+    return QString::fromUtf8(lxw_strerror(e));
+}
+
+// Owns the workbook until it is either closed (written) or thrown away.
+class Workbook
+{
+public:
+    Workbook(const QByteArray &file, const QByteArray &tmpdir)
+        : m_tmpdir(tmpdir)
+    {
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;   // rows go straight to disk, in order
+        options.tmpdir = m_tmpdir.data();
+        m_book = workbook_new_opt(file.constData(), &options);
+    }
+    ~Workbook()
+    {
+        if (m_book)
+            lxw_workbook_free(m_book);
+    }
+    Workbook(const Workbook &) = delete;
+    Workbook &operator=(const Workbook &) = delete;
+
+    lxw_workbook *get() const { return m_book; }
+    lxw_error close()
+    {
+        lxw_workbook *book = m_book;
+        m_book = nullptr;
+        return workbook_close(book);   // frees the workbook too
+    }
+
+private:
+    QByteArray m_tmpdir;
+    lxw_workbook *m_book = nullptr;
+};
+
+// Copies the finished workbook over the target only once it is complete.
+QString moveIntoPlace(const QString &from, const QString &path)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return in.errorString();
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return out.errorString();
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
+            return in.errorString();
+        if (out.write(chunk) != chunk.size())
+            return out.errorString();
+    }
+    if (!out.commit())
+        return out.errorString();
+    return {};
+}
+
+} // namespace
+
+XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const ExchangeProgress &progress)
+{
+    XlsxExportResult result;
+    if (QFileInfo(path).isDir()) {
+        result.error = writeFailedMessage(path, QStringLiteral("je to složka"));
+        return result;
+    }
+
+    QTemporaryFile temp(QDir(QDir::tempPath()).filePath(QStringLiteral("kvitanky-XXXXXX.xlsx")));
+    if (!temp.open()) {
+        result.error = writeFailedMessage(path, temp.errorString());
+        return result;
+    }
+    temp.close();
+
+    Workbook book(QFile::encodeName(temp.fileName()), QFile::encodeName(QDir::tempPath()));
+    lxw_worksheet *sheet = book.get() ? workbook_add_worksheet(book.get(), nullptr) : nullptr;
+    if (!sheet) {
+        result.error = writeFailedMessage(path, QStringLiteral("nelze vytvorit sešit"));
+        return result;
+    }
+    lxw_format *header = workbook_add_format(book.get());
+    format_set_pattern(header, LXW_PATTERN_SOLID);
+    format_set_bg_color(header, HeaderGrey);
+    lxw_format *amount = workbook_add_format(book.get());
+    format_set_num_format(amount, AmountFormat);
+
+    lxw_error err = LXW_NO_ERROR;
+    lxw_col_t col = 0;
+    for (const SheetColumn &c : Columns) {
+        worksheet_set_column(sheet, col, col, c.width, nullptr);
+        if (err == LXW_NO_ERROR)
+            err = worksheet_write_string(sheet, 0, col, c.header, header);
+        ++col;
+    }
+
+    int rows = 0;
+    try {
+        const qint64 total = table.recordCount();
+        table.first();
+        while (err == LXW_NO_ERROR && !table.eof()) {
+            if (rows + 1 >= int(LXW_ROW_MAX)) {
+                result.error = writeFailedMessage(path, QStringLiteral("list sešitu pojme nejvýše %1 rádku")
+                                                            .arg(LXW_ROW_MAX - 1));
+                return result;
+            }
+            const lxw_row_t row = lxw_row_t(rows + 1);
+            col = 0;
+            for (const SheetColumn &c : Columns) {
+                DbfField field = table.fieldByName(QLatin1String(c.field));
+                switch (c.kind) {
+                case Kind::Text: {
+                    const QByteArray text = field.asString().toUtf8();
+                    if (!text.isEmpty())
+                        err = worksheet_write_string(sheet, row, col, text.constData(), nullptr);
+                    break;
+                }
+                case Kind::Amount: {
+                    const double value = field.asFloat();
+                    err = worksheet_write_number(sheet, row, col, std::isfinite(value) ? value : 0.0, amount);
+                    break;
+                }
+                case Kind::Integer:
+                    err = worksheet_write_number(sheet, row, col, field.asInteger(), nullptr);
+                    break;
+                }
+                if (err != LXW_NO_ERROR)
+                    break;
+                ++col;
+            }
+            ++rows;
+            if (rows % ExchangeProgressStep == 0 && progress && !progress(rows, total)) {
+                result.cancelled = true;
+                return result;
+            }
+            table.next();
+        }
+    } catch (const std::exception &e) {
+        result.error = QString::fromUtf8(e.what());
+        return result;
+    }
+    if (err != LXW_NO_ERROR) {
+        result.error = writeFailedMessage(path, lxwReason(err));
+        return result;
+    }
+
+    err = book.close();
+    if (err != LXW_NO_ERROR) {
+        result.error = writeFailedMessage(path, lxwReason(err));
+        return result;
+    }
+    const QString failure = moveIntoPlace(temp.fileName(), path);
+    if (!failure.isEmpty()) {
+        result.error = writeFailedMessage(path, failure);
+        return result;
+    }
+    result.rows = rows;
+    return result;
+}
+
+QString XlsxExportFileName(const QDateTime &when)
+{
+    const QDate d = when.date();
+    const QTime t = when.time();
+    return QString::asprintf("DataKvitanky%04d%02d%02d%02d%02d%02d.xlsx", d.year(), d.month(), d.day(),
+                             t.hour(), t.minute(), t.second());
+}
+
+QString XlsxExportPath(const QString &dir, const QDateTime &when)
+{
+    const QDir folder(dir);
+    const QString name = XlsxExportFileName(when);
+    QString path = folder.filePath(name);
+    const QString stem = name.chopped(5);   // without ".xlsx"
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder.filePath(stem + QStringLiteral("_%1.xlsx").arg(n));
+    return path;
+}
+
+} // namespace kvitanky

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Composition of one payment slip and the drawing of its fields on the preview
+// picture and, while a print job runs, on the printer page.
+//
+// Positions are layout units: pixels of the 795 x 387 preview, (0, 0) the slip's
+// top-left corner. Every position, set number, font size and spacing is read from
+// the live settings at the moment it is drawn; one that is not an integer stops
+// the composition with a SettingError naming the setting, and what was drawn
+// before stays drawn.
+//
+// Values that do not fit the form's boxes (they come only from imported or
+// hand-edited tables) are never shortened or wrapped into something that looks
+// valid: the boxes are filled with "X" instead, so the slip is visibly void on the
+// preview and on paper and nobody pays a wrong amount or symbol:
+//   - an amount that is negative, not a number, or whose koruny need more than the
+//     8 boxes: "XXXXXXXX" + "XX" in the figures, "XXXXXXXXXX" in place of the words;
+//   - a symbol longer than its 10 boxes: "XXXXXXXXXX".
+// amountFitsForm() lets a print job find such slips beforehand.
+#pragma once
+
+#include "render/SlipPictures.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace kvitanky {
+
+class ImageSurface;
+class RecipientSource;
+class SettingsAccess;
+class SlipSurface;
+
+// What composition needs of the main window. The window fills it once and keeps
+// the two flags up to date.
+struct SlipContext {
+    const SettingsAccess *settings = nullptr;   // live settings
+    RecipientSource *recipients = nullptr;       // the recipient table at its cursor; null: closed
+    QString programDir;                          // where the slip pictures lie
+    bool formReady = false;                      // start-up complete
+    bool previewOnly = true;                     // false only while a slip print job runs
+    std::function<QString()> priceWordText;      // text of EditDataPriceWord
+    std::function<void(bool)> setDiscardVisible; // LabelLayoutDiscard
+    std::function<void(const QString &)> warn;   // modal warning, returns after OK
+    std::function<void()> onLoadPictures;        // the window sets SaveOnClose
+    std::function<void(const QImage &)> showPreview; // after every composition, also one cut short
+    SlipSurface *printer = nullptr;              // page of the running print job
+    SlipSurface *previewMirror = nullptr;        // receives every preview call too (tests)
+};
+
+class SlipRenderer
+{
+public:
+    static constexpr int PreviewWidth = 795;
+    static constexpr int PreviewHeight = 387;
+
+    explicit SlipRenderer(SlipContext context);
+    ~SlipRenderer();
+    SlipRenderer(const SlipRenderer &) = delete;
+    SlipRenderer &operator=(const SlipRenderer &) = delete;
+
+    SlipContext &context() { return m_ctx; }
+
+    // A fresh preview: the form picture (CheckBoxLayoutPictureOn) or the plain one,
+    // and the calibration picture. Throws SlipPictureError naming the file.
+    void LoadSlipPictures();
+
+    // Keeps the print size of the calibration and computes the printer pixels per
+    // layout unit. Called when a print job begins.
+    void UpdatePrintScale();
+
+    // Draws one field at (x, y) in layout units with character set `set` (1 to 3;
+    // any other number draws nothing).
+    void DrawSlipText(int x, int y, const QString &text, int set);
+
+    // Composes the current slip on a fresh preview (and on the printer page while a
+    // print job runs).
+    void ComposeSlip();
+
+    // Splits the amount in words into PriceWordRow1 / PriceWordRow2; returns the
+    // number of rows to draw (1 or 2). May show the overflow warning.
+    int SplitPriceWords(const QString &words);
+
+    const QString &PriceWordRow1() const { return m_priceWordRow1; }
+    const QString &PriceWordRow2() const { return m_priceWordRow2; }
+    double PrintScaleX() const { return m_printScaleX; }
+    double PrintScaleY() const { return m_printScaleY; }
+    int PrintWidth() const { return m_printWidth; }
+    int PrintHeight() const { return m_printHeight; }
+
+    // The preview as last drawn (painting on it is finished first).
+    const QImage &previewImage();
+    const QImage &calibrationImage() const { return m_calibration; }
+
+    SlipPictureCache &pictureCache() { return m_pictures; }
+
+private:
+    void loadPictures();
+    void finishPreview();
+    void drawField(const QString &field, const QString &text);
+    void drawSecond(const QString &field, const QString &text);
+    void drawAt(const QString &xKey, const QString &yKey, const QString &setKey, const QString &text);
+    void drawSymbol(const QString &field, const QString &symbol);
+    QString wholeAccountNumber() const;
+
+    SlipContext m_ctx;
+    SlipPictureCache m_pictures;
+    QImage m_preview;
+    QImage m_calibration;
+    std::unique_ptr<ImageSurface> m_previewSurface;
+    QString m_priceWordRow1;
+    QString m_priceWordRow2;
+    double m_printScaleX = 0;
+    double m_printScaleY = 0;
+    int m_printWidth = 0;
+    int m_printHeight = 0;
+};
+
+// The koruny in the 8 boxes of the amount, filled with "=" on the left:
+// "125" -> "=====125". A text longer than 8 characters gives "XXXXXXXX".
+QString FormatPriceFigures(const QString &digits);
+
+// A symbol in its 10 boxes, filled with "0" on the left: "1234" -> "0000001234".
+// A text longer than 10 characters gives "XXXXXXXXXX".
+QString FormatSymbol(const QString &symbol);
+
+// Whether the amount can be written into the form's boxes: 0, or a positive
+// number whose koruny fit the 8 boxes.
+bool amountFitsForm(double amount);
+
+// The two haléř digits of an amount ("05", "50", "00"). The fraction times 100 is
+// rounded through a 32-bit float, which removes the binary error of the decimal
+// fraction (12.29 gives "29", not "28").
+QString HalereText(double amount);
+
+} // namespace kvitanky
