@@ -1,0 +1,243 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exchange/CsvFormat.h"
+
+#include "TestSupport.h"
+
+#include <QBuffer>
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace kvitanky;
+
+namespace {
+
+std::string show(const QByteArray &b) { return b.toStdString(); }
+
+// ---- lines -------------------------------------------------------------------
+
+struct LinesCase {
+    const char *name;
+    QByteArray file;
+    std::vector<QByteArray> lines;   // contents in order
+    bool endsTooLong = false;        // the last read reported a too-long line
+};
+
+std::vector<QByteArray> readAll(CsvReader &reader, bool *tooLong)
+{
+    std::vector<QByteArray> out;
+    *tooLong = false;
+    while (!reader.atEnd()) {
+        CsvLine line = ReadCsvLine(reader);
+        if (line.tooLong) {
+            *tooLong = true;
+            break;
+        }
+        out.push_back(line.content);
+    }
+    return out;
+}
+
+class CsvLines : public ::testing::TestWithParam<LinesCase> {};
+
+TEST_P(CsvLines, fromMemoryAndFromDevice)
+{
+    const LinesCase &c = GetParam();
+    bool tooLong = false;
+    CsvReader memory(c.file);
+    EXPECT_EQ(readAll(memory, &tooLong), c.lines);
+    EXPECT_EQ(tooLong, c.endsTooLong);
+
+    QByteArray copy = c.file;
+    QBuffer buffer(&copy);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    CsvReader device(&buffer);
+    EXPECT_EQ(readAll(device, &tooLong), c.lines);
+    EXPECT_EQ(tooLong, c.endsTooLong);
+}
+
+const QByteArray L765(765, 'x');
+const QByteArray L766(766, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvLines,
+    ::testing::Values(
+        LinesCase{"empty", "", {}},
+        LinesCase{"noFinalLf", "a;b\nc;d", {"a;b", "c;d"}},
+        LinesCase{"finalLfGivesNoExtraLine", "a\nb\n", {"a", "b"}},
+        LinesCase{"crlfLikeLf", "a\r\nb\r\n", {"a", "b"}},
+        LinesCase{"crDroppedAnywhere", "a\rb\r\r\nc", {"ab", "c"}},
+        LinesCase{"crOnlyLineIsEmpty", "\r\nx\n", {"", "x"}},
+        LinesCase{"emptyLines", "\n\nx", {"", "", "x"}},
+        LinesCase{"blankKept", " \n", {" "}},
+        LinesCase{"ctrlZEndsFile", "a\nb\x1a" "c\nd\n", {"a", "b"}},
+        LinesCase{"ctrlZAtLineStart", "a\n\x1a" "b\n", {"a"}},
+        LinesCase{"nulEndsContent", QByteArray("a\0b;c\nd", 7), {"a", "d"}},
+        LinesCase{"nulFirst", QByteArray("\0abc\nd", 6), {"", "d"}},
+        LinesCase{"cp1250BytesUntouched", "\x8a\xe8\xf8\n", {"\x8a\xe8\xf8"}},
+        LinesCase{"longestLine", L765 + "\n" + "y", {L765, "y"}},
+        LinesCase{"longestLineCrNotCounted", L765 + "\r\r\n", {L765}},
+        LinesCase{"longestLineNoLf", L765, {L765}},
+        LinesCase{"oneTooLong", "a\n" + L766 + "\nb\n", {"a"}, true},
+        LinesCase{"tooLongCountsBytesAfterNul", QByteArray(1, '\0') + L766, {}, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CsvLines, deviceChunkBoundariesDoNotMatter)
+{
+    // Lines across the reader's internal chunks, CR LF straddling a boundary.
+    QByteArray file;
+    std::vector<QByteArray> expected;
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray line = QByteArray::number(i) + ";" + QByteArray(i % 37, 'a');
+        expected.push_back(line);
+        file += line + "\r\n";
+    }
+    QBuffer buffer(&file);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    CsvReader reader(&buffer);
+    bool tooLong = false;
+    EXPECT_EQ(readAll(reader, &tooLong), expected);
+    EXPECT_EQ(reader.position(), file.size());
+}
+
+// ---- fields ------------------------------------------------------------------
+
+struct SplitCase {
+    const char *name;
+    QByteArray line;
+    int positions;
+    std::vector<QByteArray> fields;
+};
+
+class CsvSplit : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(CsvSplit, byPosition)
+{
+    const SplitCase &c = GetParam();
+    const QList<QByteArray> got = SplitCsvLine(c.line, c.positions);
+    EXPECT_EQ(std::vector<QByteArray>(got.begin(), got.end()), c.fields);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvSplit,
+    ::testing::Values(
+        SplitCase{"twoFieldsRestEmpty", "a;b", 4, {"a", "b", "", ""}},
+        SplitCase{"finalSemicolonGivesEmptyField", "a;b;c;", 4, {"a", "b", "c", ""}},
+        SplitCase{"noTrimming", " a ; b", 3, {" a ", " b", ""}},
+        SplitCase{"quotesBecomeBlanks", "\"abc\";x\"y", 2, {" abc ", "x y"}},
+        SplitCase{"semicolonInsideQuotesSplits", "\"a;b\";c", 3, {" a", "b ", "c"}},
+        SplitCase{"beyondLastPositionDropped", "1;2;3;4;5;6;7;8;9", 7, {"1", "2", "3", "4", "5", "6", "7"}},
+        SplitCase{"onlySeparators", ";;", 4, {"", "", "", ""}},
+        SplitCase{"emptyLine", "", 2, {"", ""}},
+        SplitCase{"blankLine", " ", 2, {" ", ""}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- amounts -----------------------------------------------------------------
+
+struct AmountCase {
+    const char *name;
+    QByteArray text;
+    double value;
+};
+
+class CsvAmount : public ::testing::TestWithParam<AmountCase> {};
+
+TEST_P(CsvAmount, convertsWhateverTheLocale)
+{
+    const AmountCase &c = GetParam();
+    EXPECT_DOUBLE_EQ(CsvAmountToFloat(c.text), c.value) << show(c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvAmount,
+    ::testing::Values(
+        AmountCase{"groupedWithCurrency", "1 234,50 K\xe8", 1234.5},
+        AmountCase{"minusDropped", "-150", 150},
+        AmountCase{"decimalPoint", "12.50", 12.5},
+        AmountCase{"decimalComma", "12,50", 12.5},
+        AmountCase{"letters", "abc", 0},
+        AmountCase{"twoSeparators", "1,2,3", 0},
+        AmountCase{"mixedSeparators", "1.234,50", 0},
+        AmountCase{"empty", "", 0},
+        AmountCase{"onlySeparator", ",", 0},
+        AmountCase{"leadingSeparator", ",5", 0.5},
+        AmountCase{"trailingSeparator", "5,", 5},
+        AmountCase{"leadingZeros", "00012", 12},
+        AmountCase{"exponentLetterDropped", "1e5", 15},
+        AmountCase{"blanksAround", "  7 ", 7},
+        AmountCase{"quotedBlanks", " 99,9 ", 99.9},
+        AmountCase{"outOfRange", QByteArray(400, '9'), 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct FormatCase {
+    const char *name;
+    double value;
+    const char *text;
+};
+
+class CsvAmountText : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(CsvAmountText, alwaysDecimalComma)
+{
+    const FormatCase &c = GetParam();
+    EXPECT_EQ(show(FloatToCsvText(c.value)), std::string(c.text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvAmountText,
+    ::testing::Values(
+        FormatCase{"fraction", 1234.5, "1234,5"},
+        FormatCase{"whole", 150, "150"},
+        FormatCase{"belowOne", 0.25, "0,25"},
+        FormatCase{"negative", -80, "-80"},
+        FormatCase{"sampleAmount", 999999.5, "999999,5"},
+        FormatCase{"eightDigits", 12345000, "12345000"},
+        FormatCase{"zero", 0, "0"},
+        FormatCase{"negativeZero", -0.0, "0"},
+        FormatCase{"binaryNoiseRounded", 0.1 + 0.2, "0,3"},
+        FormatCase{"fifteenDigits", 123456789012345.0, "123456789012345"},
+        FormatCase{"fifteenDigitsRounded", 1.0 / 3.0, "0,333333333333333"},
+        FormatCase{"roundsUp", 2.0 / 3.0, "0,666666666666667"},
+        FormatCase{"sixteenDigitsExponent", 1e15, "1E15"},
+        FormatCase{"smallestFixed", 0.00001, "0,00001"},
+        FormatCase{"smallExponent", 1.5e-7, "1,5E-7"},
+        FormatCase{"notANumber", std::numeric_limits<double>::quiet_NaN(), "0"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CsvAmountText, readsBackToTheSameAmount)
+{
+    for (double v : {0.01, 0.5, 1.0, 12.34, 999999.5, 12345000.0, 123456.78, 99999999.99})
+        EXPECT_DOUBLE_EQ(CsvAmountToFloat(FloatToCsvText(v)), v) << v;
+}
+
+// ---- fuzzing body ------------------------------------------------------------
+
+TEST(CsvFuzz, seedsKeepTheGuarantees)
+{
+    const QDir seeds(testsupport::sourceDir() + QStringLiteral("/fuzz/corpus/csv"));
+    const QStringList names = seeds.entryList(QDir::Files);
+    EXPECT_FALSE(names.isEmpty());
+    for (const QString &name : names) {
+        const QByteArray data = testsupport::readFile(seeds.filePath(name));
+        EXPECT_TRUE(fuzzCsvInput(reinterpret_cast<const std::uint8_t *>(data.constData()), data.size()))
+            << name.toStdString();
+    }
+}
+
+TEST(CsvFuzz, awkwardInputs)
+{
+    const QByteArray inputs[] = {
+        QByteArray(2000, ';'),
+        QByteArray(766, '"'),
+        QByteArray(3000, '\r'),
+        QByteArray("\xff\xfe\x00\x1a", 4),
+        "9999999999999999999999999999999,9;0,0000000000001;..;,,",
+    };
+    for (const QByteArray &data : inputs)
+        EXPECT_TRUE(fuzzCsvInput(reinterpret_cast<const std::uint8_t *>(data.constData()), data.size()));
+}
+
+} // namespace
