@@ -110,6 +110,7 @@ void TForm1::buildFrame()
 
 void TForm1::startUp(const StartupOptions &options)
 {
+    Printers = options.printers;
     // 2. The program folder.
     const ProgramFolder folder = ProgramFolder::locate(options.programDir, options.pictureDir);
     ProgramDir = folder.dataDir;

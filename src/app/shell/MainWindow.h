@@ -78,6 +78,9 @@ public:
     DbfTable TableData;
     DbfTable TableOwners;
     // slip state joins here
+    // The printers the platform offers (StartupOptions::printers; empty: the system's),
+    // read by the print jobs' reportPrinter at the end of start-up.
+    std::shared_ptr<PrinterProvider> Printers;
     SlipSurface *PrinterPage = nullptr;   // page of the running print job, drawn on while !PreviewOnly
 
     // Frame.
