@@ -12,7 +12,11 @@
 #include "exchange/ImpExpPage.h"
 #include "print/CalibrationPage.h"
 #include "print/PrintJobs.h"
+#include "data/OwnerTable.h"
+#include "data/RecipientTable.h"
 #include "render/LayoutPage.h"
+#include "render/RecipientSource.h"
+#include "render/SlipRenderer.h"
 #include "settings/NumberText.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsPage.h"
@@ -103,6 +107,17 @@ void TForm1::buildFrame()
 
     Printing = new PrintJobs(*this);
     m_settings.bind(this);
+
+    m_recipientSource = std::make_unique<DbfRecipientSource>(&TableData);
+    SlipContext ctx;
+    ctx.settings = &m_settings;
+    ctx.recipients = m_recipientSource.get();
+    ctx.priceWordText = [this] { return edit("EditDataPriceWord")->text(); };
+    ctx.setDiscardVisible = [this](bool visible) { TabSheetLayout->LabelLayoutDiscard->setVisible(visible); };
+    ctx.warn = [this](const QString &text) { ui::warning(this, "Kvitanky", text, false); };
+    ctx.onLoadPictures = [this] { SaveOnClose = true; };
+    ctx.showPreview = [this](const QImage &image) { TabSheetLayout->showPreview(image); };
+    Slip = std::make_unique<SlipRenderer>(std::move(ctx));
 
     connect(PageControlMain, &QTabWidget::currentChanged, this,
             [this](int index) { guard([&] { PageControlMainChange(index); }); });
@@ -239,17 +254,31 @@ void TForm1::SaveSettings()
     ini.endBatch();
 }
 
+void TForm1::syncSlipContext()
+{
+    SlipContext &ctx = Slip->context();
+    ctx.programDir = PictureDir;
+    ctx.formReady = FormReady;
+    ctx.previewOnly = PreviewOnly;
+    ctx.printer = PrinterPage;
+}
+
 void TForm1::ComposeSlip()
 {
+    syncSlipContext();
+    Slip->ComposeSlip();
 }
 
 void TForm1::LoadSlipPictures()
 {
-    SaveOnClose = true;
+    syncSlipContext();
+    Slip->LoadSlipPictures();
 }
 
 void TForm1::UpdatePrintScale()
 {
+    syncSlipContext();
+    Slip->UpdatePrintScale();
 }
 
 void TForm1::ShowRecipient()
@@ -264,6 +293,28 @@ void TForm1::ShowOwner()
 
 void TForm1::OpenTables()
 {
+    // Recipients: open the file, or create it with the sample rows.
+    if (QFile::exists(programFile("Data.dbf"))) {
+        TableData.setActive(false);
+        TableData.setTableType(TableType::FoxPro);
+        TableData.setTableName(programFile("Data.dbf"));
+        TableData.setActive(true);
+    } else {
+        CreateRecipientTable(TableData, ProgramDir);
+        AddSampleRecipients(TableData);
+    }
+    guard([this] { ShowRecipient(); });
+    // Owners: the same, whatever the owner-directory option says.
+    if (QFile::exists(programFile("Owners.dbf"))) {
+        TableOwners.setActive(false);
+        TableOwners.setTableType(TableType::FoxPro);
+        TableOwners.setTableName(programFile("Owners.dbf"));
+        TableOwners.setActive(true);
+    } else {
+        CreateOwnerTable(TableOwners, ProgramDir);
+        AddSampleOwners(TableOwners);
+    }
+    guard([this] { ShowOwner(); });
 }
 
 void TForm1::ApplyOwnersAdrMode()

@@ -34,6 +34,7 @@ class RecipientPage;
 class SettingsPage;
 class SlipRenderer;
 class SlipSurface;
+class RecipientSource;
 class PrinterProvider;
 
 struct StartupOptions {
@@ -77,7 +78,8 @@ public:
     bool SaveOnClose = false;
     DbfTable TableData;
     DbfTable TableOwners;
-    // slip state joins here
+    // The slip: composition, preview, print scale, the two rows of the amount in words.
+    std::unique_ptr<SlipRenderer> Slip;
     // The printers the platform offers (StartupOptions::printers; empty: the system's),
     // read by the print jobs' reportPrinter at the end of start-up.
     std::shared_ptr<PrinterProvider> Printers;
@@ -141,7 +143,10 @@ private:
     void buildFrame();
     void startUp(const StartupOptions &options);
 
+    void syncSlipContext();
+
     ControlSettings m_settings;
+    std::unique_ptr<RecipientSource> m_recipientSource;
 };
 
 } // namespace kvitanky
