@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "render/PriceWords.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace kvitanky;
+
+namespace {
+
+struct WordsCase {
+    double amount;
+    const char *words;
+};
+
+void PrintTo(const WordsCase &c, std::ostream *os)
+{
+    *os << c.amount;
+}
+
+class PriceToWordsTest : public ::testing::TestWithParam<WordsCase> {};
+
+TEST_P(PriceToWordsTest, spellsTheWholeKoruny)
+{
+    const WordsCase &c = GetParam();
+    EXPECT_EQ(PriceToWords(c.amount).toStdString(), std::string(c.words));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedExamples, PriceToWordsTest,
+    ::testing::Values(
+        WordsCase{0, "nula"},
+        WordsCase{0.99, "nula"},
+        WordsCase{1, "jedna"},
+        WordsCase{2, "dve"},
+        WordsCase{10, "deset"},
+        WordsCase{19, "devatenáct"},
+        WordsCase{20, "dvacet"},
+        WordsCase{21, "dvacet jedna"},
+        WordsCase{22, "dvacet dva"},
+        WordsCase{99, "devadesát devet"},
+        WordsCase{100, "sto"},
+        WordsCase{102, "sto dva"},
+        WordsCase{110, "sto deset"},
+        WordsCase{120, "sto dvacet"},
+        WordsCase{200, "dveste"},
+        WordsCase{345, "tri sta ctyricet pet"},
+        WordsCase{999, "devet set devadesát devet"},
+        WordsCase{1000, "tisíc"},
+        WordsCase{1001, "tisíc jedna"},
+        WordsCase{1002, "tisíc dve"},
+        WordsCase{2000, "dva tisíce"},
+        WordsCase{2002, "dva tisíce dve"},
+        WordsCase{5000, "pet tisíc"},
+        WordsCase{12345, "dvanáct tisíc tri sta ctyricet pet"},
+        WordsCase{21000, "dvacet jedna tisíc"},
+        WordsCase{100000, "sto tisíc"},
+        WordsCase{1000000, "milion"},
+        WordsCase{1000001, "milion jedna"},
+        WordsCase{2000000, "dva miliony"},
+        WordsCase{5000000, "pet milionu"},
+        WordsCase{1234567, "milion dveste tricet ctyri tisíc pet set šedesát sedm"},
+        WordsCase{1000000000, "jednamiliarda"},
+        WordsCase{2000000000, "dvemiliardy"},
+        WordsCase{2147483647,
+                  "dvemiliardy sto ctyricet sedm milionu ctyri sta osmdesát tri tisíc šest set ctyricet sedm"},
+        WordsCase{12.99, "dvanáct"},
+        WordsCase{-1, "mínusjedna"},
+        WordsCase{-2, "mínusdve"},
+        WordsCase{-1500, "mínustisíc pet set"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    EdgeCases, PriceToWordsTest,
+    ::testing::Values(
+        WordsCase{-0.99, "nula"},
+        WordsCase{-0.5, "nula"},
+        WordsCase{1999.5, "tisíc devet set devadesát devet"},
+        WordsCase{20000, "dvacet tisíc"},
+        WordsCase{11000, "jedenáct tisíc"},
+        WordsCase{19000, "devatenáct tisíc"},
+        WordsCase{22000, "dvacet dva tisíc"},
+        WordsCase{101000, "sto jedna tisíc"},
+        WordsCase{3000, "tri tisíce"},
+        WordsCase{4000, "ctyri tisíce"},
+        WordsCase{3000000, "tri miliony"},
+        WordsCase{4000000, "ctyri miliony"},
+        WordsCase{21000000, "dvacet jedna milionu"},
+        WordsCase{100000000, "sto milionu"},
+        WordsCase{1000000001, "jednamiliarda jedna"},
+        WordsCase{1000001000, "jednamiliarda tisíc"},
+        WordsCase{2000000002, "dvemiliardy dve"},
+        WordsCase{300, "tri sta"},
+        WordsCase{400, "ctyri sta"},
+        WordsCase{500, "pet set"},
+        WordsCase{906, "devet set šest"},
+        WordsCase{12345000, "dvanáct milionu tri sta ctyricet pet tisíc"},
+        WordsCase{999999.5, "devet set devadesát devet tisíc devet set devadesát devet"},
+        WordsCase{-2147483647,
+                  "mínusdvemiliardy sto ctyricet sedm milionu ctyri sta osmdesát tri tisíc šest set ctyricet sedm"},
+        WordsCase{2147483647.9, "dvemiliardy sto ctyricet sedm milionu ctyri sta osmdesát tri tisíc šest set "
+                                "ctyricet sedm"}));
+
+// Whole koruny outside the supported range, or no number at all: a marker,
+// never a wrapped-around value.
+INSTANTIATE_TEST_SUITE_P(
+    OutOfRange, PriceToWordsTest,
+    ::testing::Values(WordsCase{2147483648.0, "mimo rozsah"},
+                      WordsCase{-2147483648.0, "mimo rozsah"},
+                      WordsCase{-2147483648.5, "mimo rozsah"},
+                      WordsCase{1e300, "mimo rozsah"},
+                      WordsCase{-1e300, "mimo rozsah"},
+                      WordsCase{std::numeric_limits<double>::infinity(), "mimo rozsah"},
+                      WordsCase{-std::numeric_limits<double>::infinity(), "mimo rozsah"},
+                      WordsCase{std::numeric_limits<double>::quiet_NaN(), "mimo rozsah"}));
+
+TEST(PriceToWords, neverLeavesDoubleOrEdgeBlanks)
+{
+    for (int v = -3000; v <= 1300000; v += 7) {
+        const QString w = PriceToWords(v);
+        ASSERT_FALSE(w.isEmpty()) << v;
+        ASSERT_FALSE(w.startsWith(QLatin1Char(' '))) << v;
+        ASSERT_FALSE(w.endsWith(QLatin1Char(' '))) << v;
+        ASSERT_FALSE(w.contains(QStringLiteral("  "))) << v;
+    }
+}
+
+struct HundredsCase {
+    int value;
+    const char *words;
+};
+
+class HundredsToWordsTest : public ::testing::TestWithParam<HundredsCase> {};
+
+TEST_P(HundredsToWordsTest, spellsOneGroup)
+{
+    EXPECT_EQ(HundredsToWords(GetParam().value).toStdString(), std::string(GetParam().words));
+}
+
+INSTANTIATE_TEST_SUITE_P(Groups, HundredsToWordsTest,
+                         ::testing::Values(HundredsCase{0, ""}, HundredsCase{2, "dve"},
+                                           HundredsCase{12, "dvanáct"}, HundredsCase{20, "dvacet"},
+                                           HundredsCase{32, "tricet dva"}, HundredsCase{200, "dveste"},
+                                           HundredsCase{202, "dveste dva"}, HundredsCase{700, "sedm set"},
+                                           HundredsCase{-1, ""}, HundredsCase{1000, ""}));
+
+} // namespace
