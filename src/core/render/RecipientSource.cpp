@@ -1,33 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RecipientSource.h"
 
-#include "data/DbfTable.h"
+#include <QLocale>
 
 namespace kvitanky {
 
-bool DbfRecipientSource::isOpen() const
+double MapRecipientSource::number(const QString &column) const
 {
-    return m_table && m_table->active();
+    return QLocale::c().toDouble(m_values.value(column));
 }
 
-bool DbfRecipientSource::hasRecord() const
+int MapRecipientSource::integer(const QString &column) const
 {
-    return isOpen() && (m_table->recordCount() > 0 || m_table->isEditing());
+    return m_values.value(column).toInt();
 }
 
-QString DbfRecipientSource::text(const QString &column) const
+void MapRecipientSource::setNumber(const QString &column, double value)
 {
-    return hasRecord() ? m_table->fieldByName(column).asString() : QString();
-}
-
-double DbfRecipientSource::number(const QString &column) const
-{
-    return hasRecord() ? m_table->fieldByName(column).asFloat() : 0.0;
-}
-
-int DbfRecipientSource::integer(const QString &column) const
-{
-    return hasRecord() ? m_table->fieldByName(column).asInteger() : 0;
+    m_values[column] = QLocale::c().toString(value, 'g', 17);
 }
 
 } // namespace kvitanky

@@ -2,6 +2,7 @@
 // The current recipient record as slip composition reads it.
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 namespace kvitanky {
@@ -35,6 +36,26 @@ public:
 private:
     bool hasRecord() const;
     DbfTable *m_table;
+};
+
+// A record held in memory: a sample slip, or a stand-in for the table in tests.
+// Missing columns read as empty texts and zeros.
+class MapRecipientSource : public RecipientSource
+{
+public:
+    bool isOpen() const override { return m_open; }
+    QString text(const QString &column) const override { return m_values.value(column); }
+    double number(const QString &column) const override;
+    int integer(const QString &column) const override;
+
+    void setOpen(bool open) { m_open = open; }
+    void setText(const QString &column, const QString &value) { m_values[column] = value; }
+    void setNumber(const QString &column, double value);
+    void clear() { m_values.clear(); }
+
+private:
+    bool m_open = true;
+    QHash<QString, QString> m_values;
 };
 
 } // namespace kvitanky

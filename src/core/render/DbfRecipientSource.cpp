@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Kept apart from the rest of RecipientSource.cpp so that code which never
+// reads a table does not pull in the table engine.
+#include "RecipientSource.h"
+
+#include "data/DbfTable.h"
+
+namespace kvitanky {
+
+bool DbfRecipientSource::isOpen() const
+{
+    return m_table && m_table->active();
+}
+
+bool DbfRecipientSource::hasRecord() const
+{
+    return isOpen() && (m_table->recordCount() > 0 || m_table->isEditing());
+}
+
+QString DbfRecipientSource::text(const QString &column) const
+{
+    return hasRecord() ? m_table->fieldByName(column).asString() : QString();
+}
+
+double DbfRecipientSource::number(const QString &column) const
+{
+    return hasRecord() ? m_table->fieldByName(column).asFloat() : 0.0;
+}
+
+int DbfRecipientSource::integer(const QString &column) const
+{
+    return hasRecord() ? m_table->fieldByName(column).asInteger() : 0;
+}
+
+} // namespace kvitanky

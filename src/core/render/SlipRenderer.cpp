@@ -1,0 +1,408 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SlipRenderer.h"
+
+#include "render/RecipientSource.h"
+#include "render/SlipSurface.h"
+#include "settings/SettingsAccess.h"
+
+#include <QDir>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace kvitanky {
+
+namespace {
+
+constexpr int KorunyBoxes = 8;
+constexpr int SymbolBoxes = 10;
+constexpr double MaxKorunyInBoxes = 99999999.0;
+constexpr int MaxFontSize = 500;
+constexpr int MaxFirstRowLength = 999;
+// Coordinates handed to a surface stay well inside int; anything this far away
+// is off every page anyway.
+constexpr std::int64_t CoordinateLimit = std::int64_t(1) << 30;
+
+const QString VoidSymbol = QStringLiteral("XXXXXXXXXX");
+const QString VoidWords = QStringLiteral("XXXXXXXXXX");
+
+int clampCoordinate(std::int64_t v)
+{
+    return int(std::clamp(v, -CoordinateLimit, CoordinateLimit));
+}
+
+int clampCoordinate(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return int(std::clamp(std::trunc(v), double(-CoordinateLimit), double(CoordinateLimit)));
+}
+
+// A setting read as an integer that must lie in [min, max].
+int boundedInteger(const SettingsAccess &settings, const QString &key, int min, int max)
+{
+    const int v = settings.integer(key);
+    if (v < min || v > max) {
+        throw SettingError(QStringLiteral("'%1' není celé císlo od %2 do %3 (nastavení %4)")
+                               .arg(settings.text(key))
+                               .arg(min)
+                               .arg(max)
+                               .arg(key)
+                               .toStdString());
+    }
+    return v;
+}
+
+// "Read as a number, is it 0?" A blank text counts as 0. A text that is not a
+// number at all counts as not 0, so whatever the user put there is printed and
+// nothing is lost silently; either decimal separator is accepted.
+bool readsAsZero(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return true;
+    QString normal = t;
+    normal.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = QLocale::c().toDouble(normal, &ok);
+    return ok && v == 0.0;
+}
+
+} // namespace
+
+QString FormatPriceFigures(const QString &digits)
+{
+    if (digits.size() > KorunyBoxes)
+        return QString(KorunyBoxes, QLatin1Char('X'));
+    return QString(KorunyBoxes - digits.size(), QLatin1Char('=')) + digits;
+}
+
+QString FormatSymbol(const QString &symbol)
+{
+    if (symbol.size() > SymbolBoxes)
+        return VoidSymbol;
+    return QString(SymbolBoxes - symbol.size(), QLatin1Char('0')) + symbol;
+}
+
+bool amountFitsForm(double amount)
+{
+    return amount == 0.0 || (std::isfinite(amount) && amount > 0.0 && std::trunc(amount) <= MaxKorunyInBoxes);
+}
+
+QString HalereText(double amount)
+{
+    if (!std::isfinite(amount))
+        return QStringLiteral("XX");
+    const double k = std::trunc(amount);
+    const float h = float((static_cast<long double>(amount) - static_cast<long double>(k)) * 100.0L);
+    if (h == 0.0f)
+        return QStringLiteral("00");
+    if (h < 0.0f)
+        return QStringLiteral("XX");
+    // Always two digits: below one haléř gives "00"; a fraction so close to a whole
+    // koruna that it rounds to 100 stays in the haléř boxes as "99".
+    const int digits = std::clamp(int(std::trunc(h)), 0, 99);
+    return QStringLiteral("%1").arg(digits, 2, 10, QLatin1Char('0'));
+}
+
+SlipRenderer::SlipRenderer(SlipContext context) : m_ctx(std::move(context)) {}
+
+SlipRenderer::~SlipRenderer() = default;
+
+void SlipRenderer::finishPreview()
+{
+    m_previewSurface.reset();
+}
+
+const QImage &SlipRenderer::previewImage()
+{
+    finishPreview();
+    return m_preview;
+}
+
+void SlipRenderer::loadPictures()
+{
+    finishPreview();
+    if (m_ctx.onLoadPictures)
+        m_ctx.onLoadPictures();
+    const QString dir = QDir(m_ctx.programDir).path();
+    const QString slip = m_ctx.settings->flag(QStringLiteral("CheckBoxLayoutPictureOn")) ? SlipPictureFile
+                                                                                          : CleanPictureFile;
+    // A copy of the cached picture: drawing on it detaches, the cache stays clean.
+    m_preview = m_pictures.load(dir + QLatin1Char('/') + slip, QSize(PreviewWidth, PreviewHeight));
+    m_calibration = m_pictures.load(dir + QLatin1Char('/') + CalibrationPictureFile);
+}
+
+void SlipRenderer::LoadSlipPictures()
+{
+    loadPictures();
+    if (m_ctx.showPreview)
+        m_ctx.showPreview(previewImage());
+}
+
+void SlipRenderer::UpdatePrintScale()
+{
+    const SettingsAccess &s = *m_ctx.settings;
+    const int w = s.integer(QStringLiteral("EditCalibrationPrintSizePDFX"));
+    const int h = s.integer(QStringLiteral("EditCalibrationPrintSizePDFY"));
+    m_printWidth = w;
+    m_printHeight = h;
+    m_printScaleX = double(w) / PreviewWidth;
+    m_printScaleY = double(h) / PreviewHeight;
+}
+
+void SlipRenderer::DrawSlipText(int x, int y, const QString &text, int set)
+{
+    const SettingsAccess &s = *m_ctx.settings;
+    const std::int64_t xs = std::int64_t(x) + s.integer(QStringLiteral("EditCalibrationPrintNullAxesX"));
+    const std::int64_t ys = std::int64_t(y) + s.integer(QStringLiteral("EditCalibrationPrintNullAxesY"));
+    if (set < 1 || set > 3)
+        return;
+
+    const QString n = QString::number(set);
+    const QString family = s.text(QStringLiteral("EditSetOtherCharSet") + n);
+    const int pointSize = boundedInteger(s, QStringLiteral("EditSetOtherFontSize") + n, 1, MaxFontSize);
+    const int spacing = s.integer(QStringLiteral("EditSetOtherDistance") + n);
+
+    // Characters one by one: a surrogate pair stays one character.
+    QStringList characters;
+    if (spacing >= 1) {
+        characters.reserve(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            characters.append(text.mid(i, pair ? 2 : 1));
+            if (pair)
+                ++i;
+        }
+    }
+
+    if (!m_previewSurface)
+        m_previewSurface = std::make_unique<ImageSurface>(&m_preview);
+    SlipSurface *previews[] = {m_previewSurface.get(), m_ctx.previewMirror};
+    for (SlipSurface *surface : previews) {
+        if (!surface)
+            continue;
+        surface->setFont(family, pointSize);
+        if (spacing <= 0) {
+            surface->drawText(clampCoordinate(xs), clampCoordinate(ys), text);
+        } else {
+            for (int i = 0; i < characters.size(); ++i)
+                surface->drawText(clampCoordinate(xs + std::int64_t(spacing) * i), clampCoordinate(ys), characters[i]);
+        }
+    }
+
+    if (m_ctx.previewOnly || !m_ctx.formReady || !m_ctx.printer)
+        return;
+    SlipSurface *printer = m_ctx.printer;
+    const int px = clampCoordinate(double(xs) * m_printScaleX);
+    const int py = clampCoordinate(double(ys) * m_printScaleY);
+    printer->setFont(family, pointSize);
+    if (spacing <= 0) {
+        printer->drawText(px, py, text);
+    } else {
+        // Each offset from the start of the text, so truncation does not add up.
+        for (int i = 0; i < characters.size(); ++i) {
+            const double dx = std::trunc(double(spacing) * i * m_printScaleX);
+            printer->drawText(clampCoordinate(double(px) + dx), py, characters[i]);
+        }
+    }
+}
+
+void SlipRenderer::drawAt(const QString &xKey, const QString &yKey, const QString &setKey, const QString &text)
+{
+    const SettingsAccess &s = *m_ctx.settings;
+    const int x = s.integer(xKey);
+    const int y = s.integer(yKey);
+    const int set = s.integer(setKey);
+    DrawSlipText(x, y, text, set);
+}
+
+void SlipRenderer::drawField(const QString &field, const QString &text)
+{
+    const QString base = QStringLiteral("EditLayout") + field;
+    drawAt(base + QLatin1Char('X'), base + QLatin1Char('Y'), base + QStringLiteral("Dist"), text);
+}
+
+void SlipRenderer::drawSecond(const QString &field, const QString &text)
+{
+    const QString base = QStringLiteral("EditLayout") + field;
+    drawAt(base + QStringLiteral("SX"), base + QStringLiteral("SY"), base + QStringLiteral("SDist"), text);
+}
+
+void SlipRenderer::drawSymbol(const QString &field, const QString &symbol)
+{
+    // Blanks around a symbol (padded table columns) are not part of it.
+    const QString t = symbol.trimmed();
+    if (readsAsZero(t))
+        return;
+    const QString formatted = FormatSymbol(t);
+    drawField(field, formatted);
+    drawSecond(field, formatted);
+}
+
+QString SlipRenderer::wholeAccountNumber() const
+{
+    const SettingsAccess &s = *m_ctx.settings;
+    const QString prefix = s.text(QStringLiteral("EditSetOwnerAccountNum1"));
+    QString a;
+    if (!prefix.isEmpty() && !readsAsZero(prefix))
+        a = prefix + QLatin1Char('-');
+    a += s.text(QStringLiteral("EditSetOwnerAccountNum2"));
+    a += QLatin1Char('/');
+    a += s.text(QStringLiteral("EditSetOwnerAccountIDB"));
+    return a;
+}
+
+int SlipRenderer::SplitPriceWords(const QString &words)
+{
+    const SettingsAccess &s = *m_ctx.settings;
+    const int n = boundedInteger(s, QStringLiteral("EditSetOtherLengthFirstPriceRow"), 0, MaxFirstRowLength);
+    QString compact = words;
+    compact.remove(QLatin1Char(' '));
+    const int l = int(compact.size());
+    if (l <= n) {
+        m_priceWordRow1 = QString(n - l, QLatin1Char(' ')) + QLatin1Char('=') + compact + QLatin1Char('=');
+        return 1;
+    }
+
+    QString row1;
+    QString row2;
+    bool inRow2 = false;
+    for (const QChar c : words) {
+        if (c == QLatin1Char(' ')) {
+            if (!inRow2 && row1.size() > n)
+                inRow2 = true;
+            continue;
+        }
+        (inRow2 ? row2 : row1).append(c);
+    }
+    m_priceWordRow1 = QLatin1Char('=') + row1 + QLatin1Char('=');
+    m_priceWordRow2 = QLatin1Char('=') + row2 + QLatin1Char('=');
+
+    if (!s.flag(QStringLiteral("CheckBoxSetOtherOffOverflowSecondRowPrice")) && m_ctx.formReady
+        && m_priceWordRow2.size() > 28 && m_ctx.warn) {
+        m_ctx.warn(QStringLiteral("Nebezpecí pretecení druhého rádku 'Cástka slovy'!\n"
+                                  "Zkuste zmenšit v Nastavení velikost znakové sady\n"
+                                  "a Pocet znaku v první rádce 'Cástka slovy'."));
+    }
+    return 2;
+}
+
+void SlipRenderer::ComposeSlip()
+{
+    // The window shows the preview however the composition ends: what was drawn
+    // before an error stays visible.
+    struct ShowAtEnd {
+        SlipRenderer *r;
+        ~ShowAtEnd()
+        {
+            if (r->m_ctx.showPreview)
+                r->m_ctx.showPreview(r->previewImage());
+        }
+    } showAtEnd{this};
+
+    const SettingsAccess &s = *m_ctx.settings;
+    RecipientSource *rec = m_ctx.recipients;
+    const bool tableOpen = rec && rec->isOpen();
+
+    // 1. A fresh background.
+    loadPictures();
+
+    // 2. The discard mark; a discarded record is composed like any other.
+    const int discarded = tableOpen ? rec->integer(QStringLiteral("VYRAZENO")) : 0;
+    if (m_ctx.setDiscardVisible)
+        m_ctx.setDiscardVisible(discarded != 0);
+
+    // 3. The owner.
+    const QString address1 = s.text(QStringLiteral("EditSetOwnerAddress1"));
+    const QString address2 = s.text(QStringLiteral("EditSetOwnerAddress2"));
+    const QString address3 = s.text(QStringLiteral("EditSetOwnerAddress3"));
+    drawField(QStringLiteral("OwnerAddress1"), address1);
+    drawField(QStringLiteral("OwnerAddress2"), address2);
+    drawField(QStringLiteral("OwnerAddress3"), address3);
+    drawSecond(QStringLiteral("OwnerAddress1"), address1);
+    drawSecond(QStringLiteral("OwnerAddress2"), address2);
+    drawSecond(QStringLiteral("OwnerAddress3"), address3);
+    drawField(QStringLiteral("AccountNum1"), s.text(QStringLiteral("EditSetOwnerAccountNum1")));
+    drawField(QStringLiteral("AccountNum2"), s.text(QStringLiteral("EditSetOwnerAccountNum2")));
+    drawField(QStringLiteral("AccountIDB"), s.text(QStringLiteral("EditSetOwnerAccountIDB")));
+    const bool ownerSymbolAsVs = s.flag(QStringLiteral("CheckBoxSetOwnersKS_VS"));
+    if (!ownerSymbolAsVs)
+        drawField(QStringLiteral("ConstS"), s.text(QStringLiteral("EditSetOwnerAccountConstS")));
+    else
+        drawSymbol(QStringLiteral("VS"), s.text(QStringLiteral("EditSetOwnerAccountConstS")));
+    drawSecond(QStringLiteral("AccountNum1"), wholeAccountNumber());
+    drawField(QStringLiteral("OwnerSubject"), s.text(QStringLiteral("EditSetOwnerAddressSubject")));
+    drawField(QStringLiteral("OwnerMessage1"), s.text(QStringLiteral("EditSetOwnerAddressMessage1")));
+    drawField(QStringLiteral("OwnerMessage2"), s.text(QStringLiteral("EditSetOwnerAddressMessage2")));
+    drawField(QStringLiteral("OwnerTransCode"), s.text(QStringLiteral("EditSetOwnerTransCode")));
+
+    // 4. The amount in words, as the words box holds it. A closed table reads as 0.
+    const double amount = tableOpen ? rec->number(QStringLiteral("CASTKA")) : 0.0;
+    const bool printPrice = !s.flag(QStringLiteral("CheckBoxSetOtherNotPrintPrice"));
+    const bool fits = amountFitsForm(amount);
+    if (printPrice && amount != 0.0) {
+        const QString words = fits ? (m_ctx.priceWordText ? m_ctx.priceWordText() : QString()) : VoidWords;
+        const int rows = SplitPriceWords(words);
+        drawField(QStringLiteral("PriceWord"), m_priceWordRow1);
+        if (rows == 2) {
+            drawAt(QStringLiteral("EditLayoutPriceWordX2"), QStringLiteral("EditLayoutPriceWordY2"),
+                   QStringLiteral("EditLayoutPriceWordDist2"), m_priceWordRow2);
+        }
+    }
+
+    // 5.
+    if (!tableOpen)
+        return;
+
+    // 6. The amount in figures.
+    if (printPrice && amount != 0.0) {
+        QString koruny;
+        QString halere;
+        if (fits) {
+            koruny = FormatPriceFigures(QString::number(std::int64_t(std::trunc(amount))));
+            halere = HalereText(amount);
+        } else {
+            koruny = QString(KorunyBoxes, QLatin1Char('X'));
+            halere = QStringLiteral("XX");
+        }
+        drawField(QStringLiteral("Price"), koruny + halere);
+        drawSecond(QStringLiteral("Price"), koruny + QLatin1Char(',') + halere);
+        drawField(QStringLiteral("PriceSM"), halere);
+    }
+
+    // 7. Symbols; in variable-symbol mode the owner's symbol took the VS places.
+    if (!ownerSymbolAsVs)
+        drawSymbol(QStringLiteral("VS"), rec->text(QStringLiteral("VAR_SYMB")));
+    drawSymbol(QStringLiteral("SS"), rec->text(QStringLiteral("SPEC_SYMB")));
+
+    // 8. Name and address in the main part.
+    const bool showTitle = s.flag(QStringLiteral("CheckBoxDataShowTitle"));
+    const QString title = rec->text(QStringLiteral("TITUL"));
+    const QString firstName = rec->text(QStringLiteral("JMENO"));
+    const QString surname = rec->text(QStringLiteral("PRIJMENI"));
+    const QString street = rec->text(QStringLiteral("ULICE"));
+    const QString city = rec->text(QStringLiteral("OBEC"));
+    const QString postCode = rec->text(QStringLiteral("PSC"));
+    if (showTitle) {
+        drawField(QStringLiteral("RecipientTitle"), title);
+        drawField(QStringLiteral("RecipientSurname"), firstName + QLatin1Char(' ') + surname);
+    } else {
+        drawField(QStringLiteral("RecipientFirstName"), firstName);
+        drawField(QStringLiteral("RecipientSurname"), surname);
+    }
+    drawField(QStringLiteral("RecipientStreet"), street);
+    drawField(QStringLiteral("RecipientCity"), city);
+    drawField(QStringLiteral("RecipientPostCode"), postCode);
+
+    // 9. The left strip.
+    const QString name = showTitle ? title + QLatin1Char(' ') + firstName + QLatin1Char(' ') + surname
+                                   : firstName + QLatin1Char(' ') + surname;
+    drawSecond(QStringLiteral("RecipientFirstName"), name);
+    drawSecond(QStringLiteral("RecipientStreet"), street);
+    drawSecond(QStringLiteral("RecipientCity"), postCode + QLatin1Char(' ') + city);
+}
+
+} // namespace kvitanky
