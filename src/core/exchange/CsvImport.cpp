@@ -172,6 +172,12 @@ CsvImportResult ImportCsv(const QString &path, DbfTable &table, CsvLayout layout
         }
     } catch (const std::exception &e) {
         result.engineError = QString::fromUtf8(e.what());
+        // The row that failed must not be posted later by the next cursor move.
+        try {
+            if (table.active())
+                table.cancel();
+        } catch (const std::exception &) {
+        }
     }
     return result;
 }

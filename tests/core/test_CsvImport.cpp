@@ -1,0 +1,366 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/DbfTable.h"
+#include "data/RecipientTable.h"
+#include "exchange/CsvFormat.h"
+#include "exchange/CsvImport.h"
+
+#include "TestSupport.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+using namespace kvitanky;
+using testsupport::TempDir;
+
+namespace {
+
+const char *const Columns[] = {"TITUL", "JMENO", "PRIJMENI", "ULICE", "OBEC", "PSC", "CASTKA",
+                               "VAR_SYMB", "SPEC_SYMB", "TELEFON", "EMAIL", "VYRAZENO"};
+
+// A row as "TITUL|JMENO|...|CASTKA|...|VYRAZENO", the amount with a point.
+std::string currentRow(DbfTable &t)
+{
+    QStringList parts;
+    for (const char *c : Columns) {
+        DbfField f = t.fieldByName(QLatin1String(c));
+        if (QByteArray(c) == "CASTKA")
+            parts << QString::number(f.asFloat(), 'g', 15);
+        else if (QByteArray(c) == "VYRAZENO")
+            parts << QString::number(f.asInteger());
+        else
+            parts << f.asString();
+    }
+    return parts.join(QLatin1Char('|')).toStdString();
+}
+
+std::vector<std::string> allRows(DbfTable &t)
+{
+    std::vector<std::string> rows;
+    t.first();
+    while (!t.eof()) {
+        rows.push_back(currentRow(t));
+        t.next();
+    }
+    return rows;
+}
+
+class RecipientFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override { CreateRecipientTable(table, dir.path()); }
+    QString csv(const QByteArray &bytes, const char *name = "in.csv")
+    {
+        const QString path = dir.file(QLatin1String(name));
+        testsupport::writeFile(path, bytes);
+        return path;
+    }
+
+    TempDir dir;
+    DbfTable table;
+};
+
+// ---- rows, data-driven ---------------------------------------------------------
+
+struct ImportCase {
+    const char *name;
+    CsvLayout layout;
+    QByteArray file;
+    std::vector<std::string> rows;   // UTF-8
+    bool tooLong = false;
+};
+
+class CsvImportRows : public RecipientFixture, public ::testing::WithParamInterface<ImportCase> {};
+
+TEST_P(CsvImportRows, appendsAndPostsEachLine)
+{
+    const ImportCase &c = GetParam();
+    const CsvImportResult r = ImportCsv(csv(c.file), table, c.layout);
+    EXPECT_FALSE(r.openFailed);
+    EXPECT_TRUE(r.engineError.isEmpty()) << r.engineError.toStdString();
+    EXPECT_EQ(r.tooLong, c.tooLong);
+    EXPECT_EQ(r.rows, int(c.rows.size()));
+    EXPECT_EQ(allRows(table), c.rows);
+
+    // Posted through to the file: a second table object sees the same rows.
+    DbfTable reopened;
+    reopened.setTableName(table.tableName());
+    reopened.setActive(true);
+    EXPECT_EQ(allRows(reopened), c.rows);
+}
+
+const QByteArray Line765 = "T;J;" + QByteArray(765 - 4, 'x');
+const QByteArray Line766 = "T;J;" + QByteArray(766 - 4, 'x');
+const char *const Empty = "||||||0|||||0";
+
+QByteArray flagLine(const QByteArray &flag) { return ";;;;;;;;;;;" + flag + ";\n"; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Full, CsvImportRows,
+    ::testing::Values(
+        ImportCase{"exportedLine", CsvLayout::Full,
+                   "Pan;Jan;Nov\xe1k;Hlavn\xed 1;Praha;110 00;1234,5;7100;;+420 777;jan@x.cz;0;\r\n",
+                   {"Pan|Jan|Novák|Hlavní 1|Praha|110 00|1234.5|7100||+420 777|jan@x.cz|0"}},
+        ImportCase{"twoFieldsResetEverythingElse", CsvLayout::Full,
+                   "t;j;p;u;o;1;5;v;s;te;e;1;\na;b",
+                   {"t|j|p|u|o|1|5|v|s|te|e|1", "a|b|||||0|||||0"}},
+        ImportCase{"crlfAndNoFinalLf", CsvLayout::Full, "a\r\nb", {"a||||||0|||||0", "b||||||0|||||0"}},
+        ImportCase{"emptyAndCrOnlyLinesSkipped", CsvLayout::Full, "\n\r\n\n", {}},
+        ImportCase{"oneBlankIsARow", CsvLayout::Full, " \n", {Empty}},
+        ImportCase{"headerLineIsData", CsvLayout::Full,
+                   "TITUL;JMENO;PRIJMENI;ULICE;OBEC;PSC;CASTKA;VAR_SYMB;SPEC_SYMB;TELEFON;EMAIL;VYRAZENO",
+                   {"TITUL|JMENO|PRIJMENI|ULICE|OBEC|PSC|0|VAR_SYMB|SPEC_SYMB|TELEFON|EMAIL|0"}},
+        ImportCase{"quotesBecomeBlanks", CsvLayout::Full, "\"Ing.\";\"Jan\"\n", {" Ing.| Jan|||||0|||||0"}},
+        ImportCase{"semicolonInQuotesShiftsFields", CsvLayout::Full, "\"Nov\xfd; Jan\";x\n",
+                   {" Nový| Jan|x||||0|||||0"}},
+        ImportCase{"textCutToColumn", CsvLayout::Full, "ABCDEFGHIJKLMNOP;;;;;12345678901234\n",
+                   {"ABCDEFGHIJ|||||1234567890|0|||||0"}},
+        ImportCase{"flagExactlyOne", CsvLayout::Full,
+                   flagLine("1") + flagLine("01") + flagLine(" 1") + flagLine("1 ") + flagLine("\"1\"")
+                       + flagLine("2") + flagLine(""),
+                   {"||||||0|||||1", Empty, Empty, Empty, Empty, Empty, Empty}},
+        ImportCase{"amounts", CsvLayout::Full,
+                   ";;;;;;1 234,50 K\xe8\n;;;;;;-150\n;;;;;;12.50\n;;;;;;abc\n;;;;;;1,2,3\n",
+                   {"||||||1234.5|||||0", "||||||150|||||0", "||||||12.5|||||0", Empty, Empty}},
+        ImportCase{"longestLineImported", CsvLayout::Full, Line765 + "\n", {"T|J|" + std::string(30, 'x') + "||||0|||||0"}},
+        ImportCase{"tooLongStopsKeepingEarlierRows", CsvLayout::Full, "a\n" + Line766 + "\nb\n",
+                   {"a||||||0|||||0"}, true},
+        ImportCase{"ctrlZEndsFile", CsvLayout::Full, "a\n\x1a" "b\n", {"a||||||0|||||0"}},
+        ImportCase{"nulEndsLineContent", CsvLayout::Full, QByteArray("\0x;y\nb", 6), {"b||||||0|||||0"}},
+        ImportCase{"windows1250", CsvLayout::Full, "Ing.;Ji\xf8\xed;\x8aime\xe8" "ek\n", {"Ing.|Jiří|Šimeček||||0|||||0"}},
+        ImportCase{"utf8WithBom", CsvLayout::Full, "\xef\xbb\xbfIng.;Ji\xc5\x99\xc3\xad\n", {"Ing.|Jiří|||||0|||||0"}},
+        ImportCase{"utf8WithoutBom", CsvLayout::Full, "Ing.;Ji\xc5\x99\xc3\xad\n", {"Ing.|Jiří|||||0|||||0"}},
+        ImportCase{"bomOnly", CsvLayout::Full, "\xef\xbb\xbf", {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    SixColumns, CsvImportRows,
+    ::testing::Values(
+        ImportCase{"noFinalSemicolonKeepsAmount", CsvLayout::SixColumns,
+                   "Nov\xe1k;Jan;110 00;Praha;Hlavn\xed 5;1 250,50",
+                   {"|Jan|Novák|Hlavní 5|Praha|110 00|1250.5|||||0"}},
+        ImportCase{"extraFieldsIgnored", CsvLayout::SixColumns, "P;J;1;O;U;7;x;y;z;w;q;1;\r\n",
+                   {"|J|P|U|O|1|7|||||0"}},
+        ImportCase{"twoFields", CsvLayout::SixColumns, "P;J\n\nQ\n", {"|J|P||||0|||||0", "||Q||||0|||||0"}},
+        ImportCase{"tooLong", CsvLayout::SixColumns, "P\n" + Line766, {"||P||||0|||||0"}, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RecipientFixture, crlfFileGivesTheSameRowsAsLf)
+{
+    const QByteArray lf = "Pan;Jan;Nov\xe1k;;;;12,5;;;;;1;\n;b;;;;;;;;;;0;\n";
+    QByteArray crlf = lf;
+    crlf.replace("\n", "\r\n");
+    ASSERT_EQ(ImportCsvFile(csv(lf), table).rows, 2);
+    const auto fromLf = allRows(table);
+    table.deleteAll();
+    ASSERT_EQ(ImportCsvFile(csv(crlf), table).rows, 2);
+    EXPECT_EQ(allRows(table), fromLf);
+}
+
+TEST_F(RecipientFixture, appendsAfterExistingRowsCursorOnLastImported)
+{
+    AddSampleRecipients(table);
+    const auto before = allRows(table);
+    const QString path = csv("a\nb\nc\n");
+    ASSERT_EQ(ImportCsvFile(path, table).rows, 3);
+    EXPECT_EQ(table.recordCount(), 7);
+    EXPECT_EQ(table.recNo(), 6);
+    EXPECT_EQ(currentRow(table), "c||||||0|||||0");
+    const auto after = allRows(table);
+    EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + 4), before);
+
+    // The same file again gives every row twice.
+    ASSERT_EQ(ImportCsvFile(path, table).rows, 3);
+    EXPECT_EQ(table.recordCount(), 10);
+}
+
+// ---- failures and messages ----------------------------------------------------
+
+struct MessageCase {
+    const char *name;
+    CsvLayout layout;
+    const char *file;   // nullptr: no such file
+    QByteArray content;
+    std::vector<std::string> messages;   // "%1" stands for the path
+};
+
+class CsvImportReport : public RecipientFixture, public ::testing::WithParamInterface<MessageCase> {};
+
+TEST_P(CsvImportReport, reportAsTheUserSeesIt)
+{
+    const MessageCase &c = GetParam();
+    QString path = dir.file(QStringLiteral("missing.csv"));
+    if (c.file)
+        path = csv(c.content, c.file);
+    const CsvImportResult r = ImportCsv(path, table, c.layout);
+    std::vector<std::string> expected;
+    for (const std::string &m : c.messages)
+        expected.push_back(QString::fromStdString(m).arg(path).toStdString());
+    std::vector<std::string> got;
+    for (const QString &m : CsvImportMessages(r, path, c.layout))
+        got.push_back(m.toStdString());
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(r.openFailed, c.file == nullptr);
+    if (!c.file) {
+        EXPECT_EQ(table.recordCount(), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvImportReport,
+    ::testing::Values(
+        MessageCase{"missingFull", CsvLayout::Full, nullptr, {},
+                    {"Nelze otevrít soubor %1", "Bylo importováno 0 záznamu."}},
+        MessageCase{"missingSix", CsvLayout::SixColumns, nullptr, {}, {"Nelze otevrít soubor %1"}},
+        MessageCase{"countFull", CsvLayout::Full, "a.csv", "a\nb\n", {"Bylo importováno 2 záznamu."}},
+        MessageCase{"countSix", CsvLayout::SixColumns, "a.csv", "a\nb\n", {"Importováno 2 záznamu."}},
+        MessageCase{"tooLongFull", CsvLayout::Full, "a.csv", "a\n" + QByteArray(800, 'x'),
+                    {"Row is too long!", "Bylo importováno 1 záznamu."}},
+        MessageCase{"tooLongSix", CsvLayout::SixColumns, "a.csv", QByteArray(766, 'x'),
+                    {"Row is too long!", "Importováno 0 záznamu."}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RecipientFixture, folderIsNotAFileToImport)
+{
+    const CsvImportResult r = ImportCsvFile(dir.path(), table);
+    EXPECT_TRUE(r.openFailed);
+    EXPECT_EQ(r.rows, 0);
+}
+
+TEST(CsvImportEngine, missingColumnStopsWithoutHalfRow)
+{
+    // A table file replaced by hand: the import fails in the middle of a row.
+    TempDir dir;
+    DbfTable table;
+    table.setTableName(dir.file(QStringLiteral("Data.dbf")));
+    table.clearFieldDefs();
+    table.addFieldDef(QStringLiteral("TITUL"), FieldType::String, 10);
+    table.addFieldDef(QStringLiteral("JMENO"), FieldType::String, 30);
+    table.createTable();
+    table.setActive(true);
+    const QString path = dir.file(QStringLiteral("in.csv"));
+    testsupport::writeFile(path, "a;b;c\n");
+
+    const CsvImportResult r = ImportCsvFile(path, table);
+    EXPECT_EQ(r.rows, 0);
+    EXPECT_TRUE(r.engineError.contains(QLatin1String("PRIJMENI"))) << r.engineError.toStdString();
+    EXPECT_EQ(CsvImportMessages(r, path, CsvLayout::Full), QStringList{r.engineError});
+    // Moving the cursor must not post the failed row after all.
+    table.first();
+    EXPECT_EQ(table.recordCount(), 0);
+    table.setActive(false);
+    table.setActive(true);
+    EXPECT_EQ(table.recordCount(), 0);
+}
+
+TEST_F(RecipientFixture, closedTableIsAnEngineError)
+{
+    table.setActive(false);
+    const CsvImportResult r = ImportCsvFile(csv("a\n"), table);
+    EXPECT_EQ(r.rows, 0);
+    EXPECT_FALSE(r.engineError.isEmpty());
+}
+
+TEST_F(RecipientFixture, progressReportsAndCancels)
+{
+    QByteArray file;
+    for (int i = 0; i < 3500; ++i)
+        file += "r" + QByteArray::number(i) + ";;;;;;" + QByteArray::number(i) + "\r\n";
+    const QString path = csv(file);
+
+    std::vector<std::pair<qint64, qint64>> calls;
+    CsvImportResult r = ImportCsvFile(path, table, [&](qint64 done, qint64 total) {
+        calls.emplace_back(done, total);
+        return true;
+    });
+    EXPECT_EQ(r.rows, 3500);
+    EXPECT_FALSE(r.cancelled);
+    ASSERT_EQ(calls.size(), 3u);
+    for (size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].second, file.size());
+        EXPECT_LE(calls[i].first, file.size());
+        if (i) {
+            EXPECT_GT(calls[i].first, calls[i - 1].first);
+        }
+    }
+
+    table.deleteAll();
+    r = ImportCsvFile(path, table, [](qint64, qint64) { return false; });
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.rows, ExchangeProgressStep);
+    EXPECT_EQ(table.recordCount(), ExchangeProgressStep);
+    EXPECT_EQ(CsvImportMessages(r, path, CsvLayout::Full),
+              QStringList{QStringLiteral("Bylo importováno 1000 záznamu.")});
+}
+
+TEST_F(RecipientFixture, fileReadByDbfreadAfterImport)
+{
+    if (!testsupport::havePythonModule(QStringLiteral("dbfread")))
+        GTEST_SKIP() << "python3-dbfread is missing";
+    ASSERT_EQ(ImportCsvFile(csv("Ing.;Ji\xf8\xed;Nov\xe1k;;;;1 234,50;;;;;1;\n"
+                                "a\n" + QByteArray(900, 'x') + "\nnever\n"),
+                            table)
+                  .rows,
+              2);
+    const QString script = QStringLiteral(
+        "import dbfread, json, sys\n"
+        "t = dbfread.DBF(sys.argv[1], encoding='cp1250')\n"
+        "print(json.dumps([[r['TITUL'], r['JMENO'], r['PRIJMENI'], r['CASTKA'], r['VYRAZENO']] for r in t]))\n");
+    int code = -1;
+    QByteArray err;
+    const QByteArray out =
+        testsupport::runProgram(testsupport::debianPython(), {"-c", script, table.tableName()}, &code, &err);
+    ASSERT_EQ(code, 0) << err.toStdString();
+    const QJsonArray rows = QJsonDocument::fromJson(out).array();
+    ASSERT_EQ(rows.size(), 2);
+    const QJsonArray first = rows.at(0).toArray();
+    EXPECT_EQ(first.at(0).toString(), QStringLiteral("Ing."));
+    EXPECT_EQ(first.at(1).toString(), QStringLiteral("Jiří"));
+    EXPECT_EQ(first.at(2).toString(), QStringLiteral("Novák"));
+    EXPECT_DOUBLE_EQ(first.at(3).toDouble(), 1234.5);
+    EXPECT_EQ(first.at(4).toInt(), 1);
+    EXPECT_EQ(rows.at(1).toArray().at(0).toString(), QStringLiteral("a"));
+}
+
+// ---- encoding ----------------------------------------------------------------
+
+struct EncodingCase {
+    const char *name;
+    QByteArray bytes;
+    CsvEncoding encoding;
+    qint64 start = 0;
+};
+
+class CsvEncodingDetect : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(CsvEncodingDetect, decidesOnTheWholeFile)
+{
+    const EncodingCase &c = GetParam();
+    QByteArray bytes = c.bytes;
+    QBuffer buffer(&bytes);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    qint64 start = -1;
+    EXPECT_EQ(DetectCsvEncoding(buffer, &start), c.encoding);
+    EXPECT_EQ(start, c.start);
+}
+
+const qsizetype Chunk = 256 * 1024;
+const QByteArray Ascii(Chunk - 1, 'a');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvEncodingDetect,
+    ::testing::Values(
+        EncodingCase{"empty", "", CsvEncoding::Cp1250},
+        EncodingCase{"ascii", "a;b\n", CsvEncoding::Cp1250},
+        EncodingCase{"windows1250", "\x8a\xe8\n", CsvEncoding::Cp1250},
+        EncodingCase{"utf8", "\xc5\xa0\xc4\x8d\n", CsvEncoding::Utf8},
+        EncodingCase{"bom", "\xef\xbb\xbf\x8a", CsvEncoding::Utf8, 3},
+        EncodingCase{"sequenceAcrossChunks", Ascii + "\xc5\xa0" + Ascii, CsvEncoding::Utf8},
+        EncodingCase{"invalidFarAway", "\xc5\xa0" + Ascii + Ascii + "\xe8", CsvEncoding::Cp1250},
+        EncodingCase{"truncatedAtEnd", "\xc5\xa0;\xc5", CsvEncoding::Cp1250},
+        EncodingCase{"afterCtrlZIgnored", "\xc5\xa0\x1a\xe8", CsvEncoding::Utf8}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
