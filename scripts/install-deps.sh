@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libxlsxwriter-dev libgtest-dev
   fonts-liberation locales
   gdal-bin python3-dbfread python3-openpyxl poppler-utils
-  xvfb openbox x11-utils xdg-utils
+  xvfb openbox x11-utils xdg-utils xdotool wmctrl imagemagick
 )
 
 missing=()

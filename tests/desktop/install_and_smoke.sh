@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Installs the program into a temporary prefix and uses it on a real X desktop:
+#  - the install holds the program, its pictures, a Czech .desktop entry and an icon;
+#  - started as an ordinary user from a folder it cannot write to, it keeps its
+#    data in that user's data folder;
+#  - under Xvfb with a window manager every page is switched to and captured as a
+#    PNG (kept in <build>/screenshots), the window is closed through the window
+#    manager, and the settings file must have been written.
+# Usage: install_and_smoke.sh <build-dir>
+set -euo pipefail
+build=$(cd "$1" && pwd)
+shots="$build/screenshots"
+work=$(mktemp -d /tmp/kvitanky-smoke.XXXXXX)
+chmod 755 "$work"
+cleanup() {
+  [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null || true
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+prefix="$work/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for f in bin/kvitanky share/kvitanky/IMAGE.bmp share/kvitanky/IMAGEclean.bmp share/kvitanky/CALIBRAT5x5.bmp \
+         share/applications/kvitanky.desktop share/icons/hicolor/scalable/apps/kvitanky.svg; do
+  [ -e "$prefix/$f" ] || fail "install lacks $f"
+done
+grep -q '^Name\[cs\]=Kvitanky' "$prefix/share/applications/kvitanky.desktop" || fail "no Czech name"
+grep -q '^Comment\[cs\]=.*poštovních poukázek' "$prefix/share/applications/kvitanky.desktop" || fail "no Czech comment"
+if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$prefix/share/applications/kvitanky.desktop"; fi
+
+# An ordinary user who cannot write into the install.
+user=nobody
+home="$work/home"
+mkdir -p "$home"
+chown "$user" "$home"
+run_as() { setpriv --reuid="$user" --regid=nogroup --clear-groups env HOME="$home" XDG_DATA_HOME="$home/data" "$@"; }
+data="$home/data/kvitanky"
+
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+sleep 0.5
+
+run_as env DISPLAY="$display" LC_ALL="${LC_ALL:-C.UTF-8}" "$prefix/bin/kvitanky" >"$work/app.log" 2>&1 &
+app_pid=$!
+win=
+for _ in $(seq 100); do
+  win=$(xdotool search --name '^Kvitanky$' 2>/dev/null | head -1 || true)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || { cat "$work/app.log"; fail "the window did not appear"; }
+sleep 1
+rm -rf "$shots"; mkdir -p "$shots"
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+for page in 1 2 3 4 5 6; do
+  import -window root "$shots/page$page.png"
+  xdotool key --window "$win" ctrl+Tab
+  sleep 0.4
+done
+[ -f "$data/Data.dbf" ] || fail "no Data.dbf in the per-user data folder $data"
+[ ! -e "$prefix/bin/Data.dbf" ] || fail "wrote into the install"
+
+# Close through the window manager, as the title bar's close does.
+wmctrl -c Kvitanky
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the close"
+app_pid=
+grep -q '^EditLayoutPriceX=465' "$data/Kvitanky.ini" || fail "the settings file was not written at close"
+echo "install and desktop smoke test passed; screenshots in $shots"
