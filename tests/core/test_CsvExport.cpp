@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/DbfTable.h"
+#include "data/RecipientTable.h"
+#include "exchange/CsvExport.h"
+#include "exchange/CsvImport.h"
+
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+using namespace kvitanky;
+using testsupport::TempDir;
+
+namespace {
+
+const char *const Texts[] = {"TITUL", "JMENO", "PRIJMENI", "ULICE", "OBEC", "PSC",
+                             "VAR_SYMB", "SPEC_SYMB", "TELEFON", "EMAIL"};
+
+// Ten texts (UTF-8) in column order, the amount, and the exclusion mark (-1: never written).
+struct Row {
+    std::array<const char *, 10> texts;
+    double amount = 0;
+    int excluded = 0;
+};
+
+void addRow(DbfTable &t, const Row &r)
+{
+    t.append();
+    for (int i = 0; i < 10; ++i)
+        t.fieldByName(QLatin1String(Texts[i])).setAsString(QString::fromUtf8(r.texts[size_t(i)]));
+    t.fieldByName(QStringLiteral("CASTKA")).setAsFloat(r.amount);
+    if (r.excluded >= 0)
+        t.fieldByName(QStringLiteral("VYRAZENO")).setAsInteger(r.excluded);
+    t.post();
+}
+
+std::string rowText(DbfTable &t)
+{
+    QStringList parts;
+    for (const char *c : Texts)
+        parts << t.fieldByName(QLatin1String(c)).asString();
+    parts << QString::number(t.fieldByName(QStringLiteral("CASTKA")).asFloat(), 'g', 15)
+          << QString::number(t.fieldByName(QStringLiteral("VYRAZENO")).asInteger());
+    return parts.join(QLatin1Char('|')).toStdString();
+}
+
+std::vector<std::string> allRows(DbfTable &t)
+{
+    std::vector<std::string> rows;
+    t.first();
+    while (!t.eof()) {
+        rows.push_back(rowText(t));
+        t.next();
+    }
+    return rows;
+}
+
+class ExportFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override { CreateRecipientTable(table, dir.path()); }
+    TempDir dir;
+    DbfTable table;
+};
+
+// ---- bytes written, data-driven ------------------------------------------------
+
+struct BytesCase {
+    const char *name;
+    std::vector<Row> rows;
+    QByteArray file;
+};
+
+class CsvExportBytes : public ExportFixture, public ::testing::WithParamInterface<BytesCase> {};
+
+TEST_P(CsvExportBytes, exactFile)
+{
+    const BytesCase &c = GetParam();
+    for (const Row &r : c.rows)
+        addRow(table, r);
+    const QString path = dir.file(QStringLiteral("out.csv"));
+    const CsvExportResult r = ExportCsvFile(path, table);
+    EXPECT_FALSE(r.createFailed);
+    EXPECT_EQ(r.rows, int(c.rows.size()));
+    ASSERT_TRUE(QFile::exists(path));
+    EXPECT_EQ(testsupport::readFile(path).toStdString(), c.file.toStdString());
+    EXPECT_EQ(CsvExportMessages(r, path),
+              QStringList{QStringLiteral("Bylo exportováno %1 záznamu.").arg(c.rows.size())});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvExportBytes,
+    ::testing::Values(
+        BytesCase{"emptyTableEmptyFile", {}, ""},
+        BytesCase{"sampleLikeRow",
+                  {{{"Pan", "Jan", "Novák", "c.p. 7100", "Nové Hobzí", "378 81", "7100", "0", "+420", "a@b.cz"},
+                    999999.5, 1}},
+                  "Pan;Jan;Nov\xe1k;c.p. 7100;Nov\xe9 Hobz\xed;378 81;999999,5;7100;;+420;a@b.cz;1;\r\n"},
+        BytesCase{"onlyExactZeroEmptied",
+                  {{{"00", " 0", "0", "", "0 ", "", "", "", "", ""}, 0, -1}},
+                  "00; 0;;;;;0;;;;;0;\r\n"},
+        BytesCase{"amountForms",
+                  {{{"", "", "", "", "", "", "", "", "", ""}, 0.25, 0},
+                   {{"", "", "", "", "", "", "", "", "", ""}, -80, 0},
+                   {{"", "", "", "", "", "", "", "", "", ""}, 12345000, 0}},
+                  ";;;;;;0,25;;;;;0;\r\n;;;;;;-80;;;;;0;\r\n;;;;;;12345000;;;;;0;\r\n"},
+        BytesCase{"nothingQuotedOrEscaped",
+                  {{{"a;b", "x\"y", "Šimeček", "", "", "", "", "", "", ""}, 1, 0}},
+                  "a;b;x\"y;\x8aime\xe8" "ek;;;;1;;;;;0;\r\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- round trip ----------------------------------------------------------------
+
+TEST_F(ExportFixture, exportThenImportGivesTheSameRows)
+{
+    const std::vector<Row> rows = {
+        {{"Pan", "Jan", "Novák", "c.p. 7100", "Nové Hobzí", "378 81", "7100", "", "+420 777 999 999", "jan@example.cz"}, 123456, 0},
+        {{"MUDr.", "Petr", "Dvořák", "Velká Lhota 2014", "Velká Lhota", "999 99", "999999999", "999999999", "123", "p@x.cz"}, 999999.5, 0},
+        {{"Expert", "Zdeněk", "Černý", "U Skalky 123", "Extra-velká Lhota", "123 222222", "1234567890", "0123456789", "+420 123 123 456 111", "z@x.cz"}, 12345000, 1},
+        {{"", "", "", "", "", "", "", "", "", ""}, 0.25, 0},
+        {{" a", "b ", "", "", "", "", "00", " 0", "", ""}, 0, 0},
+    };
+    for (const Row &r : rows)
+        addRow(table, r);
+    const auto original = allRows(table);
+    const QString path = dir.file(QStringLiteral("round.csv"));
+    ASSERT_EQ(ExportCsvFile(path, table).rows, 5);
+    EXPECT_EQ(table.recNo(), 4);   // the cursor stays on the last row
+
+    TempDir other;
+    DbfTable fresh;
+    CreateRecipientTable(fresh, other.path());
+    const CsvImportResult r = ImportCsvFile(path, fresh);
+    EXPECT_EQ(r.rows, 5);
+    EXPECT_EQ(allRows(fresh), original);
+}
+
+TEST_F(ExportFixture, exactZeroTextComesBackEmpty)
+{
+    addRow(table, {{"", "", "", "", "", "", "", "0", "", ""}, 5, 0});
+    const QString path = dir.file(QStringLiteral("zero.csv"));
+    ASSERT_EQ(ExportCsvFile(path, table).rows, 1);
+    table.deleteAll();
+    ASSERT_EQ(ImportCsvFile(path, table).rows, 1);
+    table.first();
+    EXPECT_EQ(table.fieldByName(QStringLiteral("SPEC_SYMB")).asString(), QString());
+}
+
+TEST_F(ExportFixture, pythonCsvReaderSeesThirteenFields)
+{
+    AddSampleRecipients(table);
+    const QString path = dir.file(QStringLiteral("py.csv"));
+    ASSERT_EQ(ExportCsvFile(path, table).rows, 4);
+    const QString script = QStringLiteral(
+        "import csv, json, sys\n"
+        "with open(sys.argv[1], encoding='cp1250', newline='') as f:\n"
+        "    print(json.dumps(list(csv.reader(f, delimiter=';', quoting=csv.QUOTE_NONE))))\n");
+    int code = -1;
+    QByteArray err;
+    const QByteArray out = testsupport::runProgram(testsupport::debianPython(), {"-c", script, path}, &code, &err);
+    ASSERT_EQ(code, 0) << err.toStdString();
+    const QJsonArray lines = QJsonDocument::fromJson(out).array();
+    ASSERT_EQ(lines.size(), 4);
+    for (const QJsonValue &line : lines) {
+        ASSERT_EQ(line.toArray().size(), 13);
+        EXPECT_EQ(line.toArray().at(12).toString(), QString());
+    }
+    EXPECT_EQ(lines.at(0).toArray().at(8).toString(), QString());   // "0" written empty
+    EXPECT_EQ(lines.at(2).toArray().at(2).toString(), QStringLiteral("Dvořák"));
+    EXPECT_EQ(lines.at(2).toArray().at(6).toString(), QStringLiteral("999999,5"));
+    EXPECT_EQ(lines.at(3).toArray().at(11).toString(), QStringLiteral("1"));
+}
+
+// ---- failures ------------------------------------------------------------------
+
+TEST_F(ExportFixture, targetThatCannotBeCreated)
+{
+    AddSampleRecipients(table);
+    testsupport::writeFile(dir.file(QStringLiteral("plain")), "x");
+    // A regular file used as a folder, and a folder used as a file: refused even for root.
+    for (const QString &path : {dir.file(QStringLiteral("plain/out.csv")), dir.path()}) {
+        const CsvExportResult r = ExportCsvFile(path, table);
+        EXPECT_TRUE(r.createFailed);
+        EXPECT_EQ(r.rows, 0);
+        EXPECT_EQ(CsvExportMessages(r, path),
+                  (QStringList{QStringLiteral("Nemohu otevrít soubor ") + path + QLatin1Char('.'),
+                               QStringLiteral("Bylo exportováno 0 záznamu.")}));
+    }
+}
+
+TEST_F(ExportFixture, replacesAnExistingFileCompletely)
+{
+    const QString path = dir.file(QStringLiteral("old.csv"));
+    testsupport::writeFile(path, QByteArray(5000, 'o'));
+    addRow(table, {{"a", "", "", "", "", "", "", "", "", ""}, 1, 0});
+    ASSERT_EQ(ExportCsvFile(path, table).rows, 1);
+    EXPECT_EQ(testsupport::readFile(path), QByteArray("a;;;;;;1;;;;;0;\r\n"));
+}
+
+TEST_F(ExportFixture, cancelledOrFailedExportLeavesTheOldFile)
+{
+    for (int i = 0; i < 2500; ++i)
+        addRow(table, {{"r", "", "", "", "", "", "", "", "", ""}, double(i), 0});
+    const QString path = dir.file(QStringLiteral("keep.csv"));
+    testsupport::writeFile(path, "OLD");
+
+    std::vector<std::pair<qint64, qint64>> calls;
+    CsvExportResult r = ExportCsvFile(path, table, [&](qint64 done, qint64 total) {
+        calls.emplace_back(done, total);
+        return calls.size() < 2;
+    });
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.rows, 0);
+    EXPECT_EQ(calls, (std::vector<std::pair<qint64, qint64>>{{1000, 2500}, {2000, 2500}}));
+    EXPECT_EQ(testsupport::readFile(path), QByteArray("OLD"));
+    EXPECT_EQ(CsvExportMessages(r, path), QStringList{QStringLiteral("Bylo exportováno 0 záznamu.")});
+
+    table.setActive(false);
+    r = ExportCsvFile(path, table);
+    EXPECT_FALSE(r.engineError.isEmpty());
+    EXPECT_EQ(CsvExportMessages(r, path), QStringList{r.engineError});
+    EXPECT_EQ(testsupport::readFile(path), QByteArray("OLD"));
+}
+
+} // namespace
