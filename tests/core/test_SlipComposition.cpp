@@ -1,0 +1,644 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "render/PriceWords.h"
+#include "render/RecipientSource.h"
+#include "render/SlipRenderer.h"
+#include "render/SlipSurface.h"
+#include "settings/SettingsAccess.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+using namespace kvitanky;
+using Call = RecordingSurface::Call;
+
+namespace {
+
+// One drawn field: where its first character went, the whole text and its size.
+struct Drawn {
+    int x;
+    int y;
+    QString text;
+    int pointSize;
+    bool operator==(const Drawn &o) const
+    {
+        return x == o.x && y == o.y && text == o.text && pointSize == o.pointSize;
+    }
+};
+
+void PrintTo(const Drawn &d, std::ostream *os)
+{
+    *os << "(" << d.x << ", " << d.y << ") \"" << d.text.toStdString() << "\" " << d.pointSize << "pt";
+}
+
+// Records the calls and groups them into fields: DrawSlipText sets the font once
+// per field and surface, then draws the text whole or character by character.
+class FieldRecorder : public RecordingSurface
+{
+public:
+    void setFont(const QString &family, int pointSize) override
+    {
+        RecordingSurface::setFont(family, pointSize);
+        m_pointSize = pointSize;
+        m_open = false;
+    }
+    void drawText(int x, int y, const QString &text) override
+    {
+        RecordingSurface::drawText(x, y, text);
+        if (m_open)
+            m_fields.last().text += text;
+        else
+            m_fields.append({x, y, text, m_pointSize});
+        m_open = true;
+    }
+    const QList<Drawn> &fields() const { return m_fields; }
+
+private:
+    QList<Drawn> m_fields;
+    int m_pointSize = 0;
+    bool m_open = false;
+};
+
+class Composition : public ::testing::Test
+{
+protected:
+    Composition() : renderer(makeContext()) { sampleRecipient(); }
+
+    SlipContext makeContext()
+    {
+        SlipContext c;
+        c.settings = &settings;
+        c.recipients = &recipient;
+        c.programDir = testsupport::binDir();
+        c.formReady = true;
+        c.previewOnly = true;
+        c.priceWordText = [this] { return priceWords; };
+        c.setDiscardVisible = [this](bool v) { discardVisible = v; };
+        c.warn = [this](const QString &text) { warnings.append(text); };
+        c.onLoadPictures = [this] { ++pictureLoads; };
+        c.showPreview = [this](const QImage &) { ++previewsShown; };
+        c.previewMirror = &preview;
+        c.printer = &printer;
+        return c;
+    }
+
+    void sampleRecipient()
+    {
+        recipient.clear();
+        recipient.setText("TITUL", "Pan");
+        recipient.setText("JMENO", "Jan");
+        recipient.setText("PRIJMENI", "Novák");
+        recipient.setText("ULICE", "c.p. 7100");
+        recipient.setText("OBEC", "Nové Hobzí");
+        recipient.setText("PSC", "378 81");
+        setAmount(123456);
+        recipient.setText("VAR_SYMB", "7100");
+        recipient.setText("SPEC_SYMB", "0");
+        recipient.setText("VYRAZENO", "0");
+    }
+
+    void setAmount(double amount)
+    {
+        recipient.setNumber("CASTKA", amount);
+        priceWords = PriceToWords(amount);
+    }
+
+    QList<Drawn> fields() const { return preview.fields(); }
+
+    QList<QString> texts() const
+    {
+        QList<QString> t;
+        for (const Drawn &d : fields())
+            t.append(d.text);
+        return t;
+    }
+
+    bool drew(const QString &text) const { return texts().contains(text); }
+
+    MapSettings settings;
+    MapRecipientSource recipient;
+    QString priceWords;
+    bool discardVisible = true;
+    QStringList warnings;
+    int pictureLoads = 0;
+    int previewsShown = 0;
+    FieldRecorder preview;
+    RecordingSurface printer;
+    SlipRenderer renderer;
+};
+
+TEST_F(Composition, firstSampleRecipientWithTheDesignedSettings)
+{
+    renderer.ComposeSlip();
+    const QList<Drawn> expected = {
+        {237, 136, "STÁTNÍ SPRÁVA CR", 9},
+        {237, 156, "U Veselícka 123", 9},
+        {237, 176, "378 81", 9},
+        {14, 201, "STÁTNÍ SPRÁVA CR", 9},
+        {14, 219, "U Veselícka 123", 9},
+        {14, 240, "378 81", 9},
+        {465, 62, "123456", 10},
+        {579, 62, "0123456789", 10},
+        {465, 94, "0000", 10},
+        {465, 127, "0000", 10},
+        {49, 259, "123456-0123456789/0000", 9},
+        {49, 108, "Vodné stocné", 9},
+        {237, 206, "Zpráva pro", 10},
+        {237, 233, "príjemce", 10},
+        // 123456: "sto dvacet tri tisíc ctyri sta padesát šest", 36 letters; row 1
+        // takes words until it passes 25.
+        {24, 156, "=stodvacettritisícctyristapadesát=", 9},
+        {24, 176, "=šest=", 9},
+        {464, 30, "==12345600", 10},
+        {49, 134, "==123456,00", 9},
+        {194, 176, "00", 9},
+        {579, 94, "0000007100", 10},
+        {49, 276, "0000007100", 9},
+        {489, 181, "Pan", 12},
+        {489, 209, "Jan Novák", 12},
+        {489, 236, "c.p. 7100", 12},
+        {489, 261, "Nové Hobzí", 12},
+        {489, 286, "378 81", 12},
+        {14, 311, "Pan Jan Novák", 9},
+        {14, 331, "c.p. 7100", 9},
+        {14, 351, "378 81 Nové Hobzí", 9},
+    };
+    EXPECT_EQ(fields(), expected);
+    EXPECT_TRUE(printer.calls().isEmpty());   // no print job
+    EXPECT_FALSE(discardVisible);
+    EXPECT_EQ(pictureLoads, 1);
+    EXPECT_EQ(previewsShown, 1);
+    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("=stodvacettritisícctyristapadesát="));
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=šest="));
+}
+
+TEST_F(Composition, printJobPutsTheSameSlipOnPaper)
+{
+    renderer.context().previewOnly = false;
+    renderer.UpdatePrintScale();
+    renderer.ComposeSlip();
+    ASSERT_EQ(printer.calls().size(), preview.calls().size());
+    for (int i = 0; i < preview.calls().size(); ++i) {
+        const Call &p = preview.calls()[i];
+        const Call &q = printer.calls()[i];
+        EXPECT_EQ(p.text, q.text);
+        EXPECT_EQ(p.pointSize, q.pointSize);
+        EXPECT_EQ(q.y, int(p.y * (2350.0 / 387.0)));
+    }
+    // The amount's first two characters.
+    const auto amount = std::find_if(printer.calls().begin(), printer.calls().end(),
+                                     [](const Call &c) { return c.y == 182 && c.x == 2859; });
+    ASSERT_NE(amount, printer.calls().end());
+    EXPECT_EQ(amount->text, QStringLiteral("="));
+    EXPECT_EQ((amount + 1)->x, 2976);
+}
+
+TEST_F(Composition, formNotReadyNeverDrawsOnPaper)
+{
+    renderer.context().formReady = false;
+    renderer.context().previewOnly = false;
+    renderer.UpdatePrintScale();
+    renderer.ComposeSlip();
+    EXPECT_FALSE(preview.calls().isEmpty());
+    EXPECT_TRUE(printer.calls().isEmpty());
+}
+
+struct AmountCase {
+    const char *name;
+    double amount;
+    const char *figures;   // main part; nullptr: nothing of the amount is printed
+    const char *strip;     // left strip
+    const char *halere;    // after the words
+    const char *row1;      // first row of the words
+};
+
+class AmountFigures : public Composition, public ::testing::WithParamInterface<AmountCase> {};
+
+TEST_P(AmountFigures, fillTheBoxes)
+{
+    const AmountCase &c = GetParam();
+    setAmount(c.amount);
+    renderer.ComposeSlip();
+    QList<Drawn> all = fields();
+    auto at = [&all](int x, int y) -> QString {
+        for (const Drawn &d : all)
+            if (d.x == x && d.y == y)
+                return d.text;
+        return QStringLiteral("<none>");
+    };
+    if (!c.figures) {
+        EXPECT_EQ(at(464, 30), QStringLiteral("<none>"));
+        EXPECT_EQ(at(49, 134), QStringLiteral("<none>"));
+        EXPECT_EQ(at(194, 176), QStringLiteral("<none>"));
+        EXPECT_EQ(at(24, 156), QStringLiteral("<none>"));
+        return;
+    }
+    EXPECT_EQ(at(464, 30), QString::fromUtf8(c.figures));
+    EXPECT_EQ(at(49, 134), QString::fromUtf8(c.strip));
+    EXPECT_EQ(at(194, 176), QString::fromUtf8(c.halere));
+    if (c.row1) {
+        EXPECT_EQ(at(24, 156), QString::fromUtf8(c.row1));
+    }
+}
+
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+const double Inf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Amounts, AmountFigures,
+    ::testing::Values(
+        AmountCase{"zero", 0, nullptr, nullptr, nullptr, nullptr},
+        AmountCase{"negativeZero", -0.0, nullptr, nullptr, nullptr, nullptr},
+        AmountCase{"half", 0.5, "=======050", "=======0,50", "50", "                     =nula="},
+        AmountCase{"twelveOhFive", 12.05, "======1205", "======12,05", "05", "                  =dvanáct="},
+        AmountCase{"binaryErrorOfTheFraction", 12.29, "======1229", "======12,29", "29", "                  =dvanáct="},
+        AmountCase{"oneTwentyFiveFifty", 125.50, "=====12550", "=====125,50", "50", "             =stodvacetpet="},
+        AmountCase{"fraction", 999999.5, "==99999950", "==999999,50", "50", nullptr},
+        AmountCase{"eightDigits", 99999999, "9999999900", "99999999,00", "00", nullptr},
+        AmountCase{"belowOneHaler", 7.004, "=======700", "=======7,00", "00", "                     =sedm="},
+        AmountCase{"almostAWholeKoruna", 7.9999999999, "=======799", "=======7,99", "99", "                     =sedm="},
+        // Values the boxes cannot hold: the slip is voided, never shortened.
+        AmountCase{"negative", -1500, "XXXXXXXXXX", "XXXXXXXX,XX", "XX", "               =XXXXXXXXXX="},
+        AmountCase{"negativeBelowOne", -0.5, "XXXXXXXXXX", "XXXXXXXX,XX", "XX", "               =XXXXXXXXXX="},
+        AmountCase{"nineDigits", 100000000, "XXXXXXXXXX", "XXXXXXXX,XX", "XX", "               =XXXXXXXXXX="},
+        AmountCase{"huge", 1e300, "XXXXXXXXXX", "XXXXXXXX,XX", "XX", "               =XXXXXXXXXX="},
+        AmountCase{"notANumber", NaN, "XXXXXXXXXX", "XXXXXXXX,XX", "XX", "               =XXXXXXXXXX="},
+        AmountCase{"infinite", Inf, "XXXXXXXXXX", "XXXXXXXX,XX", "XX", "               =XXXXXXXXXX="}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Composition, notPrintPriceLeavesOutFiguresAndWords)
+{
+    settings.setFlag("CheckBoxSetOtherNotPrintPrice", true);
+    renderer.ComposeSlip();
+    for (const Drawn &d : fields()) {
+        const std::pair<int, int> at{d.x, d.y};
+        for (const std::pair<int, int> &amountField : {std::pair{464, 30}, {49, 134}, {194, 176}, {24, 156}, {24, 176}})
+            EXPECT_NE(at, amountField) << d.text.toStdString();
+    }
+    EXPECT_TRUE(drew(QStringLiteral("0000007100")));
+}
+
+TEST_F(Composition, wordsComeFromTheWordsBoxAsItStands)
+{
+    priceWords = QStringLiteral("stale words");
+    renderer.ComposeSlip();
+    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("               =stalewords="));
+}
+
+struct SymbolCase {
+    const char *name;
+    const char *symbol;
+    const char *printed;   // nullptr: nothing
+};
+
+class Symbols : public Composition, public ::testing::WithParamInterface<SymbolCase> {};
+
+TEST_P(Symbols, variableAndSpecificSymbol)
+{
+    const SymbolCase &c = GetParam();
+    recipient.setText("VAR_SYMB", QString::fromUtf8(c.symbol));
+    recipient.setText("SPEC_SYMB", QString::fromUtf8(c.symbol));
+    renderer.ComposeSlip();
+    QList<Drawn> vs;
+    QList<Drawn> ss;
+    for (const Drawn &d : fields()) {
+        if ((d.x == 579 && d.y == 94) || (d.x == 49 && d.y == 276))
+            vs.append(d);
+        if ((d.x == 579 && d.y == 127) || (d.x == 49 && d.y == 292))
+            ss.append(d);
+    }
+    if (!c.printed) {
+        EXPECT_TRUE(vs.isEmpty());
+        EXPECT_TRUE(ss.isEmpty());
+        return;
+    }
+    const QString p = QString::fromUtf8(c.printed);
+    EXPECT_EQ(vs, (QList<Drawn>{{579, 94, p, 10}, {49, 276, p, 9}}));
+    EXPECT_EQ(ss, (QList<Drawn>{{579, 127, p, 10}, {49, 292, p, 9}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, Symbols,
+    ::testing::Values(SymbolCase{"zero", "0", nullptr}, SymbolCase{"empty", "", nullptr},
+                      SymbolCase{"blank", "   ", nullptr}, SymbolCase{"zeros", "0000000000", nullptr},
+                      SymbolCase{"zerosLongerThanTheBoxes", "000000000000", nullptr},
+                      SymbolCase{"decimalZero", "0,0", nullptr}, SymbolCase{"twelve", "12", "0000000012"},
+                      SymbolCase{"paddedByTheTable", " 12  ", "0000000012"},
+                      SymbolCase{"tenDigits", "1234567890", "1234567890"},
+                      SymbolCase{"leadingZeroKept", "0123456789", "0123456789"},
+                      // Not a number: printed as it is, nothing is dropped silently.
+                      SymbolCase{"notANumber", "12a", "000000012a"},
+                      // Longer than its ten boxes: voided rather than cut.
+                      SymbolCase{"elevenDigits", "12345678901", "XXXXXXXXXX"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Composition, ownerSymbolAsVariableSymbol)
+{
+    settings.setFlag("CheckBoxSetOwnersKS_VS", true);
+    settings.setText("EditSetOwnerAccountConstS", "77");
+    recipient.setText("VAR_SYMB", "7100");
+    renderer.ComposeSlip();
+    const QList<Drawn> all = fields();
+    QList<Drawn> atVs;
+    for (const Drawn &d : all)
+        if ((d.x == 579 && d.y == 94) || (d.x == 49 && d.y == 276) || (d.x == 465 && d.y == 127))
+            atVs.append(d);
+    // The owner's symbol in both VS places, right after the bank code; the
+    // recipient's symbol and the constant symbol field stay empty.
+    EXPECT_EQ(atVs, (QList<Drawn>{{579, 94, "0000000077", 10}, {49, 276, "0000000077", 9}}));
+    EXPECT_FALSE(drew(QStringLiteral("0000007100")));
+    const int bankCode = int(all.indexOf(Drawn{465, 94, "0000", 10}));
+    ASSERT_GE(bankCode, 0);
+    EXPECT_EQ(all[bankCode + 1], (Drawn{579, 94, "0000000077", 10}));
+}
+
+TEST_F(Composition, ownerSymbolZeroPrintsNoSymbolAtAll)
+{
+    settings.setFlag("CheckBoxSetOwnersKS_VS", true);
+    settings.setText("EditSetOwnerAccountConstS", "0000");
+    renderer.ComposeSlip();
+    for (const Drawn &d : fields()) {
+        EXPECT_FALSE(d.x == 465 && d.y == 127) << d.text.toStdString();
+        EXPECT_FALSE(d.x == 579 && d.y == 94) << d.text.toStdString();
+        EXPECT_FALSE(d.x == 49 && d.y == 276) << d.text.toStdString();
+    }
+}
+
+struct AccountCase {
+    const char *prefix;
+    const char *whole;
+};
+
+class WholeAccount : public Composition, public ::testing::WithParamInterface<AccountCase> {};
+
+TEST_P(WholeAccount, inTheLeftStrip)
+{
+    settings.setText("EditSetOwnerAccountNum1", QString::fromUtf8(GetParam().prefix));
+    renderer.ComposeSlip();
+    EXPECT_TRUE(fields().contains(Drawn{49, 259, QString::fromUtf8(GetParam().whole), 9}))
+        << GetParam().whole;
+}
+
+INSTANTIATE_TEST_SUITE_P(Prefixes, WholeAccount,
+                         ::testing::Values(AccountCase{"123456", "123456-0123456789/0000"},
+                                           AccountCase{"0", "0123456789/0000"},
+                                           AccountCase{"000000", "0123456789/0000"},
+                                           AccountCase{"", "0123456789/0000"},
+                                           AccountCase{"19", "19-0123456789/0000"},
+                                           AccountCase{"1a", "1a-0123456789/0000"}));
+
+TEST_F(Composition, titlesOn)
+{
+    recipient.setText("TITUL", "");
+    renderer.ComposeSlip();
+    const QList<Drawn> all = fields();
+    EXPECT_TRUE(all.contains(Drawn{489, 181, "", 12}));   // the empty title
+    EXPECT_TRUE(all.contains(Drawn{489, 209, "Jan Novák", 12}));
+    EXPECT_TRUE(all.contains(Drawn{14, 311, " Jan Novák", 9}));
+}
+
+TEST_F(Composition, titlesOff)
+{
+    settings.setFlag("CheckBoxDataShowTitle", false);
+    settings.setText("EditLayoutRecipientFirstNameY", "170");   // apart from the title's place
+    renderer.ComposeSlip();
+    const QList<Drawn> all = fields();
+    EXPECT_TRUE(all.contains(Drawn{489, 171, "Jan", 12}));
+    EXPECT_TRUE(all.contains(Drawn{489, 209, "Novák", 12}));
+    EXPECT_TRUE(all.contains(Drawn{14, 311, "Jan Novák", 9}));
+    EXPECT_FALSE(drew(QStringLiteral("Pan")));
+}
+
+TEST_F(Composition, discardedRecipientIsComposedWithTheMark)
+{
+    recipient.setText("VYRAZENO", "1");
+    renderer.ComposeSlip();
+    EXPECT_TRUE(discardVisible);
+    EXPECT_TRUE(drew(QStringLiteral("==12345600")));
+    recipient.setText("VYRAZENO", "0");
+    renderer.ComposeSlip();
+    EXPECT_FALSE(discardVisible);
+}
+
+TEST_F(Composition, emptyTableShowsOnlyTheOwner)
+{
+    recipient.clear();
+    priceWords = PriceToWords(0);
+    renderer.ComposeSlip();
+    const QList<Drawn> all = fields();
+    // The owner's 14 items, then blanks for the recipient.
+    ASSERT_EQ(all.size(), 14 + 8);
+    EXPECT_EQ(all[13], (Drawn{237, 233, "príjemce", 10}));
+    for (int i = 14; i < all.size(); ++i)
+        EXPECT_TRUE(all[i].text.trimmed().isEmpty()) << all[i].text.toStdString();
+    EXPECT_FALSE(discardVisible);
+}
+
+TEST_F(Composition, closedTableStopsAfterTheOwner)
+{
+    recipient.setOpen(false);
+    renderer.ComposeSlip();
+    const QList<Drawn> all = fields();
+    // The amount reads as 0: no words either.
+    ASSERT_EQ(all.size(), 14);
+    EXPECT_EQ(all.last(), (Drawn{237, 233, "príjemce", 10}));
+}
+
+TEST_F(Composition, noTableAtAll)
+{
+    renderer.context().recipients = nullptr;
+    renderer.ComposeSlip();
+    EXPECT_EQ(fields().size(), 14);
+}
+
+class FieldSwitchedOff : public Composition, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(FieldSwitchedOff, drawsNothing)
+{
+    settings.setText("EditLayoutRecipientStreetDist", QString::fromLatin1(GetParam()));
+    renderer.ComposeSlip();
+    EXPECT_FALSE(fields().contains(Drawn{489, 236, "c.p. 7100", 12}));
+    EXPECT_TRUE(fields().contains(Drawn{14, 331, "c.p. 7100", 9}));   // its second position stays
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, FieldSwitchedOff, ::testing::Values("0", "4", "-1"));
+
+TEST_F(Composition, badPositionStopsWithWhatWasDrawnKept)
+{
+    settings.setText("EditLayoutRecipientStreetX", "49O");
+    try {
+        renderer.ComposeSlip();
+        FAIL() << "no error";
+    } catch (const SettingError &e) {
+        EXPECT_NE(QString::fromStdString(e.what()).indexOf(QStringLiteral("EditLayoutRecipientStreetX")), -1);
+    }
+    const QList<Drawn> all = fields();
+    ASSERT_FALSE(all.isEmpty());
+    EXPECT_EQ(all.last(), (Drawn{489, 209, "Jan Novák", 12}));
+    EXPECT_EQ(previewsShown, 1);   // the partly drawn slip is still shown
+}
+
+// ---- Splitting the words ----
+
+class Split : public Composition {};
+
+TEST_F(Split, oneRowIsRightAligned)
+{
+    EXPECT_EQ(renderer.SplitPriceWords(PriceToWords(125)), 1);
+    EXPECT_EQ(renderer.PriceWordRow1(), QString(13, QLatin1Char(' ')) + QStringLiteral("=stodvacetpet="));
+    EXPECT_EQ(renderer.PriceWordRow1().size(), 27);
+}
+
+TEST_F(Split, twelveThousandWithTwentyFive)
+{
+    EXPECT_EQ(renderer.SplitPriceWords(PriceToWords(12345)), 2);
+    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("=dvanácttisíctristactyricet="));
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=pet="));
+}
+
+TEST_F(Split, zeroLengthSplitsAfterTheFirstWord)
+{
+    settings.setText("EditSetOtherLengthFirstPriceRow", "0");
+    EXPECT_EQ(renderer.SplitPriceWords(PriceToWords(12345)), 2);
+    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("=dvanáct="));
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=tisíctristactyricetpet="));
+}
+
+TEST_F(Split, textWithoutBlanksStaysWhole)
+{
+    const QString words = QStringLiteral("dvemiliardystoctyricetsedmmilionu");
+    EXPECT_EQ(renderer.SplitPriceWords(words), 2);
+    EXPECT_EQ(renderer.PriceWordRow1(), QLatin1Char('=') + words + QLatin1Char('='));
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=="));
+}
+
+TEST_F(Split, secondRowKeepsItsOldValueAfterOneRow)
+{
+    renderer.SplitPriceWords(PriceToWords(12345));
+    EXPECT_EQ(renderer.SplitPriceWords(PriceToWords(5)), 1);
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=pet="));
+}
+
+TEST_F(Split, lengthMustBeAnIntegerInRange)
+{
+    for (const char *bad : {"", "25,5", "x", "-1", "1000", "2147483647"}) {
+        settings.setText("EditSetOtherLengthFirstPriceRow", bad);
+        try {
+            renderer.SplitPriceWords(PriceToWords(12345));
+            ADD_FAILURE() << "no error for " << bad;
+        } catch (const SettingError &e) {
+            EXPECT_NE(QString::fromStdString(e.what()).indexOf(QStringLiteral("EditSetOtherLengthFirstPriceRow")), -1);
+        }
+    }
+}
+
+struct WarningCase {
+    const char *name;
+    bool formReady;
+    bool suppressed;
+    const char *firstRowLength;
+    bool warned;
+};
+
+class OverflowWarning : public Composition, public ::testing::WithParamInterface<WarningCase> {};
+
+// 2 147 483 647 with N = 25: row 2 holds "milionuctyristaosmdesáttritisícšestsetctyricetsedm".
+TEST_P(OverflowWarning, onlyWhenReadyAndNotSuppressed)
+{
+    const WarningCase &c = GetParam();
+    renderer.context().formReady = c.formReady;
+    settings.setFlag("CheckBoxSetOtherOffOverflowSecondRowPrice", c.suppressed);
+    settings.setText("EditSetOtherLengthFirstPriceRow", c.firstRowLength);
+    EXPECT_EQ(renderer.SplitPriceWords(PriceToWords(2147483647)), 2);
+    if (c.warned) {
+        ASSERT_EQ(warnings.size(), 1);
+        EXPECT_EQ(warnings[0], QStringLiteral("Nebezpecí pretecení druhého rádku 'Cástka slovy'!\n"
+                                              "Zkuste zmenšit v Nastavení velikost znakové sady\n"
+                                              "a Pocet znaku v první rádce 'Cástka slovy'."));
+    } else {
+        EXPECT_TRUE(warnings.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OverflowWarning,
+                         ::testing::Values(WarningCase{"ready", true, false, "25", true},
+                                           WarningCase{"startingUp", false, false, "25", false},
+                                           WarningCase{"suppressed", true, true, "25", false},
+                                           WarningCase{"longFirstRow", true, false, "60", false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Composition, overflowWarningAtMostOncePerComposition)
+{
+    setAmount(77777777);   // row 2: "=sedmdesátsedmtisícsedmsetsedmdesátsedm="
+    renderer.ComposeSlip();
+    EXPECT_EQ(warnings.size(), 1);
+    EXPECT_GT(renderer.PriceWordRow2().size(), 28);
+    EXPECT_TRUE(drew(renderer.PriceWordRow2()));   // drawn as it is
+}
+
+TEST_F(Composition, rowTwoLengthTwentyEightIsNoOverflow)
+{
+    // Row 2 "=" + 26 letters + "=" is exactly 28 characters.
+    EXPECT_EQ(renderer.SplitPriceWords(QStringLiteral("aaaaaaaaaaaaaaaaaaaaaaaaaa bbbbbbbbbbbbbbbbbbbbbbbbbb")), 2);
+    EXPECT_EQ(renderer.PriceWordRow2().size(), 28);
+    EXPECT_TRUE(warnings.isEmpty());
+    renderer.SplitPriceWords(QStringLiteral("aaaaaaaaaaaaaaaaaaaaaaaaaa bbbbbbbbbbbbbbbbbbbbbbbbbbb"));
+    EXPECT_EQ(warnings.size(), 1);
+}
+
+// ---- The free formatting functions ----
+
+TEST(FormatPriceFigures, rightAlignedInEightBoxes)
+{
+    EXPECT_EQ(FormatPriceFigures("125"), QStringLiteral("=====125"));
+    EXPECT_EQ(FormatPriceFigures("99999999"), QStringLiteral("99999999"));
+    EXPECT_EQ(FormatPriceFigures(""), QStringLiteral("========"));
+    EXPECT_EQ(FormatPriceFigures("100000000"), QStringLiteral("XXXXXXXX"));
+}
+
+TEST(FormatSymbol, rightAlignedInTenBoxes)
+{
+    EXPECT_EQ(FormatSymbol("1234"), QStringLiteral("0000001234"));
+    EXPECT_EQ(FormatSymbol(""), QStringLiteral("0000000000"));
+    EXPECT_EQ(FormatSymbol("1234567890"), QStringLiteral("1234567890"));
+    EXPECT_EQ(FormatSymbol("12345678901"), QStringLiteral("XXXXXXXXXX"));
+}
+
+struct HalereCase {
+    double amount;
+    const char *text;
+};
+
+class Halere : public ::testing::TestWithParam<HalereCase> {};
+
+TEST_P(Halere, twoDigitsThroughASinglePrecisionFloat)
+{
+    EXPECT_EQ(HalereText(GetParam().amount), QString::fromLatin1(GetParam().text)) << GetParam().amount;
+}
+
+INSTANTIATE_TEST_SUITE_P(Amounts, Halere,
+                         ::testing::Values(HalereCase{12.29, "29"}, HalereCase{12.05, "05"}, HalereCase{0.5, "50"},
+                                           HalereCase{125, "00"}, HalereCase{0.01, "01"}, HalereCase{0.1, "10"},
+                                           HalereCase{1234.57, "57"}, HalereCase{99999999.99, "99"},
+                                           HalereCase{19.99, "99"}, HalereCase{0.004, "00"},
+                                           HalereCase{0.9999999999, "99"}));
+
+TEST(AmountFitsForm, boxesHoldEightDigitsOfKoruny)
+{
+    EXPECT_TRUE(amountFitsForm(0));
+    EXPECT_TRUE(amountFitsForm(99999999.99));
+    EXPECT_FALSE(amountFitsForm(100000000));
+    EXPECT_FALSE(amountFitsForm(-0.01));
+    EXPECT_FALSE(amountFitsForm(std::numeric_limits<double>::quiet_NaN()));
+}
+
+} // namespace
