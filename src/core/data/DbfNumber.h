@@ -15,13 +15,10 @@ namespace kvitanky::dbfnumber {
 std::optional<double> parseDecimal(QStringView text);
 std::optional<double> parseDecimal(const QByteArray &ascii);
 
-// A whole number ("12", " -7 "); nullopt for anything else or out of the int range.
-std::optional<long long> parseInteger(QStringView text);
-
 // The text of a numeric column of the given width and decimals, right-aligned.
 // Whole-number columns (no decimals) get the value rounded. Other columns get the
 // declared decimals when that keeps the value exactly, else the shortest text that
-// reads back as the same double. Empty when the value does not fit the width.
+// reads back as the same double. Empty when that does not fit the width.
 QByteArray columnText(double value, int width, int decimals);
 
 // Shortest general form, up to 15 significant digits ("999999,5", "1E20").

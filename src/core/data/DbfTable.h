@@ -38,7 +38,7 @@ enum class TableType { FoxPro };
 
 enum class FieldType {
     String,     // ftString: C column of `size` characters
-    Float,      // ftFloat: a double (stored as N 20.10... see DbfTable.cpp)
+    Float,      // ftFloat: a double (stored as N 20.4; see DbfTable.cpp)
     Smallint,   // ftSmallint: 16-bit integer (stored as N 6.0)
 };
 
@@ -46,6 +46,11 @@ struct FieldDef {
     QString name;
     FieldType type;
     int size = 0;   // characters for String; ignored otherwise
+    // As found in an open file: the column's letter ('C', 'N', 'F', 'L', 'D', 'I', ...),
+    // its width in bytes and its decimals. Columns other than C and N/F of a foreign
+    // file are shown as text (L, D, T, M, ...) or as numbers (I, B, Y).
+    char dbfType = 0;
+    int decimals = 0;
 };
 
 class DbfTable;
@@ -101,6 +106,7 @@ public:
     bool eof() const;
     int recordCount() const;       // live (not deleted) rows
     int recNo() const;             // 0-based position of the cursor among live rows, -1 when none
+                                   // (also while a new record is pending)
     void moveTo(int row);          // cursor to the 0-based live row (clamped); posts first
 
     void append();
@@ -130,6 +136,9 @@ public:
     // digits and the given decimal separator ("999999.5" -> "999999,5").
     static QString formatGeneral(double value, QChar decimalSeparator);
     static QChar systemDecimalSeparator();
+
+    bool isReadOnly() const;          // open on a file this user may not write
+    int storedRecordCount() const;    // records in the file, deleted ones included
 
 private:
     friend class DbfField;
