@@ -11,8 +11,11 @@
 
 #include <xlsxwriter.h>
 
+#include <clocale>
 #include <cmath>
 #include <exception>
+
+#include <locale.h>
 
 namespace kvitanky {
 
@@ -55,6 +58,39 @@ QString lxwReason(lxw_error e)
 {
     return QString::fromUtf8(lxw_strerror(e));
 }
+
+// libxlsxwriter prints numbers (values, column widths) with the C library, which
+// follows LC_NUMERIC: under a decimal-comma locale it would write "1234,5" into the
+// XML and spoil the workbook. The export runs with the C numbers on this thread.
+class CNumericScope
+{
+public:
+    CNumericScope()
+    {
+        const locale_t base = duplocale(uselocale(locale_t(nullptr)));
+        if (!base)
+            return;
+        m_locale = newlocale(LC_NUMERIC_MASK, "C", base);
+        if (!m_locale) {
+            freelocale(base);
+            return;
+        }
+        m_previous = uselocale(m_locale);
+    }
+    ~CNumericScope()
+    {
+        if (m_locale) {
+            uselocale(m_previous);
+            freelocale(m_locale);
+        }
+    }
+    CNumericScope(const CNumericScope &) = delete;
+    CNumericScope &operator=(const CNumericScope &) = delete;
+
+private:
+    locale_t m_locale = locale_t(nullptr);
+    locale_t m_previous = locale_t(nullptr);
+};
 
 // Owns the workbook until it is either closed (written) or thrown away.
 class Workbook
@@ -115,6 +151,7 @@ QString moveIntoPlace(const QString &from, const QString &path)
 XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const ExchangeProgress &progress)
 {
     XlsxExportResult result;
+    const CNumericScope cNumbers;
     if (QFileInfo(path).isDir()) {
         result.error = writeFailedMessage(path, QStringLiteral("je to složka"));
         return result;
