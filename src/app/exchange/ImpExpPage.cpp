@@ -1,16 +1,194 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ImpExpPage.h"
 
+#include "data/RecipientPage.h"
+#include "exchange/CsvExport.h"
+#include "exchange/SpreadsheetApp.h"
+#include "exchange/XlsxExport.h"
+#include "print/JobProgress.h"
+#include "shell/Desktop.h"
 #include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+#include "shell/PageBase.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QUrl>
 
 namespace kvitanky {
+
+namespace {
+
+const QStringList CsvFilters = {QStringLiteral("Soubory CSV (*.CSV)"), QStringLiteral("Všechny soubory (*)")};
+const QString CsvSuffix = QStringLiteral("CSV");
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
 
 ImpExpPage::ImpExpPage(TForm1 &form)
     : m_form(form)
 {
     setObjectName("TabSheetImpExp");
+
+    QGroupBox *page = ui::groupBox(this, "GroupBoxImpExp", QString(), 12, 16, 797, 449);
+    QGroupBox *box = ui::groupBox(page, "GroupBoxImportExportAdr", " Import a export adresáre ", 28, 23, 741, 402);
+
+    ButtonExportCsv = ui::button(box, "ButtonExportCsv", "Export CSV", 36, 39, 104);
+    ButtonImportCsv = ui::button(box, "ButtonImportCsv", "Import CSV", 36, 94, 104);
+    ButtonExportXLS = ui::button(box, "ButtonExportXLS", "Export Excel", 36, 148, 104);
+    ui::label(box, "Pro Excel Windows XP (r. 2002)", 168, 160, "LabelExportXLS");
+    LabelExcelComment = ui::label(box, "LabelExcelComment", 388, 160, "LabelExcelComment");
+    ButtonImportCsv6 = ui::button(box, "ButtonImportCsv6", "Import CSV 6", 36, 200, 104);
+    ui::label(box, "Pro CSV ve formátu: [Príjmení;  Jméno; PSC; Místo; Ulice; Cástka]", 168, 212, "LabelImportCSV6");
+    Button1 = ui::button(box, "Button1", "Vymazat data", 36, 256, 104);
+    ui::label(box, "Vymazat všechna data z adresáre", 168, 264, "LabelImpExpDelAllData");
+
+    setTabOrder(ButtonImportCsv6, ButtonExportXLS);
+    setTabOrder(ButtonExportXLS, ButtonImportCsv);
+    setTabOrder(ButtonImportCsv, ButtonExportCsv);
+    setTabOrder(ButtonExportCsv, Button1);
+
+    const auto handle = [this](QPushButton *button, void (ImpExpPage::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { m_form.guard([&] { (this->*handler)(); }); });
+    };
+    handle(ButtonExportCsv, &ImpExpPage::ButtonExportCsvClick);
+    handle(ButtonImportCsv, &ImpExpPage::ButtonImportCsvClick);
+    handle(ButtonExportXLS, &ImpExpPage::ButtonExportXLSClick);
+    handle(ButtonImportCsv6, &ImpExpPage::ButtonImportCsv6Click);
+    handle(Button1, &ImpExpPage::Button1Click);
 }
 
-void ImpExpPage::CheckExcelAvailable() {}
+void ImpExpPage::CheckExcelAvailable()
+{
+    const bool present = m_probe ? m_probe() : spreadsheetAppAvailable();
+    LabelExcelComment->setText(present ? QStringLiteral("Excel je nainstalován")
+                                       : QStringLiteral("Excel není pravdepodobne nainstalován"));
+    LabelExcelComment->adjustSize();
+    // The workbook is written by the program itself; only opening it needs Excel.
+    ButtonExportXLS->setEnabled(true);
+}
+
+QString ImpExpPage::chooseFile(bool save)
+{
+    FileDialogRequest request;
+    request.save = save;
+    request.filters = CsvFilters;
+    request.defaultSuffix = CsvSuffix;
+    if (save)
+        request.proposed = m_saveName.isEmpty() ? m_form.programFile(QStringLiteral("DataKvitanky")) : m_saveName;
+    else
+        request.proposed = m_openName.isEmpty() ? m_form.ProgramDir + QLatin1Char('/') : m_openName;
+
+    if (m_fileDialogHook)
+        return m_fileDialogHook(request);
+
+    QFileDialog dialog(&m_form);
+    dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // A name that does not exist is accepted; the import then reports it.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(request.filters);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    const QFileInfo proposed(request.proposed);
+    dialog.setDirectory(proposed.absolutePath());
+    if (!proposed.fileName().isEmpty())
+        dialog.selectFile(proposed.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+void ImpExpPage::showMessages(const QStringList &messages, const QString &engineError)
+{
+    for (const QString &m : messages) {
+        if (!engineError.isEmpty() && m == engineError)
+            ui::error(&m_form, m);
+        else
+            ui::information(&m_form, m);
+    }
+}
+
+void ImpExpPage::importFile(CsvLayout layout)
+{
+    const QString path = chooseFile(false);
+    if (path.isEmpty())
+        return;
+    m_openName = path;
+
+    CsvImportResult result;
+    {
+        JobProgress progress(&m_form, QStringLiteral("Import souboru ") + native(path), QFileInfo(path).size());
+        result = ImportCsv(path, m_form.TableData, layout, progress.callback());
+    }
+    if (result.rows > 0 || !result.engineError.isEmpty())
+        m_form.TablesChanged();
+    showMessages(CsvImportMessages(result, native(path), layout), result.engineError);
+}
+
+void ImpExpPage::ButtonImportCsvClick()
+{
+    importFile(CsvLayout::Full);
+}
+
+void ImpExpPage::ButtonImportCsv6Click()
+{
+    importFile(CsvLayout::SixColumns);
+}
+
+void ImpExpPage::ButtonExportCsvClick()
+{
+    const QString path = chooseFile(true);
+    if (path.isEmpty())
+        return;
+    m_saveName = path;
+
+    CsvExportResult result;
+    {
+        JobProgress progress(&m_form, QStringLiteral("Export do souboru ") + native(path),
+                             m_form.TableData.recordCount());
+        result = ExportCsvFile(path, m_form.TableData, progress.callback());
+    }
+    m_form.TablesChanged();   // the cursor went through the table
+    if (result.cancelled) {
+        ui::information(&m_form, QStringLiteral("Export byl zrušen, soubor nebyl zapsán."));
+        return;
+    }
+    showMessages(CsvExportMessages(result, native(path)), result.engineError);
+}
+
+void ImpExpPage::ButtonExportXLSClick()
+{
+    const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
+    const QString path = XlsxExportPath(m_form.ProgramDir, now);
+
+    XlsxExportResult result;
+    {
+        JobProgress progress(&m_form, QStringLiteral("Export do souboru ") + native(path),
+                             m_form.TableData.recordCount());
+        result = ExportXlsxFile(path, m_form.TableData, progress.callback());
+    }
+    m_form.TablesChanged();
+    if (result.cancelled) {
+        ui::information(&m_form, QStringLiteral("Export byl zrušen, sešit nebyl zapsán."));
+        return;
+    }
+    if (!result.error.isEmpty()) {
+        ui::error(&m_form, result.error);
+        return;
+    }
+    if (!ui::openUrl(QUrl::fromLocalFile(path)))
+        ui::information(&m_form, QStringLiteral("Sešit byl uložen do souboru ") + native(path)
+                                     + QStringLiteral(".\nAplikaci pro jeho otevrení se nepodarilo spustit."));
+}
+
+void ImpExpPage::Button1Click()
+{
+    m_form.TabSheetData->DeleteAllRecipients();
+}
 
 } // namespace kvitanky

@@ -2,7 +2,16 @@
 // "Import/Export": CSV import and export, spreadsheet export, delete all.
 #pragma once
 
+#include "exchange/CsvImport.h"
+
+#include <QDateTime>
+#include <QStringList>
 #include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
 
 namespace kvitanky {
 
@@ -14,10 +23,50 @@ class ImpExpPage : public QWidget
 public:
     explicit ImpExpPage(TForm1 &form);
 
+    // Run whenever the page becomes the selected one: tells whether an application
+    // to open the exported workbook is present. The export works either way.
     void CheckExcelAvailable();
 
+    void ButtonExportCsvClick();
+    void ButtonImportCsvClick();
+    void ButtonImportCsv6Click();
+    void ButtonExportXLSClick();
+    void Button1Click();
+
+    QPushButton *ButtonExportCsv = nullptr;
+    QPushButton *ButtonImportCsv = nullptr;
+    QPushButton *ButtonExportXLS = nullptr;
+    QPushButton *ButtonImportCsv6 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QLabel *LabelExcelComment = nullptr;
+
+    // The file dialogs (OpenDialog1 for both imports, SaveDialog1 for the export).
+    struct FileDialogRequest {
+        bool save = false;
+        QString proposed;       // full path the dialog starts with
+        QStringList filters;
+        QString defaultSuffix;
+    };
+    // Tests answer the dialogs here: the chosen path, or empty for Cancel.
+    using FileDialogHook = std::function<QString(const FileDialogRequest &)>;
+    void setFileDialogHook(FileDialogHook hook) { m_fileDialogHook = std::move(hook); }
+
+    using SpreadsheetProbe = std::function<bool()>;
+    void setSpreadsheetProbe(SpreadsheetProbe probe) { m_probe = std::move(probe); }
+    using Clock = std::function<QDateTime()>;
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+
 private:
+    QString chooseFile(bool save);
+    void importFile(CsvLayout layout);
+    void showMessages(const QStringList &messages, const QString &engineError);
+
     TForm1 &m_form;
+    QString m_openName;   // last file chosen for an import
+    QString m_saveName;   // last file chosen for the export
+    FileDialogHook m_fileDialogHook;
+    SpreadsheetProbe m_probe;
+    Clock m_clock;
 };
 
 } // namespace kvitanky

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CalibrationPage.h"
 
+#include "print/PrintJobs.h"
+#include "render/SlipSurface.h"
+#include "settings/NumberText.h"
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
 #include "shell/PageBase.h"
 #include "shell/UpDown.h"
 
@@ -12,14 +16,117 @@ CalibrationPage::CalibrationPage(TForm1 &form)
     : m_form(form)
 {
     setObjectName("TabSheetCalibration");
-    ui::lineEdit(this, "EditCalibrationPrintSizePDFX", 20, 41, 45)->setText("4900");
-    ui::lineEdit(this, "EditCalibrationPrintSizePDFY", 100, 41, 45)->setText("2350");
-    ui::lineEdit(this, "EditCalibrationPrintNullAxesX", 51, 148, 33)->setText("-1");
-    ui::lineEdit(this, "EditCalibrationPrintNullAxesY", 169, 148, 33)->setText("1");
-    UpDownCalibrationXArea = new UpDown("UpDownCalibrationXArea", 0, 5000, this);
-    UpDownCalibrationYArea = new UpDown("UpDownCalibrationYArea", 0, 3000, this);
-    UpDownCalibrationPrintNullAxesX = new UpDown("UpDownCalibrationPrintNullAxesX", -15, 500, this);
-    UpDownCalibrationPrintNullAxesY = new UpDown("UpDownCalibrationPrintNullAxesY", -29, 500, this);
+
+    QGroupBox *outer = ui::groupBox(this, "GroupBoxCalibration", " Korekce tisku ", 16, 16, 795, 417);
+
+    QGroupBox *area = ui::groupBox(outer, "GroupBoxCalibrationPrintArea", " Rozmer tiskové plochy ", 24, 30, 449, 147);
+    EditCalibrationPrintSizePDFX = ui::lineEdit(area, "EditCalibrationPrintSizePDFX", 20, 41, 45);
+    UpDownCalibrationXArea = new UpDown("UpDownCalibrationXArea", 0, 5000, area);
+    UpDownCalibrationXArea->move(64, 39);
+    ui::label(area, "X", 87, 48);
+    EditCalibrationPrintSizePDFY = ui::lineEdit(area, "EditCalibrationPrintSizePDFY", 100, 41, 45);
+    UpDownCalibrationYArea = new UpDown("UpDownCalibrationYArea", 0, 3000, area);
+    UpDownCalibrationYArea->move(145, 39);
+    ui::label(area, "[pixelu tiskárny]", 184, 48);
+    ButtonCalibrationPrint = ui::button(area, "ButtonCalibrationPrint", "Zkušební tisk", 338, 41, 87, 23);
+    ui::label(area, "(Puvodní rozmer 4900 x 2350 px)", 16, 96);
+    // The boxes have no caption of their own; the group's title says what they are.
+    EditCalibrationPrintSizePDFX->setAccessibleName("Šírka tiskové plochy [pixelu tiskárny]");
+    EditCalibrationPrintSizePDFY->setAccessibleName("Výška tiskové plochy [pixelu tiskárny]");
+
+    QGroupBox *shift = ui::groupBox(outer, "GroupBoxCalibrationPrintNullAxes", " Posun všech údaju ve smeru X, Y  ",
+                                    24, 200, 449, 113);
+    QLabel *axisX = ui::label(shift, "Osa X", 16, 56);
+    EditCalibrationPrintNullAxesX = ui::lineEdit(shift, "EditCalibrationPrintNullAxesX", 51, 48, 33, 0, axisX);
+    UpDownCalibrationPrintNullAxesX = new UpDown("UpDownCalibrationPrintNullAxesX", -15, 500, shift);
+    UpDownCalibrationPrintNullAxesX->move(83, 45);
+    QLabel *axisY = ui::label(shift, "Osa Y", 133, 56);
+    EditCalibrationPrintNullAxesY = ui::lineEdit(shift, "EditCalibrationPrintNullAxesY", 169, 48, 33, 0, axisY);
+    UpDownCalibrationPrintNullAxesY = new UpDown("UpDownCalibrationPrintNullAxesY", -29, 500, shift);
+    UpDownCalibrationPrintNullAxesY->move(201, 46);
+
+    ImageCalibration = new QLabel(outer);
+    ImageCalibration->setObjectName("ImageCalibration");
+    ImageCalibration->hide();
+
+    ButtonCalibrationSaveValues = ui::button(this, "ButtonCalibrationSaveValues", "Uložit", 729, 448, 75, 25);
+
+    // Designed values; LoadSettings replaces them and sets the up-down buttons.
+    EditCalibrationPrintSizePDFX->setText("4900");
+    EditCalibrationPrintSizePDFY->setText("2350");
+    EditCalibrationPrintNullAxesX->setText("-1");
+    EditCalibrationPrintNullAxesY->setText("1");
+    UpDownCalibrationXArea->setPosition(4900);
+    UpDownCalibrationYArea->setPosition(2350);
+    UpDownCalibrationPrintNullAxesX->setPosition(-1);
+    UpDownCalibrationPrintNullAxesY->setPosition(1);
+
+    pair(EditCalibrationPrintSizePDFX, UpDownCalibrationXArea, false);
+    pair(EditCalibrationPrintSizePDFY, UpDownCalibrationYArea, false);
+    pair(EditCalibrationPrintNullAxesX, UpDownCalibrationPrintNullAxesX, true);
+    pair(EditCalibrationPrintNullAxesY, UpDownCalibrationPrintNullAxesY, true);
+
+    connect(ButtonCalibrationPrint, &QPushButton::clicked, this,
+            [this] { m_form.guard([this] { ButtonCalibrationPrintClick(); }); });
+    connect(ButtonCalibrationSaveValues, &QPushButton::clicked, this,
+            [this] { m_form.guard([this] { ButtonCalibrationSaveValuesClick(); }); });
+
+    setTabOrder(EditCalibrationPrintSizePDFX, EditCalibrationPrintSizePDFY);
+    setTabOrder(EditCalibrationPrintSizePDFY, ButtonCalibrationPrint);
+    setTabOrder(ButtonCalibrationPrint, EditCalibrationPrintNullAxesX);
+    setTabOrder(EditCalibrationPrintNullAxesX, EditCalibrationPrintNullAxesY);
+    setTabOrder(EditCalibrationPrintNullAxesY, ButtonCalibrationSaveValues);
+}
+
+void CalibrationPage::pair(QLineEdit *edit, UpDown *upDown, bool allowMinus)
+{
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, edit, upDown, allowMinus] { m_form.guard([&] { editChanged(edit, upDown, allowMinus); }); });
+    connect(upDown, &UpDown::clicked, this, [this, edit, upDown] { m_form.guard([&] { upDownClicked(edit, upDown); }); });
+}
+
+void CalibrationPage::editChanged(QLineEdit *edit, UpDown *upDown, bool allowMinus)
+{
+    const QString text = edit->text();
+    // The user has begun a negative shift.
+    if (allowMinus && text == QLatin1String("-"))
+        return;
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    if (ok) {
+        upDown->setPosition(value);
+        return;
+    }
+    ui::information(&m_form, notANumberMessage(text));
+    // Back to the saved value; without one the box keeps what it shows. Putting back
+    // a different text runs this handler once more.
+    QString restored = text;
+    if (m_form.SettingsFile)
+        restored = m_form.SettingsFile->readString(Section::Calibration, edit->objectName(), text);
+    edit->setText(restored);
+}
+
+void CalibrationPage::upDownClicked(QLineEdit *edit, UpDown *upDown)
+{
+    edit->setText(QString::number(upDown->position()));
+}
+
+void CalibrationPage::ButtonCalibrationPrintClick()
+{
+    m_form.UpdatePrintScale();
+    // The print size as UpdatePrintScale has just taken it.
+    const int width = m_form.settings().integer(QStringLiteral("EditCalibrationPrintSizePDFX"));
+    const int height = m_form.settings().integer(QStringLiteral("EditCalibrationPrintSizePDFY"));
+    m_form.Printing->runJob(QStringLiteral("Kalibrace"), [&](PrintSession &session) {
+        PainterSurface page(&session.painter());
+        page.drawRect(0, 0, width, height);
+    });
+}
+
+void CalibrationPage::ButtonCalibrationSaveValuesClick()
+{
+    m_form.SaveSettings();
+    ui::information(&m_form, QStringLiteral("Uloženo!"));
 }
 
 } // namespace kvitanky

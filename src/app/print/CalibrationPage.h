@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// "Kalibrace": the printed slip area and the shift of all items.
+// "Kalibrace": the printed slip area and the shift of all items, a test print of
+// the area's outline, and saving the settings.
 #pragma once
 
 #include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace kvitanky {
 
@@ -20,7 +25,23 @@ public:
     UpDown *UpDownCalibrationPrintNullAxesX = nullptr;
     UpDown *UpDownCalibrationPrintNullAxesY = nullptr;
 
+    QLineEdit *EditCalibrationPrintSizePDFX = nullptr;
+    QLineEdit *EditCalibrationPrintSizePDFY = nullptr;
+    QLineEdit *EditCalibrationPrintNullAxesX = nullptr;
+    QLineEdit *EditCalibrationPrintNullAxesY = nullptr;
+    QPushButton *ButtonCalibrationPrint = nullptr;
+    QPushButton *ButtonCalibrationSaveValues = nullptr;
+    QLabel *ImageCalibration = nullptr;   // the calibration picture; never shown
+
+    void ButtonCalibrationPrintClick();
+    void ButtonCalibrationSaveValuesClick();
+
 private:
+    // One edit box and its up-down button, kept in step by the two handlers.
+    void pair(QLineEdit *edit, UpDown *upDown, bool allowMinus);
+    void editChanged(QLineEdit *edit, UpDown *upDown, bool allowMinus);
+    void upDownClicked(QLineEdit *edit, UpDown *upDown);
+
     TForm1 &m_form;
 };
 

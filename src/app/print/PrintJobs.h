@@ -1,11 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The print jobs, the printer choice and the printer label of the bottom row.
+//
+// The printers are the system's printers and the program's PDF writer (a PDF file,
+// "Kvitanky.pdf" in the program folder until the user picks another file in the
+// print dialog). The choice lives in one printer object for the whole run and is
+// not saved.
 #pragma once
+
+#include "print/PrintSession.h"
 
 #include <QObject>
 
+#include <functional>
+#include <memory>
+
+class QPrinter;
+
 namespace kvitanky {
 
+class PrinterProvider;
 class TForm1;
 
 class PrintJobs : public QObject
@@ -13,13 +26,49 @@ class PrintJobs : public QObject
     Q_OBJECT
 public:
     explicit PrintJobs(TForm1 &form);
+    ~PrintJobs() override;
 
-    // Start-up: names the current printer in LabelPrinter, or disables the
-    // print buttons and reports that there is no printer.
+    // Start-up: names the current printer in LabelPrinter, or disables the print
+    // buttons and reports that there is no printer. Reads the window's Printers.
     void reportPrinter();
 
+    // Handlers of the bottom row.
+    void ButtonPrintActualClick();
+    void ButtonPrintAllClick();
+    void ButtonPrinterClick();
+    void ButtonPrinterSetupClick();
+
+    // One job on the current printer: begins it, lets `draw` paint (and start new
+    // pages), ends it. An error thrown by `draw` abandons the job and passes on.
+    void runJob(const QString &title, const std::function<void(PrintSession &)> &draw);
+
+    bool hasPrinter() const { return m_hasPrinter; }
+    const PrinterChoice &currentPrinter() const { return m_choice; }
+    bool jobRunning() const { return m_jobRunning; }
+
+    // The platform's printer object the dialogs work on; created at first use.
+    QPrinter &printer();
+
+    // The print dialog and the page set-up dialog; tests answer them here (the
+    // hook may change the printer object as the user would, and returns whether
+    // the dialog was confirmed).
+    using DialogHook = std::function<bool(QPrinter &)>;
+    void setPrintDialogHook(DialogHook hook) { m_printDialogHook = std::move(hook); }
+    void setPageSetupDialogHook(DialogHook hook) { m_pageSetupDialogHook = std::move(hook); }
+
 private:
+    void refreshLabel();
+    void takeChoiceFromPrinter();
+    void connectButtons();
+
     TForm1 &m_form;
+    std::shared_ptr<PrinterProvider> m_provider;
+    std::unique_ptr<QPrinter> m_printer;
+    PrinterChoice m_choice;
+    bool m_hasPrinter = false;
+    bool m_jobRunning = false;
+    DialogHook m_printDialogHook;
+    DialogHook m_pageSetupDialogHook;
 };
 
 } // namespace kvitanky
