@@ -1,22 +1,402 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "RecipientPage.h"
+#include "data/RecipientPage.h"
 
+#include "data/DbfTable.h"
+#include "data/TableGridModel.h"
+#include "data/TableNavigator.h"
+#include "render/PriceWords.h"
 #include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
 #include "shell/PageBase.h"
 
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTableView>
+
 namespace kvitanky {
+namespace {
+
+const QString ColCastka = QStringLiteral("CASTKA");
+const QString ColVyrazeno = QStringLiteral("VYRAZENO");
+const QString Checked = QStringLiteral("CHECKED");
+
+// The boxes that hold a text column, in the order ShowRecipient fills them.
+struct TextBox {
+    QLineEdit *RecipientPage::*box;
+    const char *column;
+};
+const TextBox namesAndAddress[] = {
+    {&RecipientPage::EditDataHonour, "TITUL"},     {&RecipientPage::EditDataFirstName, "JMENO"},
+    {&RecipientPage::EditDataSurname, "PRIJMENI"}, {&RecipientPage::EditDataStreet, "ULICE"},
+    {&RecipientPage::EditDataCity, "OBEC"},        {&RecipientPage::EditDataPostCode, "PSC"},
+};
+const TextBox symbolsAndContacts[] = {
+    {&RecipientPage::EditDataVarSymbol, "VAR_SYMB"},
+    {&RecipientPage::EditDataSpecSymbol, "SPEC_SYMB"},
+    {&RecipientPage::EditDataTel, "TELEFON"},
+    {&RecipientPage::EditDataEmail, "EMAIL"},
+};
+
+// Clears a flag for the lifetime of the scope, also when an error ends it.
+class FlagDown
+{
+public:
+    explicit FlagDown(bool &flag) : m_flag(flag) { m_flag = false; }
+    ~FlagDown() { m_flag = true; }
+    FlagDown(const FlagDown &) = delete;
+    FlagDown &operator=(const FlagDown &) = delete;
+
+private:
+    bool &m_flag;
+};
+
+// Sets a box's text only when it differs: an equal text would move the caret
+// to the end while the user types, and raises no change anyway.
+void putText(QLineEdit *box, const QString &text)
+{
+    if (box->text() != text)
+        box->setText(text);
+}
+
+} // namespace
 
 RecipientPage::RecipientPage(TForm1 &form)
     : m_form(form)
+    , m_shown(form.TableData)
 {
     setObjectName("TabSheetData");
-    auto *w = ui::lineEdit(this, "EditDataPriceWord", 16, 400, 500);
-    w->setReadOnly(true);
-    ui::checkBox(this, "CheckBoxDataShowTitle", "Tisknout titul k jménu a príjmení", 16, 380, true);
+    buildControls();
+    connectHandlers();
 }
 
-void RecipientPage::ShowRecipient() {}
-void RecipientPage::DeleteAllRecipients() {}
-void RecipientPage::refreshGrid() {}
+void RecipientPage::buildControls()
+{
+    GroupBoxData = ui::groupBox(this, "GroupBoxData", QString(), 8, 4, 809, 474);
+
+    m_model = new TableGridModel(m_form.TableData,
+                                 {
+                                     {"TITUL", "Titul", 50},
+                                     {"JMENO", "Jméno", 82},
+                                     {"PRIJMENI", "Príjmení", 76},
+                                     {"ULICE", "Ulice", 129},
+                                     {"OBEC", "Obec", 148},
+                                     {"PSC", "PSC", 65},
+                                     {"CASTKA", "Cástka", 0},
+                                     {"VAR_SYMB", "Var. symbol", 0},
+                                     {"SPEC_SYMB", "Spec. symbol", 0},
+                                     {"TELEFON", "Telefon", 121},
+                                     {"EMAIL", "Email", 173},
+                                     {"VYRAZENO", "Vyrazeno", 53},
+                                 },
+                                 this);
+    DBGridData = makeTableGrid(GroupBoxData, "DBGridData", m_model);
+    DBGridData->setGeometry(8, 10, 793, 210);
+    DBGridData->installEventFilter(this);
+
+    DBNavigatorData = new TableNavigator(GroupBoxData, "DBNavigatorData", m_form.TableData,
+                                         [this](const std::function<void()> &move) {
+                                             m_form.guard([&] {
+                                                 move();
+                                                 ShowRecipient();   // DBNavigatorDataClick
+                                             });
+                                         });
+    DBNavigatorData->setGeometry(8, 228, 160, 25);
+    ButtonDataTableInsert = ui::button(GroupBoxData, "ButtonDataTableInsert", "Vložit nový", 184, 228, 97);
+    ButtonDataTableDelete = ui::button(GroupBoxData, "ButtonDataTableDelete", "Smazat", 288, 228, 97);
+    ButtonDataTableSave = ui::button(GroupBoxData, "ButtonDataTableSave", "Uložit", 704, 228, 97);
+
+    GroupBoxDataEdit = ui::groupBox(GroupBoxData, "GroupBoxDataEdit", QString(), 8, 262, 793, 202);
+    QWidget *g = GroupBoxDataEdit;
+    const auto rowY = [](int row) { return 18 + 30 * row; };
+    const auto box = [&](const char *name, const char *caption, int labelX, int editX, int row, int width,
+                         int limit) {
+        QLabel *l = ui::label(g, QString::fromUtf8(caption), labelX, rowY(row) + 3);
+        return ui::lineEdit(g, name, editX, rowY(row), width, limit, l);
+    };
+    // Names, address and post code on the left.
+    EditDataHonour = box("EditDataHonour", "Titul", 12, 76, 0, 100, 10);
+    EditDataFirstName = box("EditDataFirstName", "Jméno", 12, 76, 1, 190, 30);
+    EditDataSurname = box("EditDataSurname", "Príjmení", 12, 76, 2, 190, 30);
+    EditDataStreet = box("EditDataStreet", "Ulice", 12, 76, 3, 190, 30);
+    EditDataCity = box("EditDataCity", "Obec", 12, 76, 4, 190, 30);
+    EditDataPostCode = box("EditDataPostCode", "PSC", 12, 76, 5, 100, 10);
+    // Amount, symbols, the title option and the amount in words in the middle.
+    EditDataPrice = box("EditDataPrice", "Cástka", 290, 408, 0, 100, 8);
+    EditDataVarSymbol = box("EditDataVarSymbol", "Variabilní symbol", 290, 408, 1, 100, 10);
+    EditDataSpecSymbol = box("EditDataSpecSymbol", "Specifický symbol", 290, 408, 2, 100, 10);
+    CheckBoxDataShowTitle = ui::checkBox(g, "CheckBoxDataShowTitle", "Tisknout titul k jménu a príjmení", 290,
+                                         rowY(3) + 1, true);
+    // Telephone, e-mail and the discard mark on the right.
+    EditDataTel = box("EditDataTel", "Telefon", 530, 590, 0, 191, 20);
+    EditDataEmail = box("EditDataEmail", "Email", 530, 590, 1, 191, 40);
+    CheckBoxDataDiscard = ui::checkBox(g, "CheckBoxDataDiscard", "Vyrazeno z tisku", 590, rowY(2) + 1, false);
+    // The amount in words spans to the right edge.
+    EditDataPriceWord = box("EditDataPriceWord", "Cástka slovy", 290, 408, 5, 373, 0);
+    EditDataPriceWord->setReadOnly(true);
+
+    QWidget *order[] = {EditDataHonour,    EditDataFirstName,  EditDataSurname,       EditDataStreet,
+                        EditDataCity,      EditDataPostCode,   EditDataPrice,         EditDataVarSymbol,
+                        EditDataSpecSymbol, EditDataTel,       EditDataEmail,         CheckBoxDataShowTitle,
+                        CheckBoxDataDiscard, EditDataPriceWord};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void RecipientPage::connectHandlers()
+{
+    for (const TextBox &t : namesAndAddress) {
+        QLineEdit *e = this->*t.box;
+        const QString column = QString::fromLatin1(t.column);
+        connect(e, &QLineEdit::textChanged, this,
+                [this, e, column] { m_form.guard([&] { WriteRecipientField(column, e->text()); }); });
+    }
+    connect(EditDataPrice, &QLineEdit::textChanged, this, [this] { m_form.guard([&] { EditDataPriceChange(); }); });
+    connect(EditDataVarSymbol, &QLineEdit::textChanged, this,
+            [this] { m_form.guard([&] { symbolChange(EditDataVarSymbol, "VAR_SYMB"); }); });
+    connect(EditDataSpecSymbol, &QLineEdit::textChanged, this,
+            [this] { m_form.guard([&] { symbolChange(EditDataSpecSymbol, "SPEC_SYMB"); }); });
+    for (QLineEdit *e : {EditDataTel, EditDataEmail}) {
+        const QString column = e == EditDataTel ? QStringLiteral("TELEFON") : QStringLiteral("EMAIL");
+        connect(e, &QLineEdit::textChanged, this,
+                [this, e, column] { m_form.guard([&] { WriteRecipientField(column, e->text()); }); });
+    }
+    connect(CheckBoxDataDiscard, &QCheckBox::toggled, this, [this](bool on) {
+        m_form.guard([&] { WriteRecipientField(ColVyrazeno, on ? Checked : QString()); });
+    });
+
+    connect(DBGridData, &QTableView::clicked, this,
+            [this](const QModelIndex &index) { m_form.guard([&] { DBGridDataCellClick(index.row()); }); });
+    connect(ButtonDataTableInsert, &QPushButton::clicked, this,
+            [this] { m_form.guard([&] { ButtonDataTableInsertClick(); }); });
+    connect(ButtonDataTableDelete, &QPushButton::clicked, this,
+            [this] { m_form.guard([&] { ButtonDataTableDeleteClick(); }); });
+    connect(ButtonDataTableSave, &QPushButton::clicked, this,
+            [this] { m_form.guard([&] { ButtonDataTableSaveClick(); }); });
+}
+
+QString RecipientPage::currentText(const QString &column) const
+{
+    DbfTable &t = m_form.TableData;
+    if (!t.active() || (t.recordCount() == 0 && !t.isEditing()))
+        return QString();
+    return t.fieldByName(column).asString();
+}
+
+double RecipientPage::currentAmount() const
+{
+    DbfTable &t = m_form.TableData;
+    if (!t.active() || (t.recordCount() == 0 && !t.isEditing()))
+        return 0.0;
+    return t.fieldByName(ColCastka).asFloat();
+}
+
+void RecipientPage::ShowRecipient()
+{
+    DbfTable &t = m_form.TableData;
+    {
+        FlagDown quiet(m_form.DataEditsReady);
+        if (t.active()) {
+            for (const TextBox &b : namesAndAddress)
+                putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
+            putText(EditDataPrice, DbfTable::formatGeneral(currentAmount(), DbfTable::systemDecimalSeparator()));
+            for (const TextBox &b : symbolsAndContacts)
+                putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
+            const bool discarded = t.recordCount() > 0 || t.isEditing()
+                                       ? t.fieldByName(ColVyrazeno).asInteger() != 0
+                                       : false;
+            CheckBoxDataDiscard->setChecked(discarded);
+            putText(EditDataPriceWord, PriceToWords(currentAmount()));
+        }
+        m_shown.remember();
+    }
+    if (m_model->rowCount() != (t.active() ? t.recordCount() : 0))
+        m_model->reload();
+    selectGridRow();
+    // Composed last, so that the slip takes the amount in words of this record.
+    m_form.ComposeSlip();
+}
+
+void RecipientPage::WriteRecipientField(const QString &column, const QString &value)
+{
+    if (!m_form.FormReady || !m_form.DataEditsReady)
+        return;
+    DbfTable &t = m_form.TableData;
+    // Another page may have moved the cursor: the value belongs to the row on screen.
+    if (!m_shown.restoreCursor()) {
+        ShowRecipient();
+        return;
+    }
+    try {
+        t.edit();
+        if (column.compare(ColVyrazeno, Qt::CaseInsensitive) == 0)
+            t.fieldByName(column).setAsInteger(value == Checked ? 1 : 0);
+        else
+            t.fieldByName(column).setAsString(value);
+        t.post();
+    } catch (...) {
+        // Nothing half-written stays pending for the next move to post.
+        if (t.active() && t.isEditing())
+            t.cancel();
+        throw;
+    }
+    m_shown.remember();
+    m_model->rowChanged(t.recNo());
+    selectGridRow();
+}
+
+void RecipientPage::EditDataPriceChange()
+{
+    // Putting the checked text back runs this handler again from within; the
+    // inner run writes it, the outer run then writes the same value again.
+    putText(EditDataPrice, m_form.ValidateNumberText(EditDataPrice->text()));
+    const QString text = EditDataPrice->text();
+    WriteRecipientField(ColCastka, text.isEmpty() ? QStringLiteral("0") : text);
+    putText(EditDataPriceWord, PriceToWords(currentAmount()));
+}
+
+void RecipientPage::symbolChange(QLineEdit *box, const QString &column)
+{
+    putText(box, m_form.ValidateNumberText(box->text()));
+    WriteRecipientField(column, box->text());
+}
+
+void RecipientPage::ButtonDataTableInsertClick()
+{
+    DbfTable &t = m_form.TableData;
+    t.insert();
+    m_shown.remember();
+    // Each default that changes a box posts the new record through its handler.
+    for (QLineEdit *e : {EditDataHonour, EditDataFirstName, EditDataSurname, EditDataStreet, EditDataCity,
+                         EditDataPostCode, EditDataPrice, EditDataVarSymbol, EditDataSpecSymbol})
+        putText(e, QString());
+    putText(EditDataTel, QStringLiteral("+420 "));
+    putText(EditDataEmail, QStringLiteral("@"));
+    CheckBoxDataDiscard->setChecked(false);
+}
+
+void RecipientPage::ButtonDataTableDeleteClick()
+{
+    // Never delete a row other than the one on screen.
+    if (!m_shown.restoreCursor()) {
+        ShowRecipient();
+        return;
+    }
+    m_form.TableData.deleteRecord();
+    m_model->reload();
+    ShowRecipient();
+}
+
+void RecipientPage::DeleteAllRecipients()
+{
+    DbfTable &t = m_form.TableData;
+    const int count = t.active() ? t.recordCount() : 0;
+    const QString question = "Opravdu si prejete Vymazat všechna data (" + QString::number(count)
+                             + ") záznamu z adresáre?";
+    if (ui::warning(&m_form, "Vymazání všech dat s adresáre", question, true) != ui::MessageAnswer::Ok)
+        return;
+    if (t.active() && t.isEditing())
+        t.cancel();   // a new record nobody filled in is not a recipient
+    if (t.active())
+        t.deleteAll();
+    m_model->reload();
+    ShowRecipient();
+    ui::information(&m_form, "Bylo vymazáno všech " + QString::number(count) + "záznamu z adresáre.");
+}
+
+void RecipientPage::refreshGrid()
+{
+    m_model->reload();
+    if (isVisible())
+        followCursor();
+    else
+        selectGridRow();
+}
+
+void RecipientPage::followCursor()
+{
+    if (!m_shown.followsCursor())
+        ShowRecipient();
+}
+
+void RecipientPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_form.guard([&] {
+        if (m_model->rowCount() != (m_form.TableData.active() ? m_form.TableData.recordCount() : 0))
+            m_model->reload();
+        if (m_form.FormReady)
+            followCursor();
+    });
+}
+
+bool RecipientPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == DBGridData && event->type() == QEvent::KeyRelease
+        && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
+        m_form.guard([&] { DBGridDataKeyUp(); });
+    return QWidget::eventFilter(watched, event);
+}
+
+void RecipientPage::DBGridDataCellClick(int row)
+{
+    if (row >= 0 && m_form.TableData.active())
+        m_form.TableData.moveTo(row);
+    ShowRecipient();
+}
+
+void RecipientPage::DBGridDataKeyUp()
+{
+    const QModelIndex current = DBGridData->currentIndex();
+    if (current.isValid() && m_form.TableData.active())
+        m_form.TableData.moveTo(current.row());
+    ShowRecipient();
+}
+
+void RecipientPage::selectGridRow()
+{
+    selectCursorRow(DBGridData, m_model, m_form.TableData);
+}
+
+void RecipientPage::reportCopyFailure()
+{
+    ui::warning(&m_form, "File Error", "Can't perform one of the following file operations: Open, Seek, Read, Close.",
+                true);
+}
+
+void RecipientPage::ButtonDataTableSaveClick()
+{
+    const BackupMaker backups(m_form.ProgramDir, m_backupClock);
+    backups.ensureBackupDir();
+
+    // Post once more (on an empty table this adds one empty record).
+    DbfTable &t = m_form.TableData;
+    if (!m_shown.restoreCursor())
+        ShowRecipient();
+    t.edit();
+    t.post();
+    m_shown.remember();
+    m_model->reload();
+    selectGridRow();
+
+    bool dataSaved = false;
+    if (QFile::exists(m_form.programFile("Data.dbf"))) {
+        const BackupResult r = backups.backup("Data.dbf", "DataTemp.dbf", "Data", ".dbf");
+        if (!r.saved)
+            reportCopyFailure();
+        dataSaved = r.saved;
+    }
+    if (QFile::exists(m_form.programFile("Kvitanky.ini"))) {
+        const BackupResult r = backups.backup("Kvitanky.ini", "KvitankyTemp.ini", "Kvitanky", ".ini");
+        if (!r.saved)
+            reportCopyFailure();
+    }
+    if (dataSaved) {
+        ui::information(&m_form, "Data byla uložena do adresáre "
+                                     + QDir::toNativeSeparators(m_form.ProgramDir + "/Data") + " ");
+    }
+    m_form.ComposeSlip();
+}
 
 } // namespace kvitanky

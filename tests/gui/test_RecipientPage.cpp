@@ -1,0 +1,525 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The recipient page driven through its real widgets: write-through editing, the
+// number checks, insert and delete, delete all, and boxes that always show the
+// row their typing lands in.
+#include "TestSupport.h"
+
+#include "data/DbfTable.h"
+#include "data/RecipientPage.h"
+#include "data/RecipientTable.h"
+#include "data/TableNavigator.h"
+#include "print/PrinterProvider.h"
+#include "render/LayoutPage.h"
+#include "render/PriceWords.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kvitanky;
+using testsupport::TempDir;
+
+namespace {
+
+// Keystrokes as the user makes them: through the box's own key handling, so the
+// typing limit and the change handlers run as they do on screen.
+void typeText(QWidget *w, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+void pressKey(QWidget *w, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+// The table file's rows as Debian's dbfread sees them (empty when it is missing).
+QJsonArray dbfRows(const QString &path)
+{
+    const QString script = QStringLiteral(
+        "import sys, json, dbfread\n"
+        "rows = [dict(r) for r in dbfread.DBF(sys.argv[1], encoding='cp1250')]\n"
+        "print(json.dumps(rows))\n");
+    int code = -1;
+    const QByteArray out = testsupport::runProgram(testsupport::debianPython(), {"-c", script, path}, &code);
+    if (code != 0)
+        return {};
+    return QJsonDocument::fromJson(out).array();
+}
+
+class RecipientPageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::setMessageHook([this](const ui::MessageRequest &r) {
+            messages.append(r);
+            return answer;
+        });
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ui::setMessageHook({});
+    }
+
+    void start()
+    {
+        StartupOptions o;
+        o.programDir = dir.path();
+        o.pictureDir = testsupport::binDir();
+        o.printers = FixedPrinters::pdfOnly();
+        form = std::make_unique<TForm1>(o);
+        form->show();
+        page = form->TabSheetData;
+        form->PageControlMain->setCurrentWidget(page);
+        messages.clear();
+    }
+
+    // A recipient table with no rows, made before start-up.
+    void startWithEmptyTable()
+    {
+        DbfTable t;
+        CreateRecipientTable(t, dir.path());
+        t.setActive(false);
+        start();
+    }
+
+    QLineEdit *box(const char *name) { return form->findChild<QLineEdit *>(name); }
+    QString stored(const char *column) { return form->TableData.fieldByName(column).asString(); }
+    QByteArray fileBytes() { return testsupport::readFile(dir.file("Data.dbf")); }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const auto &m : messages)
+            out << m.text;
+        return out;
+    }
+
+    TempDir dir;
+    std::unique_ptr<TForm1> form;
+    RecipientPage *page = nullptr;
+    QList<ui::MessageRequest> messages;
+    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
+};
+
+TEST_F(RecipientPageTest, ShowsTheFirstSampleRecipientWithTheAmountInWords)
+{
+    start();
+    ASSERT_EQ(form->TableData.recordCount(), 4);
+    EXPECT_EQ(box("EditDataHonour")->text(), "Pan");
+    EXPECT_EQ(box("EditDataStreet")->text(), "c.p. 7100");
+    EXPECT_EQ(box("EditDataPrice")->text(), "123456");
+    EXPECT_EQ(box("EditDataPriceWord")->text(), PriceToWords(123456));
+    EXPECT_TRUE(box("EditDataPriceWord")->isReadOnly());
+    EXPECT_FALSE(form->findChild<QCheckBox *>("CheckBoxDataDiscard")->isChecked());
+    EXPECT_TRUE(form->findChild<QCheckBox *>("CheckBoxDataShowTitle")->isChecked());
+    auto *grid = form->findChild<QTableView *>("DBGridData");
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+    EXPECT_EQ(grid->model()->columnCount(), 12);
+    EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(), "PSC");
+    EXPECT_EQ(grid->currentIndex().row(), 0);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(RecipientPageTest, AmountTypedWithADotIsStoredAndShownWithTheComma)
+{
+    start();
+    QLineEdit *price = box("EditDataPrice");
+    price->selectAll();
+    pressKey(price, Qt::Key_Delete);
+    typeText(price, "12.5");
+    EXPECT_EQ(price->text(), "12,5");
+    EXPECT_DOUBLE_EQ(form->TableData.fieldByName("CASTKA").asFloat(), 12.5);
+    EXPECT_EQ(box("EditDataPriceWord")->text(), PriceToWords(12));
+    EXPECT_EQ(box("EditDataPriceWord")->text(), QString::fromUtf8("dvanáct"));
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
+    // The grid shows the new amount with the system's separator.
+    auto *grid = form->findChild<QTableView *>("DBGridData");
+    EXPECT_EQ(grid->model()->index(0, 6).data().toString(),
+              QString("12") + DbfTable::systemDecimalSeparator() + "5");
+
+    // Shown again from the table, the box still reads 12,5 under every locale.
+    form->findChild<QToolButton *>("DBNavigatorDataNext")->click();
+    form->findChild<QToolButton *>("DBNavigatorDataFirst")->click();
+    EXPECT_EQ(price->text(), "12,5");
+
+    if (testsupport::havePythonModule("dbfread")) {
+        const QJsonArray rows = dbfRows(dir.file("Data.dbf"));
+        ASSERT_EQ(rows.size(), 4);
+        EXPECT_DOUBLE_EQ(rows[0].toObject().value("CASTKA").toDouble(), 12.5);
+    }
+}
+
+TEST_F(RecipientPageTest, EmptiedAmountStoresZero)
+{
+    start();
+    QLineEdit *price = box("EditDataPrice");
+    price->selectAll();
+    pressKey(price, Qt::Key_Backspace);
+    EXPECT_EQ(price->text(), "");
+    EXPECT_DOUBLE_EQ(form->TableData.fieldByName("CASTKA").asFloat(), 0.0);
+    EXPECT_EQ(box("EditDataPriceWord")->text(), PriceToWords(0));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+struct NumberBoxCase {
+    const char *box;
+    const char *column;
+    const char *emptiedValue;   // what the column holds once the box is emptied
+};
+
+class NumberBoxTest : public RecipientPageTest, public ::testing::WithParamInterface<NumberBoxCase>
+{
+};
+
+TEST_P(NumberBoxTest, ALetterEmptiesTheBoxWithTheMessage)
+{
+    start();
+    const NumberBoxCase c = GetParam();
+    QLineEdit *e = box(c.box);
+    e->selectAll();
+    pressKey(e, Qt::Key_Delete);
+    messages.clear();
+    typeText(e, "12a");
+    EXPECT_EQ(e->text(), "");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].text, QString::fromUtf8("'12a' není platné císlo!"));
+    EXPECT_EQ(stored(c.column), QString::fromLatin1(c.emptiedValue));
+    // The next keystroke starts a fresh number.
+    typeText(e, "7");
+    EXPECT_EQ(e->text(), "7");
+    EXPECT_EQ(stored(c.column), "7");
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, NumberBoxTest,
+                         ::testing::Values(NumberBoxCase{"EditDataPrice", "CASTKA", "0"},
+                                           NumberBoxCase{"EditDataVarSymbol", "VAR_SYMB", ""},
+                                           NumberBoxCase{"EditDataSpecSymbol", "SPEC_SYMB", ""}));
+
+struct TextBoxCase {
+    const char *box;
+    const char *column;
+    int limit;
+};
+
+class TextBoxTest : public RecipientPageTest, public ::testing::WithParamInterface<TextBoxCase>
+{
+};
+
+TEST_P(TextBoxTest, TypingWritesThroughUpToTheTypingLimit)
+{
+    start();
+    const TextBoxCase c = GetParam();
+    QLineEdit *e = box(c.box);
+    e->selectAll();
+    pressKey(e, Qt::Key_Delete);
+    typeText(e, QString(c.limit + 3, QChar('7')));
+    EXPECT_EQ(e->text(), QString(c.limit, QChar('7')));
+    EXPECT_EQ(stored(c.column), QString(c.limit, QChar('7')));
+    EXPECT_TRUE(form->TableData.recNo() == 0 && !form->TableData.isEditing());
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, TextBoxTest,
+                         ::testing::Values(TextBoxCase{"EditDataHonour", "TITUL", 10},
+                                           TextBoxCase{"EditDataFirstName", "JMENO", 30},
+                                           TextBoxCase{"EditDataSurname", "PRIJMENI", 30},
+                                           TextBoxCase{"EditDataStreet", "ULICE", 30},
+                                           TextBoxCase{"EditDataCity", "OBEC", 30},
+                                           TextBoxCase{"EditDataPostCode", "PSC", 10},
+                                           TextBoxCase{"EditDataPrice", "CASTKA", 8},
+                                           TextBoxCase{"EditDataVarSymbol", "VAR_SYMB", 10},
+                                           TextBoxCase{"EditDataSpecSymbol", "SPEC_SYMB", 10},
+                                           TextBoxCase{"EditDataTel", "TELEFON", 20},
+                                           TextBoxCase{"EditDataEmail", "EMAIL", 40}));
+
+TEST_F(RecipientPageTest, DiscardBoxWritesOneAndZero)
+{
+    start();
+    auto *discard = form->findChild<QCheckBox *>("CheckBoxDataDiscard");
+    discard->click();
+    EXPECT_EQ(form->TableData.fieldByName("VYRAZENO").asInteger(), 1);
+    discard->click();
+    EXPECT_EQ(form->TableData.fieldByName("VYRAZENO").asInteger(), 0);
+}
+
+TEST_F(RecipientPageTest, ShowingRecordsNeverChangesTheFile)
+{
+    start();
+    const QByteArray before = fileBytes();
+    ASSERT_FALSE(before.isEmpty());
+    auto *grid = form->findChild<QTableView *>("DBGridData");
+    for (const char *b : {"Next", "Next", "Next", "Next", "Prior", "Last", "First"})
+        form->findChild<QToolButton *>(QString("DBNavigatorData") + b)->click();
+    for (int row : {2, 3, 0}) {
+        grid->setCurrentIndex(grid->model()->index(row, 1));
+        pressKey(grid, Qt::Key_Down);
+    }
+    EXPECT_EQ(fileBytes(), before);
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
+}
+
+TEST_F(RecipientPageTest, GridAndNavigatorMoveTheCursorAndShowTheRow)
+{
+    start();
+    auto *grid = form->findChild<QTableView *>("DBGridData");
+    // A key in the grid: the row under the grid's cursor is shown.
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    pressKey(grid, Qt::Key_Down);
+    pressKey(grid, Qt::Key_Down);
+    EXPECT_EQ(form->TableData.recNo(), 2);
+    EXPECT_EQ(box("EditDataHonour")->text(), "MUDr.");
+    EXPECT_EQ(box("EditDataPrice")->text(), "999999,5");
+    // The navigator's last: the excluded fourth sample.
+    form->findChild<QToolButton *>("DBNavigatorDataLast")->click();
+    EXPECT_EQ(form->TableData.recNo(), 3);
+    EXPECT_EQ(grid->currentIndex().row(), 3);
+    EXPECT_EQ(box("EditDataHonour")->text(), "Expert");
+    EXPECT_TRUE(form->findChild<QCheckBox *>("CheckBoxDataDiscard")->isChecked());
+    EXPECT_FALSE(form->findChild<QToolButton *>("DBNavigatorDataLast")->toolTip().isEmpty());
+}
+
+TEST_F(RecipientPageTest, InsertTwiceThenDelete)
+{
+    start();
+    form->findChild<QPushButton *>("ButtonDataTableInsert")->click();
+    // The defaults changed the boxes, so the new record is posted with them.
+    ASSERT_EQ(form->TableData.recordCount(), 5);
+    // Text columns keep no trailing blanks.
+    EXPECT_EQ(stored("TELEFON"), "+420");
+    EXPECT_EQ(stored("EMAIL"), "@");
+    EXPECT_EQ(stored("JMENO"), "");
+    EXPECT_DOUBLE_EQ(form->TableData.fieldByName("CASTKA").asFloat(), 0.0);
+    EXPECT_EQ(form->findChild<QTableView *>("DBGridData")->model()->rowCount(), 5);
+
+    // The boxes already hold the defaults: the second new record stays pending...
+    form->findChild<QPushButton *>("ButtonDataTableInsert")->click();
+    EXPECT_TRUE(form->TableData.isEditing());
+    EXPECT_EQ(form->TableData.recordCount(), 5);
+    // ... and Delete discards it.
+    form->findChild<QPushButton *>("ButtonDataTableDelete")->click();
+    EXPECT_FALSE(form->TableData.isEditing());
+    EXPECT_EQ(form->TableData.recordCount(), 5);
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
+
+    // Delete the posted new record: the four samples remain.
+    form->findChild<QToolButton *>("DBNavigatorDataLast")->click();
+    EXPECT_EQ(box("EditDataEmail")->text(), "@");
+    form->findChild<QPushButton *>("ButtonDataTableDelete")->click();
+    EXPECT_EQ(form->TableData.recordCount(), 4);
+    EXPECT_EQ(box("EditDataHonour")->text(), "Expert");
+    if (testsupport::havePythonModule("dbfread")) {
+        EXPECT_EQ(dbfRows(dir.file("Data.dbf")).size(), 4);
+    }
+}
+
+TEST_F(RecipientPageTest, ValueTypedIntoAPendingRecordIsStoredAlone)
+{
+    start();
+    form->findChild<QPushButton *>("ButtonDataTableInsert")->click();
+    form->findChild<QPushButton *>("ButtonDataTableInsert")->click();
+    typeText(box("EditDataFirstName"), "Jan");
+    ASSERT_EQ(form->TableData.recordCount(), 6);
+    EXPECT_FALSE(form->TableData.isEditing());
+    EXPECT_EQ(stored("JMENO"), "Jan");
+    EXPECT_EQ(stored("TELEFON"), "");
+    EXPECT_EQ(form->TableData.recNo(), 5);
+    EXPECT_EQ(form->findChild<QTableView *>("DBGridData")->currentIndex().row(), 5);
+}
+
+TEST_F(RecipientPageTest, EmptyTableShowsEmptyBoxesAndTypingCreatesOneRow)
+{
+    startWithEmptyTable();
+    ASSERT_EQ(form->TableData.recordCount(), 0);
+    EXPECT_EQ(box("EditDataHonour")->text(), "");
+    EXPECT_EQ(box("EditDataPrice")->text(), "0");
+    EXPECT_FALSE(form->findChild<QCheckBox *>("CheckBoxDataDiscard")->isChecked());
+
+    typeText(box("EditDataCity"), "Brno");
+    ASSERT_EQ(form->TableData.recordCount(), 1);
+    EXPECT_EQ(stored("OBEC"), "Brno");
+    typeText(box("EditDataSurname"), "Novák");
+    EXPECT_EQ(form->TableData.recordCount(), 1);
+    EXPECT_EQ(stored("PRIJMENI"), QString::fromUtf8("Novák"));
+    if (testsupport::havePythonModule("dbfread")) {
+        const QJsonArray rows = dbfRows(dir.file("Data.dbf"));
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows[0].toObject().value("OBEC").toString(), "Brno");
+        EXPECT_EQ(rows[0].toObject().value("PRIJMENI").toString(), QString::fromUtf8("Novák"));
+    }
+}
+
+TEST_F(RecipientPageTest, DeleteOnAnEmptyTableReportsTheEngineError)
+{
+    startWithEmptyTable();
+    form->findChild<QPushButton *>("ButtonDataTableDelete")->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].kind, ui::MessageKind::Error);
+    EXPECT_EQ(form->TableData.recordCount(), 0);
+}
+
+struct DeleteAllCase {
+    bool empty;
+    ui::MessageAnswer answer;
+    int rowsAfter;
+};
+
+class DeleteAllTest : public RecipientPageTest, public ::testing::WithParamInterface<DeleteAllCase>
+{
+};
+
+TEST_P(DeleteAllTest, AsksWithTheCountAndReportsIt)
+{
+    const DeleteAllCase c = GetParam();
+    if (c.empty)
+        startWithEmptyTable();
+    else
+        start();
+    const int n = form->TableData.recordCount();
+    answer = c.answer;
+    page->DeleteAllRecipients();
+    ASSERT_GE(messages.size(), 1);
+    EXPECT_EQ(messages[0].caption, QString::fromUtf8("Vymazání všech dat s adresáre"));
+    EXPECT_EQ(messages[0].text,
+              QString::fromUtf8("Opravdu si prejete Vymazat všechna data (%1) záznamu z adresáre?").arg(n));
+    EXPECT_TRUE(messages[0].withCancel);
+    EXPECT_EQ(form->TableData.recordCount(), c.rowsAfter);
+    if (c.answer == ui::MessageAnswer::Cancel) {
+        EXPECT_EQ(messages.size(), 1);
+        return;
+    }
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1].text, QString::fromUtf8("Bylo vymazáno všech %1záznamu z adresáre.").arg(n));
+    EXPECT_EQ(box("EditDataHonour")->text(), "");
+    EXPECT_EQ(box("EditDataPrice")->text(), "0");
+    EXPECT_EQ(form->findChild<QTableView *>("DBGridData")->model()->rowCount(), 0);
+    if (testsupport::havePythonModule("dbfread")) {
+        EXPECT_EQ(dbfRows(dir.file("Data.dbf")).size(), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tables, DeleteAllTest,
+                         ::testing::Values(DeleteAllCase{true, ui::MessageAnswer::Ok, 0},
+                                           DeleteAllCase{false, ui::MessageAnswer::Ok, 0},
+                                           DeleteAllCase{false, ui::MessageAnswer::Cancel, 4}));
+
+// Other pages move the shared cursor without telling the page; what the user
+// types must still land in the row the boxes show.
+TEST_F(RecipientPageTest, LayoutStepThenTypingChangesTheRowShown)
+{
+    start();
+    auto *layoutNext = form->findChild<QPushButton *>("ButtonLayoutValuesNext");
+    ASSERT_TRUE(layoutNext);
+    form->PageControlMain->setCurrentWidget(form->TabSheetLayout);
+    layoutNext->click();
+    layoutNext->click();
+    ASSERT_EQ(form->TableData.recNo(), 2) << "the layout page's step moved nowhere";
+    form->PageControlMain->setCurrentWidget(page);
+    // The page shows the row the layout page stepped to...
+    EXPECT_EQ(box("EditDataHonour")->text(), "MUDr.");
+    typeText(box("EditDataFirstName"), "X");
+    // ... and the typing lands there, nowhere else.
+    form->TableData.moveTo(2);
+    EXPECT_TRUE(stored("JMENO").endsWith("X"));
+    for (int row : {0, 1, 3}) {
+        form->TableData.moveTo(row);
+        EXPECT_FALSE(stored("JMENO").endsWith("X")) << row;
+    }
+}
+
+struct BehindTheBackCase {
+    const char *name;
+    int moveTo;            // where another page leaves the cursor
+    bool appendRows;       // an import adds rows meanwhile
+};
+
+class BehindTheBackTest : public RecipientPageTest, public ::testing::WithParamInterface<BehindTheBackCase>
+{
+};
+
+// The page stays visible while the cursor moves (printing all, the bottom row's
+// buttons): the typing still goes to the row on screen.
+TEST_P(BehindTheBackTest, TypingLandsInTheRowOnScreen)
+{
+    start();
+    const BehindTheBackCase c = GetParam();
+    form->findChild<QToolButton *>("DBNavigatorDataNext")->click();   // shows row 1
+    ASSERT_EQ(box("EditDataHonour")->text(), QString::fromUtf8("Paní"));
+    const QByteArray shownName = stored("JMENO").toUtf8();
+    if (c.appendRows) {
+        form->TableData.append();
+        form->TableData.fieldByName("JMENO").setAsString("Import");
+        form->TableData.post();
+    }
+    form->TableData.moveTo(c.moveTo);
+    typeText(box("EditDataFirstName"), "Z");
+    EXPECT_EQ(form->TableData.recNo(), 1);
+    EXPECT_EQ(stored("JMENO"), QString::fromUtf8(shownName) + "Z");
+    EXPECT_EQ(box("EditDataFirstName")->text(), QString::fromUtf8(shownName) + "Z");
+    for (int row = 0; row < form->TableData.recordCount(); ++row) {
+        if (row == 1)
+            continue;
+        form->TableData.moveTo(row);
+        EXPECT_FALSE(stored("JMENO").endsWith("Z")) << row;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, BehindTheBackTest,
+                         ::testing::Values(BehindTheBackCase{"last", 3, false},
+                                           BehindTheBackCase{"first", 0, false},
+                                           BehindTheBackCase{"appended", 4, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RecipientPageTest, RowsRemovedBehindTheBackReShowInsteadOfWriting)
+{
+    start();
+    form->findChild<QToolButton *>("DBNavigatorDataLast")->click();   // shows row 3
+    form->TableData.moveTo(0);
+    form->TableData.deleteRecord();   // row indices shift under the boxes
+    const QByteArray before = fileBytes();
+    typeText(box("EditDataFirstName"), "Q");
+    // Nothing is written into a row the user did not see; the boxes show the cursor's row.
+    EXPECT_EQ(fileBytes(), before);
+    EXPECT_EQ(box("EditDataFirstName")->text(), stored("JMENO"));
+}
+
+TEST_F(RecipientPageTest, DeleteNeverRemovesARowOtherThanTheOneShown)
+{
+    start();
+    form->findChild<QToolButton *>("DBNavigatorDataNext")->click();   // shows row 1, "Paní"
+    form->TableData.moveTo(3);
+    form->findChild<QPushButton *>("ButtonDataTableDelete")->click();
+    ASSERT_EQ(form->TableData.recordCount(), 3);
+    QStringList titles;
+    for (int row = 0; row < 3; ++row) {
+        form->TableData.moveTo(row);
+        titles << stored("TITUL");
+    }
+    EXPECT_EQ(titles, QStringList({"Pan", "MUDr.", "Expert"}));
+}
+
+} // namespace
