@@ -37,7 +37,7 @@ struct FileSpec {
     uint8_t languageDriver = 0x00;
     std::vector<Column> columns;
     std::vector<QByteArray> records;   // each: flag byte + field bytes, padded/cut to size
-    int countOverride = -1;            // header's record count when >= 0
+    long long countOverride = -1;      // header's record count when >= 0
     int headerLengthOverride = -1;
     int recordLengthOverride = -1;
     bool terminator = true;
@@ -114,7 +114,7 @@ inline QJsonObject readWithDbfread(const QString &path)
 {
     static const char *script =
         "import sys, json, dbfread\n"
-        "t = dbfread.DBF(sys.argv[1], load=False, char_decode_errors='replace')\n"
+        "t = dbfread.DBF(sys.argv[1], load=False, char_decode_errors='replace', ignore_missing_memofile=True)\n"
         "out = {'fields': [[f.name, f.type, f.length, f.decimal_count] for f in t.fields],\n"
         "       'encoding': t.encoding, 'records': [dict(r) for r in t]}\n"
         "print(json.dumps(out, default=str))\n";

@@ -446,6 +446,7 @@ struct DbfTable::Impl {
             bof = eof = false;
         } else if (modified) {
             const quint32 recno = quint32(live[size_t(pos)]);
+            buffer[0] = ' ';   // a row flagged 0x00 by another program becomes live for every reader
             writeExactly(recordOffset(recno), buffer.constData(), buffer.size());
             forget(recno);
             stampDateIfOld();
