@@ -1,0 +1,277 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Backup copies: the copy itself, the stamped names, and the "Uložit" button of
+// the recipient page that makes them.
+#include "TestSupport.h"
+
+#include "data/Backup.h"
+#include "data/DbfTable.h"
+#include "data/RecipientPage.h"
+#include "data/RecipientTable.h"
+#include "print/PrinterProvider.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kvitanky;
+using testsupport::TempDir;
+
+namespace {
+
+const QDateTime FixedTime(QDate(2024, 3, 9), QTime(7, 5, 3));
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// --- The stamp ---------------------------------------------------------------
+
+struct StampCase {
+    QDateTime when;
+    const char *stamp;
+};
+
+class StampTest : public ::testing::TestWithParam<StampCase>
+{
+};
+
+TEST_P(StampTest, FourteenDigitsWithLeadingZeros)
+{
+    EXPECT_EQ(BackupStamp(GetParam().when), QString::fromLatin1(GetParam().stamp));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, StampTest,
+    ::testing::Values(StampCase{FixedTime, "20240309070503"},
+                      StampCase{QDateTime(QDate(2023, 12, 31), QTime(23, 59, 59)), "20231231235959"},
+                      StampCase{QDateTime(QDate(999, 1, 2), QTime(0, 0, 0)), "09990102000000"}));
+
+// --- The copy ----------------------------------------------------------------
+
+class CopyTest : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(CopyTest, CopiesEveryByte)
+{
+    TempDir dir;
+    QByteArray bytes(GetParam(), '\0');
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 7 + 3) & 0xff);
+    testsupport::writeFile(dir.file("src"), bytes);
+    testsupport::writeFile(dir.file("dst"), QByteArray(GetParam() + 100, 'x'));   // replaced, not merged
+    QString reason;
+    ASSERT_TRUE(CopyFileWhole(dir.file("src"), dir.file("dst"), &reason)) << reason.toStdString();
+    EXPECT_EQ(testsupport::readFile(dir.file("dst")), bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, CopyTest, ::testing::Values(0, 1, 4096, 3 << 20));
+
+TEST(CopyFailure, MissingSourceWritesNothingAndNamesTheFile)
+{
+    TempDir dir;
+    QString reason;
+    EXPECT_FALSE(CopyFileWhole(dir.file("missing.dbf"), dir.file("dst"), &reason));
+    EXPECT_TRUE(reason.contains("missing.dbf")) << reason.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.file("dst")));
+}
+
+TEST(CopyFailure, UnwritableDestinationNamesIt)
+{
+    TempDir dir;
+    testsupport::writeFile(dir.file("src"), "abc");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("dst"));
+    QString reason;
+    EXPECT_FALSE(CopyFileWhole(dir.file("src"), dir.file("dst"), &reason));
+    EXPECT_TRUE(reason.contains("dst")) << reason.toStdString();
+}
+
+// --- Stamped names -----------------------------------------------------------
+
+TEST(BackupMakerTest, SavesWithinOneSecondGetDistinctNamesAndLeaveNoWorkingCopy)
+{
+    TempDir dir;
+    testsupport::writeFile(dir.file("Data.dbf"), "one");
+    const BackupMaker maker(dir.path(), [] { return FixedTime; });
+    maker.ensureBackupDir();
+    QStringList made;
+    for (const char *content : {"one", "two", "three"}) {
+        testsupport::writeFile(dir.file("Data.dbf"), content);
+        const BackupResult r = maker.backup("Data.dbf", "DataTemp.dbf", "Data", ".dbf");
+        ASSERT_TRUE(r.saved) << r.reason.toStdString();
+        EXPECT_EQ(testsupport::readFile(r.path), QByteArray(content));
+        made << QFileInfo(r.path).fileName();
+    }
+    EXPECT_EQ(made, QStringList({"Data20240309070503.dbf", "Data20240309070503_2.dbf", "Data20240309070503_3.dbf"}));
+    EXPECT_EQ(filesIn(dir.path()), QStringList({"Data", "Data.dbf"}));
+}
+
+TEST(BackupMakerTest, FolderThatCannotBeMadeIsAnError)
+{
+    TempDir dir;
+    testsupport::writeFile(dir.file("Data"), "a file in the way");
+    const BackupMaker maker(dir.path());
+    try {
+        maker.ensureBackupDir();
+        FAIL() << "no error";
+    } catch (const BackupError &e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  "Cannot create " + QDir::toNativeSeparators(dir.file("Data")) + " directory.");
+    }
+}
+
+// --- The "Uložit" button -----------------------------------------------------
+
+class SaveButtonTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::setMessageHook([this](const ui::MessageRequest &r) {
+            messages.append(r);
+            return ui::MessageAnswer::Ok;
+        });
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ui::setMessageHook({});
+    }
+
+    void start()
+    {
+        StartupOptions o;
+        o.programDir = dir.path();
+        o.pictureDir = testsupport::binDir();
+        o.printers = FixedPrinters::pdfOnly();
+        form = std::make_unique<TForm1>(o);
+        form->show();
+        form->PageControlMain->setCurrentWidget(form->TabSheetData);
+        messages.clear();
+    }
+
+    void save() { form->findChild<QPushButton *>("ButtonDataTableSave")->click(); }
+    QString confirmation() const
+    {
+        return QString::fromUtf8("Data byla uložena do adresáre ") + QDir::toNativeSeparators(dir.file("Data"))
+               + " ";
+    }
+    QStringList backups(const QString &pattern) const
+    {
+        return filesIn(dir.file("Data")).filter(QRegularExpression(pattern));
+    }
+    void expectNoWorkingCopies() const
+    {
+        EXPECT_FALSE(QFile::exists(dir.file("DataTemp.dbf")));
+        EXPECT_FALSE(QFile::exists(dir.file("KvitankyTemp.ini")));
+    }
+
+    TempDir dir;
+    std::unique_ptr<TForm1> form;
+    QList<ui::MessageRequest> messages;
+};
+
+TEST_F(SaveButtonTest, CreatesTheFolderWithOneStampedCopyOfEachFile)
+{
+    start();
+    ASSERT_FALSE(QFileInfo::exists(dir.file("Data")));
+    form->SaveSettings();   // a settings file with content, to compare
+    save();
+    const QStringList all = filesIn(dir.file("Data"));
+    ASSERT_EQ(all.size(), 2) << all.join(' ').toStdString();
+    const QStringList dbf = backups("^Data\\d{14}\\.dbf$");
+    const QStringList ini = backups("^Kvitanky\\d{14}\\.ini$");
+    ASSERT_EQ(dbf.size(), 1);
+    ASSERT_EQ(ini.size(), 1);
+    EXPECT_EQ(testsupport::readFile(dir.file("Data/" + dbf[0])), testsupport::readFile(dir.file("Data.dbf")));
+    EXPECT_EQ(testsupport::readFile(dir.file("Data/" + ini[0])), testsupport::readFile(dir.file("Kvitanky.ini")));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].kind, ui::MessageKind::Information);
+    EXPECT_EQ(messages[0].text, confirmation());
+    expectNoWorkingCopies();
+    EXPECT_EQ(form->TableData.recordCount(), 4);   // posting again adds nothing
+}
+
+TEST_F(SaveButtonTest, TwoSavesWithinOneSecondKeepBothBackups)
+{
+    start();
+    form->TabSheetData->setBackupClock([] { return FixedTime; });
+    save();
+    save();
+    EXPECT_EQ(backups("\\.dbf$"), QStringList({"Data20240309070503.dbf", "Data20240309070503_2.dbf"}));
+    EXPECT_EQ(backups("\\.ini$"), QStringList({"Kvitanky20240309070503.ini", "Kvitanky20240309070503_2.ini"}));
+    expectNoWorkingCopies();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1].text, confirmation());
+}
+
+TEST_F(SaveButtonTest, MissingSettingsFileStillConfirms)
+{
+    start();
+    ASSERT_TRUE(QFile::remove(dir.file("Kvitanky.ini")));
+    save();
+    EXPECT_EQ(backups("\\.dbf$").size(), 1);
+    EXPECT_EQ(backups("\\.ini$").size(), 0);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].text, confirmation());
+    expectNoWorkingCopies();
+}
+
+TEST_F(SaveButtonTest, EmptyTableGetsOneEmptyRecordBeforeTheCopy)
+{
+    {
+        DbfTable t;
+        CreateRecipientTable(t, dir.path());
+    }
+    start();
+    ASSERT_EQ(form->TableData.recordCount(), 0);
+    save();
+    EXPECT_EQ(form->TableData.recordCount(), 1);
+    const QStringList dbf = backups("\\.dbf$");
+    ASSERT_EQ(dbf.size(), 1);
+    DbfTable copy;
+    copy.setTableName(dir.file("Data/" + dbf[0]));
+    copy.setActive(true);
+    EXPECT_EQ(copy.recordCount(), 1);
+}
+
+TEST_F(SaveButtonTest, FolderThatCannotBeMadeStopsTheSave)
+{
+    {
+        DbfTable t;
+        CreateRecipientTable(t, dir.path());
+    }
+    testsupport::writeFile(dir.file("Data"), "a file in the way");
+    start();
+    save();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].kind, ui::MessageKind::Error);
+    EXPECT_EQ(messages[0].text, "Cannot create " + QDir::toNativeSeparators(dir.file("Data")) + " directory.");
+    EXPECT_EQ(form->TableData.recordCount(), 0);   // nothing posted
+    expectNoWorkingCopies();
+}
+
+TEST_F(SaveButtonTest, FailedCopyIsReportedAndNotConfirmed)
+{
+    start();
+    // The working copy cannot be written: a folder stands where it would go.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("DataTemp.dbf"));
+    save();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].caption, "File Error");
+    EXPECT_EQ(messages[0].text, "Can't perform one of the following file operations: Open, Seek, Read, Close.");
+    EXPECT_EQ(backups("\\.dbf$").size(), 0);
+    EXPECT_EQ(backups("\\.ini$").size(), 1);   // the settings copy is still made
+    EXPECT_FALSE(QFile::exists(dir.file("KvitankyTemp.ini")));
+}
+
+} // namespace

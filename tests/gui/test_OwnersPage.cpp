@@ -1,0 +1,276 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The owner directory page driven through its real widgets.
+#include "TestSupport.h"
+
+#include "data/DbfTable.h"
+#include "data/OwnerTable.h"
+#include "data/OwnersPage.h"
+#include "print/PrinterProvider.h"
+#include "render/LayoutPage.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+#include "shell/PageBase.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kvitanky;
+using testsupport::TempDir;
+
+namespace {
+
+void typeText(QWidget *w, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+void clearBox(QLineEdit *e)
+{
+    e->selectAll();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(e, &press);
+}
+
+class OwnersPageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::setMessageHook([this](const ui::MessageRequest &r) {
+            messages.append(r);
+            return answer;
+        });
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ui::setMessageHook({});
+    }
+
+    void start()
+    {
+        StartupOptions o;
+        o.programDir = dir.path();
+        o.pictureDir = testsupport::binDir();
+        o.printers = FixedPrinters::pdfOnly();
+        form = std::make_unique<TForm1>(o);
+        form->show();
+        form->check("CheckBoxSetOwnersAdr")->setChecked(true);   // the page's tab appears
+        page = form->TabSheetOwnersAdr;
+        form->PageControlMain->setCurrentWidget(page);
+        messages.clear();
+    }
+
+    QLineEdit *box(const char *name) { return page->findChild<QLineEdit *>(name); }
+    QPushButton *button(const char *name) { return page->findChild<QPushButton *>(name); }
+    QString stored(const char *column) { return form->TableOwners.fieldByName(column).asString(); }
+    int rows() { return form->TableOwners.recordCount(); }
+
+    TempDir dir;
+    std::unique_ptr<TForm1> form;
+    OwnersPage *page = nullptr;
+    QList<ui::MessageRequest> messages;
+    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
+};
+
+TEST_F(OwnersPageTest, ShowsTheFirstSampleOwner)
+{
+    start();
+    ASSERT_EQ(rows(), 4);
+    EXPECT_EQ(box("EditOwnerAddress1")->text(), QString::fromUtf8("STÁTNÍ SPRÁVA CR"));
+    EXPECT_EQ(box("EditOwnerNum2")->text(), "0123456789");
+    auto *grid = page->findChild<QTableView *>("DBGridOwners");
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+    EXPECT_EQ(grid->model()->columnCount(), 7);
+    EXPECT_EQ(grid->model()->index(1, 5).data().toString(), "0666");   // text, leading zero kept
+    EXPECT_EQ(grid->currentIndex().row(), 0);
+}
+
+TEST_F(OwnersPageTest, NavigatorAndGridShowTheOwnerWithLeadingZeros)
+{
+    start();
+    page->findChild<QToolButton *>("DBNavigatorOwnersNext")->click();
+    EXPECT_EQ(box("EditOwnerIDB")->text(), "0666");
+    EXPECT_EQ(box("EditOwnerConstS")->text(), "0777");
+    auto *grid = page->findChild<QTableView *>("DBGridOwners");
+    const QModelIndex third = grid->model()->index(2, 0);
+    Q_EMIT grid->clicked(third);
+    EXPECT_EQ(form->TableOwners.recNo(), 2);
+    EXPECT_EQ(box("EditOwnerAddress1")->text(), "Muzeum RVHP");
+    EXPECT_EQ(box("EditOwnerNum1")->text(), "000000");
+    // The settings page's owner is not touched by browsing.
+    EXPECT_EQ(form->edit("EditSetOwnerAddress1")->text(), QString::fromUtf8("STÁTNÍ SPRÁVA CR"));
+}
+
+struct OwnerBoxCase {
+    const char *box;
+    const char *column;
+    int limit;
+};
+
+class OwnerBoxTest : public OwnersPageTest, public ::testing::WithParamInterface<OwnerBoxCase>
+{
+};
+
+TEST_P(OwnerBoxTest, TypingWritesThroughUpToTheTypingLimit)
+{
+    start();
+    const OwnerBoxCase c = GetParam();
+    QLineEdit *e = box(c.box);
+    clearBox(e);
+    EXPECT_EQ(stored(c.column), "");
+    typeText(e, QString(c.limit + 2, QChar('1')));
+    EXPECT_EQ(e->text(), QString(c.limit, QChar('1')));
+    EXPECT_EQ(stored(c.column), QString(c.limit, QChar('1')));
+    EXPECT_EQ(rows(), 4);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, OwnerBoxTest,
+                         ::testing::Values(OwnerBoxCase{"EditOwnerAddress1", "Address1", 30},
+                                           OwnerBoxCase{"EditOwnerAddress2", "Address2", 30},
+                                           OwnerBoxCase{"EditOwnerAddress3", "Address3", 30},
+                                           OwnerBoxCase{"EditOwnerNum1", "Num1", 6},
+                                           OwnerBoxCase{"EditOwnerNum2", "Num2", 10},
+                                           OwnerBoxCase{"EditOwnerIDB", "IDB", 4},
+                                           OwnerBoxCase{"EditOwnerConstS", "ConstS", 4}));
+
+TEST_F(OwnersPageTest, InsertTwiceThenDelete)
+{
+    start();
+    button("ButtonTableOwnersInsert")->click();
+    ASSERT_EQ(rows(), 5);
+    EXPECT_EQ(stored("Address1"), "");
+    EXPECT_EQ(stored("IDB"), "");
+    EXPECT_EQ(form->TableOwners.recNo(), 4);
+    // All seven boxes already empty: the next new owner stays pending, Delete drops it.
+    button("ButtonTableOwnersInsert")->click();
+    EXPECT_TRUE(form->TableOwners.isEditing());
+    EXPECT_EQ(rows(), 5);
+    button("ButtonTableOwnersDelete")->click();
+    EXPECT_FALSE(form->TableOwners.isEditing());
+    EXPECT_EQ(rows(), 5);
+    // Delete the empty owner that was posted.
+    page->findChild<QToolButton *>("DBNavigatorOwnersLast")->click();
+    button("ButtonTableOwnersDelete")->click();
+    EXPECT_EQ(rows(), 4);
+    EXPECT_EQ(box("EditOwnerAddress1")->text(), QString::fromUtf8("Všeobecná pomoc EU"));
+    EXPECT_EQ(page->findChild<QTableView *>("DBGridOwners")->model()->rowCount(), 4);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(OwnersPageTest, TypingIntoAnEmptyTableCreatesAnOwner)
+{
+    {
+        DbfTable t;
+        CreateOwnerTable(t, dir.path());
+    }
+    start();
+    ASSERT_EQ(rows(), 0);
+    EXPECT_EQ(box("EditOwnerAddress1")->text(), "");
+    typeText(box("EditOwnerIDB"), "0100");
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(stored("IDB"), "0100");
+}
+
+TEST_F(OwnersPageTest, SymbolModeRelabelsAndWidensTheSymbolBox)
+{
+    start();
+    QCheckBox *vs = form->check("CheckBoxSetOwnersKS_VS");
+    auto *label = page->findChild<QLabel *>("LabelOwnersConstS");
+    auto *grid = page->findChild<QTableView *>("DBGridOwners");
+    for (const bool on : {true, false}) {
+        vs->setChecked(on);
+        EXPECT_EQ(label->text(), on ? "Variabilní symbol" : "Konstantní symbol");
+        EXPECT_EQ(ui::typingLimit(box("EditOwnerConstS")), on ? 10 : 4);
+        EXPECT_EQ(grid->model()->headerData(6, Qt::Horizontal).toString(),
+                  on ? "Var. symbol" : "Konst. symbol");
+        EXPECT_GE(label->x() + label->width(), label->x() + label->sizeHint().width());
+    }
+}
+
+TEST_F(OwnersPageTest, LayoutOwnerStepThenTypingChangesTheOwnerShown)
+{
+    start();
+    auto *nextOwner = form->findChild<QPushButton *>("ButtonLayoutValuesNextOwner");
+    ASSERT_TRUE(nextOwner);
+    form->PageControlMain->setCurrentWidget(form->TabSheetLayout);
+    nextOwner->click();
+    ASSERT_EQ(form->TableOwners.recNo(), 1) << "the layout page's owner step moved nowhere";
+    form->PageControlMain->setCurrentWidget(page);
+    EXPECT_EQ(box("EditOwnerIDB")->text(), "0666");
+    typeText(box("EditOwnerAddress3"), "!");
+    EXPECT_EQ(stored("Address3"), QString::fromUtf8("75605 Valašsko!"));
+    form->TableOwners.moveTo(0);
+    EXPECT_EQ(stored("Address3"), "378 81");
+}
+
+TEST_F(OwnersPageTest, TypingAfterACursorMoveOnTheVisiblePageLandsInTheOwnerShown)
+{
+    start();
+    form->TableOwners.moveTo(3);   // moved behind the page's back
+    typeText(box("EditOwnerAddress3"), "!");
+    EXPECT_EQ(form->TableOwners.recNo(), 0);
+    EXPECT_EQ(stored("Address3"), "378 81!");
+    form->TableOwners.moveTo(3);
+    EXPECT_EQ(stored("Address3"), "763 12 Ublo");
+}
+
+TEST_F(OwnersPageTest, RestoreDefaultsCancelledChangesNothing)
+{
+    start();
+    answer = ui::MessageAnswer::Cancel;
+    button("ButtonTableOwnersDefault")->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].caption, QString::fromUtf8("Puvodní nastavení adresáre majitelu úctu"));
+    EXPECT_EQ(messages[0].text,
+              QString::fromUtf8("Opravdu si prejete nastavit adresár majitelu úctu do výchozího nastavení?"));
+    EXPECT_TRUE(messages[0].withCancel);
+    EXPECT_TRUE(form->TableOwners.active());
+    EXPECT_TRUE(QFile::exists(dir.file("Owners.dbf")));
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(OwnersPageTest, RestoreDefaultsRemovesTheTableAndTheNextStartHasTheSamples)
+{
+    start();
+    button("ButtonTableOwnersDelete")->click();
+    button("ButtonTableOwnersDelete")->click();
+    ASSERT_EQ(rows(), 2);
+    button("ButtonTableOwnersDefault")->click();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1].caption, QString::fromUtf8("Puvodní nastavení adresáre majitelu úctu"));
+    EXPECT_EQ(messages[1].text,
+              QString::fromUtf8("Puvodní adresár majitelu úctú bude nastaven do výchozího nastavení. \n\n"
+                                "Program Kvitanky bude nyní ukoncen.\n\n"
+                                "Spusťtte prosím program znovu obvyklým zpusobem."));
+    EXPECT_FALSE(messages[1].withCancel);
+    EXPECT_FALSE(QFile::exists(dir.file("Owners.dbf")));
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(page->findChild<QTableView *>("DBGridOwners")->model()->rowCount(), 0);
+
+    form.reset();
+    start();
+    EXPECT_EQ(rows(), 4);
+    EXPECT_EQ(box("EditOwnerAddress1")->text(), QString::fromUtf8("STÁTNÍ SPRÁVA CR"));
+}
+
+} // namespace
