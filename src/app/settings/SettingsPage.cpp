@@ -1,30 +1,270 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SettingsPage.h"
 
+#include "render/LayoutPage.h"
+#include "data/OwnersPage.h"
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
 #include "shell/PageBase.h"
 
+#include <QFile>
+#include <QFontDialog>
+#include <QTabWidget>
+
+#include <algorithm>
+
 namespace kvitanky {
+namespace {
+
+const char *const DefaultCaption = "Puvodní nastavení programu";
+const char *const DefaultQuestion =
+    "Opravdu si prejete nastavit program Kvitanky do výchozího nastavení?\n\n"
+    "Jestli-že ano, pak budou nastaveny výchozí hodnoty programu.\n\n"
+    "Vaše vložená data zustanou zachována.\n\n"
+    "Po jeho ukoncení program prosím znovu spusťtte.";
+const char *const DefaultDone =
+    "Puvodní nastavení je obnoveno. Program Kvitanky bude nyní ukoncen.\n\n"
+    "Spusťtte prosím program znovu obvyklým zpusobem.";
+const char *const DefaultFailed =
+    "Nelze zpracovat soubor 'Kvitanky.ini'!\n\n"
+    "Nastavení programu do puvodního stavu se nezdarlo!";
+
+// Page of the owner directory in PageControlMain (hidden tabs keep their index).
+constexpr int OwnersTabIndex = 2;
+
+SettingsPage::FontDialogHook &fontDialogHook()
+{
+    static SettingsPage::FontDialogHook hook;
+    return hook;
+}
+
+QString designed(const QString &key)
+{
+    const SettingKey *k = findSettingKey(key);
+    return k ? k->defaultValue : QString();
+}
+
+// A settings edit with its designed text.
+QLineEdit *settingEdit(QWidget *parent, const QString &key, int x, int y, int width, int limit,
+                       QLabel *buddy)
+{
+    QLineEdit *e = ui::lineEdit(parent, key, x, y, width, limit, buddy);
+    e->setText(designed(key));
+    return e;
+}
+
+QCheckBox *settingCheck(QWidget *parent, const QString &key, const QString &text, int x, int y)
+{
+    return ui::checkBox(parent, key, text, x, y, designed(key) == QLatin1String("1"));
+}
+
+// A push button keeps at least its designed width, wider when its caption needs it.
+void setCaption(QPushButton *button, const QString &text, int designedWidth)
+{
+    button->setText(text);
+    button->resize(std::max(designedWidth, button->sizeHint().width()), button->height());
+}
+
+} // namespace
 
 SettingsPage::SettingsPage(TForm1 &form)
     : m_form(form)
 {
     setObjectName("TabSheetSetting");
-    int y = 8;
-    for (const SettingKey &k : settingKeys()) {
-        if (k.section != Section::Owner && k.section != Section::Set)
-            continue;
-        if (k.form == SettingForm::Flag)
-            ui::checkBox(this, k.key, k.key, 16, y, k.defaultValue == QLatin1String("1"));
-        else
-            ui::lineEdit(this, k.key, 16, y, 200)->setText(k.defaultValue);
-        y += 19;
-    }
-    LabelSetOwnerAccountConstS = ui::label(this, "Konstantní symbol", 240, 8, "LabelSetOwnerAccountConstS");
+    buildOwnerAccount();
+    buildOther();
+    ButtonSetSave = ui::button(this, "ButtonSetSave", "Uložit", 728, 448, 81);
+    connect(ButtonSetSave, &QPushButton::clicked, this, [this] { m_form.guard([this] { ButtonSetSaveClick(); }); });
 }
 
-void SettingsPage::ApplyOwnersAdrMode() {}
-void SettingsPage::ApplyOwnersKsVsMode() {}
+void SettingsPage::buildOwnerAccount()
+{
+    GroupBoxSetOwnerAccount = ui::groupBox(this, "GroupBoxSetOwnerAccount", " Majitel úctu ", 16, 16, 793, 233);
+    QWidget *g = GroupBoxSetOwnerAccount;
+
+    GroupBoxSetOwnerAdress = ui::groupBox(g, "GroupBoxSetOwnerAdress", " Adresa ", 16, 32, 281, 121);
+    const char *const lines[] = {"Adresa 1. rádek", "Adresa 2. rádek", "Adresa 3. rádek"};
+    for (int i = 0; i < 3; ++i) {
+        QLineEdit *e = settingEdit(GroupBoxSetOwnerAdress, QStringLiteral("EditSetOwnerAddress%1").arg(i + 1), 20,
+                                   26 + 30 * i, 241, 0, nullptr);
+        e->setAccessibleName(QString::fromUtf8(lines[i]));
+    }
+
+    GroupBoxSetOwnerAccountData = ui::groupBox(g, "GroupBoxSetOwnerAccountData", " Úcet ", 312, 32, 305, 121);
+    QWidget *a = GroupBoxSetOwnerAccountData;
+    QLabel *accountLabel = ui::label(a, "Císlo úctu", 16, 30);
+    QLineEdit *num1 = settingEdit(a, "EditSetOwnerAccountNum1", 144, 26, 57, 6, accountLabel);
+    num1->setAccessibleName("Císlo úctu 1");
+    ui::label(a, "-", 205, 30);
+    QLineEdit *num2 = settingEdit(a, "EditSetOwnerAccountNum2", 214, 26, 81, 10, nullptr);
+    num2->setAccessibleName("Císlo úctu 2");
+    QLineEdit *idb = settingEdit(a, "EditSetOwnerAccountIDB", 144, 56, 57, 4, ui::label(a, "Kód banky", 16, 60));
+    LabelSetOwnerAccountConstS = ui::label(a, "Konstantní symbol", 16, 90, "LabelSetOwnerAccountConstS");
+    QLineEdit *constS = settingEdit(a, "EditSetOwnerAccountConstS", 144, 86, 81, 4, LabelSetOwnerAccountConstS);
+    for (QLineEdit *e : {num1, num2, idb, constS}) {
+        connect(e, &QLineEdit::textChanged, this, [this, e] { m_form.guard([this, e] { AccountEditChange(e); }); });
+    }
+
+    settingEdit(g, "EditSetOwnerAddressSubject", 216, 166, 241, 0, ui::label(g, "Úcel platby", 16, 170));
+    settingEdit(g, "EditSetOwnerTransCode", 664, 166, 113, 0, ui::label(g, "Transakcní kód", 480, 170));
+    settingEdit(g, "EditSetOwnerAddressMessage1", 216, 198, 113, 12,
+                ui::label(g, "Zpráva pro príjemce 1.rádek", 16, 202));
+    settingEdit(g, "EditSetOwnerAddressMessage2", 664, 198, 113, 12,
+                ui::label(g, "Zpráva pro príjemce 2.rádek", 480, 202));
+}
+
+void SettingsPage::buildOther()
+{
+    GroupBoxSetOther = ui::groupBox(this, "GroupBoxSetOther", " Ostatní ", 16, 264, 793, 169);
+    QWidget *g = GroupBoxSetOther;
+
+    // Character sets: one row per set, font name with its dialog button, size, spacing.
+    constexpr int nameX = 136, buttonX = 282, sizeX = 344, spacingX = 408;
+    ui::label(g, "Font", nameX, 18);
+    ui::label(g, "Velikost", sizeX, 18);
+    ui::label(g, "Rozestup", spacingX, 18);
+    QPushButton **buttons[] = {&ButtonSetOtherCharSet1, &ButtonSetOtherCharSet2, &ButtonSetOtherCharSet3};
+    for (int set = 1; set <= 3; ++set) {
+        const int y = 36 + 26 * (set - 1);
+        const QString row = QStringLiteral("Znaková sada [%1]").arg(set);
+        QLabel *rowLabel = ui::label(g, row, 16, y + 3);
+        settingEdit(g, QStringLiteral("EditSetOtherCharSet%1").arg(set), nameX, y, 137, 0, rowLabel);
+        QPushButton *b = ui::button(g, QStringLiteral("ButtonSetOtherCharSet%1").arg(set), "Font", buttonX, y - 2, 53);
+        // Only as wide as its caption needs: the size box follows closely.
+        b->resize(std::max(53, b->fontMetrics().horizontalAdvance(b->text()) + 20), 25);
+        b->setAccessibleName(row + QStringLiteral(" - Font"));
+        *buttons[set - 1] = b;
+        connect(b, &QPushButton::clicked, this,
+                [this, set] { m_form.guard([this, set] { ButtonSetOtherCharSetClick(set); }); });
+        settingEdit(g, QStringLiteral("EditSetOtherFontSize%1").arg(set), sizeX, y, 49, 0, nullptr)
+            ->setAccessibleName(row + QStringLiteral(" - Velikost"));
+        settingEdit(g, QStringLiteral("EditSetOtherDistance%1").arg(set), spacingX, y, 49, 0, nullptr)
+            ->setAccessibleName(row + QStringLiteral(" - Rozestup"));
+    }
+    settingEdit(g, "EditSetOtherLengthFirstPriceRow", 728, 36, 49, 0,
+                ui::label(g, "Pocet znaku v první rádce 'Cástka slovy'", 480, 39));
+    ButtonDefaultSetting = ui::button(g, "ButtonDefaultSetting", "Puvodní nastavení programu", 584, 72, 193);
+    connect(ButtonDefaultSetting, &QPushButton::clicked, this,
+            [this] { m_form.guard([this] { ButtonDefaultSettingClick(); }); });
+
+    settingCheck(g, "CheckBoxSetOtherOffOverflowSecondRowPrice",
+                 "Vypnout varování presahu  u 'Cástka slovy' pri vysokých cástkách", 16, 116);
+    settingCheck(g, "CheckBoxSetOtherNotPrintPrice", "Vypnout tisk cástky", 480, 116);
+    QCheckBox *ownersAdr = settingCheck(g, "CheckBoxSetOwnersAdr", "Zapnout adresár majitelu úctu", 16, 140);
+    QCheckBox *ksVs = settingCheck(g, "CheckBoxSetOwnersKS_VS", "Zmenit KS na VS u majitele úctu", 480, 140);
+    connect(ownersAdr, &QCheckBox::toggled, this, [this] { m_form.guard([this] { ApplyOwnersAdrMode(); }); });
+    connect(ksVs, &QCheckBox::toggled, this, [this] { m_form.guard([this] { ApplyOwnersKsVsMode(); }); });
+}
+
+void SettingsPage::setFontDialogHook(FontDialogHook hook)
+{
+    fontDialogHook() = std::move(hook);
+}
+
+QFontDialog &SettingsPage::fontDialog()
+{
+    if (!FontDialog1) {
+        FontDialog1 = new QFontDialog(this);
+        FontDialog1->setObjectName("FontDialog1");
+    }
+    return *FontDialog1;
+}
+
+void SettingsPage::ButtonSetOtherCharSetClick(int set)
+{
+    const QString nameKey = QStringLiteral("EditSetOtherCharSet%1").arg(set);
+    const QString sizeKey = QStringLiteral("EditSetOtherFontSize%1").arg(set);
+    QLineEdit *nameEdit = m_form.edit(nameKey);
+    QLineEdit *sizeEdit = m_form.edit(sizeKey);
+    const QString name = nameEdit->text();
+    // Not an integer: the error is shown and the dialog stays closed.
+    const int size = m_form.settings().integer(sizeKey);
+
+    // Only name and size go in and come back; style and effects are not kept.
+    QFont font(name);
+    if (size > 0)
+        font.setPointSize(size);
+    font.setBold(false);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    QFontDialog &dialog = fontDialog();
+    dialog.setCurrentFont(font);
+    const bool accepted = fontDialogHook() ? fontDialogHook()(dialog) : dialog.exec() == QDialog::Accepted;
+
+    QString newName = name;
+    int newSize = size;
+    if (accepted) {
+        const QFont chosen = dialog.currentFont();
+        newName = chosen.family();
+        if (chosen.pointSize() > 0)
+            newSize = chosen.pointSize();
+        else if (chosen.pointSizeF() > 0)
+            newSize = qRound(chosen.pointSizeF());
+    }
+    nameEdit->setText(newName);
+    sizeEdit->setText(QString::number(newSize));
+}
+
+void SettingsPage::AccountEditChange(QLineEdit *edit)
+{
+    const QString checked = m_form.ValidateNumberText(edit->text());
+    // Writing the same text again would only move the caret to the end.
+    if (checked != edit->text())
+        edit->setText(checked);
+}
+
+void SettingsPage::ApplyOwnersAdrMode()
+{
+    const bool on = m_form.check("CheckBoxSetOwnersAdr")->isChecked();
+    m_form.PageControlMain->setTabVisible(OwnersTabIndex, on);
+    LayoutPage *layout = m_form.TabSheetLayout;
+    layout->ButtonLayoutValuesPreviousOwner->setVisible(on);
+    layout->ButtonLayoutValuesNextOwner->setVisible(on);
+    const int top = on ? 456 : 448;
+    layout->ButtonLayoutValuesPrevious->move(layout->ButtonLayoutValuesPrevious->x(), top);
+    layout->ButtonLayoutValuesNext->move(layout->ButtonLayoutValuesNext->x(), top);
+    setCaption(layout->ButtonLayoutValuesPrevious, on ? "Adresát - Zpet" : "Zpet", LayoutPage::PreviousWidth);
+    setCaption(layout->ButtonLayoutValuesNext, on ? "Adresát - Další" : "Další", LayoutPage::NextWidth);
+}
+
+void SettingsPage::ApplyOwnersKsVsMode()
+{
+    const bool vs = m_form.check("CheckBoxSetOwnersKS_VS")->isChecked();
+    const QString symbol = vs ? QStringLiteral("Variabilní symbol") : QStringLiteral("Konstantní symbol");
+    LabelSetOwnerAccountConstS->setText(symbol);
+    LabelSetOwnerAccountConstS->adjustSize();
+    QLineEdit *constS = m_form.edit("EditSetOwnerAccountConstS");
+    ui::setTypingLimit(constS, vs ? 10 : 4);
+    constS->setAccessibleName(symbol);
+    QLabel *layoutLabel = m_form.TabSheetLayout->LabelLayoutVarS_KS;
+    layoutLabel->setText(vs ? QStringLiteral("Variabilní symbol   =    Variabilní symbol (Adresát)") : QString());
+    layoutLabel->adjustSize();
+    m_form.TabSheetOwnersAdr->applyKsVsMode(vs);
+}
+
+void SettingsPage::ButtonSetSaveClick()
+{
+    m_form.SaveSettings();
+    ui::information(this, "Uloženo!");
+}
+
+void SettingsPage::ButtonDefaultSettingClick()
+{
+    const QString caption = QString::fromUtf8(DefaultCaption);
+    if (ui::warning(this, caption, QString::fromUtf8(DefaultQuestion), true) != ui::MessageAnswer::Ok)
+        return;
+    const QString path = m_form.programFile("Kvitanky.ini");
+    // The file must really be gone before the user is told so: a file left behind
+    // would bring the old settings back at the next start.
+    if (!QFile::exists(path) || !QFile::remove(path)) {
+        ui::information(this, QString::fromUtf8(DefaultFailed));
+        return;
+    }
+    ui::warning(this, caption, QString::fromUtf8(DefaultDone), false);
+    m_form.SaveOnClose = false;
+    m_form.close();
+}
 
 } // namespace kvitanky

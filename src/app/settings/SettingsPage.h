@@ -4,8 +4,13 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
+class QFontDialog;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace kvitanky {
@@ -18,12 +23,36 @@ class SettingsPage : public QWidget
 public:
     explicit SettingsPage(TForm1 &form);
 
+    QGroupBox *GroupBoxSetOwnerAccount = nullptr;
+    QGroupBox *GroupBoxSetOwnerAdress = nullptr;
+    QGroupBox *GroupBoxSetOwnerAccountData = nullptr;
+    QGroupBox *GroupBoxSetOther = nullptr;
     QLabel *LabelSetOwnerAccountConstS = nullptr;
+    QPushButton *ButtonSetOtherCharSet1 = nullptr;
+    QPushButton *ButtonSetOtherCharSet2 = nullptr;
+    QPushButton *ButtonSetOtherCharSet3 = nullptr;
+    QPushButton *ButtonDefaultSetting = nullptr;
+    QPushButton *ButtonSetSave = nullptr;
+    QFontDialog *FontDialog1 = nullptr;   // made on first use
 
     void ApplyOwnersAdrMode();
     void ApplyOwnersKsVsMode();
 
+    void ButtonSetSaveClick();
+    void ButtonSetOtherCharSetClick(int set);   // set 1 to 3
+    void ButtonDefaultSettingClick();
+    void AccountEditChange(QLineEdit *edit);
+
+    // Runs the font dialog in place of exec() while set (tests); returns whether
+    // the dialog was confirmed.
+    using FontDialogHook = std::function<bool(QFontDialog &)>;
+    static void setFontDialogHook(FontDialogHook hook);
+
 private:
+    void buildOwnerAccount();
+    void buildOther();
+    QFontDialog &fontDialog();
+
     TForm1 &m_form;
 };
 

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "OwnerSettings.h"
+
+#include "data/DbfTable.h"
+
+#include <QLineEdit>
+
+namespace kvitanky {
+
+const QList<OwnerColumnSetting> &ownerColumnSettings()
+{
+    static const QList<OwnerColumnSetting> columns = {
+        {"Address1", "EditSetOwnerAddress1"},
+        {"Address2", "EditSetOwnerAddress2"},
+        {"Address3", "EditSetOwnerAddress3"},
+        {"Num1", "EditSetOwnerAccountNum1"},
+        {"Num2", "EditSetOwnerAccountNum2"},
+        {"IDB", "EditSetOwnerAccountIDB"},
+        {"ConstS", "EditSetOwnerAccountConstS"},
+    };
+    return columns;
+}
+
+void CopyOwnerToSettings(DbfTable &owners, const std::function<QLineEdit *(const QString &)> &editOf)
+{
+    if (!owners.active() || owners.recordCount() == 0)
+        return;
+    // Read the whole row first: a box's change handler may show a message, and
+    // nothing may move the cursor between the columns of one owner.
+    QStringList values;
+    for (const OwnerColumnSetting &c : ownerColumnSettings())
+        values << owners.fieldByName(c.column).asString();
+    const auto &columns = ownerColumnSettings();
+    for (int i = 0; i < columns.size(); ++i) {
+        if (QLineEdit *e = editOf(columns[i].key))
+            e->setText(values[i]);
+    }
+}
+
+} // namespace kvitanky

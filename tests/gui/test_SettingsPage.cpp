@@ -1,0 +1,501 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The settings page driven through its real widgets: number check of the account
+// boxes, font dialog, the two mode switches, save and restore defaults.
+#include "TestSupport.h"
+
+#include "data/OwnersPage.h"
+#include "render/LayoutPage.h"
+#include "settings/SettingsPage.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+#include "shell/PageBase.h"
+#include "text/Codepage.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDialog>
+#include <QKeyEvent>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kvitanky;
+
+namespace {
+
+// Key presses as the keyboard sends them, so typing limits apply.
+void typeText(QWidget *w, const QString &text)
+{
+    for (const QChar ch : text) {
+        const int key = ch.toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+void pressBackspace(QWidget *w)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+}
+
+class SettingsPageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::setMessageHook([this](const ui::MessageRequest &r) {
+            messages.append(r);
+            return answer;
+        });
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ui::setMessageHook({});
+        SettingsPage::setFontDialogHook({});
+    }
+
+    void start(const QByteArray &ini = {})
+    {
+        if (!ini.isNull())
+            testsupport::writeFile(dir.file("Kvitanky.ini"), toCp1250(QString::fromUtf8(ini)));
+        StartupOptions o;
+        o.programDir = dir.path();
+        o.pictureDir = testsupport::binDir();
+        form = std::make_unique<TForm1>(o);
+        messages.clear();
+    }
+
+    QLineEdit *edit(const QString &key) { return form->findChild<QLineEdit *>(key); }
+    QCheckBox *check(const QString &key) { return form->findChild<QCheckBox *>(key); }
+    QPushButton *button(const QString &name) { return form->findChild<QPushButton *>(name); }
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const auto &m : messages)
+            t << m.text;
+        return t;
+    }
+
+    testsupport::TempDir dir;
+    std::unique_ptr<TForm1> form;
+    QList<ui::MessageRequest> messages;
+    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
+};
+
+// --- Number check of the account boxes -------------------------------------
+
+struct TypingCase {
+    const char *key;
+    const char *before;    // text in the box before typing
+    const char *typed;
+    const char *after;
+    const char *message;   // empty: none
+};
+
+class AccountTyping : public SettingsPageTest, public ::testing::WithParamInterface<TypingCase>
+{};
+
+TEST_P(AccountTyping, ChecksEveryKeystroke)
+{
+    const TypingCase &c = GetParam();
+    start();
+    QLineEdit *e = edit(c.key);
+    ASSERT_NE(e, nullptr);
+    e->setText(QString::fromUtf8(c.before));
+    messages.clear();
+    e->setFocus();
+    e->end(false);
+    typeText(e, QString::fromUtf8(c.typed));
+    EXPECT_EQ(e->text(), QString::fromUtf8(c.after));
+    if (*c.message) {
+        ASSERT_EQ(messages.size(), 1) << texts().join('|').toStdString();
+        EXPECT_EQ(messages[0].text, QString::fromUtf8(c.message));
+    } else {
+        EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AccountTyping,
+    ::testing::Values(
+        TypingCase{"EditSetOwnerAccountIDB", "", "12.5", "12,5", ""},
+        TypingCase{"EditSetOwnerAccountIDB", "", "0000", "0000", ""},
+        TypingCase{"EditSetOwnerAccountNum2", "", "0123456789", "0123456789", ""},
+        TypingCase{"EditSetOwnerAccountNum1", "", "-", "", "'-' není platné císlo!"},
+        TypingCase{"EditSetOwnerAccountNum1", "", ",", "", "',' není platné císlo!"},
+        TypingCase{"EditSetOwnerAccountNum2", "", "-1", "1", "'-' není platné císlo!"},
+        TypingCase{"EditSetOwnerAccountNum1", "12", "a", "", "'12a' není platné císlo!"},
+        TypingCase{"EditSetOwnerAccountNum2", "0123", "x", "", "'0123x' není platné císlo!"},
+        TypingCase{"EditSetOwnerAccountIDB", "1", "b", "", "'1b' není platné císlo!"},
+        TypingCase{"EditSetOwnerAccountConstS", "12", ".x", "", "'12,x' není platné císlo!"},
+        // Typing limits: the seventh digit of the prefix does not get in.
+        TypingCase{"EditSetOwnerAccountNum1", "", "1234567", "123456", ""},
+        TypingCase{"EditSetOwnerAccountConstS", "", "12345", "1234", ""}));
+
+TEST_F(SettingsPageTest, ProgramSetTextIsCheckedAsWell)
+{
+    start();
+    QLineEdit *num2 = edit("EditSetOwnerAccountNum2");
+    num2->setText("1.5e3");
+    EXPECT_EQ(num2->text(), "1,5e3");
+    num2->setText("12 34");
+    EXPECT_EQ(num2->text(), "");
+    EXPECT_EQ(texts(), QStringList{"'12 34' není platné císlo!"});
+}
+
+TEST_F(SettingsPageTest, EmptyingABoxGivesNoMessage)
+{
+    start();
+    QLineEdit *idb = edit("EditSetOwnerAccountIDB");
+    ASSERT_EQ(idb->text(), "0000");
+    idb->end(false);
+    pressBackspace(idb);
+    EXPECT_EQ(idb->text(), "000");
+    idb->selectAll();
+    pressBackspace(idb);
+    EXPECT_EQ(idb->text(), "");
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(SettingsPageTest, StoredAccountValueThatIsNotANumberIsEmptiedAtStart)
+{
+    testsupport::writeFile(dir.file("Kvitanky.ini"), "[OWNER]\r\nEditSetOwnerAccountIDB=12a\r\n");
+    QStringList seen;
+    ui::setMessageHook([&](const ui::MessageRequest &r) {
+        seen << r.text;
+        return ui::MessageAnswer::Ok;
+    });
+    start();
+    EXPECT_EQ(edit("EditSetOwnerAccountIDB")->text(), "");
+    EXPECT_TRUE(seen.contains("'12a' není platné císlo!")) << seen.join('|').toStdString();
+}
+
+struct LimitCase {
+    const char *key;
+    int limit;
+};
+class TypingLimits : public SettingsPageTest, public ::testing::WithParamInterface<LimitCase>
+{};
+
+TEST_P(TypingLimits, AsDesigned)
+{
+    start();
+    QLineEdit *e = edit(GetParam().key);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(ui::typingLimit(e), GetParam().limit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, TypingLimits,
+                         ::testing::Values(LimitCase{"EditSetOwnerAccountNum1", 6},
+                                           LimitCase{"EditSetOwnerAccountNum2", 10},
+                                           LimitCase{"EditSetOwnerAccountIDB", 4},
+                                           LimitCase{"EditSetOwnerAccountConstS", 4},
+                                           LimitCase{"EditSetOwnerAddressMessage1", 12},
+                                           LimitCase{"EditSetOwnerAddressMessage2", 12},
+                                           LimitCase{"EditSetOwnerAddress1", 0},
+                                           LimitCase{"EditSetOwnerTransCode", 0}));
+
+TEST_F(SettingsPageTest, LongerStoredMessageIsShownWhole)
+{
+    start("[OWNER]\r\nEditSetOwnerAddressMessage1=Zpráva delší než dvanáct\r\n");
+    EXPECT_EQ(edit("EditSetOwnerAddressMessage1")->text(), "Zpráva delší než dvanáct");
+}
+
+// --- Font dialog ------------------------------------------------------------
+
+class FontButton : public SettingsPageTest, public ::testing::WithParamInterface<int>
+{
+protected:
+    QString key(const char *stem) const { return QString::fromLatin1(stem) + QString::number(GetParam()); }
+};
+
+TEST_P(FontButton, CancelKeepsTheNameAndNormalisesTheSize)
+{
+    start();
+    edit(key("EditSetOtherCharSet"))->setText("Nejaké Písmo");
+    edit(key("EditSetOtherFontSize"))->setText(" 011");
+    edit(key("EditSetOtherDistance"))->setText("7");
+    int calls = 0;
+    QFont shown;
+    SettingsPage::setFontDialogHook([&](QFontDialog &d) {
+        ++calls;
+        shown = d.currentFont();
+        d.setCurrentFont(QFont("Courier", 20));   // browsing, then cancel
+        return false;
+    });
+    button(key("ButtonSetOtherCharSet"))->click();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(shown.pointSize(), 11);
+    EXPECT_FALSE(shown.bold());
+    EXPECT_FALSE(shown.italic());
+    EXPECT_EQ(edit(key("EditSetOtherCharSet"))->text(), "Nejaké Písmo");
+    EXPECT_EQ(edit(key("EditSetOtherFontSize"))->text(), "11");
+    EXPECT_EQ(edit(key("EditSetOtherDistance"))->text(), "7");
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_P(FontButton, ConfirmTakesNameAndWholeSize)
+{
+    start();
+    QString chosenFamily;
+    SettingsPage::setFontDialogHook([&](QFontDialog &d) {
+        QFont f = d.currentFont();
+        f.setPointSize(14);
+        f.setBold(true);
+        d.setCurrentFont(f);
+        chosenFamily = d.currentFont().family();
+        return true;
+    });
+    button(key("ButtonSetOtherCharSet"))->click();
+    EXPECT_EQ(edit(key("EditSetOtherCharSet"))->text(), chosenFamily);
+    EXPECT_EQ(edit(key("EditSetOtherFontSize"))->text(), "14");
+}
+
+TEST_P(FontButton, SizeThatIsNotAnIntegerKeepsTheDialogClosed)
+{
+    start();
+    for (const char *bad : {"abc", "12,5", ""}) {
+        edit(key("EditSetOtherCharSet"))->setText("Arial");
+        edit(key("EditSetOtherFontSize"))->setText(bad);
+        messages.clear();
+        int calls = 0;
+        SettingsPage::setFontDialogHook([&](QFontDialog &) {
+            ++calls;
+            return true;
+        });
+        button(key("ButtonSetOtherCharSet"))->click();
+        EXPECT_EQ(calls, 0) << bad;
+        ASSERT_EQ(messages.size(), 1) << bad;
+        EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("'%1' není platné celé císlo").arg(bad)))
+            << messages[0].text.toStdString();
+        EXPECT_EQ(edit(key("EditSetOtherFontSize"))->text(), QString::fromLatin1(bad));
+        EXPECT_EQ(edit(key("EditSetOtherCharSet"))->text(), "Arial");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, FontButton, ::testing::Values(1, 2, 3));
+
+// --- Mode switches ----------------------------------------------------------
+
+TEST_F(SettingsPageTest, OwnerDirectoryModeReshapesTheWindow)
+{
+    start();
+    QTabWidget *tabs = form->PageControlMain;
+    LayoutPage *layout = form->TabSheetLayout;
+    const int impExp = tabs->indexOf(form->findChild<QWidget *>("TabSheetImpExp"));
+    ASSERT_EQ(impExp, 5);
+    QCheckBox *on = check("CheckBoxSetOwnersAdr");
+
+    for (int round = 0; round < 2; ++round) {
+        on->setChecked(true);
+        EXPECT_TRUE(tabs->isTabVisible(2));
+        EXPECT_EQ(form->visibleTabIndex(impExp), 5);
+        EXPECT_EQ(tabs->tabText(2), "Majitelé úctu");
+        EXPECT_FALSE(layout->ButtonLayoutValuesPreviousOwner->isHidden());
+        EXPECT_FALSE(layout->ButtonLayoutValuesNextOwner->isHidden());
+        EXPECT_EQ(layout->ButtonLayoutValuesPreviousOwner->pos(), QPoint(536, 424));
+        EXPECT_EQ(layout->ButtonLayoutValuesNextOwner->pos(), QPoint(656, 424));
+        EXPECT_EQ(layout->ButtonLayoutValuesPrevious->pos(), QPoint(536, 456));
+        EXPECT_EQ(layout->ButtonLayoutValuesNext->pos(), QPoint(656, 456));
+        EXPECT_EQ(layout->ButtonLayoutValuesPrevious->text(), "Adresát - Zpet");
+        EXPECT_EQ(layout->ButtonLayoutValuesNext->text(), "Adresát - Další");
+        // Nothing on the page may overlap: the owner buttons sit above the record buttons.
+        EXPECT_FALSE(layout->ButtonLayoutValuesPreviousOwner->geometry().intersects(
+            layout->ButtonLayoutValuesNextOwner->geometry()));
+        EXPECT_FALSE(layout->ButtonLayoutValuesPrevious->geometry().intersects(
+            layout->ButtonLayoutValuesNext->geometry()));
+        EXPECT_FALSE(layout->ButtonLayoutValuesPreviousOwner->geometry().intersects(
+            layout->ButtonLayoutValuesPrevious->geometry()));
+
+        on->setChecked(false);
+        EXPECT_FALSE(tabs->isTabVisible(2));
+        EXPECT_EQ(form->visibleTabIndex(impExp), 4);
+        EXPECT_TRUE(layout->ButtonLayoutValuesPreviousOwner->isHidden());
+        EXPECT_TRUE(layout->ButtonLayoutValuesNextOwner->isHidden());
+        EXPECT_EQ(layout->ButtonLayoutValuesPrevious->pos(), QPoint(536, 448));
+        EXPECT_EQ(layout->ButtonLayoutValuesNext->pos(), QPoint(656, 448));
+        EXPECT_EQ(layout->ButtonLayoutValuesPrevious->text(), "Zpet");
+        EXPECT_EQ(layout->ButtonLayoutValuesNext->text(), "Další");
+        EXPECT_EQ(layout->ButtonLayoutValuesPrevious->width(), 99);
+        EXPECT_EQ(layout->ButtonLayoutValuesNext->width(), 97);
+    }
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(SettingsPageTest, OwnerDirectoryModeFromTheSettingsFile)
+{
+    start("[SET]\r\nCheckBoxSetOwnersAdr=1\r\n");
+    EXPECT_TRUE(check("CheckBoxSetOwnersAdr")->isChecked());
+    EXPECT_TRUE(form->PageControlMain->isTabVisible(2));
+    EXPECT_EQ(form->TabSheetLayout->ButtonLayoutValuesPrevious->text(), "Adresát - Zpet");
+    EXPECT_EQ(form->TabSheetLayout->ButtonLayoutValuesNext->text(), "Adresát - Další");
+    EXPECT_FALSE(form->TabSheetLayout->ButtonLayoutValuesNextOwner->isHidden());
+}
+
+TEST_F(SettingsPageTest, SymbolModeSwitchesLabelsAndLimit)
+{
+    start();
+    QLineEdit *constS = edit("EditSetOwnerAccountConstS");
+    QLabel *label = form->findChild<QLabel *>("LabelSetOwnerAccountConstS");
+    QLabel *layoutLabel = form->findChild<QLabel *>("LabelLayoutVarS_KS");
+    ASSERT_NE(label, nullptr);
+    ASSERT_NE(layoutLabel, nullptr);
+    EXPECT_EQ(label->text(), "Konstantní symbol");
+    EXPECT_EQ(layoutLabel->text(), "");
+
+    check("CheckBoxSetOwnersKS_VS")->setChecked(true);
+    EXPECT_EQ(ui::typingLimit(constS), 10);
+    EXPECT_EQ(label->text(), "Variabilní symbol");
+    EXPECT_EQ(layoutLabel->text(), "Variabilní symbol   =    Variabilní symbol (Adresát)");
+    constS->selectAll();
+    pressBackspace(constS);
+    constS->setFocus();
+    typeText(constS, "12345678901");
+    EXPECT_EQ(constS->text(), "1234567890");
+
+    check("CheckBoxSetOwnersKS_VS")->setChecked(false);
+    EXPECT_EQ(ui::typingLimit(constS), 4);
+    EXPECT_EQ(constS->text(), "1234567890");
+    EXPECT_EQ(label->text(), "Konstantní symbol");
+    EXPECT_EQ(layoutLabel->text(), "");
+    // The box may still be shortened, not lengthened.
+    constS->end(false);
+    typeText(constS, "1");
+    EXPECT_EQ(constS->text(), "1234567890");
+    pressBackspace(constS);
+    EXPECT_EQ(constS->text(), "123456789");
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+// --- Save and restore -------------------------------------------------------
+
+TEST_F(SettingsPageTest, SaveWritesEverySettingAndSaysSo)
+{
+    start();
+    edit("EditSetOwnerAddress1")->setText("Obec Lhota");
+    button("ButtonSetSave")->click();
+    EXPECT_EQ(texts(), QStringList{"Uloženo!"});
+    const QByteArray ini = testsupport::readFile(dir.file("Kvitanky.ini"));
+    EXPECT_TRUE(ini.contains("EditSetOwnerAddress1=Obec Lhota")) << ini.constData();
+    EXPECT_TRUE(ini.contains("CheckBoxSetOwnersKS_VS=0"));
+    EXPECT_TRUE(ini.contains("EditLayoutPriceSMDist=2"));
+}
+
+TEST_F(SettingsPageTest, FailedSaveNamesTheFileAndSaysNothingElse)
+{
+    start();
+    // A folder in the file's place: the write cannot succeed, even for root.
+    ASSERT_TRUE(QFile::remove(dir.file("Kvitanky.ini")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Kvitanky.ini"));
+    button("ButtonSetSave")->click();
+    ASSERT_EQ(messages.size(), 1) << texts().join('|').toStdString();
+    EXPECT_EQ(messages[0].kind, ui::MessageKind::Error);
+    EXPECT_TRUE(messages[0].text.contains("Kvitanky.ini")) << messages[0].text.toStdString();
+    QDir(dir.path()).rmdir("Kvitanky.ini");
+}
+
+const QString DefaultCaption = "Puvodní nastavení programu";
+
+TEST_F(SettingsPageTest, RestoreDefaultsDeletesTheFileAndCloses)
+{
+    start();
+    form->show();
+    edit("EditSetOwnerAddress1")->setText("Neulozit");
+    ASSERT_TRUE(QFile::exists(dir.file("Kvitanky.ini")));
+    button("ButtonDefaultSetting")->click();
+    ASSERT_EQ(messages.size(), 2) << texts().join('|').toStdString();
+    EXPECT_EQ(messages[0].caption, DefaultCaption);
+    EXPECT_TRUE(messages[0].withCancel);
+    EXPECT_EQ(messages[0].text,
+              "Opravdu si prejete nastavit program Kvitanky do výchozího nastavení?\n\n"
+              "Jestli-že ano, pak budou nastaveny výchozí hodnoty programu.\n\n"
+              "Vaše vložená data zustanou zachována.\n\n"
+              "Po jeho ukoncení program prosím znovu spusťtte.");
+    EXPECT_EQ(messages[1].caption, DefaultCaption);
+    EXPECT_FALSE(messages[1].withCancel);
+    EXPECT_EQ(messages[1].kind, ui::MessageKind::Warning);
+    EXPECT_EQ(messages[1].text,
+              "Puvodní nastavení je obnoveno. Program Kvitanky bude nyní ukoncen.\n\n"
+              "Spusťtte prosím program znovu obvyklým zpusobem.");
+    EXPECT_FALSE(form->SaveOnClose);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.ini")));
+    form.reset();
+    EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.ini")));
+    // The tables are not touched.
+    EXPECT_TRUE(QFile::exists(dir.file("Data.dbf")));
+}
+
+TEST_F(SettingsPageTest, RestoreDefaultsCancelledChangesNothing)
+{
+    start();
+    form->show();
+    answer = ui::MessageAnswer::Cancel;
+    button("ButtonDefaultSetting")->click();
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(QFile::exists(dir.file("Kvitanky.ini")));
+    EXPECT_TRUE(form->SaveOnClose);
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(SettingsPageTest, RestoreDefaultsWithoutTheFileOnlyReports)
+{
+    start();
+    form->show();
+    ASSERT_TRUE(QFile::remove(dir.file("Kvitanky.ini")));
+    button("ButtonDefaultSetting")->click();
+    ASSERT_EQ(messages.size(), 2) << texts().join('|').toStdString();
+    EXPECT_EQ(messages[1].text,
+              "Nelze zpracovat soubor 'Kvitanky.ini'!\n\n"
+              "Nastavení programu do puvodního stavu se nezdarlo!");
+    EXPECT_TRUE(form->SaveOnClose);
+    EXPECT_TRUE(form->isVisible());
+}
+
+// --- Page geometry ----------------------------------------------------------
+
+// Every control lies inside its parent and no two siblings overlap, with the
+// fonts this machine has.
+void expectNoOverlap(QWidget *parent)
+{
+    const QList<QWidget *> children = parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    QList<QWidget *> shown;
+    for (QWidget *w : children) {
+        if (!w->isWindow() && !w->isHidden())
+            shown << w;
+    }
+    for (int i = 0; i < shown.size(); ++i) {
+        const QRect r = shown[i]->geometry();
+        EXPECT_TRUE(parent->rect().contains(r))
+            << shown[i]->objectName().toStdString() << " '" << shown[i]->property("text").toString().toStdString()
+            << "' leaves " << parent->objectName().toStdString();
+        for (int j = i + 1; j < shown.size(); ++j) {
+            EXPECT_FALSE(r.intersects(shown[j]->geometry()))
+                << shown[i]->objectName().toStdString() << " '" << shown[i]->property("text").toString().toStdString()
+                << "' overlaps " << shown[j]->objectName().toStdString() << " '"
+                << shown[j]->property("text").toString().toStdString() << "'";
+        }
+        expectNoOverlap(shown[i]);
+    }
+}
+
+TEST_F(SettingsPageTest, NothingOverlaps)
+{
+    start();
+    form->show();
+    form->PageControlMain->setCurrentWidget(form->TabSheetSetting);
+    QWidget *page = form->TabSheetSetting;
+    expectNoOverlap(page);
+    // Every edit box is announced by a caption.
+    for (QLineEdit *e : page->findChildren<QLineEdit *>())
+        EXPECT_FALSE(e->accessibleName().isEmpty()) << e->objectName().toStdString();
+}
+
+} // namespace
