@@ -1,18 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// "Usporádání": the slip preview or the position boxes of every slip field.
+// "Usporádání": the slip preview or the position boxes of every slip field, and
+// stepping through the recipients (and owners) to see each one's slip.
 #pragma once
 
 #include <QImage>
+#include <QList>
+#include <QString>
 #include <QWidget>
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace kvitanky {
 
 class TForm1;
+
+// Where a slip field's position boxes sit on the page: its group, its row and,
+// for the second row of the amount in words, the keys shown in the main columns.
+struct LayoutRow {
+    QString field;        // slip field name (SettingKeys' slipFields())
+    bool owner;           // in " Majitel úctu " rather than " Adresát "
+    int y;                // top of the row inside its group
+    bool secondWordRow;   // PriceWord's X2, Y2, Dist2 in the main columns
+};
+const QList<LayoutRow> &layoutRows();
 
 class LayoutPage : public QWidget
 {
@@ -20,8 +34,14 @@ class LayoutPage : public QWidget
 public:
     explicit LayoutPage(TForm1 &form);
 
+    static constexpr int PreviousWidth = 99;
+    static constexpr int NextWidth = 97;
+    static constexpr int OwnerButtonsTop = 424;
+
     QLabel *ImageCheque = nullptr;
     QGroupBox *GroupBoxLayoutValues = nullptr;
+    QGroupBox *GroupBoxLayoutValuesRecipient = nullptr;
+    QGroupBox *GroupBoxLayoutValuesOwner = nullptr;
     QCheckBox *CheckBoxLayoutShow = nullptr;
     QCheckBox *CheckBoxLayoutPictureOn = nullptr;
     QLabel *LabelLayoutDiscard = nullptr;
@@ -38,8 +58,15 @@ public:
     void CheckBoxLayoutPictureOnClick();
     void ButtonLayoutValuesNextClick();
     void ButtonLayoutValuesPreviousClick();
+    void ButtonLayoutValuesNextOwnerClick();
+    void ButtonLayoutValuesPreviousOwnerClick();
 
 private:
+    void buildValues();
+    static void fitRowLabels(QGroupBox *group, const QList<QLabel *> &labels, const QList<QWidget *> &columns,
+                             int firstColumn, int lastColumnEnd);
+    void putPriceWords();
+
     TForm1 &m_form;
 };
 
