@@ -56,13 +56,13 @@ void OwnersPage::buildControls()
                                      {"ADDRESS2", "Adresa 2. rádek", 151},
                                      {"ADDRESS3", "Adresa 3. rádek", 138},
                                      {"NUM1", "Císlo úctu 1", 63},
-                                     {"NUM2", "Císlo úctu 2", 68},
+                                     {"NUM2", "Císlo úctu 2", 68, 10},
                                      {"IDB", "Kód banky", 57},
-                                     {"CONSTS", "Konst. symbol", 76},
+                                     {"CONSTS", "Konst. symbol", 76, 10},
                                  },
                                  this);
     DBGridOwners = makeTableGrid(GroupBoxOwnersAdr, "DBGridOwners", m_model);
-    DBGridOwners->setGeometry(8, 10, 793, 262);
+    DBGridOwners->setGeometry(8, 10, 793, 290);
     DBGridOwners->installEventFilter(this);
 
     DBNavigatorOwners = new TableNavigator(GroupBoxOwnersAdr, "DBNavigatorOwners", m_form.TableOwners,
@@ -72,13 +72,13 @@ void OwnersPage::buildControls()
                                                    ShowOwner();   // DBNavigatorOwnersClick
                                                });
                                            });
-    DBNavigatorOwners->setGeometry(8, 280, 160, 25);
-    ButtonTableOwnersInsert = ui::button(GroupBoxOwnersAdr, "ButtonTableOwnersInsert", "Vložit nový", 184, 280, 97);
-    ButtonTableOwnersDelete = ui::button(GroupBoxOwnersAdr, "ButtonTableOwnersDelete", "Smazat", 288, 280, 97);
+    DBNavigatorOwners->setGeometry(8, 308, 160, 25);
+    ButtonTableOwnersInsert = ui::button(GroupBoxOwnersAdr, "ButtonTableOwnersInsert", "Vložit nový", 184, 308, 97);
+    ButtonTableOwnersDelete = ui::button(GroupBoxOwnersAdr, "ButtonTableOwnersDelete", "Smazat", 288, 308, 97);
     ButtonTableOwnersDefault =
-        ui::button(GroupBoxOwnersAdr, "ButtonTableOwnersDefault", "Puvodní nastavení", 680, 280, 121);
+        ui::button(GroupBoxOwnersAdr, "ButtonTableOwnersDefault", "Puvodní nastavení", 680, 308, 121);
 
-    GroupBoxOwnersAdrEdit = ui::groupBox(GroupBoxOwnersAdr, "GroupBoxOwnersAdrEdit", QString(), 8, 316, 793, 112);
+    GroupBoxOwnersAdrEdit = ui::groupBox(GroupBoxOwnersAdr, "GroupBoxOwnersAdrEdit", QString(), 8, 344, 793, 116);
     QWidget *g = GroupBoxOwnersAdrEdit;
     const auto rowY = [](int row) { return 16 + 30 * row; };
     const auto box = [&](const char *name, QLabel *l, int x, int row, int width, int limit) {

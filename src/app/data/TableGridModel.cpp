@@ -3,6 +3,8 @@
 
 #include "data/DbfTable.h"
 
+#include <QFontMetrics>
+#include <algorithm>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -14,6 +16,7 @@ TableGridModel::TableGridModel(DbfTable &table, QList<GridColumn> columns, QObje
     , m_columns(std::move(columns))
 {
     m_fieldIndex.fill(-1, m_columns.size());
+    m_numeric.fill(false, m_columns.size());
 }
 
 int TableGridModel::tableRows() const
@@ -33,7 +36,11 @@ int TableGridModel::columnCount(const QModelIndex &parent) const
 
 QVariant TableGridModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows)
+    if (!index.isValid() || index.row() >= m_rows)
+        return {};
+    if (role == Qt::TextAlignmentRole)   // numbers stand right-aligned, as in a ledger
+        return m_numeric.value(index.column(), false) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    if (role != Qt::DisplayRole)
         return {};
     const int field = m_fieldIndex.value(index.column(), -1);
     // The table may have shrunk behind the view's back until the next reload.
@@ -69,8 +76,12 @@ void TableGridModel::reload()
 {
     beginResetModel();
     m_rows = tableRows();
-    for (int c = 0; c < m_columns.size(); ++c)
-        m_fieldIndex[c] = m_table.active() ? m_table.fieldIndex(m_columns[c].field) : -1;
+    const QList<FieldDef> defs = m_table.active() ? m_table.fields() : QList<FieldDef>();
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const int field = m_table.active() ? m_table.fieldIndex(m_columns[c].field) : -1;
+        m_fieldIndex[c] = field;
+        m_numeric[c] = field >= 0 && field < defs.size() && defs[field].type != FieldType::String;
+    }
     endResetModel();
 }
 
@@ -86,9 +97,17 @@ void TableGridModel::rowChanged(int row)
 
 void TableGridModel::applyWidths(QTableView *view) const
 {
+    // The designed widths suit a small 8-point font: a column is widened where
+    // the font in use would clip its title or the digits it must show whole.
+    constexpr int DefaultWidth = 64;
+    const QFontMetrics body(view->font());
+    const QFontMetrics header(view->horizontalHeader()->font());
     for (int c = 0; c < m_columns.size(); ++c) {
-        if (m_columns[c].width > 0)
-            view->horizontalHeader()->resizeSection(c, m_columns[c].width);
+        const int designed = m_columns[c].width > 0 ? m_columns[c].width : DefaultWidth;
+        const int title = header.horizontalAdvance(m_columns[c].title) + 2 * header.averageCharWidth() + 4;
+        const int content = body.horizontalAdvance(QString(m_columns[c].chars, QLatin1Char('0')))
+                            + 2 * body.averageCharWidth();
+        view->horizontalHeader()->resizeSection(c, std::max({designed, title, content}));
     }
 }
 

@@ -18,6 +18,7 @@ struct GridColumn {
     QString field;   // column of the table, letter case ignored
     QString title;
     int width = 0;   // 0: the view's default
+    int chars = 0;   // characters (digits) the column must show whole, when more than the width allows
 };
 
 class TableGridModel : public QAbstractTableModel
@@ -46,7 +47,8 @@ private:
 
     DbfTable &m_table;
     QList<GridColumn> m_columns;
-    mutable QList<int> m_fieldIndex;   // per column; resolved on reload
+    QList<int> m_fieldIndex;   // per column; resolved on reload
+    QList<bool> m_numeric;     // per column: right-aligned
     int m_rows = 0;
 };
 
