@@ -8,12 +8,14 @@
 // double round-trips and GDAL and dbfread read a number), ftSmallint an N column
 // 6 wide without decimals.
 //
-// Durability: Post writes the record (followed by the 0x1A end mark) and only then
-// the header's record count, each straight to the file (no user-space buffer), before
-// it returns. A process killed at any moment leaves either the old count, with the
-// new record as ignored bytes after the last one, or the new count with the record
-// in place. There is no fsync per post (a power cut may lose the last posts; the file
-// is synced when the table closes).
+// Durability: Post writes straight to the file (no user-space buffer) before it
+// returns. A new record goes in three steps: its body and a new 0x1A end mark behind
+// the old end mark, then its flag byte over the old end mark, then the header's
+// record count. A process killed at any moment (a write can be cut short at a page
+// boundary) leaves the old count, with at most a whole new record after the last
+// one, or the new count with the record in place; every reader finds every row
+// posted before. An edit writes only the bytes that changed. There is no fsync per
+// post (a power cut may lose the last posts); the file is synced when it closes.
 //
 // Memory: the live rows are a vector of record numbers; records are read on demand
 // through a small cache of 64 KiB blocks. Deleted rows are marked '*' in place and
@@ -145,6 +147,8 @@ struct DbfTable::Impl {
     State state = State::Browse;
     bool appending = false;
     QByteArray buffer;             // the pending record
+    QByteArray original;           // the edited record as stored
+    bool endMarkChecked = false;   // the byte after the last record is known to be 0x1A
     bool modified = false;
     int savedPos = -1;             // cursor before Append/Insert, back after Cancel
     bool savedBof = true;
@@ -279,6 +283,7 @@ struct DbfTable::Impl {
             throw;
         }
         wrote = false;
+        endMarkChecked = false;
         deletedThisSession = false;
         resetCache();
         separator = DbfTable::systemDecimalSeparator();
@@ -428,11 +433,16 @@ struct DbfTable::Impl {
             if (stored >= quint32(std::numeric_limits<qint32>::max() - 1))
                 fail(QStringLiteral("tabulka má příliš mnoho záznamů"));
             const quint32 recno = stored;
-            buffer[0] = ' ';
-            // The record and the end mark first, then the count that takes it in.
-            QByteArray bytes = buffer;
-            bytes.append(kEndOfFile);
-            writeExactly(recordOffset(recno), bytes.constData(), bytes.size());
+            const qint64 at = recordOffset(recno);
+            // Readers that look for the end mark rather than the count (dbfread) must not
+            // see a half-written record: the mark stays at the record's flag byte while the
+            // record's body and the next mark are written, then the flag makes it a row,
+            // then the count takes it in for every reader.
+            ensureEndMarkAt(at);
+            QByteArray body = buffer.mid(1);
+            body.append(kEndOfFile);
+            writeExactly(at + 1, body.constData(), body.size());
+            writeExactly(at, " ", 1);
             forget(recno);
             ++stored;
             try {
@@ -447,13 +457,32 @@ struct DbfTable::Impl {
         } else if (modified) {
             const quint32 recno = quint32(live[size_t(pos)]);
             buffer[0] = ' ';   // a row flagged 0x00 by another program becomes live for every reader
-            writeExactly(recordOffset(recno), buffer.constData(), buffer.size());
+            // Only the bytes that changed: less to write, less to tear if the process dies.
+            int first = 0, last = buffer.size() - 1;
+            while (first <= last && buffer[first] == original[first])
+                ++first;
+            while (last >= first && buffer[last] == original[last])
+                --last;
+            if (first <= last)
+                writeExactly(recordOffset(recno) + first, buffer.constData() + first, last - first + 1);
             forget(recno);
             stampDateIfOld();
         }
         state = State::Browse;
         buffer.clear();
+        original.clear();
         modified = false;
+    }
+
+    // Another program may have left no end mark, or junk, after the last record.
+    void ensureEndMarkAt(qint64 at)
+    {
+        if (endMarkChecked)
+            return;
+        char c = 0;
+        if (::pread(fd, &c, 1, off_t(at)) != 1 || c != kEndOfFile)
+            writeExactly(at, &kEndOfFile, 1);
+        endMarkChecked = true;
     }
 
     void cancel()
@@ -465,6 +494,7 @@ struct DbfTable::Impl {
         }
         state = State::Browse;
         buffer.clear();
+        original.clear();
         modified = false;
     }
 
@@ -1007,6 +1037,7 @@ void DbfTable::edit()
     d->requireWritable();
     const char *rec = d->record(quint32(d->live[size_t(d->pos)]));
     d->buffer = QByteArray(rec, d->layout.recordLength);
+    d->original = d->buffer;
     d->state = Impl::State::Edit;
     d->modified = false;
 }
