@@ -10,7 +10,22 @@
 #include "shell/PageBase.h"
 #include "shell/UpDown.h"
 
+#include <algorithm>
+
 namespace kvitanky {
+
+namespace {
+
+// A caption stands before its box at the designed position; where this system's
+// font makes it wider than the room the design left, it moves left.
+void keepBefore(QLabel *label, const QWidget *box)
+{
+    const int right = box->x() - 4;
+    if (label->x() + label->width() > right)
+        label->move(std::max(2, right - label->width()), label->y());
+}
+
+} // namespace
 
 CalibrationPage::CalibrationPage(TForm1 &form)
     : m_form(form)
@@ -44,6 +59,8 @@ CalibrationPage::CalibrationPage(TForm1 &form)
     EditCalibrationPrintNullAxesY = ui::lineEdit(shift, "EditCalibrationPrintNullAxesY", 169, 48, 33, 0, axisY);
     UpDownCalibrationPrintNullAxesY = new UpDown("UpDownCalibrationPrintNullAxesY", -29, 500, shift);
     UpDownCalibrationPrintNullAxesY->move(201, 46);
+    keepBefore(axisX, EditCalibrationPrintNullAxesX);
+    keepBefore(axisY, EditCalibrationPrintNullAxesY);
 
     ImageCalibration = new QLabel(outer);
     ImageCalibration->setObjectName("ImageCalibration");

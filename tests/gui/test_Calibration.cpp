@@ -1,0 +1,353 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The calibration page: the four boxes and their up-down buttons, the restore of a
+// saved value, saving, and the test print measured in the PDF it produces.
+#include "TestSupport.h"
+
+#include "print/CalibrationPage.h"
+#include "print/PrintJobs.h"
+#include "print/PrinterProvider.h"
+#include "settings/IniFile.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+#include "shell/UpDown.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+using namespace kvitanky;
+using namespace testsupport;
+
+namespace {
+
+class CalibrationTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::setMessageHook([this](const ui::MessageRequest &r) {
+            messages << r.text;
+            return ui::MessageAnswer::Ok;
+        });
+    }
+    void TearDown() override { ui::setMessageHook({}); }
+
+    std::unique_ptr<TForm1> makeForm(const QByteArray &ini = {},
+                                     std::shared_ptr<PrinterProvider> printers = FixedPrinters::pdfOnly())
+    {
+        if (!ini.isEmpty())
+            writeFile(dir.file("Kvitanky.ini"), ini);
+        StartupOptions options;
+        options.programDir = dir.path();
+        options.pictureDir = binDir();
+        options.printers = std::move(printers);
+        auto form = std::make_unique<TForm1>(options);
+        startupMessages = messages;
+        messages.clear();
+        return form;
+    }
+
+    static QLineEdit *edit(TForm1 &form, const QString &key) { return form.findChild<QLineEdit *>(key); }
+    static UpDown *upDown(TForm1 &form, const QString &name) { return form.findChild<UpDown *>(name); }
+    static void clickArrow(TForm1 &form, const QString &upDownName, bool up)
+    {
+        auto *arrow = form.findChild<QToolButton *>(upDownName + (up ? "Up" : "Down"));
+        ASSERT_NE(arrow, nullptr) << upDownName.toStdString();
+        arrow->click();
+    }
+
+    TempDir dir;
+    QStringList messages;
+    QStringList startupMessages;
+};
+
+struct Pair {
+    const char *edit;
+    const char *upDown;
+};
+
+const Pair SizeX{"EditCalibrationPrintSizePDFX", "UpDownCalibrationXArea"};
+const Pair SizeY{"EditCalibrationPrintSizePDFY", "UpDownCalibrationYArea"};
+const Pair ShiftX{"EditCalibrationPrintNullAxesX", "UpDownCalibrationPrintNullAxesX"};
+const Pair ShiftY{"EditCalibrationPrintNullAxesY", "UpDownCalibrationPrintNullAxesY"};
+
+} // namespace
+
+TEST_F(CalibrationTest, DesignedValuesAndUpDownsInStep)
+{
+    auto form = makeForm();
+    EXPECT_TRUE(startupMessages.isEmpty()) << startupMessages.join("|").toStdString();
+    const struct {
+        Pair pair;
+        const char *text;
+        int min, max;
+    } expected[] = {{SizeX, "4900", 0, 5000}, {SizeY, "2350", 0, 3000}, {ShiftX, "-1", -15, 500}, {ShiftY, "1", -29, 500}};
+    for (const auto &e : expected) {
+        SCOPED_TRACE(e.pair.edit);
+        ASSERT_NE(edit(*form, e.pair.edit), nullptr);
+        ASSERT_NE(upDown(*form, e.pair.upDown), nullptr);
+        EXPECT_EQ(edit(*form, e.pair.edit)->text(), e.text);
+        EXPECT_EQ(upDown(*form, e.pair.upDown)->position(), QString(e.text).toInt());
+        EXPECT_EQ(upDown(*form, e.pair.upDown)->minimum(), e.min);
+        EXPECT_EQ(upDown(*form, e.pair.upDown)->maximum(), e.max);
+    }
+}
+
+class ShiftTyping : public CalibrationTest, public ::testing::WithParamInterface<Pair>
+{
+};
+
+// The user begins a negative shift with "-": nothing happens until the digit.
+TEST_P(ShiftTyping, MinusWaitsForTheDigit)
+{
+    auto form = makeForm();
+    const Pair p = GetParam();
+    const int before = upDown(*form, p.upDown)->position();
+    edit(*form, p.edit)->setText("-");
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(edit(*form, p.edit)->text(), "-");
+    EXPECT_EQ(upDown(*form, p.upDown)->position(), before);
+    edit(*form, p.edit)->setText("-5");
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(upDown(*form, p.upDown)->position(), -5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Calibration, ShiftTyping, ::testing::Values(ShiftX, ShiftY));
+
+struct BadText {
+    Pair pair;
+    const char *stored;   // value in the settings file; nullptr: no key
+    const char *typed;
+    const char *expectedText;
+    int expectedPosition;
+};
+
+class BadTexts : public CalibrationTest, public ::testing::WithParamInterface<BadText>
+{
+};
+
+// A text that is not an integer: the message, then the saved value (not the value
+// the box held before) comes back and the up-down button follows it; without a
+// saved value the box keeps the text and the button its position.
+TEST_P(BadTexts, MessageThenSavedValue)
+{
+    const BadText b = GetParam();
+    QByteArray ini = "[CALIBRATION]\r\n";
+    if (b.stored)
+        ini += QByteArray(b.pair.edit) + "=" + b.stored + "\r\n";
+    auto form = makeForm(ini);
+    QLineEdit *e = edit(*form, b.pair.edit);
+    e->setText("7");   // a valid value the file does not hold
+    ASSERT_EQ(upDown(*form, b.pair.upDown)->position(), 7);
+    e->setText(b.typed);
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_EQ(messages.first(), QString("'%1' není platné císlo!").arg(b.typed));
+    EXPECT_EQ(messages.size(), 1) << messages.join("|").toStdString();
+    EXPECT_EQ(e->text(), b.expectedText);
+    EXPECT_EQ(upDown(*form, b.pair.upDown)->position(), b.expectedPosition);
+}
+
+INSTANTIATE_TEST_SUITE_P(Calibration, BadTexts,
+                         ::testing::Values(BadText{SizeX, "4800", "", "4800", 4800},
+                                           BadText{SizeY, "2300", "12a", "2300", 2300},
+                                           BadText{SizeX, nullptr, "", "", 7},
+                                           BadText{SizeY, nullptr, "-", "-", 7},
+                                           BadText{ShiftX, "3", "5-", "3", 3},
+                                           BadText{ShiftY, "-4", "--", "-4", -4},
+                                           BadText{ShiftX, nullptr, "1,5", "1,5", 7}));
+
+struct Arrow {
+    Pair pair;
+    const char *start;
+    bool up;
+    const char *expected;
+};
+
+class Arrows : public CalibrationTest, public ::testing::WithParamInterface<Arrow>
+{
+};
+
+// An arrow puts the button's position into the box; the range's ends hold.
+TEST_P(Arrows, PositionGoesIntoTheBox)
+{
+    const Arrow a = GetParam();
+    auto form = makeForm();
+    edit(*form, a.pair.edit)->setText(a.start);
+    clickArrow(*form, a.pair.upDown, a.up);
+    EXPECT_EQ(edit(*form, a.pair.edit)->text(), a.expected);
+    EXPECT_EQ(upDown(*form, a.pair.upDown)->position(), QString(a.expected).toInt());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Calibration, Arrows,
+                         ::testing::Values(Arrow{SizeX, "5000", true, "5000"}, Arrow{SizeX, "4999", true, "5000"},
+                                           Arrow{SizeX, "4900", false, "4899"}, Arrow{SizeY, "0", false, "0"},
+                                           Arrow{SizeY, "3000", true, "3000"}, Arrow{ShiftX, "-15", false, "-15"},
+                                           Arrow{ShiftX, "500", true, "500"}, Arrow{ShiftY, "-29", false, "-29"},
+                                           Arrow{ShiftY, "-28", false, "-29"},
+                                           // typed beyond the range: the arrows bring it back inside
+                                           Arrow{SizeX, "6000", false, "4999"}, Arrow{ShiftY, "-40", true, "-28"}));
+
+TEST_F(CalibrationTest, SaveWritesTheSettingsFile)
+{
+    auto form = makeForm();
+    edit(*form, SizeX.edit)->setText("4711");
+    edit(*form, ShiftY.edit)->setText("-3");
+    form->findChild<QPushButton *>("ButtonCalibrationSaveValues")->click();
+    ASSERT_EQ(messages, QStringList{"Uloženo!"});
+    IniFile ini(dir.file("Kvitanky.ini"));
+    EXPECT_EQ(ini.readString("CALIBRATION", SizeX.edit, ""), "4711");
+    EXPECT_EQ(ini.readString("CALIBRATION", ShiftY.edit, ""), "-3");
+    // The saved value is what an emptied box returns to.
+    edit(*form, SizeX.edit)->setText("");
+    EXPECT_EQ(edit(*form, SizeX.edit)->text(), "4711");
+}
+
+namespace {
+
+struct Box {
+    double x0, y0, x1, y1;
+};
+
+// The stroked rectangle of the test print, in points, from pdftocairo's SVG: the
+// path's corner coordinates with the transform's scale applied.
+bool findFrame(const QString &pdf, Box *box, double *pageWidth)
+{
+    int code = -1;
+    const QByteArray svg = runProgram("pdftocairo", {"-svg", pdf, "-"}, &code);
+    if (code != 0)
+        return false;
+    const QRegularExpression widthRe(R"(<svg[^>]*width="([0-9.]+)(pt)?")");
+    const auto wm = widthRe.match(QString::fromUtf8(svg));
+    if (wm.hasMatch())
+        *pageWidth = wm.captured(1).toDouble();
+    // <path ... d="M x y L x y ..." [transform="matrix(a,b,c,d,e,f)"]/>
+    const QRegularExpression pathRe(R"re(<path([^>]*)\sd="([^"]+)"([^>]*)>)re");
+    const QRegularExpression matrixRe(R"re(transform="matrix\(([^)]+)\)")re");
+    const QRegularExpression numRe(R"([-0-9.]+)");
+    auto it = pathRe.globalMatch(QString::fromUtf8(svg));
+    while (it.hasNext()) {
+        const auto m = it.next();
+        QList<double> n;
+        auto nit = numRe.globalMatch(m.captured(2));
+        while (nit.hasNext())
+            n << nit.next().captured(0).toDouble();
+        QList<double> t{1, 0, 0, 1, 0, 0};
+        const auto mm = matrixRe.match(m.captured(1) + m.captured(3));
+        if (mm.hasMatch()) {
+            t.clear();
+            for (const QString &s : mm.captured(1).split(',', Qt::SkipEmptyParts))
+                t << s.trimmed().toDouble();
+        }
+        if (n.size() < 8 || t.size() != 6)
+            continue;
+        double minX = 1e9, minY = 1e9, maxX = -1e9, maxY = -1e9;
+        for (int i = 0; i + 1 < n.size(); i += 2) {
+            const double x = t[0] * n[i] + t[2] * n[i + 1] + t[4];
+            const double y = t[1] * n[i] + t[3] * n[i + 1] + t[5];
+            minX = std::min(minX, x);
+            maxX = std::max(maxX, x);
+            minY = std::min(minY, y);
+            maxY = std::max(maxY, y);
+        }
+        *box = Box{minX, minY, maxX, maxY};
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// The test print draws the print area's outline, 4900 x 2350 printer pixels of
+// 1/600 inch, from the printable area's top-left corner.
+TEST_F(CalibrationTest, TestPrintDrawsThePrintArea)
+{
+    if (!haveProgram("pdftocairo"))
+        GTEST_SKIP() << "pdftocairo missing";
+    auto form = makeForm();
+    QPrinter &printer = form->Printing->printer();
+    printer.setPageMargins(QMarginsF(34, 51, 34, 34), QPageLayout::Point);
+    const QString pdf = dir.file("Kvitanky.pdf");
+    ASSERT_EQ(form->Printing->currentPrinter().pdfPath, pdf);
+    const bool previewOnly = form->PreviewOnly;
+    form->findChild<QPushButton *>("ButtonCalibrationPrint")->click();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+    EXPECT_EQ(form->PreviewOnly, previewOnly);
+    ASSERT_TRUE(QFile::exists(pdf));
+
+    Box box{};
+    double pageWidth = 0;
+    ASSERT_TRUE(findFrame(pdf, &box, &pageWidth));
+    const double pt = 72.0 / 600.0;   // one printer pixel in points
+    const QRectF printable = printer.pageLayout().paintRectPoints();
+    const double left = printable.left(), top = printable.top();
+    ASSERT_EQ(printable.topLeft(), QPointF(34, 51));
+    // The stroke is centred on the outline; compare the outline itself.
+    EXPECT_NEAR(box.x0, left, pt);
+    EXPECT_NEAR(box.y0, top, pt);
+    EXPECT_NEAR(box.x1 - box.x0, 4900 * pt, pt);
+    EXPECT_NEAR(box.y1 - box.y0, 2350 * pt, pt);
+    int code = -1;
+    const QByteArray info = runProgram("pdfinfo", {pdf}, &code);
+    EXPECT_TRUE(QString::fromUtf8(info).contains(QRegularExpression("Title: +Kalibrace\n"))) << info.constData();
+    EXPECT_TRUE(QString::fromUtf8(info).contains(QRegularExpression("Pages: +1\n"))) << info.constData();
+}
+
+// A size that is not an integer stops the test print before the job begins.
+TEST_F(CalibrationTest, TestPrintWithBadSizeWritesNothing)
+{
+    auto form = makeForm();
+    edit(*form, SizeY.edit)->setText("abc");   // no saved value: the text stays
+    messages.clear();
+    form->findChild<QPushButton *>("ButtonCalibrationPrint")->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().contains("abc")) << messages.first().toStdString();
+    EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
+}
+
+TEST_F(CalibrationTest, TestPrintWithoutPrinterFails)
+{
+    auto form = makeForm({}, FixedPrinters::none());
+    form->TabSheetCalibration->ButtonCalibrationPrint->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages.first(), "Chybí zarízení k tisku.");
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}).isEmpty());
+}
+
+// Captions fit their places with the fonts of this system: no control of the page
+// runs into another one or out of its group.
+TEST_F(CalibrationTest, NothingOverlapsOrIsClipped)
+{
+    auto form = makeForm();
+    QWidget *page = form->TabSheetCalibration;
+    page->resize(829, 487);
+    const auto children = page->findChildren<QWidget *>();
+    for (QWidget *w : children) {
+        if (!w->isVisibleTo(page) || qobject_cast<UpDown *>(w->parentWidget()))
+            continue;
+        QWidget *parent = w->parentWidget();
+        if (!qobject_cast<QLabel *>(w) && !qobject_cast<QPushButton *>(w) && !qobject_cast<QLineEdit *>(w))
+            continue;
+        const auto *label = qobject_cast<QLabel *>(w);
+        SCOPED_TRACE(w->objectName().toStdString() + " " + (label ? label->text().toStdString() : std::string()));
+        if (label) {
+            EXPECT_GE(label->width(), label->sizeHint().width());
+        }
+        EXPECT_TRUE(parent->rect().contains(w->geometry()));
+        for (QWidget *other : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other == w || !other->isVisibleTo(page) || qobject_cast<UpDown *>(other))
+                continue;
+            EXPECT_FALSE(w->geometry().intersects(other->geometry())) << other->objectName().toStdString();
+        }
+    }
+}

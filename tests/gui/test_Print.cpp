@@ -1,0 +1,446 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Print jobs into the PDF writer, read back with poppler's tools: pages, the place
+// and size of the printed characters, failed and cancelled jobs, and the printer
+// choice shown in the bottom row.
+#include "TestSupport.h"
+
+#include "data/DbfTable.h"
+#include "print/JobProgress.h"
+#include "print/PrintJobs.h"
+#include "print/PrinterProvider.h"
+#include "render/PriceWords.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kvitanky;
+using namespace testsupport;
+
+namespace {
+
+constexpr double PrinterPixel = 72.0 / 600.0;   // one printer pixel in points
+// Margins of the PDF page in points; the printable area starts inside them.
+constexpr double MarginLeft = 20, MarginTop = 31;
+
+struct Word {
+    int page;
+    double xMin, yMin, xMax, yMax;
+    QString text;
+};
+
+// The words of a PDF with their boxes in points, as pdftotext -bbox gives them.
+QList<Word> pdfWords(const QString &pdf)
+{
+    int code = -1;
+    const QString html = QString::fromUtf8(runProgram("pdftotext", {"-bbox", pdf, "-"}, &code));
+    QList<Word> words;
+    const QRegularExpression re(
+        R"re(<page |<word xMin="([-0-9.]+)" yMin="([-0-9.]+)" xMax="([-0-9.]+)" yMax="([-0-9.]+)">([^<]*)</word>)re");
+    int page = 0;
+    auto it = re.globalMatch(html);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        if (m.captured(0).startsWith("<page")) {
+            ++page;
+            continue;
+        }
+        QString text = m.captured(5);
+        text.replace("&amp;", "&").replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"");
+        words.append(Word{page, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                          m.captured(4).toDouble(), text});
+    }
+    return words;
+}
+
+int pdfPages(const QString &pdf)
+{
+    int code = -1;
+    const QString info = QString::fromUtf8(runProgram("pdfinfo", {pdf}, &code));
+    const auto m = QRegularExpression(R"(Pages:\s+(\d+))").match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+QString pageText(const QString &pdf, int page)
+{
+    int code = -1;
+    return QString::fromUtf8(
+        runProgram("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"}, &code));
+}
+
+class PrintTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::setMessageHook([this](const ui::MessageRequest &r) {
+            messages << r.text;
+            return ui::MessageAnswer::Ok;
+        });
+    }
+    void TearDown() override
+    {
+        ui::setMessageHook({});
+        JobProgress::setObserver({});
+    }
+
+    std::unique_ptr<TForm1> makeForm(std::shared_ptr<PrinterProvider> printers = FixedPrinters::pdfOnly())
+    {
+        StartupOptions options;
+        options.programDir = dir.path();
+        options.pictureDir = binDir();
+        options.printers = std::move(printers);
+        auto form = std::make_unique<TForm1>(options);
+        startupMessages = messages;
+        messages.clear();
+        if (form->Printing->hasPrinter()) {
+            form->Printing->printer().setPageMargins(QMarginsF(MarginLeft, MarginTop, 14, 14),
+                                                     QPageLayout::Point);
+        }
+        return form;
+    }
+
+    // Messages other than the overflow warning of a long amount in words.
+    QStringList errors() const
+    {
+        QStringList out;
+        for (const QString &m : messages) {
+            if (!m.startsWith(QString::fromUtf8("Nebezpecí")))
+                out << m;
+        }
+        return out;
+    }
+
+    static bool havePoppler() { return haveProgram("pdftotext") && haveProgram("pdfinfo"); }
+
+    // Files other than the program's own: a job must leave no temporary file behind.
+    QStringList strayFiles() const
+    {
+        QStringList out;
+        for (const QString &f : QDir(dir.path()).entryList(QDir::Files)) {
+            if (!f.endsWith(".bmp") && !f.endsWith(".dbf", Qt::CaseInsensitive) && f != "Kvitanky.ini"
+                && f != "Kvitanky.pdf")
+                out << f;
+        }
+        return out;
+    }
+
+    TempDir dir;
+    QStringList messages;
+    QStringList startupMessages;
+};
+
+void setExcluded(DbfTable &table, int row, int value)
+{
+    table.moveTo(row);
+    table.edit();
+    table.fieldByName("VYRAZENO").setAsInteger(value);
+    table.post();
+}
+
+} // namespace
+
+// The four sample recipients, the fourth excluded: three slips on three pages, the
+// amount's boxes at the calibrated places.
+TEST_F(PrintTest, PrintAllSamples)
+{
+    if (!havePoppler())
+        GTEST_SKIP() << "poppler-utils missing";
+    auto form = makeForm();
+    const QString pdf = dir.file("Kvitanky.pdf");
+    form->ButtonPrintAll->click();
+    ASSERT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
+    ASSERT_TRUE(QFile::exists(pdf));
+    EXPECT_EQ(pdfPages(pdf), 3);
+    EXPECT_TRUE(form->PreviewOnly);
+    EXPECT_EQ(form->PrinterPage, nullptr);
+    // The cursor stays on the last record; the box holds the last printed slip's words.
+    EXPECT_EQ(form->TableData.recNo(), 3);
+    EXPECT_EQ(form->edit("EditDataPriceWord")->text(), PriceToWords(999999.5));
+
+    EXPECT_TRUE(pageText(pdf, 1).contains(QString::fromUtf8("Novák")));
+    EXPECT_TRUE(pageText(pdf, 1).contains(QString::fromUtf8("Nové Hobzí")));
+    EXPECT_TRUE(pageText(pdf, 2).contains(QString::fromUtf8("Svobodová")));
+    EXPECT_TRUE(pageText(pdf, 3).contains(QString::fromUtf8("Dvořák")));
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_FALSE(pageText(pdf, page).contains(QString::fromUtf8("Černý")));
+
+    // The amount 123456 fills its eight boxes as "==123456"; with the designed
+    // calibration its first character stands at (2859, 182) printer pixels from the
+    // printable area's corner, the next 117 further right.
+    const QList<Word> words = pdfWords(pdf);
+    const QRectF printable = form->Printing->printer().pageLayout().paintRectPoints();
+    ASSERT_EQ(printable.topLeft(), QPointF(MarginLeft, MarginTop));
+    const double x0 = printable.left() + 2859 * PrinterPixel;
+    const double x1 = printable.left() + 2976 * PrinterPixel;
+    const double top = printable.top() + 182 * PrinterPixel;
+    const Word *first = nullptr;
+    const Word *second = nullptr;
+    for (const Word &w : words) {
+        if (w.page != 1 || std::abs(w.yMin - top) > 2)
+            continue;
+        if (std::abs(w.xMin - x0) <= PrinterPixel)
+            first = &w;
+        if (std::abs(w.xMin - x1) <= PrinterPixel)
+            second = &w;
+    }
+    ASSERT_NE(first, nullptr) << "nothing printed at the amount's first box";
+    ASSERT_NE(second, nullptr) << "nothing printed at the amount's second box";
+    EXPECT_EQ(first->text, "=");
+    EXPECT_EQ(second->text, "=");
+    // pdftotext puts yMin at the baseline less the font's ascent, which is where
+    // the character cell's top was asked to be.
+    EXPECT_NEAR(first->yMin, top, PrinterPixel * 2);
+    // Set 1 is 10 pt: a character cell (ascent + descent) of about 11 to 12 points,
+    // 9 pt or 12 pt would give about 10 or 13.5.
+    EXPECT_GT(first->yMax - first->yMin, 10.6);
+    EXPECT_LT(first->yMax - first->yMin, 12.2);
+    EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(",").toStdString();
+}
+
+struct Exclusion {
+    const char *name;
+    QList<int> excluded;   // sample rows marked excluded (0-based); the 4th is already
+    QList<int> printed;    // sample rows expected, page by page
+};
+
+class Exclusions : public PrintTest, public ::testing::WithParamInterface<Exclusion>
+{
+};
+
+const char *const SampleSurnames[] = {"Novák", "Svobodová", "Dvořák", "Černý"};
+
+// Excluded records take no page; the others are printed in table order.
+TEST_P(Exclusions, SkippedRecordsTakeNoPage)
+{
+    if (!havePoppler())
+        GTEST_SKIP() << "poppler-utils missing";
+    const Exclusion e = GetParam();
+    auto form = makeForm();
+    setExcluded(form->TableData, 3, 0);
+    for (int row : e.excluded)
+        setExcluded(form->TableData, row, row == 0 ? 7 : 1);   // any non-zero mark excludes
+    const QString pdf = dir.file("Kvitanky.pdf");
+    form->ButtonPrintAll->click();
+    ASSERT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
+    ASSERT_EQ(pdfPages(pdf), e.printed.size());
+    for (int page = 0; page < e.printed.size(); ++page) {
+        const QString text = pageText(pdf, page + 1);
+        for (int row = 0; row < 4; ++row)
+            EXPECT_EQ(text.contains(QString::fromUtf8(SampleSurnames[row])), row == e.printed[page])
+                << "page " << page + 1 << " row " << row;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Print, Exclusions,
+                         ::testing::Values(Exclusion{"none", {}, {0, 1, 2, 3}},
+                                           Exclusion{"second", {1}, {0, 2, 3}},
+                                           Exclusion{"firstAndLast", {0, 3}, {1, 2}}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+class NothingToPrint : public PrintTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+// An empty table, or every record excluded: a job with one empty page and no text.
+TEST_P(NothingToPrint, OneEmptyPage)
+{
+    if (!havePoppler())
+        GTEST_SKIP() << "poppler-utils missing";
+    auto form = makeForm();
+    if (GetParam()) {
+        form->TableData.deleteAll();
+    } else {
+        for (int row = 0; row < 4; ++row)
+            setExcluded(form->TableData, row, 1);
+    }
+    const QString pdf = dir.file("Kvitanky.pdf");
+    form->ButtonPrintAll->click();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+    ASSERT_TRUE(QFile::exists(pdf));
+    EXPECT_EQ(pdfPages(pdf), 1);
+    EXPECT_TRUE(pageText(pdf, 1).trimmed().isEmpty()) << pageText(pdf, 1).toStdString();
+    EXPECT_TRUE(form->PreviewOnly);
+}
+
+INSTANTIATE_TEST_SUITE_P(Print, NothingToPrint, ::testing::Bool());
+
+// The current slip is printed even when excluded, with the words the box holds.
+TEST_F(PrintTest, PrintActualUsesTheCurrentRecordAndTheBox)
+{
+    if (!havePoppler())
+        GTEST_SKIP() << "poppler-utils missing";
+    auto form = makeForm();
+    form->TableData.moveTo(3);   // the excluded sample
+    form->edit("EditDataPriceWord")->setText("sedm");
+    const QString pdf = dir.file("Kvitanky.pdf");
+    form->ButtonPrintActual->click();
+    ASSERT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
+    ASSERT_EQ(pdfPages(pdf), 1);
+    const QString text = pageText(pdf, 1);
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Černý")));
+    EXPECT_TRUE(text.contains("sedm"));
+    EXPECT_EQ(form->edit("EditDataPriceWord")->text(), "sedm");
+    EXPECT_TRUE(form->PreviewOnly);
+    EXPECT_EQ(form->PrinterPage, nullptr);
+    int code = -1;
+    EXPECT_TRUE(QString::fromUtf8(runProgram("pdfinfo", {pdf}, &code)).contains(QRegularExpression("Title:\\s+Kvitanky\\n")));
+}
+
+// A composition error ends the job: the message, the previous PDF untouched, no
+// temporary file left, and the drawing back to the preview only.
+TEST_F(PrintTest, FailedJobLeavesTheTargetAlone)
+{
+    auto form = makeForm();
+    const QString pdf = dir.file("Kvitanky.pdf");
+    writeFile(pdf, "previous job");
+    form->edit("EditSetOtherFontSize1")->setText("x");
+    messages.clear();
+    for (QPushButton *button : {form->ButtonPrintAll, form->ButtonPrintActual}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        messages.clear();
+        button->click();
+        ASSERT_EQ(errors().size(), 1) << messages.join("|").toStdString();
+        EXPECT_TRUE(errors().first().contains("EditSetOtherFontSize1")) << errors().first().toStdString();
+        EXPECT_EQ(readFile(pdf), "previous job");
+        EXPECT_TRUE(form->PreviewOnly);
+        EXPECT_EQ(form->PrinterPage, nullptr);
+        EXPECT_FALSE(form->Printing->jobRunning());
+        EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(",").toStdString();
+    }
+}
+
+// Cancelling in the progress window drops the job like a failure, with a notice.
+TEST_F(PrintTest, CancelledJobWritesNothing)
+{
+    auto form = makeForm();
+    int updates = 0;
+    JobProgress::setObserver([&](JobProgress &progress, qint64 done, qint64 total) {
+        ++updates;
+        EXPECT_EQ(total, 4);
+        if (done == 2)
+            progress.cancel();
+    });
+    form->ButtonPrintAll->click();
+    EXPECT_EQ(updates, 2);
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Tisk byl zrušen.")});
+    EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
+    EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(",").toStdString();
+    EXPECT_TRUE(form->PreviewOnly);
+    EXPECT_EQ(form->PrinterPage, nullptr);
+}
+
+// A target the program cannot write: the error names the file; nothing else changes.
+TEST_F(PrintTest, UnwritableTargetIsReported)
+{
+    auto form = makeForm();
+    const QString target = dir.file("missing-folder/out.pdf");
+    form->Printing->setPrintDialogHook([&](QPrinter &printer) {
+        printer.setOutputFileName(target);
+        return true;
+    });
+    form->ButtonPrinter->click();
+    form->ButtonPrintAll->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().contains(QDir::toNativeSeparators(target))) << messages.first().toStdString();
+    EXPECT_TRUE(form->PreviewOnly);
+}
+
+struct LabelCase {
+    const char *name;
+    QStringList printers;
+    const char *defaultPrinter;
+    bool pdf;
+    const char *expected;   // nullptr: the PDF writer's label
+};
+
+class PrinterLabel : public PrintTest, public ::testing::WithParamInterface<LabelCase>
+{
+};
+
+// Start-up names the default printer, else the PDF writer with its file.
+TEST_P(PrinterLabel, StartupNamesTheCurrentPrinter)
+{
+    const LabelCase c = GetParam();
+    auto form = makeForm(std::make_shared<FixedPrinters>(c.printers, c.defaultPrinter, c.pdf));
+    const QString expected = c.expected
+        ? QString::fromUtf8(c.expected)
+        : QString::fromUtf8("Tiskárna: PDF soubor (%1)").arg(QDir::toNativeSeparators(dir.file("Kvitanky.pdf")));
+    const QString shown = form->LabelPrinter->toolTip().isEmpty() ? form->LabelPrinter->text()
+                                                                  : form->LabelPrinter->toolTip();
+    EXPECT_EQ(shown, expected);
+    EXPECT_TRUE(startupMessages.isEmpty());
+    EXPECT_TRUE(form->ButtonPrintAll->isEnabled());
+    // The label never runs under the buttons beside it.
+    EXPECT_LE(form->LabelPrinter->geometry().right(), form->ButtonPrinter->x());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Print, PrinterLabel,
+    ::testing::Values(LabelCase{"defaultPrinter", {"Laser", "Kancelář"}, "Kancelář", true, "Tiskárna: Kancelář"},
+                      LabelCase{"noDefault", {"Laser"}, "", true, nullptr},
+                      LabelCase{"defaultNotListed", {"Laser"}, "Jinde", true, nullptr},
+                      LabelCase{"pdfOnly", {}, "", true, nullptr}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// No printer at all: the four buttons disabled, the label as designed, one message.
+TEST_F(PrintTest, NoPrinter)
+{
+    auto form = makeForm(FixedPrinters::none());
+    EXPECT_EQ(form->LabelPrinter->text(), QString::fromUtf8("Tiskárna: Není k dispozici"));
+    for (QPushButton *b : {form->ButtonPrinter, form->ButtonPrinterSetup, form->ButtonPrintActual, form->ButtonPrintAll})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_EQ(startupMessages, QStringList{QString::fromUtf8(
+                                   "Chybí instalace zarízení k tisku!\nNainstalujte tiskárnu nebo PDFCreator a "
+                                   "spušťtte program znovu.")});
+    EXPECT_FALSE(form->Printing->hasPrinter());
+}
+
+// Whatever the dialogs' outcome, the label names the printer now current; a file
+// picked in the print dialog becomes the PDF writer's target.
+TEST_F(PrintTest, DialogsRefreshTheLabel)
+{
+    auto form = makeForm();
+    const QString pdfLabel =
+        QString::fromUtf8("Tiskárna: PDF soubor (%1)").arg(QDir::toNativeSeparators(dir.file("Kvitanky.pdf")));
+    const auto shown = [&] {
+        return form->LabelPrinter->toolTip().isEmpty() ? form->LabelPrinter->text() : form->LabelPrinter->toolTip();
+    };
+    int dialogs = 0;
+    form->Printing->setPrintDialogHook([&](QPrinter &) {
+        ++dialogs;
+        return false;
+    });
+    form->Printing->setPageSetupDialogHook([&](QPrinter &) {
+        ++dialogs;
+        return false;
+    });
+    for (QPushButton *button : {form->ButtonPrinter, form->ButtonPrinterSetup}) {
+        form->LabelPrinter->setText("x");
+        button->click();
+        EXPECT_EQ(shown(), pdfLabel);
+    }
+    EXPECT_EQ(dialogs, 2);
+
+    const QString other = dir.file("jiny.pdf");
+    form->Printing->setPrintDialogHook([&](QPrinter &printer) {
+        printer.setOutputFileName(other);
+        return true;
+    });
+    form->ButtonPrinter->click();
+    EXPECT_EQ(shown(), QString::fromUtf8("Tiskárna: PDF soubor (%1)").arg(QDir::toNativeSeparators(other)));
+    form->ButtonPrintActual->click();
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
+    EXPECT_TRUE(QFile::exists(other));
+    EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
+}
