@@ -1,0 +1,366 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The import/export page: imports and exports through its buttons with the file
+// dialogs answered by hooks, the workbook export into the program folder, the
+// check for an application that opens workbooks, and deleting all recipients.
+#include "TestSupport.h"
+
+#include "data/DbfTable.h"
+#include "exchange/ImpExpPage.h"
+#include "exchange/SpreadsheetApp.h"
+#include "print/CalibrationPage.h"
+#include "print/JobProgress.h"
+#include "print/PrinterProvider.h"
+#include "shell/Desktop.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+#include "text/Codepage.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kvitanky;
+using namespace testsupport;
+
+namespace {
+
+class ImpExpTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::setMessageHook([this](const ui::MessageRequest &r) {
+            messages << r.text;
+            return answer;
+        });
+        ui::setOpenUrlHook([this](const QUrl &url) {
+            opened << url;
+            return desktopOpens;
+        });
+    }
+    void TearDown() override
+    {
+        ui::setMessageHook({});
+        ui::setOpenUrlHook({});
+        JobProgress::setObserver({});
+    }
+
+    std::unique_ptr<TForm1> makeForm()
+    {
+        StartupOptions options;
+        options.programDir = dir.path();
+        options.pictureDir = binDir();
+        options.printers = FixedPrinters::pdfOnly();
+        auto form = std::make_unique<TForm1>(options);
+        messages.clear();
+        page = form->TabSheetImpExp;
+        page->setFileDialogHook([this](const ImpExpPage::FileDialogRequest &r) {
+            requests << r;
+            return chosen;
+        });
+        page->setSpreadsheetProbe([this] {
+            ++probes;
+            return spreadsheetApp;
+        });
+        return form;
+    }
+
+    static QString surname(DbfTable &table, int row)
+    {
+        table.moveTo(row);
+        return table.fieldByName("PRIJMENI").asString();
+    }
+
+    TempDir dir;
+    ImpExpPage *page = nullptr;
+    QStringList messages;
+    QList<ImpExpPage::FileDialogRequest> requests;
+    QList<QUrl> opened;
+    QString chosen;
+    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
+    bool desktopOpens = true;
+    bool spreadsheetApp = true;
+    int probes = 0;
+};
+
+struct ImportCase {
+    const char *name;
+    bool sixColumns;
+    QByteArray content;        // nullptr-like empty with missing = true: no file
+    bool missing;
+    int rows;                  // rows added
+    QStringList messages;      // %1 stands for the file's path
+    const char *firstSurname;  // of the first added row
+};
+
+class Imports : public ImpExpTest, public ::testing::WithParamInterface<ImportCase>
+{
+};
+
+// Each import appends its rows behind the four samples, reports its own count
+// message and leaves the cursor on the last new row.
+TEST_P(Imports, AppendAndReport)
+{
+    const ImportCase c = GetParam();
+    auto form = makeForm();
+    chosen = dir.file("vstup.csv");
+    if (!c.missing)
+        writeFile(chosen, c.content);
+    (c.sixColumns ? page->ButtonImportCsv6 : page->ButtonImportCsv)->click();
+
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_FALSE(requests[0].save);
+    EXPECT_EQ(requests[0].filters, (QStringList{"Soubory CSV (*.CSV)", QString::fromUtf8("Všechny soubory (*)")}));
+    EXPECT_EQ(requests[0].defaultSuffix, "CSV");
+    QStringList expected;
+    for (const QString &m : c.messages)
+        expected << (m.contains("%1") ? m.arg(QDir::toNativeSeparators(chosen)) : m);
+    EXPECT_EQ(messages, expected);
+    DbfTable &t = form->TableData;
+    ASSERT_EQ(t.recordCount(), 4 + c.rows);
+    if (c.rows > 0) {
+        EXPECT_EQ(t.recNo(), 3 + c.rows);
+        EXPECT_EQ(surname(t, 4), QString::fromUtf8(c.firstSurname));
+    }
+    // The one open dialog proposes the file chosen last, for either import.
+    page->ButtonImportCsv->click();
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_EQ(requests[1].proposed, chosen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ImpExp, Imports,
+    ::testing::Values(
+        ImportCase{"full", false,
+                   toCp1250(QString::fromUtf8("Ing.;Jan;Nováček;Dlouhá 1;Brno;602 00;1 234,50 Kč;77;0;;;1;\r\n"
+                                              "\r\n;Eva;Malá\n")),
+                   false, 2, {QString::fromUtf8("Bylo importováno 2 záznamu.")}, "Nováček"},
+        ImportCase{"sixColumns", true, toCp1250(QString::fromUtf8("Šťastný;Petr;110 00;Praha;Ulice 5;1 250,50")),
+                   false, 1, {QString::fromUtf8("Importováno 1 záznamu.")}, "Šťastný"},
+        ImportCase{"missingFull", false, {}, true, 0,
+                   {QString::fromUtf8("Nelze otevrít soubor %1"), QString::fromUtf8("Bylo importováno 0 záznamu.")},
+                   ""},
+        ImportCase{"missingSix", true, {}, true, 0, {QString::fromUtf8("Nelze otevrít soubor %1")}, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ImpExpTest, CancelledDialogDoesNothing)
+{
+    auto form = makeForm();
+    chosen.clear();
+    for (QPushButton *b : {page->ButtonImportCsv, page->ButtonImportCsv6, page->ButtonExportCsv})
+        b->click();
+    EXPECT_EQ(requests.size(), 3);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(form->TableData.recordCount(), 4);
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.CSV", "*.csv"}).isEmpty());
+}
+
+// The export writes the four samples; deleted and imported back through the page
+// they come back in order.
+TEST_F(ImpExpTest, ExportThenImportBack)
+{
+    auto form = makeForm();
+    chosen = dir.file("DataKvitanky.CSV");
+    page->ButtonExportCsv->click();
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].proposed, dir.file("DataKvitanky"));
+    EXPECT_EQ(requests[0].defaultSuffix, "CSV");
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Bylo exportováno 4 záznamu.")});
+    const QByteArray bytes = readFile(chosen);
+    EXPECT_EQ(bytes.count("\r\n"), 4);
+    EXPECT_TRUE(bytes.startsWith(toCp1250(QString::fromUtf8("Pan;Jan;Novák;"))));
+
+    page->ButtonExportCsv->click();
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_EQ(requests[1].proposed, chosen);   // the name chosen last
+
+    messages.clear();
+    page->Button1->click();   // "Vymazat data", answered OK
+    ASSERT_EQ(form->TableData.recordCount(), 0);
+    messages.clear();
+    page->ButtonImportCsv->click();
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Bylo importováno 4 záznamu.")});
+    ASSERT_EQ(form->TableData.recordCount(), 4);
+    const char *expected[] = {"Novák", "Svobodová", "Dvořák", "Černý"};
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(surname(form->TableData, row), QString::fromUtf8(expected[row]));
+}
+
+TEST_F(ImpExpTest, ExportIntoAMissingFolder)
+{
+    auto form = makeForm();
+    chosen = dir.file("nic/ven.CSV");
+    page->ButtonExportCsv->click();
+    EXPECT_EQ(messages, (QStringList{QString::fromUtf8("Nemohu otevrít soubor %1.").arg(QDir::toNativeSeparators(chosen)),
+                                     QString::fromUtf8("Bylo exportováno 0 záznamu.")}));
+}
+
+// "Vymazat data" asks first; Cancel keeps every row.
+TEST_F(ImpExpTest, DeleteAllAsksFirst)
+{
+    auto form = makeForm();
+    answer = ui::MessageAnswer::Cancel;
+    page->Button1->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(form->TableData.recordCount(), 4);
+    answer = ui::MessageAnswer::Ok;
+    messages.clear();
+    page->Button1->click();
+    EXPECT_EQ(form->TableData.recordCount(), 0);
+    EXPECT_EQ(messages.size(), 2);
+}
+
+// A large import shows its progress and can be cancelled: what came before stays
+// and the count says so.
+TEST_F(ImpExpTest, LargeImportCanBeCancelled)
+{
+    auto form = makeForm();
+    QByteArray content;
+    for (int i = 0; i < 5000; ++i)
+        content += ";Jan;Novak" + QByteArray::number(i) + ";;;;" + QByteArray::number(i) + ";;;;;0;\r\n";
+    chosen = dir.file("velky.csv");
+    writeFile(chosen, content);
+    int updates = 0;
+    JobProgress::setObserver([&](JobProgress &progress, qint64 done, qint64 total) {
+        ++updates;
+        EXPECT_LE(done, total);
+        EXPECT_EQ(total, content.size());
+        progress.cancel();
+    });
+    page->ButtonImportCsv->click();
+    EXPECT_EQ(updates, 1);
+    const int added = form->TableData.recordCount() - 4;
+    EXPECT_GT(added, 0);
+    EXPECT_LT(added, 5000);
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Bylo importováno %1 záznamu.").arg(added)});
+}
+
+// The workbook lands in the program folder under a time-stamped name, a second one
+// within the same second under a name of its own, and is handed to the desktop.
+TEST_F(ImpExpTest, WorkbookExport)
+{
+    auto form = makeForm();
+    const QDateTime when(QDate(2024, 1, 5), QTime(9, 30, 7));
+    page->setClock([&] { return when; });
+    page->ButtonExportXLS->click();
+    page->ButtonExportXLS->click();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+    const QString first = dir.file("DataKvitanky20240105093007.xlsx");
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(first));
+    EXPECT_NE(opened[1], opened[0]);
+    EXPECT_TRUE(QFile::exists(first));
+    EXPECT_TRUE(QFile::exists(opened[1].toLocalFile()));
+    EXPECT_EQ(QFileInfo(opened[1].toLocalFile()).absolutePath(), QFileInfo(first).absolutePath());
+
+    if (!havePythonModule("openpyxl"))
+        GTEST_SKIP() << "python3-openpyxl missing";
+    int code = -1;
+    const QByteArray out = runProgram(debianPython(),
+                                      {"-c",
+                                       "import sys, openpyxl\n"
+                                       "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
+                                       "print(ws.max_row, ws['A1'].value, ws['C2'].value, ws['G4'].value)\n",
+                                       first},
+                                      &code);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(QString::fromUtf8(out).trimmed(), QString::fromUtf8("5 Titul Novák 999999.5"));
+}
+
+TEST_F(ImpExpTest, WorkbookNobodyCanOpen)
+{
+    auto form = makeForm();
+    desktopOpens = false;
+    page->ButtonExportXLS->click();
+    ASSERT_EQ(opened.size(), 1);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(opened[0].toLocalFile()))) << messages[0].toStdString();
+}
+
+// The check runs each time the page is selected, at either tab index, and only then;
+// the export button stays usable whatever it finds.
+TEST_F(ImpExpTest, SpreadsheetCheck)
+{
+    auto form = makeForm();
+    QLabel *comment = form->findChild<QLabel *>("LabelExcelComment");
+    ASSERT_NE(comment, nullptr);
+    for (bool ownersTab : {false, true}) {
+        form->check("CheckBoxSetOwnersAdr")->setChecked(ownersTab);
+        for (bool present : {true, false}) {
+            spreadsheetApp = present;
+            probes = 0;
+            form->PageControlMain->setCurrentWidget(form->TabSheetCalibration);
+            EXPECT_EQ(probes, 0);
+            form->PageControlMain->setCurrentWidget(page);
+            EXPECT_EQ(probes, 1);
+            EXPECT_EQ(comment->text(), present ? QString::fromUtf8("Excel je nainstalován")
+                                               : QString::fromUtf8("Excel není pravdepodobne nainstalován"));
+            EXPECT_TRUE(page->ButtonExportXLS->isEnabled());
+            EXPECT_TRUE(page->ButtonImportCsv->isEnabled());
+        }
+    }
+}
+
+TEST_F(ImpExpTest, TabOrder)
+{
+    auto form = makeForm();
+    const QList<QWidget *> order = {page->ButtonImportCsv6, page->ButtonExportXLS, page->ButtonImportCsv,
+                                    page->ButtonExportCsv, page->Button1};
+    for (int i = 0; i + 1 < order.size(); ++i) {
+        QWidget *next = order[i]->nextInFocusChain();
+        while (next && !(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next, order[i + 1]) << order[i]->objectName().toStdString();
+    }
+}
+
+struct Association {
+    const char *name;
+    QByteArray mimeapps;
+    bool desktopFile;
+    bool expected;
+};
+
+class Associations : public ::testing::TestWithParam<Association>
+{
+};
+
+// Without xdg-mime the desktop's association files tell whether a workbook opens.
+TEST_P(Associations, Listed)
+{
+    const Association a = GetParam();
+    TempDir config, data;
+    QDir(data.path()).mkpath("applications");
+    writeFile(config.file("mimeapps.list"), a.mimeapps);
+    if (a.desktopFile)
+        writeFile(data.file("applications/calc.desktop"), "[Desktop Entry]\nName=Calc\n");
+    EXPECT_EQ(spreadsheetAppListed({config.path()}, {data.path()}), a.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ImpExp, Associations,
+    ::testing::Values(
+        Association{"default",
+                    "[Default Applications]\napplication/vnd.openxmlformats-officedocument.spreadsheetml.sheet=calc.desktop\n",
+                    true, true},
+        Association{"added",
+                    "[Added Associations]\napplication/vnd.openxmlformats-officedocument.spreadsheetml.sheet=x.desktop;calc.desktop;\n",
+                    true, true},
+        Association{"desktopFileGone",
+                    "[Default Applications]\napplication/vnd.openxmlformats-officedocument.spreadsheetml.sheet=calc.desktop\n",
+                    false, false},
+        Association{"removed",
+                    "[Removed Associations]\napplication/vnd.openxmlformats-officedocument.spreadsheetml.sheet=calc.desktop\n",
+                    true, false},
+        Association{"otherType", "[Default Applications]\ntext/csv=calc.desktop\n", true, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
