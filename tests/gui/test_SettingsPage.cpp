@@ -202,12 +202,6 @@ INSTANTIATE_TEST_SUITE_P(Boxes, TypingLimits,
                                            LimitCase{"EditSetOwnerAddress1", 0},
                                            LimitCase{"EditSetOwnerTransCode", 0}));
 
-TEST_F(SettingsPageTest, LongerStoredMessageIsShownWhole)
-{
-    start("[OWNER]\r\nEditSetOwnerAddressMessage1=Zpráva delší než dvanáct\r\n");
-    EXPECT_EQ(edit("EditSetOwnerAddressMessage1")->text(), "Zpráva delší než dvanáct");
-}
-
 // --- Font dialog ------------------------------------------------------------
 
 class FontButton : public SettingsPageTest, public ::testing::WithParamInterface<int>
