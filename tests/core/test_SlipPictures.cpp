@@ -151,13 +151,15 @@ TEST_F(Pictures, decodedOnceWhileTheFilesStayTheSame)
         renderer.ComposeSlip();
     EXPECT_EQ(renderer.pictureCache().decodeCount(), 2);   // the slip and the calibration picture
 
-    // A replaced file is read again.
+    // A replaced file is read again, even one of the same size and modification time.
+    const QFileInfo before(path("IMAGE.bmp"));
     QImage red(795, 387, QImage::Format_RGB888);
     red.fill(Qt::red);
     ASSERT_TRUE(red.save(path("IMAGE.bmp"), "BMP"));
     QFile f(path("IMAGE.bmp"));
+    ASSERT_EQ(f.size(), before.size());
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(QFileInfo(f).lastModified().addSecs(5), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(f.setFileTime(before.lastModified(), QFileDevice::FileModificationTime));
     f.close();
     renderer.ComposeSlip();
     EXPECT_EQ(renderer.pictureCache().decodeCount(), 3);

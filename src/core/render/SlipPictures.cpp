@@ -25,8 +25,10 @@ QImage SlipPictureCache::load(const QString &path, QSize size)
 
     const qint64 fileSize = info.size();
     const QDateTime modified = info.lastModified();
+    const QDateTime changed = info.metadataChangeTime();
     const auto it = m_entries.constFind(path);
-    if (it != m_entries.constEnd() && it->fileSize == fileSize && it->modified == modified && it->size == size)
+    if (it != m_entries.constEnd() && it->fileSize == fileSize && it->modified == modified && it->changed == changed
+        && it->size == size)
         return it->image;
 
     QImageReader reader(path);
@@ -40,7 +42,7 @@ QImage SlipPictureCache::load(const QString &path, QSize size)
     if (size.isValid() && image.size() != size)
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
-    m_entries.insert(path, Entry{fileSize, modified, size, image});
+    m_entries.insert(path, Entry{fileSize, modified, changed, size, image});
     return image;
 }
 

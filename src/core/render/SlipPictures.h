@@ -28,8 +28,9 @@ public:
 class SlipPictureCache
 {
 public:
-    // The decoded picture of the file. A file is decoded again only when its size or
-    // modification time changed since the last load. With a non-empty size the
+    // The decoded picture of the file. A file is decoded again only when its size,
+    // modification time or status change time changed since the last load (the
+    // last one catches a file replaced within the same second). With a non-empty size the
     // picture is scaled to it (a replaced picture of another size must still map
     // layout units to pixels). Throws SlipPictureError.
     QImage load(const QString &path, QSize size = QSize());
@@ -41,6 +42,7 @@ private:
     struct Entry {
         qint64 fileSize = -1;
         QDateTime modified;
+        QDateTime changed;
         QSize size;
         QImage image;
     };

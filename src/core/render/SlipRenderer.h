@@ -16,6 +16,16 @@
 //     8 boxes: "XXXXXXXX" + "XX" in the figures, "XXXXXXXXXX" in place of the words;
 //   - a symbol longer than its 10 boxes: "XXXXXXXXXX".
 // amountFitsForm() lets a print job find such slips beforehand.
+//
+// Other rules that keep a bad value from turning into a wrong slip:
+//   - a font size outside 1..500 points, or a first-row length of the words outside
+//     0..999, stops the composition with a SettingError naming the setting, as a
+//     non-integer does;
+//   - the haléře are always two digits ("00" below one haléř, at most "99");
+//   - a symbol or account prefix that is not a number is printed as it stands (it
+//     counts as "not 0"); blanks around a symbol are dropped;
+//   - positions so far away that they cannot be on any page are clamped before
+//     they reach a surface, so no arithmetic overflows.
 #pragma once
 
 #include "render/SlipPictures.h"
