@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Printing all slips of a large table into a PDF through the window's print job,
+// against the floor: the same texts, fonts and positions drawn with a bare
+// QPainter on a QPdfWriter. Prints the times, their ratio, the peak memory and
+// the PDF sizes; asserts nothing.
+#include "data/DbfTable.h"
+#include "data/RecipientTable.h"
+#include "print/PrintJobs.h"
+#include "print/PrinterProvider.h"
+#include "render/PriceWords.h"
+#include "render/RecipientSource.h"
+#include "render/SlipRenderer.h"
+#include "render/SlipSurface.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <ctime>
+
+using namespace kvitanky;
+
+namespace {
+
+long peakKilobytes()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+void fillTable(const QString &dir, int rows)
+{
+    DbfTable table;
+    CreateRecipientTable(table, dir);
+    for (int i = 0; i < rows; ++i) {
+        table.append();
+        table.fieldByName("TITUL").setAsString("Ing.");
+        table.fieldByName("JMENO").setAsString(QStringLiteral("Jan%1").arg(i));
+        table.fieldByName("PRIJMENI").setAsString(QString::fromUtf8("Nováček"));
+        table.fieldByName("ULICE").setAsString(QStringLiteral("Dlouhá %1").arg(i));
+        table.fieldByName("OBEC").setAsString(QString::fromUtf8("Nové Hobzí"));
+        table.fieldByName("PSC").setAsString("378 81");
+        table.fieldByName("CASTKA").setAsFloat(100 + (i % 5000) * 7.25);
+        table.fieldByName("VAR_SYMB").setAsString(QString::number(100000 + i));
+        table.fieldByName("SPEC_SYMB").setAsString("0");
+        table.fieldByName("VYRAZENO").setAsInteger(i % 10 == 9 ? 1 : 0);   // every tenth excluded
+    }
+    table.post();
+    table.setActive(false);
+}
+
+// Processor time of the whole process: the machine may be busy with other work,
+// which stretches the wall-clock figures but not these.
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+// Every printer drawing of a job, page by page.
+struct Drawing {
+    QString family;
+    int pointSize;
+    int x, y;
+    QString text;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rows = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 10000;
+
+    QTemporaryDir dir;
+    fillTable(dir.path(), rows);
+    int warnings = 0;
+    ui::setMessageHook([&](const ui::MessageRequest &) {
+        ++warnings;
+        return ui::MessageAnswer::Ok;
+    });
+
+    StartupOptions options;
+    options.programDir = dir.path();
+    options.pictureDir = QCoreApplication::applicationDirPath();
+    options.printers = FixedPrinters::pdfOnly();
+    TForm1 form(options);
+    const QString ours = form.Printing->currentPrinter().pdfPath;
+    const QPageLayout layout = form.Printing->printer().pageLayout();
+
+    // The program's job: composition of every slip (preview and page) and the PDF.
+    QElapsedTimer t;
+    t.start();
+    double cpu = cpuSeconds();
+    const bool ok = form.guard([&] { form.Printing->ButtonPrintAllClick(); });
+    const double ourSeconds = t.nsecsElapsed() / 1e9;
+    const double ourCpu = cpuSeconds() - cpu;
+    const long ourPeak = peakKilobytes();
+    if (!ok) {
+        std::fprintf(stderr, "the print job failed\n");
+        return 1;
+    }
+
+    // The same drawings, recorded once; the time this takes is that of composing
+    // the slips on the preview alone (the recorder costs next to nothing).
+    std::vector<std::vector<Drawing>> pages;
+    cpu = cpuSeconds();
+    {
+        RecordingSurface recorder;
+        DbfRecipientSource source(&form.TableData);
+        QString words;
+        SlipContext ctx;
+        ctx.settings = &form.settings();
+        ctx.recipients = &source;
+        ctx.programDir = options.pictureDir;
+        ctx.formReady = true;
+        ctx.previewOnly = false;
+        ctx.priceWordText = [&words] { return words; };
+        ctx.printer = &recorder;
+        SlipRenderer renderer(ctx);
+        renderer.UpdatePrintScale();
+        DbfTable &table = form.TableData;
+        for (table.first(); !table.eof(); table.next()) {
+            if (table.fieldByName("VYRAZENO").asInteger() != 0)
+                continue;
+            words = PriceToWords(table.fieldByName("CASTKA").asFloat());
+            recorder.clear();
+            renderer.ComposeSlip();
+            std::vector<Drawing> page;
+            for (const auto &c : recorder.calls())
+                page.push_back(Drawing{c.family, c.pointSize, c.x, c.y, c.text});
+            pages.push_back(std::move(page));
+        }
+    }
+    const double previewCpu = cpuSeconds() - cpu;
+
+    // The floor: a bare painter on a PDF writer.
+    QTemporaryDir floorDir;
+    const QString floor = floorDir.filePath("floor.pdf");
+    t.restart();
+    cpu = cpuSeconds();
+    {
+        QPdfWriter writer(floor);
+        writer.setResolution(600);
+        writer.setPageLayout(layout);
+        writer.setTitle("Kvitanky");
+        QPainter painter(&writer);
+        const double scale = writer.logicalDpiX() / 600.0;
+        QFont font;
+        QString family;
+        int size = 0;
+        double ascent = 0;
+        bool first = true;
+        for (const auto &page : pages) {
+            if (!first)
+                writer.newPage();
+            first = false;
+            for (const Drawing &d : page) {
+                if (d.family != family || d.pointSize != size) {
+                    family = d.family;
+                    size = d.pointSize;
+                    font = QFont(family);
+                    font.setPointSize(size);
+                    painter.setFont(font);
+                    ascent = QFontMetricsF(font, &writer).ascent();
+                }
+                painter.drawText(QPointF(d.x * scale, d.y * scale + ascent), d.text);
+            }
+        }
+    }
+    const double floorSeconds = t.nsecsElapsed() / 1e9;
+    const double floorCpu = cpuSeconds() - cpu;
+    ui::setMessageHook({});
+
+    const qint64 ourSize = QFileInfo(ours).size();
+    const qint64 floorSize = QFileInfo(floor).size();
+    const double slips = std::max<double>(pages.size(), 1);
+    std::printf("Print all: %d rows, %zu slips, %.2f s wall, %.2f s processor (%.0f us per slip), PDF %lld bytes, "
+                "%d warnings\n",
+                rows, pages.size(), ourSeconds, ourCpu, ourCpu * 1e6 / slips, static_cast<long long>(ourSize),
+                warnings);
+    std::printf("Floor (bare QPainter on QPdfWriter, same texts): %.2f s wall, %.2f s processor, PDF %lld bytes\n",
+                floorSeconds, floorCpu, static_cast<long long>(floorSize));
+    std::printf("Composing the same slips on the preview alone: %.2f s processor\n", previewCpu);
+    std::printf("Ratio (processor time): %.2f (goal at most 1.5); without the preview: %.2f\n", ourCpu / floorCpu,
+                (ourCpu - previewCpu) / floorCpu);
+    std::printf("Peak memory after the print job: %ld kB; at the end: %ld kB\n", ourPeak, peakKilobytes());
+    std::printf("BENCH|print all slips to PDF|%d|%.3f|%.3f|%ld\n", rows, ourCpu, floorCpu, ourPeak);
+    return 0;
+}
