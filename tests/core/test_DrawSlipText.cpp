@@ -365,16 +365,4 @@ TEST_P(PainterSurfaceOnPdf, printerPixelsAreSixHundredthsOfAnInch)
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, PainterSurfaceOnPdf, ::testing::Values(300, 600, 1200));
 
-TEST(RecordingSurface, recordsFontAndPosition)
-{
-    RecordingSurface s;
-    s.setFont(QStringLiteral("Arial"), 9);
-    s.drawText(-3, 4, QStringLiteral("x"));
-    ASSERT_EQ(s.calls().size(), 1);
-    EXPECT_EQ(s.calls()[0].family, QStringLiteral("Arial"));
-    EXPECT_EQ(s.calls()[0].pointSize, 9);
-    EXPECT_EQ(s.calls()[0].x, -3);
-    EXPECT_EQ(s.calls()[0].y, 4);
-}
-
 } // namespace

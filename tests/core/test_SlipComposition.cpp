@@ -632,13 +632,4 @@ INSTANTIATE_TEST_SUITE_P(Amounts, Halere,
                                            HalereCase{19.99, "99"}, HalereCase{0.004, "00"},
                                            HalereCase{0.9999999999, "99"}));
 
-TEST(AmountFitsForm, boxesHoldEightDigitsOfKoruny)
-{
-    EXPECT_TRUE(amountFitsForm(0));
-    EXPECT_TRUE(amountFitsForm(99999999.99));
-    EXPECT_FALSE(amountFitsForm(100000000));
-    EXPECT_FALSE(amountFitsForm(-0.01));
-    EXPECT_FALSE(amountFitsForm(std::numeric_limits<double>::quiet_NaN()));
-}
-
 } // namespace
