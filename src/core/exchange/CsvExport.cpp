@@ -9,6 +9,8 @@
 #include <QSaveFile>
 
 #include <exception>
+#include <optional>
+#include <vector>
 
 namespace kvitanky {
 
@@ -45,14 +47,25 @@ CsvExportResult ExportCsvFile(const QString &path, DbfTable &table, const Exchan
     try {
         const qint64 total = table.recordCount();
         table.first();
-        while (!table.eof()) {
+        std::vector<DbfField> before, after;
+        std::optional<DbfField> amount, excluded;
+        if (!table.eof()) {
+            // Looked up once; a field object follows the current record.
             for (const char *name : TextBefore)
-                appendText(out, table.fieldByName(QLatin1String(name)).asString());
-            out.append(FloatToCsvText(table.fieldByName(QStringLiteral("CASTKA")).asFloat()));
-            out.append(';');
+                before.push_back(table.fieldByName(QLatin1String(name)));
+            amount = table.fieldByName(QStringLiteral("CASTKA"));
             for (const char *name : TextAfter)
-                appendText(out, table.fieldByName(QLatin1String(name)).asString());
-            out.append(QByteArray::number(table.fieldByName(QStringLiteral("VYRAZENO")).asInteger()));
+                after.push_back(table.fieldByName(QLatin1String(name)));
+            excluded = table.fieldByName(QStringLiteral("VYRAZENO"));
+        }
+        while (!table.eof()) {
+            for (const DbfField &f : before)
+                appendText(out, f.asString());
+            out.append(FloatToCsvText(amount->asFloat()));
+            out.append(';');
+            for (const DbfField &f : after)
+                appendText(out, f.asString());
+            out.append(QByteArray::number(excluded->asInteger()));
             out.append(";\r\n");
             ++rows;
             if (out.size() >= FlushSize) {

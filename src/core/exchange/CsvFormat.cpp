@@ -2,8 +2,11 @@
 #include "exchange/CsvFormat.h"
 
 #include <QIODevice>
+#include <QVarLengthArray>
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <cstdlib>
 
@@ -59,44 +62,84 @@ int CsvReader::nextByte()
 CsvLine ReadCsvLine(CsvReader &reader)
 {
     CsvLine line;
-    int length = 0;
-    qsizetype nulAt = -1;
-    QByteArray bytes;
-    bytes.reserve(128);
+    line.tooLong = !ReadCsvLineInto(reader, line.content);
+    if (line.tooLong)
+        line.content.clear();
+    return line;
+}
+
+bool ReadCsvLineInto(CsvReader &reader, QByteArray &bytes)
+{
+    bytes.resize(0);
+    // Works on runs of the buffer up to the next LF; a run is capped so that a file
+    // without line ends never piles up in memory.
+    constexpr qsizetype MaxRun = 4096;
     for (;;) {
-        const int c = reader.nextByte();
-        if (c < 0 || c == '\n')
+        if (reader.atEnd())
             break;
-        if (c == '\r')
-            continue;
-        if (c == 0 && nulAt < 0)
-            nulAt = bytes.size();
-        bytes.append(static_cast<char>(c));
-        if (++length > CsvMaxLineLength) {
-            line.tooLong = true;
-            return line;
+        const char *p = reader.m_buffer.constData() + reader.m_pos;
+        qsizetype run = std::min(reader.m_buffer.size() - reader.m_pos, MaxRun);
+        const char *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(run)));
+        if (lf)
+            run = lf - p;
+        const char *z = static_cast<const char *>(std::memchr(p, CtrlZ, size_t(run)));
+        if (z)
+            run = z - p;
+        if (std::memchr(p, '\r', size_t(run))) {
+            for (qsizetype i = 0; i < run; ++i)
+                if (p[i] != '\r')
+                    bytes.append(p[i]);
+        } else {
+            bytes.append(p, run);
+        }
+        reader.m_pos += run;
+        reader.m_consumed += run;
+        if (bytes.size() > CsvMaxLineLength)
+            return false;
+        if (z) {
+            reader.m_ended = true;
+            break;
+        }
+        if (lf) {
+            ++reader.m_pos;
+            ++reader.m_consumed;
+            break;
         }
     }
-    if (nulAt >= 0)
-        bytes.truncate(nulAt);
-    line.content = std::move(bytes);
-    return line;
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    return true;
+}
+
+void SplitCsvLineInPlace(QByteArray &line, int positions, QList<QByteArrayView> &fields)
+{
+    fields.fill(QByteArrayView(), positions > 0 ? positions : 0);
+    // A quotation mark becomes a blank in whichever field it stands.
+    if (line.contains('"'))
+        line.replace('"', ' ');
+    const char *data = line.constData();
+    const qsizetype n = line.size();
+    qsizetype start = 0;
+    for (int number = 0; number < positions; ++number) {
+        const char *semi = static_cast<const char *>(std::memchr(data + start, ';', size_t(n - start)));
+        const qsizetype end = semi ? semi - data : n;
+        fields[number] = QByteArrayView(data + start, end - start);
+        if (!semi)
+            break;
+        start = end + 1;
+    }
 }
 
 QList<QByteArray> SplitCsvLine(const QByteArray &line, int positions)
 {
-    QList<QByteArray> fields(positions > 0 ? positions : 0);
-    int number = 0;
-    qsizetype start = 0;
-    const qsizetype n = line.size();
-    for (qsizetype i = 0; i <= n && number < positions; ++i) {
-        if (i < n && line.at(i) != ';')
-            continue;
-        QByteArray field = line.mid(start, i - start);
-        field.replace('"', ' ');
-        fields[number++] = std::move(field);
-        start = i + 1;
-    }
+    QByteArray copy = line;
+    QList<QByteArrayView> views;
+    SplitCsvLineInPlace(copy, positions, views);
+    QList<QByteArray> fields;
+    fields.reserve(views.size());
+    for (QByteArrayView v : views)
+        fields.append(v.toByteArray());
     return fields;
 }
 
@@ -105,26 +148,22 @@ bool IsCsvAmountChar(char c)
     return (c >= '0' && c <= '9') || c == ',' || c == '.';
 }
 
-double CsvAmountToFloat(const QByteArray &text)
+double CsvAmountToFloat(QByteArrayView text)
 {
-    QByteArray kept;
-    kept.reserve(text.size());
+    QVarLengthArray<char, 64> kept;
     int separators = 0;
     for (const char c : text) {
         if (!IsCsvAmountChar(c))
             continue;
-        if (c == ',' || c == '.') {
+        if (c == ',' || c == '.')
             ++separators;
-            kept.append('.');
-        } else {
-            kept.append(c);
-        }
+        kept.append(c == ',' ? '.' : c);
     }
-    if (separators > 1 || kept.isEmpty() || kept == ".")
+    if (separators > 1 || kept.isEmpty() || (kept.size() == 1 && kept[0] == '.'))
         return 0.0;
     double value = 0.0;
-    const char *end = kept.constData() + kept.size();
-    const auto [ptr, ec] = std::from_chars(kept.constData(), end, value, std::chars_format::fixed);
+    const char *end = kept.data() + kept.size();
+    const auto [ptr, ec] = std::from_chars(kept.data(), end, value, std::chars_format::fixed);
     if (ec != std::errc() || ptr != end || !std::isfinite(value))
         return 0.0;
     return value;

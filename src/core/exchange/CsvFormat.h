@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
@@ -23,6 +24,10 @@ inline constexpr int CsvMaxLineLength = 765;
 // final ";") and of the six-column format (six columns and one spare).
 inline constexpr int CsvFullPositions = 13;
 inline constexpr int Csv6Positions = 7;
+
+struct CsvLine;
+class CsvReader;
+bool ReadCsvLineInto(CsvReader &reader, QByteArray &content);
 
 // Buffered reading of a CSV file byte by byte. Stops for good at a Ctrl-Z.
 class CsvReader
@@ -40,6 +45,7 @@ public:
     int nextByte();
 
 private:
+    friend bool ReadCsvLineInto(CsvReader &reader, QByteArray &content);
     bool fill();
 
     QIODevice *m_device = nullptr;
@@ -57,10 +63,16 @@ struct CsvLine {
 // The next line of the file. A too-long line is reported as soon as its 766th byte is
 // read; the reader then stands inside that line.
 CsvLine ReadCsvLine(CsvReader &reader);
+// The same into a buffer that keeps its capacity from line to line; returns false
+// for a too-long line.
+bool ReadCsvLineInto(CsvReader &reader, QByteArray &content);
 
 // The line's fields by position (1 is index 0); always exactly `positions` entries,
 // the missing ones empty. A field beyond the last position is dropped.
 QList<QByteArray> SplitCsvLine(const QByteArray &line, int positions);
+// The same without copies: `line` has its quotation marks turned into blanks in
+// place and `fields` (resized to `positions`) views into it.
+void SplitCsvLineInPlace(QByteArray &line, int positions, QList<QByteArrayView> &fields);
 
 // The bytes an amount field keeps: digits, "," and ".".
 bool IsCsvAmountChar(char c);
@@ -68,7 +80,7 @@ bool IsCsvAmountChar(char c);
 // An amount field as a number: everything but digits and separators is dropped (the
 // minus sign too), then a single "," or "." is the decimal separator whatever the
 // locale. Anything that does not convert gives 0.
-double CsvAmountToFloat(const QByteArray &text);
+double CsvAmountToFloat(QByteArrayView text);
 
 // The amount as the export writes it: the shortest general form with up to 15
 // significant digits, no thousands separator, always a decimal comma

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <exception>
+#include <vector>
 #include <span>
 
 namespace kvitanky {
@@ -106,9 +107,10 @@ CsvEncoding DetectCsvEncoding(QIODevice &device, qint64 *contentStart)
     return sawMultiByte ? CsvEncoding::Utf8 : CsvEncoding::Cp1250;
 }
 
-QString DecodeCsvField(const QByteArray &bytes, CsvEncoding encoding)
+QString DecodeCsvField(QByteArrayView bytes, CsvEncoding encoding)
 {
-    return encoding == CsvEncoding::Utf8 ? QString::fromUtf8(bytes) : fromCp1250(bytes);
+    return encoding == CsvEncoding::Utf8 ? QString::fromUtf8(bytes)
+                                         : decode(bytes.data(), bytes.size(), Codepage::Cp1250);
 }
 
 CsvImportResult ImportCsv(const QString &path, DbfTable &table, CsvLayout layout,
@@ -135,29 +137,37 @@ CsvImportResult ImportCsv(const QString &path, DbfTable &table, CsvLayout layout
     const int positions = layout == CsvLayout::Full ? CsvFullPositions : Csv6Positions;
 
     CsvReader reader(&file);
+    QByteArray line;
+    QList<QByteArrayView> fields;
     int linesRead = 0;
     try {
+        // Columns are looked up once, at the first row; a field object follows the
+        // current record.
+        std::vector<std::pair<const Column *, DbfField>> targets;
         while (!reader.atEnd()) {
-            const CsvLine line = ReadCsvLine(reader);
-            if (line.tooLong) {
+            if (!ReadCsvLineInto(reader, line)) {
                 // Stop here; every row before it is already posted.
                 result.tooLong = true;
                 break;
             }
-            if (!line.content.isEmpty()) {
-                const QList<QByteArray> fields = SplitCsvLine(line.content, positions);
+            if (!line.isEmpty()) {
+                SplitCsvLineInPlace(line, positions, fields);
+                if (targets.empty()) {
+                    for (const Column &c : columns)
+                        targets.emplace_back(&c, table.fieldByName(QLatin1String(c.name)));
+                }
                 table.append();
-                for (const Column &c : columns) {
-                    const QByteArray &field = fields.at(c.position);
-                    switch (c.kind) {
+                for (auto &[c, target] : targets) {
+                    const QByteArrayView field = fields.at(c->position);
+                    switch (c->kind) {
                     case Kind::Text:
-                        table.fieldByName(QLatin1String(c.name)).setAsString(DecodeCsvField(field, encoding));
+                        target.setAsString(DecodeCsvField(field, encoding));
                         break;
                     case Kind::Amount:
-                        table.fieldByName(QLatin1String(c.name)).setAsFloat(CsvAmountToFloat(field));
+                        target.setAsFloat(CsvAmountToFloat(field));
                         break;
                     case Kind::Flag:
-                        table.fieldByName(QLatin1String(c.name)).setAsInteger(field == "1" ? 1 : 0);
+                        target.setAsInteger(field == "1" ? 1 : 0);
                         break;
                     }
                 }

@@ -8,6 +8,7 @@
 #include "exchange/ExchangeProgress.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +48,6 @@ enum class CsvEncoding { Cp1250, Utf8 };
 // Reads the whole device from its start (stopping at a Ctrl-Z) and decides. The
 // content starts after a byte-order mark: *contentStart receives its offset.
 CsvEncoding DetectCsvEncoding(QIODevice &device, qint64 *contentStart);
-QString DecodeCsvField(const QByteArray &bytes, CsvEncoding encoding);
+QString DecodeCsvField(QByteArrayView bytes, CsvEncoding encoding);
 
 } // namespace kvitanky

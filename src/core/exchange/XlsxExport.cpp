@@ -14,6 +14,7 @@
 #include <clocale>
 #include <cmath>
 #include <exception>
+#include <vector>
 
 #include <locale.h>
 
@@ -189,6 +190,12 @@ XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const Exch
     try {
         const qint64 total = table.recordCount();
         table.first();
+        std::vector<DbfField> fields;
+        if (!table.eof()) {
+            // Looked up once; a field object follows the current record.
+            for (const SheetColumn &c : Columns)
+                fields.push_back(table.fieldByName(QLatin1String(c.field)));
+        }
         while (err == LXW_NO_ERROR && !table.eof()) {
             if (rows + 1 >= int(LXW_ROW_MAX)) {
                 result.error = writeFailedMessage(path, QStringLiteral("list sešitu pojme nejvýše %1 rádku")
@@ -198,7 +205,7 @@ XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const Exch
             const lxw_row_t row = lxw_row_t(rows + 1);
             col = 0;
             for (const SheetColumn &c : Columns) {
-                DbfField field = table.fieldByName(QLatin1String(c.field));
+                const DbfField &field = fields[size_t(col)];
                 switch (c.kind) {
                 case Kind::Text: {
                     const QByteArray text = field.asString().toUtf8();
