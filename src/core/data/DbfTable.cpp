@@ -631,8 +631,12 @@ struct DbfTable::Impl {
                 return double(le64(p)) / 10000.0;
             break;
         case 'B':
-            if (c.length == 8)
-                return leDouble(p);
+            if (c.length == 8) {
+                const double v = leDouble(p);
+                if (!std::isfinite(v))   // a stored NaN or infinity is no amount
+                    notANumber(c, text(c, rec));
+                return v;
+            }
             break;
         case 'L':
             return text(c, rec) == QLatin1String("True") ? 1 : 0;
@@ -658,7 +662,7 @@ struct DbfTable::Impl {
             fail(QStringLiteral("hodnota '%1' ve sloupci '%2' není celé číslo").arg(text(c, rec), c.name));
         const double r = std::nearbyint(v);
         if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
-            fail(QStringLiteral("číslo %1 ve sloupce '%2' je mimo rozsah celých čísel")
+            fail(QStringLiteral("číslo %1 ve sloupci '%2' je mimo rozsah celých čísel")
                      .arg(dbfnumber::general(v, QLatin1Char('.')), c.name));
         return int(r);
     }
