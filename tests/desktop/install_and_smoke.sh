@@ -52,7 +52,7 @@ run_as env DISPLAY="$display" LC_ALL="${LC_ALL:-C.UTF-8}" "$prefix/bin/kvitanky"
 app_pid=$!
 win=
 for _ in $(seq 100); do
-  win=$(xdotool search --name '^Kvitanky$' 2>/dev/null | head -1 || true)
+  win=$(xdotool search --onlyvisible --name '^Kvitanky$' 2>/dev/null | head -1 || true)
   [ -n "$win" ] && break
   sleep 0.1
 done
@@ -60,10 +60,14 @@ done
 sleep 1
 rm -rf "$shots"; mkdir -p "$shots"
 xdotool windowactivate --sync "$win" 2>/dev/null || true
+# Focus the tab bar by clicking the first tab, then step with the arrow key.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove $((X + 60)) $((Y + 20)) click 1
+sleep 0.4
 for page in 1 2 3 4 5 6; do
   import -window root "$shots/page$page.png"
-  xdotool key --window "$win" ctrl+Tab
-  sleep 0.4
+  xdotool key Right
+  sleep 0.5
 done
 [ -f "$data/Data.dbf" ] || fail "no Data.dbf in the per-user data folder $data"
 [ ! -e "$prefix/bin/Data.dbf" ] || fail "wrote into the install"

@@ -12,6 +12,7 @@
 #include "TestSupport.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -166,9 +167,9 @@ TEST(MainWindow, everyPageSwitchRecomposesThePreview)
     TForm1 form(optionsFor(dir));
     auto *preview = form.findChild<QLabel *>("ImageCheque");
     ASSERT_TRUE(preview);
-    for (int i = 1; i < 7; ++i) {
+    for (int i : {1, 3, 4, 5, 6, 0}) {   // every visible page (the owner page is hidden)
         const qint64 before = preview->pixmap().cacheKey();
-        form.PageControlMain->setCurrentIndex(i == 2 ? 3 : i);
+        form.PageControlMain->setCurrentIndex(i);
         EXPECT_NE(preview->pixmap().cacheKey(), before) << "page " << i;
     }
 }
@@ -329,6 +330,22 @@ TEST(SaveKill, killedWhileSavingLeavesOldOrNewFileWhole)
         const QString street = ini.readString("OWNER", "EditSetOwnerAddress2", "-");
         EXPECT_TRUE(street == "Nová ulice 1" || street == "Stará ulice 2") << street.toStdString();
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainWindow, arrowKeysNeverShowTheHiddenOwnerPage)
+{
+    TempDir dir;
+    Messages messages;
+    TForm1 form(optionsFor(dir));
+    form.PageControlMain->setCurrentIndex(1);
+    form.PageControlMain->setCurrentIndex(2);   // as the tab bar's Right key does
+    EXPECT_EQ(form.PageControlMain->currentIndex(), 3);
+    form.PageControlMain->setCurrentIndex(2);   // and Left from the settings page
+    EXPECT_EQ(form.PageControlMain->currentIndex(), 1);
 }
 
 } // namespace

@@ -119,8 +119,21 @@ void TForm1::buildFrame()
     ctx.showPreview = [this](const QImage &image) { TabSheetLayout->showPreview(image); };
     Slip = std::make_unique<SlipRenderer>(std::move(ctx));
 
-    connect(PageControlMain, &QTabWidget::currentChanged, this,
-            [this](int index) { guard([&] { PageControlMainChange(index); }); });
+    connect(PageControlMain, &QTabWidget::currentChanged, this, [this](int index) {
+        // The tab bar's arrow keys can land on a hidden tab; go on to the next visible
+        // one in the same direction instead of showing a page whose tab is hidden.
+        if (index >= 0 && !PageControlMain->isTabVisible(index)) {
+            const int step = index >= m_lastPage ? 1 : -1;
+            int next = index;
+            do
+                next = (next + step + PageControlMain->count()) % PageControlMain->count();
+            while (!PageControlMain->isTabVisible(next) && next != index);
+            PageControlMain->setCurrentIndex(next);
+            return;
+        }
+        m_lastPage = index;
+        guard([&] { PageControlMainChange(index); });
+    });
 }
 
 void TForm1::startUp(const StartupOptions &options)

@@ -146,6 +146,7 @@ private:
     void syncSlipContext();
 
     ControlSettings m_settings;
+    int m_lastPage = 0;
     std::unique_ptr<RecipientSource> m_recipientSource;
 };
 

@@ -9,18 +9,24 @@ namespace {
 class TypingLimit : public QValidator
 {
 public:
-    TypingLimit(QLineEdit *edit, int limit) : QValidator(edit), m_edit(edit), m_limit(limit) {}
+    TypingLimit(QLineEdit *edit, int limit)
+        : QValidator(edit), m_limit(limit), m_previousLength(edit->text().size())
+    {
+        // While validating, the edit already reports the new text; the length it had
+        // before comes from its change signal, which also follows program-set text.
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString &t) { m_previousLength = t.size(); });
+    }
     State validate(QString &input, int &) const override
     {
-        if (input.size() <= m_limit || input.size() < m_edit->text().size())
+        if (input.size() <= m_limit || input.size() < m_previousLength)
             return Acceptable;
         return Invalid;
     }
     int limit() const { return m_limit; }
 
 private:
-    QLineEdit *m_edit;
     int m_limit;
+    qsizetype m_previousLength;
 };
 
 } // namespace
