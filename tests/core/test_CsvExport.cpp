@@ -181,8 +181,10 @@ TEST_F(ExportFixture, targetThatCannotBeCreated)
 {
     AddSampleRecipients(table);
     testsupport::writeFile(dir.file(QStringLiteral("plain")), "x");
-    // A regular file used as a folder, and a folder used as a file: refused even for root.
-    for (const QString &path : {dir.file(QStringLiteral("plain/out.csv")), dir.path()}) {
+    const QByteArray tableBytes = testsupport::readFile(table.tableName());
+    // A regular file used as a folder, and a folder used as a file: refused even for
+    // root; the table's own file: refused so that the table is not lost.
+    for (const QString &path : {dir.file(QStringLiteral("plain/out.csv")), dir.path(), table.tableName()}) {
         const CsvExportResult r = ExportCsvFile(path, table);
         EXPECT_TRUE(r.createFailed);
         EXPECT_EQ(r.rows, 0);
@@ -190,6 +192,8 @@ TEST_F(ExportFixture, targetThatCannotBeCreated)
                   (QStringList{QStringLiteral("Nemohu otevrít soubor ") + path + QLatin1Char('.'),
                                QStringLiteral("Bylo exportováno 0 záznamu.")}));
     }
+    EXPECT_EQ(testsupport::readFile(table.tableName()), tableBytes);
+    EXPECT_EQ(table.recordCount(), 4);
 }
 
 TEST_F(ExportFixture, replacesAnExistingFileCompletely)

@@ -222,11 +222,15 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Row is too long!", "Importováno 0 záznamu."}}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(RecipientFixture, folderIsNotAFileToImport)
+TEST_F(RecipientFixture, folderOrTheTableItselfIsNotAFileToImport)
 {
-    const CsvImportResult r = ImportCsvFile(dir.path(), table);
-    EXPECT_TRUE(r.openFailed);
-    EXPECT_EQ(r.rows, 0);
+    AddSampleRecipients(table);
+    for (const QString &path : {dir.path(), table.tableName()}) {
+        const CsvImportResult r = ImportCsvFile(path, table);
+        EXPECT_TRUE(r.openFailed);
+        EXPECT_EQ(r.rows, 0);
+        EXPECT_EQ(table.recordCount(), 4);
+    }
 }
 
 TEST(CsvImportEngine, missingColumnStopsWithoutHalfRow)

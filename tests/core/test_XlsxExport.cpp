@@ -177,12 +177,14 @@ protected:
 TEST_F(XlsxFailures, unwritableTargetNamedInTheMessage)
 {
     testsupport::writeFile(dir.file(QStringLiteral("plain")), "x");
-    for (const QString &path : {dir.file(QStringLiteral("plain/out.xlsx")), dir.path()}) {
+    const QByteArray tableBytes = testsupport::readFile(table.tableName());
+    for (const QString &path : {dir.file(QStringLiteral("plain/out.xlsx")), dir.path(), table.tableName()}) {
         const XlsxExportResult r = ExportXlsxFile(path, table);
         EXPECT_FALSE(r.ok());
         EXPECT_EQ(r.rows, 0);
         EXPECT_TRUE(r.error.startsWith(QStringLiteral("Nelze zapsat soubor ") + path)) << r.error.toStdString();
     }
+    EXPECT_EQ(testsupport::readFile(table.tableName()), tableBytes);
     // No temporary leftovers beside the target either.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);   // Data.dbf and plain
 }

@@ -51,14 +51,6 @@ bool CsvReader::atEnd()
     return atEnd();
 }
 
-int CsvReader::nextByte()
-{
-    if (atEnd())
-        return -1;
-    ++m_consumed;
-    return static_cast<unsigned char>(m_buffer.at(m_pos++));
-}
-
 CsvLine ReadCsvLine(CsvReader &reader)
 {
     CsvLine line;

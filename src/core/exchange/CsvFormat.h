@@ -25,11 +25,10 @@ inline constexpr int CsvMaxLineLength = 765;
 inline constexpr int CsvFullPositions = 13;
 inline constexpr int Csv6Positions = 7;
 
-struct CsvLine;
 class CsvReader;
 bool ReadCsvLineInto(CsvReader &reader, QByteArray &content);
 
-// Buffered reading of a CSV file byte by byte. Stops for good at a Ctrl-Z.
+// Buffered reading of a CSV file. Stops for good at a Ctrl-Z.
 class CsvReader
 {
 public:
@@ -41,8 +40,6 @@ public:
     bool atEnd();
     // Bytes consumed so far, counted from where reading started.
     qint64 position() const { return m_consumed; }
-    // The next byte (0..255), or -1 at the end; a Ctrl-Z gives -1 from then on.
-    int nextByte();
 
 private:
     friend bool ReadCsvLineInto(CsvReader &reader, QByteArray &content);
@@ -60,8 +57,8 @@ struct CsvLine {
     bool tooLong = false; // the line reached CsvMaxLineLength + 1 bytes; content is not usable
 };
 
-// The next line of the file. A too-long line is reported as soon as its 766th byte is
-// read; the reader then stands inside that line.
+// The next line of the file. A too-long line is reported once more than 765 of its
+// bytes are read; the reader then stands somewhere inside that line.
 CsvLine ReadCsvLine(CsvReader &reader);
 // The same into a buffer that keeps its capacity from line to line; returns false
 // for a too-long line.

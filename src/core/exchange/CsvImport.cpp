@@ -62,6 +62,12 @@ qsizetype safeCut(const QByteArray &buf)
     return n;
 }
 
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
 } // namespace
 
 CsvEncoding DetectCsvEncoding(QIODevice &device, qint64 *contentStart)
@@ -118,7 +124,8 @@ CsvImportResult ImportCsv(const QString &path, DbfTable &table, CsvLayout layout
 {
     CsvImportResult result;
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    // The table's own file is never read as CSV: it would grow under the reader.
+    if (QFileInfo(path).isDir() || sameFile(path, table.tableName()) || !file.open(QIODevice::ReadOnly)) {
         result.openFailed = true;
         return result;
     }

@@ -157,6 +157,11 @@ XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const Exch
         result.error = writeFailedMessage(path, QStringLiteral("je to složka"));
         return result;
     }
+    const QString own = QFileInfo(table.tableName()).canonicalFilePath();
+    if (!own.isEmpty() && QFileInfo(path).canonicalFilePath() == own) {
+        result.error = writeFailedMessage(path, QStringLiteral("je to soubor tabulky"));
+        return result;
+    }
 
     QTemporaryFile temp(QDir(QDir::tempPath()).filePath(QStringLiteral("kvitanky-XXXXXX.xlsx")));
     if (!temp.open()) {
