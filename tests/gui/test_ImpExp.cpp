@@ -144,6 +144,12 @@ INSTANTIATE_TEST_SUITE_P(
                    false, 2, {QString::fromUtf8("Bylo importováno 2 záznamu.")}, "Nováček"},
         ImportCase{"sixColumns", true, toCp1250(QString::fromUtf8("Šťastný;Petr;110 00;Praha;Ulice 5;1 250,50")),
                    false, 1, {QString::fromUtf8("Importováno 1 záznamu.")}, "Šťastný"},
+        // A line over 765 bytes stops the import there; the program goes on and the
+        // rows before it stay.
+        ImportCase{"tooLongLine", false, "x;y;Novy\n" + QByteArray(766, 'z') + "\nu;v;Dalsi\n", false, 1,
+                   {"Row is too long!", QString::fromUtf8("Bylo importováno 1 záznamu.")}, "Novy"},
+        ImportCase{"longestLine", true, "Dlouhy;" + QByteArray(758, 'z') + "\nKratky\n", false, 2,
+                   {QString::fromUtf8("Importováno 2 záznamu.")}, "Dlouhy"},
         ImportCase{"missingFull", false, {}, true, 0,
                    {QString::fromUtf8("Nelze otevrít soubor %1"), QString::fromUtf8("Bylo importováno 0 záznamu.")},
                    ""},
