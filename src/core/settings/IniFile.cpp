@@ -77,7 +77,8 @@ IniDocument::IniDocument(const QByteArray &bytes)
             line.eol = "\n";
             pos = nl + 1;
         }
-        if (line.raw.endsWith('\r')) {
+        // CR LF ends a line; a CR before the end of the file stays part of the line.
+        if (!line.eol.isEmpty() && line.raw.endsWith('\r')) {
             line.raw.chop(1);
             line.eol.prepend('\r');
         }
