@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "NumberText.h"
 
+#include <cmath>
+
 namespace kvitanky {
 
 QString withDecimalComma(QString text)
@@ -38,7 +40,14 @@ bool isCommaDecimalNumber(const QString &text)
         if (expDigits == 0)
             return false;
     }
-    return i == n;
+    if (i != n)
+        return false;
+    // A number that a double cannot hold ("9e99999") is no number for the table either.
+    QString c = text;
+    c.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = c.toDouble(&ok);
+    return ok && std::isfinite(v);
 }
 
 QString notANumberMessage(const QString &text)
