@@ -75,3 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+TEST(ProgramEntry, qtDialogsSpeakCzech)
+{
+    ASSERT_TRUE(installCzechTranslations(*qApp));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Zrušit"));
+}
+
+} // namespace

@@ -44,6 +44,17 @@ std::unique_ptr<TForm1> createWindow(const EntryHooks &hooks)
 
 } // namespace
 
+bool installCzechTranslations(QApplication &app)
+{
+    static QTranslator qtTranslator;
+    if (!qtTranslator.isEmpty())
+        return true;
+    if (!qtTranslator.load(QLocale(QLocale::Czech, QLocale::CzechRepublic), QStringLiteral("qtbase"),
+                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return app.installTranslator(&qtTranslator);
+}
+
 int runProgram(QApplication &app, EntryHooks hooks)
 {
     if (!hooks.initialiseEngine)
@@ -53,10 +64,7 @@ int runProgram(QApplication &app, EntryHooks hooks)
     if (!hooks.runLoop)
         hooks.runLoop = defaultRunLoop;
 
-    static QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Czech, QLocale::CzechRepublic), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtTranslator);
+    installCzechTranslations(app);
     app.setApplicationName(QStringLiteral("kvitanky"));
     app.setApplicationDisplayName(QStringLiteral("Kvitanky"));
 

@@ -36,6 +36,10 @@ struct EntryHooks {
     StartupOptions options;
 };
 
+// Loads Qt's own Czech texts (dialog buttons, file and print dialogs); false when
+// the translation is not installed.
+bool installCzechTranslations(QApplication &app);
+
 // Sets up the application (Czech translations of Qt's dialogs, fonts) and runs the program.
 int runProgram(QApplication &app, EntryHooks hooks = {});
 
