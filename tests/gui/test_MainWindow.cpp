@@ -349,3 +349,26 @@ TEST(MainWindow, arrowKeysNeverShowTheHiddenOwnerPage)
 }
 
 } // namespace
+
+namespace {
+
+// Screen readers and keyboard users find every edit box by its caption: a label
+// that names it as buddy, or at least an accessible name.
+TEST(MainWindow, everyEditBoxHasACaption)
+{
+    TempDir dir;
+    Messages messages;
+    TForm1 form(optionsFor(dir));
+    QSet<const QWidget *> buddies;
+    for (const QLabel *l : form.findChildren<QLabel *>()) {
+        if (l->buddy())
+            buddies.insert(l->buddy());
+    }
+    for (const QLineEdit *e : form.findChildren<QLineEdit *>()) {
+        if (e->parent() && e->parent()->inherits("QAbstractSpinBox"))
+            continue;
+        EXPECT_TRUE(buddies.contains(e) || !e->accessibleName().isEmpty()) << e->objectName().toStdString();
+    }
+}
+
+} // namespace
