@@ -145,7 +145,6 @@ struct DbfTable::Impl {
     bool eof = true;
 
     State state = State::Browse;
-    bool appending = false;
     QByteArray buffer;             // the pending record
     QByteArray original;           // the edited record as stored
     bool endMarkChecked = false;   // the byte after the last record is known to be 0x1A
@@ -280,6 +279,10 @@ struct DbfTable::Impl {
         } catch (...) {
             ::close(fd);
             fd = -1;
+            live.clear();
+            stored = 0;
+            deletedInFile = 0;
+            layout = DbfLayout();
             throw;
         }
         wrote = false;
@@ -416,7 +419,6 @@ struct DbfTable::Impl {
         savedBof = bof;
         savedEof = eof;
         state = State::Insert;
-        appending = atEnd;
         buffer = blankRecord();
         modified = false;
         bof = false;
