@@ -224,9 +224,28 @@ DbfLayout create(const QList<FieldDef> &fields, const QString &path)
     return l;
 }
 
+namespace {
+
+// Today's date, asked of the system at most once a second: every post stamps the
+// header, and asking each time (time zone file checks included) costs more than
+// writing the row.
+QDate today()
+{
+    thread_local QDate cached;
+    thread_local std::chrono::steady_clock::time_point askedAt;
+    const auto now = std::chrono::steady_clock::now();
+    if (!cached.isValid() || now - askedAt > std::chrono::seconds(1)) {
+        cached = QDate::currentDate();
+        askedAt = now;
+    }
+    return cached;
+}
+
+} // namespace
+
 void stampHeader(QByteArray &header, quint32 count)
 {
-    const QDate today = QDate::currentDate();
+    const QDate today = dbflayout::today();
     header[1] = char(qBound(0, today.year() - 1900, 255));
     header[2] = char(today.month());
     header[3] = char(today.day());
