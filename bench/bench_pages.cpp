@@ -4,6 +4,10 @@
 // backup save. Prints the figures; asserts nothing.
 //
 //   QT_QPA_PLATFORM=offscreen bench_pages [rows]
+#include "BenchTable.h"
+
+#include <string>
+
 #include "data/DbfTable.h"
 #include "data/RecipientPage.h"
 #include "data/RecipientTable.h"
@@ -35,9 +39,13 @@ double ms(QElapsedTimer &t)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
+int g_rows = 0;
+
 void report(const char *what, double millis)
 {
     std::printf("%-52s %10.1f ms\n", what, millis);
+    const std::string op = std::string("pages: ") + what;
+    bench::tableLine(op.c_str(), g_rows, millis / 1000);
     std::fflush(stdout);
 }
 
@@ -81,6 +89,7 @@ int main(int argc, char **argv)
     t.start();
     makeTable(dir.path(), rows);
     std::printf("rows: %d\n", rows);
+    g_rows = rows;
     report("writing the table (setup)", ms(t));
 
     StartupOptions o;
