@@ -51,7 +51,7 @@ sleep 0.5
 run_as env DISPLAY="$display" LC_ALL="${LC_ALL:-C.UTF-8}" "$prefix/bin/kvitanky" >"$work/app.log" 2>&1 &
 app_pid=$!
 win=
-for _ in $(seq 100); do
+for _ in $(seq 300); do   # up to 30 s on a loaded machine
   win=$(xdotool search --onlyvisible --name '^Kvitanky$' 2>/dev/null | head -1 || true)
   [ -n "$win" ] && break
   sleep 0.1
