@@ -372,3 +372,19 @@ TEST(MainWindow, everyEditBoxHasACaption)
 }
 
 } // namespace
+
+namespace {
+
+// With the desktop's fonts no caption of the information page runs into its link.
+TEST(MainWindow, aboutCaptionsAndLinksDoNotOverlap)
+{
+    TempDir dir;
+    Messages messages;
+    TForm1 form(optionsFor(dir));
+    const auto geometryOf = [&](const char *name) { return form.findChild<QLabel *>(name)->geometry(); };
+    EXPECT_FALSE(geometryOf("LabelAboutHomeSite").intersects(geometryOf("LabelAboutWebHomePage")));
+    EXPECT_FALSE(geometryOf("LabelAboutWebTS").intersects(geometryOf("LabelAboutWebTSURL")));
+    EXPECT_FALSE(geometryOf("LabelAboutAuthorEmail").intersects(geometryOf("LabelAboutEmail")));
+}
+
+} // namespace

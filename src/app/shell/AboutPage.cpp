@@ -5,6 +5,8 @@
 #include "PageBase.h"
 
 #include <QGroupBox>
+
+#include <algorithm>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -63,24 +65,27 @@ AboutPage::AboutPage(QWidget *parent)
     bold.setBold(true);
     version->setFont(bold);
     version->adjustSize();
-    ui::label(group, "Domovská stránka programu Kvitanky:", 32, 115, "LabelAboutHomeSite");
-    ui::label(group, "Tvorba software:", 32, 141, "LabelAboutWebTS");
+    auto *homeSite = ui::label(group, "Domovská stránka programu Kvitanky:", 32, 115, "LabelAboutHomeSite");
+    auto *webTs = ui::label(group, "Tvorba software:", 32, 141, "LabelAboutWebTS");
     ui::label(group, "Autor: Tým programu Kvitanky, 2026", 32, 208, "LabelAboutAuthor");
     ui::label(group, "Telefon: +420 800 000 000", 32, 235, "LabelAboutAuthorTel");
-    ui::label(group, "Email: ", 32, 254, "LabelAboutAuthorEmail");
+    auto *email = ui::label(group, "Email: ", 32, 254, "LabelAboutAuthorEmail");
 
-    const auto link = [group](const QString &name, const QString &text, int x, int y, std::function<void()> click) {
+    // Each link stands at its designed place, or right of its caption where the
+    // caption is wider in the desktop's font.
+    const auto link = [group](const QString &name, const QString &text, int x, int y, const QLabel *caption,
+                              std::function<void()> click) {
         auto *l = new LinkLabel(text, group, std::move(click));
         l->setObjectName(name);
-        l->move(x, y);
+        l->move(std::max(x, caption->geometry().right() + 6), y);
         l->adjustSize();
         return l;
     };
-    LabelAboutWebHomePage = link("LabelAboutWebHomePage", "https://www.kvitanky.cz/", 233, 110,
+    LabelAboutWebHomePage = link("LabelAboutWebHomePage", "https://www.kvitanky.cz/", 233, 110, homeSite,
                                  [this] { LabelAboutWebHomePageClick(); });
-    LabelAboutWebTSURL = link("LabelAboutWebTSURL", "https://www.kvitanky.cz/tvorba/", 233, 136,
-                              [this] { LabelAboutWebTSURLClick(); });
-    LabelAboutEmail = link("LabelAboutEmail", "info@kvitanky.cz", 69, 249, [this] { LabelAboutEmailClick(); });
+    LabelAboutWebTSURL = link("LabelAboutWebTSURL", "https://www.kvitanky.cz/tvorba/",
+                              LabelAboutWebHomePage->x(), 136, webTs, [this] { LabelAboutWebTSURLClick(); });
+    LabelAboutEmail = link("LabelAboutEmail", "info@kvitanky.cz", 69, 249, email, [this] { LabelAboutEmailClick(); });
 }
 
 void AboutPage::LabelAboutWebHomePageClick()
