@@ -270,7 +270,9 @@ void IniFile::store()
     // The folder may forbid new files while the settings file itself is writable.
     f.setDirectWriteFallback(false);
     const QByteArray bytes = m_doc.toBytes();
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    // The explicit flush matters: commit() does not notice a failed flush of the last
+    // buffered bytes (a full disk) and would rename a short file over the settings.
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.flush() || !f.commit()) {
         // Re-read what is really on disk, so the next write starts from it.
         m_loadedSize = m_loadedMtime = -2;
         throw IniError(QStringLiteral("Unable to write to %1").arg(m_path).toStdString());
