@@ -1197,4 +1197,27 @@ TEST_F(FullDisk, DeleteAllLeavesATable)
     }
 }
 
+
+// The first start on a full disk cannot create the table; once there is room the
+// next start must create it, not stumble over a file the first one left.
+TEST_F(FullDisk, FirstStartLeavesNoEmptyTableBehind)
+{
+    QString why;
+    mount = Mount::tmpfs(source, "size=64k", &why);
+    if (!mount)
+        GTEST_SKIP() << why.toStdString();
+    const QString filler = QDir(source).filePath("filler");
+    ASSERT_GT(fillUp(filler), 0);
+    EXPECT_FALSE(runEntry(source));
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_TRUE(messages.last().text.startsWith(
+        QStringLiteral("Tabulka '%1': ").arg(QDir(source).filePath("Data.dbf"))))
+        << messages.last().text.toStdString();
+
+    ASSERT_TRUE(QFile::remove(filler));
+    messages.clear();
+    ASSERT_TRUE(runEntry(source)) << texts().join('\n').toStdString();
+    EXPECT_EQ(names(QDir(source).filePath("Data.dbf")).size(), 4);
+}
+
 } // namespace
