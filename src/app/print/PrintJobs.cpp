@@ -4,6 +4,7 @@
 #include "print/JobProgress.h"
 #include "print/PrinterProvider.h"
 #include "render/PriceWords.h"
+#include "render/SlipRenderer.h"
 #include "render/SlipSurface.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
@@ -216,34 +217,57 @@ void PrintJobs::ButtonPrintActualClick()
 void PrintJobs::ButtonPrintAllClick()
 {
     SlipJobFlags flags(m_form);
+    // The slips go to the printer alone; the preview is drawn once, for the last
+    // printed slip, when the job has ended (however it ended).
+    SlipContext &slip = m_form.Slip->context();
+    slip.printerOnly = true;
+    int lastPrinted = -1;          // row of the last slip on paper
+    bool previewBehind = false;    // the preview does not show that slip yet
+    const auto catchUp = [&] {
+        if (!previewBehind)
+            return;
+        previewBehind = false;
+        showPrintedSlip(lastPrinted);
+    };
     // The cursor moves through the table; the pages showing it re-read it, also
     // after a failed or cancelled job.
-    const auto moved = qScopeGuard([this] {
+    const auto moved = qScopeGuard([&] {
+        slip.printerOnly = false;
+        try {
+            catchUp();
+        } catch (...) {
+        }
         try {
             m_form.TablesChanged();
         } catch (...) {
         }
     });
     try {
-        runJob(JobTitle, [this](PrintSession &session) {
+        runJob(JobTitle, [&](PrintSession &session) {
             JobPage page(m_form, session);
             m_form.UpdatePrintScale();
 
             DbfTable &table = m_form.TableData;
             QLineEdit *priceWord = m_form.edit(QStringLiteral("EditDataPriceWord"));
             JobProgress progress(&m_form, QStringLiteral("Tisk kvitanek: záznam %1 z %2"), table.recordCount());
+            const QString excludedColumn = QStringLiteral("VYRAZENO");
+            const QString amountColumn = QStringLiteral("CASTKA");
             qint64 done = 0;
             bool first = true;
             table.first();
             while (!table.eof()) {
-                if (table.fieldByName(QStringLiteral("VYRAZENO")).asInteger() == 0) {
+                if (table.fieldByName(excludedColumn).asInteger() == 0) {
                     if (!first)
                         session.newPage();
                     // A stale amount in words never reaches paper.
-                    const QString words = PriceToWords(table.fieldByName(QStringLiteral("CASTKA")).asFloat());
+                    const QString words = PriceToWords(table.fieldByName(amountColumn).asFloat());
                     if (priceWord)
                         priceWord->setText(words);
+                    // A composition that fails shows its own slip on the preview.
+                    previewBehind = false;
                     m_form.ComposeSlip();
+                    lastPrinted = table.recNo();
+                    previewBehind = true;
                     first = false;
                 }
                 table.next();
@@ -252,8 +276,24 @@ void PrintJobs::ButtonPrintAllClick()
             }
         });
     } catch (const JobCancelled &) {
+        slip.printerOnly = false;
+        catchUp();
         ui::information(&m_form, QStringLiteral("Tisk byl zrušen."));
+        return;
     }
+    slip.printerOnly = false;
+    catchUp();
+}
+
+void PrintJobs::showPrintedSlip(int row)
+{
+    // The words box already holds the words of that slip.
+    DbfTable &table = m_form.TableData;
+    const int at = table.recNo();
+    const bool atEnd = table.eof();
+    table.moveTo(row);
+    const auto back = qScopeGuard([&] { table.moveTo(atEnd ? table.recordCount() : at); });
+    m_form.Slip->ComposePreview();
 }
 
 } // namespace kvitanky

@@ -60,6 +60,8 @@ private:
     void refreshLabel();
     void takeChoiceFromPrinter();
     void connectButtons();
+    // Draws the slip of `row` on the preview alone; the cursor is put back.
+    void showPrintedSlip(int row);
 
     TForm1 &m_form;
     std::shared_ptr<PrinterProvider> m_provider;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace kvitanky {
 
@@ -69,6 +70,118 @@ bool readsAsZero(const QString &text)
     const double v = QLocale::c().toDouble(normal, &ok);
     return ok && v == 0.0;
 }
+
+// The settings keys of the slip fields, built once: composition reads some sixty
+// of them for every slip.
+enum Field {
+    OwnerAddress1,
+    OwnerAddress2,
+    OwnerAddress3,
+    AccountNum1,
+    AccountNum2,
+    AccountIDB,
+    ConstS,
+    VS,
+    SS,
+    OwnerSubject,
+    OwnerMessage1,
+    OwnerMessage2,
+    OwnerTransCode,
+    PriceWord,
+    Price,
+    PriceSM,
+    RecipientTitle,
+    RecipientFirstName,
+    RecipientSurname,
+    RecipientStreet,
+    RecipientCity,
+    RecipientPostCode,
+    FieldCount
+};
+
+constexpr const char *FieldNames[FieldCount] = {
+    "OwnerAddress1",  "OwnerAddress2",      "OwnerAddress3",    "AccountNum1",     "AccountNum2",
+    "AccountIDB",     "ConstS",             "VS",               "SS",              "OwnerSubject",
+    "OwnerMessage1",  "OwnerMessage2",      "OwnerTransCode",   "PriceWord",       "Price",
+    "PriceSM",        "RecipientTitle",     "RecipientFirstName", "RecipientSurname", "RecipientStreet",
+    "RecipientCity",  "RecipientPostCode",
+};
+
+} // namespace
+
+// Where a field is drawn: the keys of its X, Y and set number.
+struct SlipFieldKeys {
+    QString x;
+    QString y;
+    QString set;
+
+    SlipFieldKeys(const QString &base, const char *xSuffix, const char *ySuffix, const char *setSuffix)
+        : x(base + QLatin1String(xSuffix)), y(base + QLatin1String(ySuffix)), set(base + QLatin1String(setSuffix))
+    {
+    }
+};
+
+namespace {
+
+struct FieldPlaces {
+    SlipFieldKeys main;     // X, Y, Dist
+    SlipFieldKeys second;   // SX, SY, SDist: the left strip
+};
+
+const FieldPlaces &places(int field)
+{
+    static const std::vector<FieldPlaces> table = [] {
+        std::vector<FieldPlaces> t;
+        t.reserve(FieldCount);
+        for (const char *name : FieldNames) {
+            const QString base = QStringLiteral("EditLayout") + QLatin1String(name);
+            t.push_back(FieldPlaces{SlipFieldKeys(base, "X", "Y", "Dist"), SlipFieldKeys(base, "SX", "SY", "SDist")});
+        }
+        return t;
+    }();
+    return table[size_t(field)];
+}
+
+const SlipFieldKeys &mainPlace(int field)
+{
+    return places(field).main;
+}
+
+const SlipFieldKeys &secondPlace(int field)
+{
+    return places(field).second;
+}
+
+// The second row of the amount in words.
+const SlipFieldKeys &priceWordRow2Place()
+{
+    static const SlipFieldKeys keys(QStringLiteral("EditLayoutPriceWord"), "X2", "Y2", "Dist2");
+    return keys;
+}
+
+struct CharacterSetKeys {
+    QString family;
+    QString pointSize;
+    QString spacing;
+};
+
+const CharacterSetKeys &characterSetKeys(int set)
+{
+    static const std::vector<CharacterSetKeys> table = [] {
+        std::vector<CharacterSetKeys> t;
+        for (int n = 1; n <= 3; ++n) {
+            const QString number = QString::number(n);
+            t.push_back(CharacterSetKeys{QStringLiteral("EditSetOtherCharSet") + number,
+                                         QStringLiteral("EditSetOtherFontSize") + number,
+                                         QStringLiteral("EditSetOtherDistance") + number});
+        }
+        return t;
+    }();
+    return table[size_t(set - 1)];
+}
+
+const QString ShiftXKey = QStringLiteral("EditCalibrationPrintNullAxesX");
+const QString ShiftYKey = QStringLiteral("EditCalibrationPrintNullAxesY");
 
 } // namespace
 
@@ -153,18 +266,42 @@ void SlipRenderer::UpdatePrintScale()
     m_printScaleY = double(h) / PreviewHeight;
 }
 
+bool SlipRenderer::printingNow() const
+{
+    return !m_ctx.previewOnly && m_ctx.formReady && m_ctx.printer;
+}
+
+const SlipRenderer::CharacterSet &SlipRenderer::characterSet(int set)
+{
+    CharacterSet &cs = m_reads.sets[set - 1];
+    if (!m_reads.active || !cs.read) {
+        const SettingsAccess &s = *m_ctx.settings;
+        const CharacterSetKeys &keys = characterSetKeys(set);
+        cs.family = s.text(keys.family);
+        cs.pointSize = boundedInteger(s, keys.pointSize, 1, MaxFontSize);
+        cs.spacing = s.integer(keys.spacing);
+        cs.read = m_reads.active;
+    }
+    return cs;
+}
+
 void SlipRenderer::DrawSlipText(int x, int y, const QString &text, int set)
 {
-    const SettingsAccess &s = *m_ctx.settings;
-    const std::int64_t xs = std::int64_t(x) + s.integer(QStringLiteral("EditCalibrationPrintNullAxesX"));
-    const std::int64_t ys = std::int64_t(y) + s.integer(QStringLiteral("EditCalibrationPrintNullAxesY"));
+    if (!m_reads.active || !m_reads.shiftRead) {
+        const SettingsAccess &s = *m_ctx.settings;
+        m_reads.shiftX = s.integer(ShiftXKey);
+        m_reads.shiftY = s.integer(ShiftYKey);
+        m_reads.shiftRead = m_reads.active;
+    }
+    const std::int64_t xs = std::int64_t(x) + m_reads.shiftX;
+    const std::int64_t ys = std::int64_t(y) + m_reads.shiftY;
     if (set < 1 || set > 3)
         return;
 
-    const QString n = QString::number(set);
-    const QString family = s.text(QStringLiteral("EditSetOtherCharSet") + n);
-    const int pointSize = boundedInteger(s, QStringLiteral("EditSetOtherFontSize") + n, 1, MaxFontSize);
-    const int spacing = s.integer(QStringLiteral("EditSetOtherDistance") + n);
+    const CharacterSet &cs = characterSet(set);
+    const QString &family = cs.family;
+    const int pointSize = cs.pointSize;
+    const int spacing = cs.spacing;
 
     // Characters one by one: a surrogate pair stays one character.
     QStringList characters;
@@ -178,22 +315,25 @@ void SlipRenderer::DrawSlipText(int x, int y, const QString &text, int set)
         }
     }
 
-    if (!m_previewSurface)
-        m_previewSurface = std::make_unique<ImageSurface>(&m_preview);
-    SlipSurface *previews[] = {m_previewSurface.get(), m_ctx.previewMirror};
-    for (SlipSurface *surface : previews) {
-        if (!surface)
-            continue;
-        surface->setFont(family, pointSize);
-        if (spacing <= 0) {
-            surface->drawText(clampCoordinate(xs), clampCoordinate(ys), text);
-        } else {
-            for (int i = 0; i < characters.size(); ++i)
-                surface->drawText(clampCoordinate(xs + std::int64_t(spacing) * i), clampCoordinate(ys), characters[i]);
+    if (m_targets.preview) {
+        if (!m_previewSurface)
+            m_previewSurface = std::make_unique<ImageSurface>(&m_preview);
+        SlipSurface *previews[] = {m_previewSurface.get(), m_ctx.previewMirror};
+        for (SlipSurface *surface : previews) {
+            if (!surface)
+                continue;
+            surface->setFont(family, pointSize);
+            if (spacing <= 0) {
+                surface->drawText(clampCoordinate(xs), clampCoordinate(ys), text);
+            } else {
+                for (int i = 0; i < characters.size(); ++i)
+                    surface->drawText(clampCoordinate(xs + std::int64_t(spacing) * i), clampCoordinate(ys),
+                                      characters[i]);
+            }
         }
     }
 
-    if (m_ctx.previewOnly || !m_ctx.formReady || !m_ctx.printer)
+    if (!m_targets.printer || !printingNow())
         return;
     SlipSurface *printer = m_ctx.printer;
     const int px = clampCoordinate(double(xs) * m_printScaleX);
@@ -210,36 +350,24 @@ void SlipRenderer::DrawSlipText(int x, int y, const QString &text, int set)
     }
 }
 
-void SlipRenderer::drawAt(const QString &xKey, const QString &yKey, const QString &setKey, const QString &text)
+void SlipRenderer::drawAt(const SlipFieldKeys &keys, const QString &text)
 {
     const SettingsAccess &s = *m_ctx.settings;
-    const int x = s.integer(xKey);
-    const int y = s.integer(yKey);
-    const int set = s.integer(setKey);
+    const int x = s.integer(keys.x);
+    const int y = s.integer(keys.y);
+    const int set = s.integer(keys.set);
     DrawSlipText(x, y, text, set);
 }
 
-void SlipRenderer::drawField(const QString &field, const QString &text)
-{
-    const QString base = QStringLiteral("EditLayout") + field;
-    drawAt(base + QLatin1Char('X'), base + QLatin1Char('Y'), base + QStringLiteral("Dist"), text);
-}
-
-void SlipRenderer::drawSecond(const QString &field, const QString &text)
-{
-    const QString base = QStringLiteral("EditLayout") + field;
-    drawAt(base + QStringLiteral("SX"), base + QStringLiteral("SY"), base + QStringLiteral("SDist"), text);
-}
-
-void SlipRenderer::drawSymbol(const QString &field, const QString &symbol)
+void SlipRenderer::drawSymbol(int field, const QString &symbol)
 {
     // Blanks around a symbol (padded table columns) are not part of it.
     const QString t = symbol.trimmed();
     if (readsAsZero(t))
         return;
     const QString formatted = FormatSymbol(t);
-    drawField(field, formatted);
-    drawSecond(field, formatted);
+    drawAt(mainPlace(field), formatted);
+    drawAt(secondPlace(field), formatted);
 }
 
 QString SlipRenderer::wholeAccountNumber() const
@@ -281,33 +409,77 @@ int SlipRenderer::SplitPriceWords(const QString &words)
     m_priceWordRow1 = QLatin1Char('=') + row1 + QLatin1Char('=');
     m_priceWordRow2 = QLatin1Char('=') + row2 + QLatin1Char('=');
 
-    if (!s.flag(QStringLiteral("CheckBoxSetOtherOffOverflowSecondRowPrice")) && m_ctx.formReady
+    if (m_targets.warn && !s.flag(QStringLiteral("CheckBoxSetOtherOffOverflowSecondRowPrice")) && m_ctx.formReady
         && m_priceWordRow2.size() > 28 && m_ctx.warn) {
         m_ctx.warn(QStringLiteral("Nebezpecí pretecení druhého rádku 'Cástka slovy'!\n"
                                   "Zkuste zmenšit v Nastavení velikost znakové sady\n"
                                   "a Pocet znaku v první rádce 'Cástka slovy'."));
+        // The warning waits for the user; the settings are read afresh after it.
+        const bool active = m_reads.active;
+        m_reads = SlipReads{};
+        m_reads.active = active;
     }
     return 2;
 }
 
 void SlipRenderer::ComposeSlip()
 {
+    if (!m_ctx.printerOnly || !printingNow()) {
+        compose(Targets{});
+        return;
+    }
+    try {
+        compose(Targets{false, true, true});
+    } catch (...) {
+        // The preview shows the slip as far as it got, as after any failed
+        // composition; the same settings stop it at the same place.
+        try {
+            compose(Targets{true, false, false});
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void SlipRenderer::ComposePreview()
+{
+    compose(Targets{true, false, false});
+}
+
+void SlipRenderer::compose(Targets targets)
+{
+    // Drawing targets and per-slip reads hold for this composition only; DrawSlipText
+    // called on its own reads every setting at every call.
+    struct Scope {
+        SlipRenderer *r;
+        ~Scope()
+        {
+            r->m_targets = Targets{};
+            r->m_reads = SlipReads{};
+        }
+    } scope{this};
+    m_targets = targets;
+    m_reads = SlipReads{};
+    m_reads.active = true;
+
     // The window shows the preview however the composition ends: what was drawn
-    // before an error stays visible.
+    // before an error stays visible. A printer-only composition leaves the preview alone.
     struct ShowAtEnd {
         SlipRenderer *r;
+        bool show;
         ~ShowAtEnd()
         {
-            if (r->m_ctx.showPreview)
+            if (show && r->m_ctx.showPreview)
                 r->m_ctx.showPreview(r->previewImage());
         }
-    } showAtEnd{this};
+    } showAtEnd{this, targets.preview};
 
     const SettingsAccess &s = *m_ctx.settings;
     RecipientSource *rec = m_ctx.recipients;
     const bool tableOpen = rec && rec->isOpen();
 
-    // 1. A fresh background.
+    // 1. A fresh background (also when only the printer is drawn on: a missing
+    // picture stops a print job as it stops the preview).
     loadPictures();
 
     // 2. The discard mark; a discarded record is composed like any other.
@@ -319,25 +491,25 @@ void SlipRenderer::ComposeSlip()
     const QString address1 = s.text(QStringLiteral("EditSetOwnerAddress1"));
     const QString address2 = s.text(QStringLiteral("EditSetOwnerAddress2"));
     const QString address3 = s.text(QStringLiteral("EditSetOwnerAddress3"));
-    drawField(QStringLiteral("OwnerAddress1"), address1);
-    drawField(QStringLiteral("OwnerAddress2"), address2);
-    drawField(QStringLiteral("OwnerAddress3"), address3);
-    drawSecond(QStringLiteral("OwnerAddress1"), address1);
-    drawSecond(QStringLiteral("OwnerAddress2"), address2);
-    drawSecond(QStringLiteral("OwnerAddress3"), address3);
-    drawField(QStringLiteral("AccountNum1"), s.text(QStringLiteral("EditSetOwnerAccountNum1")));
-    drawField(QStringLiteral("AccountNum2"), s.text(QStringLiteral("EditSetOwnerAccountNum2")));
-    drawField(QStringLiteral("AccountIDB"), s.text(QStringLiteral("EditSetOwnerAccountIDB")));
+    drawAt(mainPlace(OwnerAddress1), address1);
+    drawAt(mainPlace(OwnerAddress2), address2);
+    drawAt(mainPlace(OwnerAddress3), address3);
+    drawAt(secondPlace(OwnerAddress1), address1);
+    drawAt(secondPlace(OwnerAddress2), address2);
+    drawAt(secondPlace(OwnerAddress3), address3);
+    drawAt(mainPlace(AccountNum1), s.text(QStringLiteral("EditSetOwnerAccountNum1")));
+    drawAt(mainPlace(AccountNum2), s.text(QStringLiteral("EditSetOwnerAccountNum2")));
+    drawAt(mainPlace(AccountIDB), s.text(QStringLiteral("EditSetOwnerAccountIDB")));
     const bool ownerSymbolAsVs = s.flag(QStringLiteral("CheckBoxSetOwnersKS_VS"));
     if (!ownerSymbolAsVs)
-        drawField(QStringLiteral("ConstS"), s.text(QStringLiteral("EditSetOwnerAccountConstS")));
+        drawAt(mainPlace(ConstS), s.text(QStringLiteral("EditSetOwnerAccountConstS")));
     else
-        drawSymbol(QStringLiteral("VS"), s.text(QStringLiteral("EditSetOwnerAccountConstS")));
-    drawSecond(QStringLiteral("AccountNum1"), wholeAccountNumber());
-    drawField(QStringLiteral("OwnerSubject"), s.text(QStringLiteral("EditSetOwnerAddressSubject")));
-    drawField(QStringLiteral("OwnerMessage1"), s.text(QStringLiteral("EditSetOwnerAddressMessage1")));
-    drawField(QStringLiteral("OwnerMessage2"), s.text(QStringLiteral("EditSetOwnerAddressMessage2")));
-    drawField(QStringLiteral("OwnerTransCode"), s.text(QStringLiteral("EditSetOwnerTransCode")));
+        drawSymbol(VS, s.text(QStringLiteral("EditSetOwnerAccountConstS")));
+    drawAt(secondPlace(AccountNum1), wholeAccountNumber());
+    drawAt(mainPlace(OwnerSubject), s.text(QStringLiteral("EditSetOwnerAddressSubject")));
+    drawAt(mainPlace(OwnerMessage1), s.text(QStringLiteral("EditSetOwnerAddressMessage1")));
+    drawAt(mainPlace(OwnerMessage2), s.text(QStringLiteral("EditSetOwnerAddressMessage2")));
+    drawAt(mainPlace(OwnerTransCode), s.text(QStringLiteral("EditSetOwnerTransCode")));
 
     // 4. The amount in words, as the words box holds it. A closed table reads as 0.
     const double amount = tableOpen ? rec->number(QStringLiteral("CASTKA")) : 0.0;
@@ -346,11 +518,9 @@ void SlipRenderer::ComposeSlip()
     if (printPrice && amount != 0.0) {
         const QString words = fits ? (m_ctx.priceWordText ? m_ctx.priceWordText() : QString()) : VoidWords;
         const int rows = SplitPriceWords(words);
-        drawField(QStringLiteral("PriceWord"), m_priceWordRow1);
-        if (rows == 2) {
-            drawAt(QStringLiteral("EditLayoutPriceWordX2"), QStringLiteral("EditLayoutPriceWordY2"),
-                   QStringLiteral("EditLayoutPriceWordDist2"), m_priceWordRow2);
-        }
+        drawAt(mainPlace(PriceWord), m_priceWordRow1);
+        if (rows == 2)
+            drawAt(priceWordRow2Place(), m_priceWordRow2);
     }
 
     // 5.
@@ -368,15 +538,15 @@ void SlipRenderer::ComposeSlip()
             koruny = QString(KorunyBoxes, QLatin1Char('X'));
             halere = QStringLiteral("XX");
         }
-        drawField(QStringLiteral("Price"), koruny + halere);
-        drawSecond(QStringLiteral("Price"), koruny + QLatin1Char(',') + halere);
-        drawField(QStringLiteral("PriceSM"), halere);
+        drawAt(mainPlace(Price), koruny + halere);
+        drawAt(secondPlace(Price), koruny + QLatin1Char(',') + halere);
+        drawAt(mainPlace(PriceSM), halere);
     }
 
     // 7. Symbols; in variable-symbol mode the owner's symbol took the VS places.
     if (!ownerSymbolAsVs)
-        drawSymbol(QStringLiteral("VS"), rec->text(QStringLiteral("VAR_SYMB")));
-    drawSymbol(QStringLiteral("SS"), rec->text(QStringLiteral("SPEC_SYMB")));
+        drawSymbol(VS, rec->text(QStringLiteral("VAR_SYMB")));
+    drawSymbol(SS, rec->text(QStringLiteral("SPEC_SYMB")));
 
     // 8. Name and address in the main part.
     const bool showTitle = s.flag(QStringLiteral("CheckBoxDataShowTitle"));
@@ -387,22 +557,22 @@ void SlipRenderer::ComposeSlip()
     const QString city = rec->text(QStringLiteral("OBEC"));
     const QString postCode = rec->text(QStringLiteral("PSC"));
     if (showTitle) {
-        drawField(QStringLiteral("RecipientTitle"), title);
-        drawField(QStringLiteral("RecipientSurname"), firstName + QLatin1Char(' ') + surname);
+        drawAt(mainPlace(RecipientTitle), title);
+        drawAt(mainPlace(RecipientSurname), firstName + QLatin1Char(' ') + surname);
     } else {
-        drawField(QStringLiteral("RecipientFirstName"), firstName);
-        drawField(QStringLiteral("RecipientSurname"), surname);
+        drawAt(mainPlace(RecipientFirstName), firstName);
+        drawAt(mainPlace(RecipientSurname), surname);
     }
-    drawField(QStringLiteral("RecipientStreet"), street);
-    drawField(QStringLiteral("RecipientCity"), city);
-    drawField(QStringLiteral("RecipientPostCode"), postCode);
+    drawAt(mainPlace(RecipientStreet), street);
+    drawAt(mainPlace(RecipientCity), city);
+    drawAt(mainPlace(RecipientPostCode), postCode);
 
     // 9. The left strip.
     const QString name = showTitle ? title + QLatin1Char(' ') + firstName + QLatin1Char(' ') + surname
                                    : firstName + QLatin1Char(' ') + surname;
-    drawSecond(QStringLiteral("RecipientFirstName"), name);
-    drawSecond(QStringLiteral("RecipientStreet"), street);
-    drawSecond(QStringLiteral("RecipientCity"), postCode + QLatin1Char(' ') + city);
+    drawAt(secondPlace(RecipientFirstName), name);
+    drawAt(secondPlace(RecipientStreet), street);
+    drawAt(secondPlace(RecipientCity), postCode + QLatin1Char(' ') + city);
 }
 
 } // namespace kvitanky

@@ -42,6 +42,7 @@ class ImageSurface;
 class RecipientSource;
 class SettingsAccess;
 class SlipSurface;
+struct SlipFieldKeys;
 
 // What composition needs of the main window. The window fills it once and keeps
 // the two flags up to date.
@@ -51,6 +52,11 @@ struct SlipContext {
     QString programDir;                          // where the slip pictures lie
     bool formReady = false;                      // start-up complete
     bool previewOnly = true;                     // false only while a slip print job runs
+    // While a print job runs: the slip goes to the printer page alone and the preview
+    // is left as it is (a job of thousands of slips would otherwise draw each one on a
+    // picture nobody looks at). Every setting is read and checked as always. The job
+    // brings the preview up to date with ComposePreview() at its end.
+    bool printerOnly = false;
     std::function<QString()> priceWordText;      // text of EditDataPriceWord
     std::function<void(bool)> setDiscardVisible; // LabelLayoutDiscard
     std::function<void(const QString &)> warn;   // modal warning, returns after OK
@@ -86,8 +92,15 @@ public:
     void DrawSlipText(int x, int y, const QString &text, int set);
 
     // Composes the current slip on a fresh preview (and on the printer page while a
-    // print job runs).
+    // print job runs). With SlipContext::printerOnly during a job only the printer page
+    // is drawn; if the composition fails, the preview shows what was drawn before the
+    // error, as it always does.
     void ComposeSlip();
+
+    // Composes the current slip on a fresh preview alone, never on paper and without
+    // the overflow warning (it was shown when the slip went to the printer): the
+    // preview catching up with the last slip a printer-only job printed.
+    void ComposePreview();
 
     // Splits the amount in words into PriceWordRow1 / PriceWordRow2; returns the
     // number of rows to draw (1 or 2). May show the overflow warning.
@@ -107,19 +120,43 @@ public:
     SlipPictureCache &pictureCache() { return m_pictures; }
 
 private:
+    // What one composition draws on, and whether it may warn.
+    struct Targets {
+        bool preview = true;
+        bool printer = true;
+        bool warn = true;
+    };
+    // Settings DrawSlipText needs for every field, read at their first use within one
+    // composition (nothing else runs in between) and then reused for its other fields.
+    struct CharacterSet {
+        bool read = false;
+        QString family;
+        int pointSize = 0;
+        int spacing = 0;
+    };
+    struct SlipReads {
+        bool active = false;
+        bool shiftRead = false;
+        int shiftX = 0;
+        int shiftY = 0;
+        CharacterSet sets[3];
+    };
+    void compose(Targets targets);
+    bool printingNow() const;
     void loadPictures();
     void finishPreview();
-    void drawField(const QString &field, const QString &text);
-    void drawSecond(const QString &field, const QString &text);
-    void drawAt(const QString &xKey, const QString &yKey, const QString &setKey, const QString &text);
-    void drawSymbol(const QString &field, const QString &symbol);
+    void drawAt(const SlipFieldKeys &keys, const QString &text);
+    void drawSymbol(int field, const QString &symbol);
     QString wholeAccountNumber() const;
+    const CharacterSet &characterSet(int set);
 
     SlipContext m_ctx;
     SlipPictureCache m_pictures;
     QImage m_preview;
     QImage m_calibration;
     std::unique_ptr<ImageSurface> m_previewSurface;
+    Targets m_targets;
+    SlipReads m_reads;
     QString m_priceWordRow1;
     QString m_priceWordRow2;
     double m_printScaleX = 0;

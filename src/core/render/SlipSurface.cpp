@@ -42,9 +42,14 @@ ImageSurface::~ImageSurface()
 
 void ImageSurface::setFont(const QString &family, int pointSize)
 {
-    m_font.setFamily(family);
-    if (pointSize > 0)
+    if (family != m_font.family()) {
+        m_font.setFamily(family);
+        m_fontChanged = true;
+    }
+    if (pointSize > 0 && pointSize != m_font.pointSize()) {
         m_font.setPointSize(pointSize);
+        m_fontChanged = true;
+    }
 }
 
 void ImageSurface::drawText(int x, int y, const QString &text)
@@ -54,41 +59,81 @@ void ImageSurface::drawText(int x, int y, const QString &text)
     if (!m_painter) {
         m_painter = new QPainter(m_image);
         m_painter->setRenderHint(QPainter::TextAntialiasing);
+        m_fontChanged = true;
     }
-    m_painter->setFont(m_font);
-    const int ascent = m_painter->fontMetrics().ascent();
-    m_painter->drawText(QPoint(x, y + ascent), text);
+    // Fields drawn character by character set the same font for every character.
+    if (m_fontChanged) {
+        m_painter->setFont(m_font);
+        m_ascent = m_painter->fontMetrics().ascent();
+        m_fontChanged = false;
+    }
+    m_painter->drawText(QPoint(x, y + m_ascent), text);
 }
 
 PainterSurface::PainterSurface(QPainter *painter) : m_painter(painter) {}
 
+void PainterSurface::measureDevice()
+{
+    const QPaintDevice *device = m_painter->device();
+    if (device == m_device)
+        return;
+    m_device = device;
+    m_ascents.clear();
+    m_fontChanged = true;
+    if (!device)
+        return;
+    m_dpiX = device->logicalDpiX();
+    m_dpiY = device->logicalDpiY();
+    m_deviceWidth = device->width();
+    m_deviceHeight = device->height();
+}
+
+// In floating point throughout: a far-away position times the resolution does not
+// fit an int.
 double PainterSurface::deviceX(int x) const
 {
-    return x * m_painter->device()->logicalDpiX() / double(PrinterPixelsPerInch);
+    return x * double(m_painter->device()->logicalDpiX()) / double(PrinterPixelsPerInch);
 }
 
 double PainterSurface::deviceY(int y) const
 {
-    return y * m_painter->device()->logicalDpiY() / double(PrinterPixelsPerInch);
+    return y * double(m_painter->device()->logicalDpiY()) / double(PrinterPixelsPerInch);
 }
 
 void PainterSurface::setFont(const QString &family, int pointSize)
 {
-    m_font.setFamily(family);
-    if (pointSize > 0)
+    if (family != m_font.family()) {
+        m_font.setFamily(family);
+        m_fontChanged = true;
+    }
+    if (pointSize > 0 && pointSize != m_font.pointSize()) {
         m_font.setPointSize(pointSize);
+        m_fontChanged = true;
+    }
 }
 
 void PainterSurface::drawText(int x, int y, const QString &text)
 {
-    const QPaintDevice *device = m_painter->device();
-    const double dx = deviceX(x);
-    const double dy = deviceY(y);
-    if (text.isEmpty() || !device || startsOffPage(dx, dy, device->width(), device->height()))
+    measureDevice();
+    if (!m_device)
         return;
-    m_painter->setFont(m_font);
-    const double ascent = QFontMetricsF(m_font, device).ascent();
-    m_painter->drawText(QPointF(dx, dy + ascent), text);
+    // As deviceX/deviceY, with the device's resolution kept.
+    const double dx = x * m_dpiX / double(PrinterPixelsPerInch);
+    const double dy = y * m_dpiY / double(PrinterPixelsPerInch);
+    if (text.isEmpty() || startsOffPage(dx, dy, m_deviceWidth, m_deviceHeight))
+        return;
+    // Measuring a font and handing it to the painter cost more than drawing a
+    // character; fields drawn character by character keep one font throughout.
+    if (m_fontChanged) {
+        m_painter->setFont(m_font);
+        const QString key = m_font.family() + QLatin1Char('/') + QString::number(m_font.pointSize());
+        auto it = m_ascents.constFind(key);
+        if (it == m_ascents.constEnd())
+            it = m_ascents.insert(key, QFontMetricsF(m_font, m_device).ascent());
+        m_ascent = *it;
+        m_fontChanged = false;
+    }
+    m_painter->drawText(QPointF(dx, dy + m_ascent), text);
 }
 
 void PainterSurface::drawRect(int x, int y, int width, int height)

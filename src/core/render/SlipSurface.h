@@ -5,10 +5,12 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QString>
 
 class QImage;
+class QPaintDevice;
 class QPainter;
 
 namespace kvitanky {
@@ -45,13 +47,15 @@ private:
     QImage *m_image;
     QPainter *m_painter = nullptr;   // opened at the first drawing
     QFont m_font;
+    bool m_fontChanged = true;       // m_font differs from the painter's font
+    int m_ascent = 0;                // of the painter's font
 };
 
 // Draws on a printer page through a painter that is active on it. Units are
 // printer pixels of 1/600 inch from the top-left corner of the printable area,
 // whatever the device's real resolution; font sizes stay points on the device,
 // so characters keep their size however the slip is scaled. The printer's font
-// style is left plain.
+// style is left plain. The surface assumes that it alone sets the painter's font.
 class PainterSurface : public SlipSurface
 {
 public:
@@ -70,8 +74,19 @@ public:
     double deviceY(int y) const;
 
 private:
+    // What the device is measured in, kept while the painter stays on one device.
+    void measureDevice();
+
     QPainter *m_painter;
     QFont m_font;
+    bool m_fontChanged = true;   // m_font differs from the painter's font
+    double m_ascent = 0;         // of m_font on the device, in device units
+    const QPaintDevice *m_device = nullptr;
+    double m_dpiX = 0;           // the device's resolution
+    double m_dpiY = 0;
+    int m_deviceWidth = 0;
+    int m_deviceHeight = 0;
+    QHash<QString, double> m_ascents;   // by family and size, on m_device
 };
 
 // Remembers every call; for tests.
