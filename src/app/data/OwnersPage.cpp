@@ -2,14 +2,12 @@
 #include "data/OwnersPage.h"
 
 #include "data/DbfTable.h"
-#include "data/TableGridModel.h"
 #include "data/TableNavigator.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 #include "shell/PageBase.h"
 
 #include <QFile>
-#include <QKeyEvent>
 #include <QTableView>
 
 namespace kvitanky {
@@ -31,17 +29,10 @@ const OwnerBox ownerBoxes[] = {
 
 constexpr int ConstSColumn = 6;
 
-void putText(QLineEdit *box, const QString &text)
-{
-    if (box->text() != text)
-        box->setText(text);
-}
-
 } // namespace
 
 OwnersPage::OwnersPage(TForm1 &form)
-    : m_form(form)
-    , m_shown(form.TableOwners)
+    : TablePage(form, form.TableOwners, form.OwnerEditsReady)
 {
     setObjectName("TabSheetOwnersAdr");
     buildControls();
@@ -50,28 +41,18 @@ OwnersPage::OwnersPage(TForm1 &form)
 void OwnersPage::buildControls()
 {
     GroupBoxOwnersAdr = ui::groupBox(this, "GroupBoxOwnersAdr", QString(), 8, 4, 809, 474);
-    m_model = new TableGridModel(m_form.TableOwners,
-                                 {
-                                     {"ADDRESS1", "Adresa 1. rádek", 169},
-                                     {"ADDRESS2", "Adresa 2. rádek", 151},
-                                     {"ADDRESS3", "Adresa 3. rádek", 138},
-                                     {"NUM1", "Císlo úctu 1", 63},
-                                     {"NUM2", "Císlo úctu 2", 68, 10},
-                                     {"IDB", "Kód banky", 57},
-                                     {"CONSTS", "Konst. symbol", 76, 10},
-                                 },
-                                 this);
-    DBGridOwners = makeTableGrid(GroupBoxOwnersAdr, "DBGridOwners", m_model);
+    DBGridOwners = makeGrid(GroupBoxOwnersAdr, "DBGridOwners",
+                            {
+                                {"ADDRESS1", "Adresa 1. rádek", 169},
+                                {"ADDRESS2", "Adresa 2. rádek", 151},
+                                {"ADDRESS3", "Adresa 3. rádek", 138},
+                                {"NUM1", "Císlo úctu 1", 63},
+                                {"NUM2", "Císlo úctu 2", 68, 10},
+                                {"IDB", "Kód banky", 57},
+                                {"CONSTS", "Konst. symbol", 76, 10},
+                            });
     DBGridOwners->setGeometry(8, 10, 793, 290);
-    DBGridOwners->installEventFilter(this);
-
-    DBNavigatorOwners = new TableNavigator(GroupBoxOwnersAdr, "DBNavigatorOwners", m_form.TableOwners,
-                                           [this](const std::function<void()> &move) {
-                                               m_form.guard([&] {
-                                                   move();
-                                                   ShowOwner();   // DBNavigatorOwnersClick
-                                               });
-                                           });
+    DBNavigatorOwners = makeNavigator(GroupBoxOwnersAdr, "DBNavigatorOwners");
     DBNavigatorOwners->setGeometry(8, 308, 160, 25);
     ButtonTableOwnersInsert = ui::button(GroupBoxOwnersAdr, "ButtonTableOwnersInsert", "Vložit nový", 184, 308, 97);
     ButtonTableOwnersDelete = ui::button(GroupBoxOwnersAdr, "ButtonTableOwnersDelete", "Smazat", 288, 308, 97);
@@ -106,85 +87,25 @@ void OwnersPage::buildControls()
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    for (const OwnerBox &b : ownerBoxes) {
-        QLineEdit *e = this->*b.box;
-        const QString column = QString::fromLatin1(b.column);
-        connect(e, &QLineEdit::textChanged, this,
-                [this, e, column] { m_form.guard([&] { WriteOwnerField(column, e->text()); }); });
-    }
-    connect(DBGridOwners, &QTableView::clicked, this,
-            [this](const QModelIndex &index) { m_form.guard([&] { DBGridOwnersCellClick(index.row()); }); });
-    connect(ButtonTableOwnersInsert, &QPushButton::clicked, this,
-            [this] { m_form.guard([&] { ButtonTableOwnersInsertClick(); }); });
-    connect(ButtonTableOwnersDelete, &QPushButton::clicked, this,
-            [this] { m_form.guard([&] { ButtonTableOwnersDeleteClick(); }); });
-    connect(ButtonTableOwnersDefault, &QPushButton::clicked, this,
-            [this] { m_form.guard([&] { RestoreDefaultOwners(); }); });
+    for (const OwnerBox &b : ownerBoxes)
+        writeThrough(this->*b.box, QString::fromLatin1(b.column));
+    onClick(ButtonTableOwnersInsert, [this] { ButtonTableOwnersInsertClick(); });
+    onClick(ButtonTableOwnersDelete, [this] { ButtonTableOwnersDeleteClick(); });
+    onClick(ButtonTableOwnersDefault, [this] { RestoreDefaultOwners(); });
 }
 
-void OwnersPage::ShowOwner()
+void OwnersPage::fillBoxes()
 {
-    DbfTable &t = m_form.TableOwners;
-    m_form.OwnerEditsReady = false;
-    try {
-        if (t.active()) {
-            const bool hasRow = t.recordCount() > 0 || t.isEditing();
-            for (const OwnerBox &b : ownerBoxes)
-                putText(this->*b.box, hasRow ? t.fieldByName(QString::fromLatin1(b.column)).asString() : QString());
-        }
-    } catch (...) {
-        m_form.OwnerEditsReady = true;
-        throw;
-    }
-    m_shown.remember();
-    m_form.OwnerEditsReady = true;
-    if (m_model->rowCount() != (t.active() ? t.recordCount() : 0))
-        m_model->reload();
-    selectGridRow();
-    m_form.ComposeSlip();
-}
-
-void OwnersPage::WriteOwnerField(const QString &column, const QString &value)
-{
-    if (!m_form.FormReady || !m_form.OwnerEditsReady)
-        return;
-    DbfTable &t = m_form.TableOwners;
-    // The layout page's owner buttons move the cursor: the value belongs to the row on screen.
-    if (!m_shown.restoreCursor()) {
-        ShowOwner();
-        return;
-    }
-    try {
-        t.edit();
-        t.fieldByName(column).setAsString(value);
-        t.post();
-    } catch (...) {
-        if (t.active() && t.isEditing())
-            t.cancel();
-        throw;
-    }
-    m_shown.remember();
-    m_model->rowChanged(t.recNo());
-    selectGridRow();
+    const bool shown = hasRow();
+    for (const OwnerBox &b : ownerBoxes)
+        putText(this->*b.box, shown ? m_table.fieldByName(QString::fromLatin1(b.column)).asString() : QString());
 }
 
 void OwnersPage::ButtonTableOwnersInsertClick()
 {
-    m_form.TableOwners.insert();
-    m_shown.remember();
+    startNewRow();
     for (const OwnerBox &b : ownerBoxes)
         putText(this->*b.box, QString());
-}
-
-void OwnersPage::ButtonTableOwnersDeleteClick()
-{
-    if (!m_shown.restoreCursor()) {
-        ShowOwner();
-        return;
-    }
-    m_form.TableOwners.deleteRecord();
-    m_model->reload();
-    ShowOwner();
 }
 
 void OwnersPage::RestoreDefaultOwners()
@@ -194,15 +115,14 @@ void OwnersPage::RestoreDefaultOwners()
                     true)
         != ui::MessageAnswer::Ok)
         return;
-    DbfTable &t = m_form.TableOwners;
     const QString path = m_form.programFile("Owners.dbf");
-    t.setActive(false);
+    m_table.setActive(false);
     QFile::remove(path);
     if (QFile::exists(path)) {
         ui::information(&m_form, "Nelze zpracovat soubor 'Owners.dbf'!\n\n"
                                  "Nastavení adresáre majitelu úctu do puvodního stavu se nezdarlo!");
         // The file is still there and whole: keep working with it.
-        t.setActive(true);
+        m_table.setActive(true);
         m_model->reload();
         ShowOwner();
         return;
@@ -223,60 +143,6 @@ void OwnersPage::applyKsVsMode(bool vs)
     LabelOwnersConstS->adjustSize();
     ui::setTypingLimit(EditOwnerConstS, vs ? 10 : 4);
     m_model->setColumnTitle(ConstSColumn, vs ? "Var. symbol" : "Konst. symbol");
-}
-
-void OwnersPage::refreshGrid()
-{
-    m_model->reload();
-    if (isVisible())
-        followCursor();
-    else
-        selectGridRow();
-}
-
-void OwnersPage::followCursor()
-{
-    if (!m_shown.followsCursor())
-        ShowOwner();
-}
-
-void OwnersPage::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    m_form.guard([&] {
-        if (m_model->rowCount() != (m_form.TableOwners.active() ? m_form.TableOwners.recordCount() : 0))
-            m_model->reload();
-        if (m_form.FormReady)
-            followCursor();
-    });
-}
-
-bool OwnersPage::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == DBGridOwners && event->type() == QEvent::KeyRelease
-        && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
-        m_form.guard([&] { DBGridOwnersKeyUp(); });
-    return QWidget::eventFilter(watched, event);
-}
-
-void OwnersPage::DBGridOwnersCellClick(int row)
-{
-    if (row >= 0 && m_form.TableOwners.active())
-        m_form.TableOwners.moveTo(row);
-    ShowOwner();
-}
-
-void OwnersPage::DBGridOwnersKeyUp()
-{
-    const QModelIndex current = DBGridOwners->currentIndex();
-    if (current.isValid() && m_form.TableOwners.active())
-        m_form.TableOwners.moveTo(current.row());
-    ShowOwner();
-}
-
-void OwnersPage::selectGridRow()
-{
-    selectCursorRow(DBGridOwners, m_model, m_form.TableOwners);
 }
 
 } // namespace kvitanky

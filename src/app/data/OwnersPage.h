@@ -3,23 +3,14 @@
 // that write every change straight into the table.
 #pragma once
 
-#include "data/ShownRow.h"
-
-#include <QWidget>
+#include "data/TablePage.h"
 
 class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
-class QTableView;
 
 namespace kvitanky {
 
-class TForm1;
-class TableGridModel;
-class TableNavigator;
-
-class OwnersPage : public QWidget
+class OwnersPage : public TablePage
 {
     Q_OBJECT
 public:
@@ -42,30 +33,18 @@ public:
     QLabel *LabelOwnersConstS = nullptr;
 
     // Copies the current owner into the boxes (writing nothing), then recomposes the slip.
-    void ShowOwner();
+    void ShowOwner() { showRow(); }
     // Variable-symbol mode: the symbol label, the box's typing limit, the grid's column title.
     void applyKsVsMode(bool vs);
-    void refreshGrid();   // the table changed behind the grid's back
 
-    void WriteOwnerField(const QString &column, const QString &value);
+    void WriteOwnerField(const QString &column, const QString &value) { writeField(column, value); }
     void ButtonTableOwnersInsertClick();
-    void ButtonTableOwnersDeleteClick();
+    void ButtonTableOwnersDeleteClick() { deleteShownRow(); }
     void RestoreDefaultOwners();   // ButtonTableOwnersDefaultClick
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
-    void DBGridOwnersCellClick(int row);
-    void DBGridOwnersKeyUp();
-    void followCursor();
-    void selectGridRow();
-
-    TForm1 &m_form;
-    TableGridModel *m_model = nullptr;
-    ShownRow m_shown;
+    void fillBoxes() override;
 };
 
 } // namespace kvitanky

@@ -2,7 +2,6 @@
 #include "data/RecipientPage.h"
 
 #include "data/DbfTable.h"
-#include "data/TableGridModel.h"
 #include "data/TableNavigator.h"
 #include "render/PriceWords.h"
 #include "shell/MainWindow.h"
@@ -11,8 +10,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QHeaderView>
-#include <QKeyEvent>
+#include <QCheckBox>
 #include <QTableView>
 
 namespace kvitanky {
@@ -39,32 +37,10 @@ const TextBox symbolsAndContacts[] = {
     {&RecipientPage::EditDataEmail, "EMAIL"},
 };
 
-// Clears a flag for the lifetime of the scope, also when an error ends it.
-class FlagDown
-{
-public:
-    explicit FlagDown(bool &flag) : m_flag(flag) { m_flag = false; }
-    ~FlagDown() { m_flag = true; }
-    FlagDown(const FlagDown &) = delete;
-    FlagDown &operator=(const FlagDown &) = delete;
-
-private:
-    bool &m_flag;
-};
-
-// Sets a box's text only when it differs: an equal text would move the caret
-// to the end while the user types, and raises no change anyway.
-void putText(QLineEdit *box, const QString &text)
-{
-    if (box->text() != text)
-        box->setText(text);
-}
-
 } // namespace
 
 RecipientPage::RecipientPage(TForm1 &form)
-    : m_form(form)
-    , m_shown(form.TableData)
+    : TablePage(form, form.TableData, form.DataEditsReady)
 {
     setObjectName("TabSheetData");
     buildControls();
@@ -75,33 +51,23 @@ void RecipientPage::buildControls()
 {
     GroupBoxData = ui::groupBox(this, "GroupBoxData", QString(), 8, 4, 809, 474);
 
-    m_model = new TableGridModel(m_form.TableData,
-                                 {
-                                     {"TITUL", "Titul", 50},
-                                     {"JMENO", "Jméno", 82},
-                                     {"PRIJMENI", "Príjmení", 76},
-                                     {"ULICE", "Ulice", 129},
-                                     {"OBEC", "Obec", 148},
-                                     {"PSC", "PSC", 65, 10},
-                                     {"CASTKA", "Cástka", 0, 10},
-                                     {"VAR_SYMB", "Var. symbol", 0, 10},
-                                     {"SPEC_SYMB", "Spec. symbol", 0, 10},
-                                     {"TELEFON", "Telefon", 121},
-                                     {"EMAIL", "Email", 173},
-                                     {"VYRAZENO", "Vyrazeno", 53},
-                                 },
-                                 this);
-    DBGridData = makeTableGrid(GroupBoxData, "DBGridData", m_model);
+    DBGridData = makeGrid(GroupBoxData, "DBGridData",
+                          {
+                              {"TITUL", "Titul", 50},
+                              {"JMENO", "Jméno", 82},
+                              {"PRIJMENI", "Príjmení", 76},
+                              {"ULICE", "Ulice", 129},
+                              {"OBEC", "Obec", 148},
+                              {"PSC", "PSC", 65, 10},
+                              {"CASTKA", "Cástka", 0, 10},
+                              {"VAR_SYMB", "Var. symbol", 0, 10},
+                              {"SPEC_SYMB", "Spec. symbol", 0, 10},
+                              {"TELEFON", "Telefon", 121},
+                              {"EMAIL", "Email", 173},
+                              {"VYRAZENO", "Vyrazeno", 53},
+                          });
     DBGridData->setGeometry(8, 10, 793, 210);
-    DBGridData->installEventFilter(this);
-
-    DBNavigatorData = new TableNavigator(GroupBoxData, "DBNavigatorData", m_form.TableData,
-                                         [this](const std::function<void()> &move) {
-                                             m_form.guard([&] {
-                                                 move();
-                                                 ShowRecipient();   // DBNavigatorDataClick
-                                             });
-                                         });
+    DBNavigatorData = makeNavigator(GroupBoxData, "DBNavigatorData");
     DBNavigatorData->setGeometry(8, 228, 160, 25);
     ButtonDataTableInsert = ui::button(GroupBoxData, "ButtonDataTableInsert", "Vložit nový", 184, 228, 97);
     ButtonDataTableDelete = ui::button(GroupBoxData, "ButtonDataTableDelete", "Smazat", 288, 228, 97);
@@ -146,104 +112,51 @@ void RecipientPage::buildControls()
 
 void RecipientPage::connectHandlers()
 {
-    for (const TextBox &t : namesAndAddress) {
-        QLineEdit *e = this->*t.box;
-        const QString column = QString::fromLatin1(t.column);
-        connect(e, &QLineEdit::textChanged, this,
-                [this, e, column] { m_form.guard([&] { WriteRecipientField(column, e->text()); }); });
-    }
+    for (const TextBox &t : namesAndAddress)
+        writeThrough(this->*t.box, QString::fromLatin1(t.column));
     connect(EditDataPrice, &QLineEdit::textChanged, this, [this] { m_form.guard([&] { EditDataPriceChange(); }); });
     connect(EditDataVarSymbol, &QLineEdit::textChanged, this,
             [this] { m_form.guard([&] { symbolChange(EditDataVarSymbol, "VAR_SYMB"); }); });
     connect(EditDataSpecSymbol, &QLineEdit::textChanged, this,
             [this] { m_form.guard([&] { symbolChange(EditDataSpecSymbol, "SPEC_SYMB"); }); });
-    for (QLineEdit *e : {EditDataTel, EditDataEmail}) {
-        const QString column = e == EditDataTel ? QStringLiteral("TELEFON") : QStringLiteral("EMAIL");
-        connect(e, &QLineEdit::textChanged, this,
-                [this, e, column] { m_form.guard([&] { WriteRecipientField(column, e->text()); }); });
-    }
+    writeThrough(EditDataTel, QStringLiteral("TELEFON"));
+    writeThrough(EditDataEmail, QStringLiteral("EMAIL"));
     connect(CheckBoxDataDiscard, &QCheckBox::toggled, this, [this](bool on) {
         m_form.guard([&] { WriteRecipientField(ColVyrazeno, on ? Checked : QString()); });
     });
-
-    connect(DBGridData, &QTableView::clicked, this,
-            [this](const QModelIndex &index) { m_form.guard([&] { DBGridDataCellClick(index.row()); }); });
-    connect(ButtonDataTableInsert, &QPushButton::clicked, this,
-            [this] { m_form.guard([&] { ButtonDataTableInsertClick(); }); });
-    connect(ButtonDataTableDelete, &QPushButton::clicked, this,
-            [this] { m_form.guard([&] { ButtonDataTableDeleteClick(); }); });
-    connect(ButtonDataTableSave, &QPushButton::clicked, this,
-            [this] { m_form.guard([&] { ButtonDataTableSaveClick(); }); });
+    onClick(ButtonDataTableInsert, [this] { ButtonDataTableInsertClick(); });
+    onClick(ButtonDataTableDelete, [this] { ButtonDataTableDeleteClick(); });
+    onClick(ButtonDataTableSave, [this] { ButtonDataTableSaveClick(); });
 }
 
 QString RecipientPage::currentText(const QString &column) const
 {
-    DbfTable &t = m_form.TableData;
-    if (!t.active() || (t.recordCount() == 0 && !t.isEditing()))
-        return QString();
-    return t.fieldByName(column).asString();
+    return hasRow() ? m_table.fieldByName(column).asString() : QString();
 }
 
 double RecipientPage::currentAmount() const
 {
-    DbfTable &t = m_form.TableData;
-    if (!t.active() || (t.recordCount() == 0 && !t.isEditing()))
-        return 0.0;
-    return t.fieldByName(ColCastka).asFloat();
+    return hasRow() ? m_table.fieldByName(ColCastka).asFloat() : 0.0;
 }
 
-void RecipientPage::ShowRecipient()
+void RecipientPage::fillBoxes()
 {
-    DbfTable &t = m_form.TableData;
-    {
-        FlagDown quiet(m_form.DataEditsReady);
-        if (t.active()) {
-            for (const TextBox &b : namesAndAddress)
-                putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
-            putText(EditDataPrice, DbfTable::formatGeneral(currentAmount(), DbfTable::systemDecimalSeparator()));
-            for (const TextBox &b : symbolsAndContacts)
-                putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
-            const bool discarded = t.recordCount() > 0 || t.isEditing()
-                                       ? t.fieldByName(ColVyrazeno).asInteger() != 0
-                                       : false;
-            CheckBoxDataDiscard->setChecked(discarded);
-            putText(EditDataPriceWord, PriceToWords(currentAmount()));
-        }
-        m_shown.remember();
-    }
-    if (m_model->rowCount() != (t.active() ? t.recordCount() : 0))
-        m_model->reload();
-    selectGridRow();
-    // Composed last, so that the slip takes the amount in words of this record.
-    m_form.ComposeSlip();
+    for (const TextBox &b : namesAndAddress)
+        putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
+    putText(EditDataPrice, DbfTable::formatGeneral(currentAmount(), DbfTable::systemDecimalSeparator()));
+    for (const TextBox &b : symbolsAndContacts)
+        putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
+    CheckBoxDataDiscard->setChecked(hasRow() && m_table.fieldByName(ColVyrazeno).asInteger() != 0);
+    // The slip composed after this takes the amount in words of this record.
+    putText(EditDataPriceWord, PriceToWords(currentAmount()));
 }
 
-void RecipientPage::WriteRecipientField(const QString &column, const QString &value)
+void RecipientPage::storeValue(const QString &column, DbfField field, const QString &value)
 {
-    if (!m_form.FormReady || !m_form.DataEditsReady)
-        return;
-    DbfTable &t = m_form.TableData;
-    // Another page may have moved the cursor: the value belongs to the row on screen.
-    if (!m_shown.restoreCursor()) {
-        ShowRecipient();
-        return;
-    }
-    try {
-        t.edit();
-        if (column.compare(ColVyrazeno, Qt::CaseInsensitive) == 0)
-            t.fieldByName(column).setAsInteger(value == Checked ? 1 : 0);
-        else
-            t.fieldByName(column).setAsString(value);
-        t.post();
-    } catch (...) {
-        // Nothing half-written stays pending for the next move to post.
-        if (t.active() && t.isEditing())
-            t.cancel();
-        throw;
-    }
-    m_shown.remember();
-    m_model->rowChanged(t.recNo());
-    selectGridRow();
+    if (column.compare(ColVyrazeno, Qt::CaseInsensitive) == 0)
+        field.setAsInteger(value == Checked ? 1 : 0);
+    else
+        field.setAsString(value);
 }
 
 void RecipientPage::EditDataPriceChange()
@@ -264,9 +177,7 @@ void RecipientPage::symbolChange(QLineEdit *box, const QString &column)
 
 void RecipientPage::ButtonDataTableInsertClick()
 {
-    DbfTable &t = m_form.TableData;
-    t.insert();
-    m_shown.remember();
+    startNewRow();
     // Each default that changes a box posts the new record through its handler.
     for (QLineEdit *e : {EditDataHonour, EditDataFirstName, EditDataSurname, EditDataStreet, EditDataCity,
                          EditDataPostCode, EditDataPrice, EditDataVarSymbol, EditDataSpecSymbol})
@@ -276,87 +187,20 @@ void RecipientPage::ButtonDataTableInsertClick()
     CheckBoxDataDiscard->setChecked(false);
 }
 
-void RecipientPage::ButtonDataTableDeleteClick()
-{
-    // Never delete a row other than the one on screen.
-    if (!m_shown.restoreCursor()) {
-        ShowRecipient();
-        return;
-    }
-    m_form.TableData.deleteRecord();
-    m_model->reload();
-    ShowRecipient();
-}
-
 void RecipientPage::DeleteAllRecipients()
 {
-    DbfTable &t = m_form.TableData;
-    const int count = t.active() ? t.recordCount() : 0;
+    const int count = m_table.active() ? m_table.recordCount() : 0;
     const QString question = "Opravdu si prejete Vymazat všechna data (" + QString::number(count)
                              + ") záznamu z adresáre?";
     if (ui::warning(&m_form, "Vymazání všech dat s adresáre", question, true) != ui::MessageAnswer::Ok)
         return;
-    if (t.active() && t.isEditing())
-        t.cancel();   // a new record nobody filled in is not a recipient
-    if (t.active())
-        t.deleteAll();
+    if (m_table.active() && m_table.isEditing())
+        m_table.cancel();   // a new record nobody filled in is not a recipient
+    if (m_table.active())
+        m_table.deleteAll();
     m_model->reload();
     ShowRecipient();
     ui::information(&m_form, "Bylo vymazáno všech " + QString::number(count) + "záznamu z adresáre.");
-}
-
-void RecipientPage::refreshGrid()
-{
-    m_model->reload();
-    if (isVisible())
-        followCursor();
-    else
-        selectGridRow();
-}
-
-void RecipientPage::followCursor()
-{
-    if (!m_shown.followsCursor())
-        ShowRecipient();
-}
-
-void RecipientPage::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    m_form.guard([&] {
-        if (m_model->rowCount() != (m_form.TableData.active() ? m_form.TableData.recordCount() : 0))
-            m_model->reload();
-        if (m_form.FormReady)
-            followCursor();
-    });
-}
-
-bool RecipientPage::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == DBGridData && event->type() == QEvent::KeyRelease
-        && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
-        m_form.guard([&] { DBGridDataKeyUp(); });
-    return QWidget::eventFilter(watched, event);
-}
-
-void RecipientPage::DBGridDataCellClick(int row)
-{
-    if (row >= 0 && m_form.TableData.active())
-        m_form.TableData.moveTo(row);
-    ShowRecipient();
-}
-
-void RecipientPage::DBGridDataKeyUp()
-{
-    const QModelIndex current = DBGridData->currentIndex();
-    if (current.isValid() && m_form.TableData.active())
-        m_form.TableData.moveTo(current.row());
-    ShowRecipient();
-}
-
-void RecipientPage::selectGridRow()
-{
-    selectCursorRow(DBGridData, m_model, m_form.TableData);
 }
 
 void RecipientPage::reportCopyFailure()
@@ -371,11 +215,10 @@ void RecipientPage::ButtonDataTableSaveClick()
     backups.ensureBackupDir();
 
     // Post once more (on an empty table this adds one empty record).
-    DbfTable &t = m_form.TableData;
     if (!m_shown.restoreCursor())
         ShowRecipient();
-    t.edit();
-    t.post();
+    m_table.edit();
+    m_table.post();
     m_shown.remember();
     m_model->reload();
     selectGridRow();

@@ -4,23 +4,14 @@
 #pragma once
 
 #include "data/Backup.h"
-#include "data/ShownRow.h"
-
-#include <QWidget>
+#include "data/TablePage.h"
 
 class QCheckBox;
 class QGroupBox;
-class QLineEdit;
-class QPushButton;
-class QTableView;
 
 namespace kvitanky {
 
-class TForm1;
-class TableGridModel;
-class TableNavigator;
-
-class RecipientPage : public QWidget
+class RecipientPage : public TablePage
 {
     Q_OBJECT
 public:
@@ -49,40 +40,29 @@ public:
     QLineEdit *EditDataPriceWord = nullptr;
 
     // Copies the current record into the boxes (writing nothing), then recomposes the slip.
-    void ShowRecipient();
+    void ShowRecipient() { showRow(); }
     // Asks, empties the table, reports the count.
     void DeleteAllRecipients();
-    void refreshGrid();   // the table changed behind the grid's back
 
-    void WriteRecipientField(const QString &column, const QString &value);
+    void WriteRecipientField(const QString &column, const QString &value) { writeField(column, value); }
     void ButtonDataTableInsertClick();
-    void ButtonDataTableDeleteClick();
+    void ButtonDataTableDeleteClick() { deleteShownRow(); }
     void ButtonDataTableSaveClick();
 
     // The clock that stamps backups (tests fix it to provoke two saves in one second).
     void setBackupClock(BackupMaker::Clock clock) { m_backupClock = std::move(clock); }
 
-protected:
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void buildControls();
     void connectHandlers();
+    void fillBoxes() override;
+    void storeValue(const QString &column, DbfField field, const QString &value) override;
     void EditDataPriceChange();
     void symbolChange(QLineEdit *box, const QString &column);
-    void DBGridDataCellClick(int row);
-    void DBGridDataKeyUp();
-    // Re-shows the cursor's row when something else moved the cursor.
-    void followCursor();
     double currentAmount() const;
     QString currentText(const QString &column) const;
-    void selectGridRow();
     void reportCopyFailure();
 
-    TForm1 &m_form;
-    TableGridModel *m_model = nullptr;
-    ShownRow m_shown;
     BackupMaker::Clock m_backupClock;
 };
 

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A page that shows a table in a grid with a navigator and its current row in
+// edit boxes writing every change straight into the table. The recipient and
+// owner pages are both one: the grid, the cursor keeping and the write-through
+// live here once.
+#pragma once
+
+#include "data/ShownRow.h"
+#include "data/TableGridModel.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace kvitanky {
+
+class DbfField;
+class DbfTable;
+class TForm1;
+class TableNavigator;
+
+class TablePage : public QWidget
+{
+    Q_OBJECT
+public:
+    // The table changed behind the grid's back (rows added, removed, file reopened).
+    void refreshGrid();
+
+protected:
+    // `editsReady` is the main window's flag that lets this page's boxes write.
+    TablePage(TForm1 &form, DbfTable &table, bool &editsReady);
+
+    // Copies the current row into the boxes, the write handlers kept quiet (only
+    // called while the table is open); then remembers the row shown, brings the
+    // grid along and recomposes the slip.
+    void showRow();
+    virtual void fillBoxes() = 0;
+
+    // Stores one box's value in the row on screen and posts it. When another page
+    // moved the cursor it goes back to that row first, or shows the cursor's row
+    // instead of writing when that row is gone.
+    void writeField(const QString &column, const QString &value);
+    // How a value goes into its column; text by default.
+    virtual void storeValue(const QString &column, DbfField field, const QString &value);
+
+    // A new record, pending until a box's change posts it.
+    void startNewRow();
+    // Removes the row on screen, never another one.
+    void deleteShownRow();
+    // The table is open and has a current row (or a new record pending).
+    bool hasRow() const;
+
+    // The grid over `columns`, following the table's cursor on clicks and keys.
+    QTableView *makeGrid(QWidget *parent, const QString &objectName, QList<GridColumn> columns);
+    TableNavigator *makeNavigator(QWidget *parent, const QString &objectName);
+    // A box whose every change is written into `column`.
+    void writeThrough(QLineEdit *box, const QString &column);
+    // Runs `handler` on a click, inside the main window's error guard.
+    void onClick(QPushButton *button, std::function<void()> handler);
+    void selectGridRow();
+
+    // Sets a box's text only when it differs: an equal text would move the caret
+    // to the end while the user types, and raises no change anyway.
+    static void putText(QLineEdit *box, const QString &text);
+
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    TForm1 &m_form;
+    DbfTable &m_table;
+    TableGridModel *m_model = nullptr;
+    ShownRow m_shown;
+
+private:
+    void gridCellClick(int row);
+    void gridKeyUp();
+    // Re-shows the cursor's row when something else moved the cursor.
+    void followCursor();
+    void reloadWhenRowCountChanged();
+
+    bool &m_editsReady;
+    QTableView *m_grid = nullptr;
+};
+
+} // namespace kvitanky
