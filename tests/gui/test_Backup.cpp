@@ -1,28 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Backup copies: the copy itself, the stamped names, and the "Uložit" button of
 // the recipient page that makes them.
-#include "TestSupport.h"
+#include "GuiTestSupport.h"
 
 #include "data/Backup.h"
 #include "data/DbfTable.h"
 #include "data/RecipientPage.h"
 #include "data/RecipientTable.h"
-#include "print/PrinterProvider.h"
-#include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTabWidget>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace kvitanky;
-using testsupport::TempDir;
+using namespace testsupport;
 
 namespace {
 
@@ -67,11 +59,11 @@ TEST_P(CopyTest, CopiesEveryByte)
     QByteArray bytes(GetParam(), '\0');
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char((i * 7 + 3) & 0xff);
-    testsupport::writeFile(dir.file("src"), bytes);
-    testsupport::writeFile(dir.file("dst"), QByteArray(GetParam() + 100, 'x'));   // replaced, not merged
+    writeFile(dir.file("src"), bytes);
+    writeFile(dir.file("dst"), QByteArray(GetParam() + 100, 'x'));   // replaced, not merged
     QString reason;
     ASSERT_TRUE(CopyFileWhole(dir.file("src"), dir.file("dst"), &reason)) << reason.toStdString();
-    EXPECT_EQ(testsupport::readFile(dir.file("dst")), bytes);
+    EXPECT_EQ(readFile(dir.file("dst")), bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CopyTest, ::testing::Values(0, 1, 4096, 3 << 20));
@@ -88,7 +80,7 @@ TEST(CopyFailure, MissingSourceWritesNothingAndNamesTheFile)
 TEST(CopyFailure, UnwritableDestinationNamesIt)
 {
     TempDir dir;
-    testsupport::writeFile(dir.file("src"), "abc");
+    writeFile(dir.file("src"), "abc");
     ASSERT_TRUE(QDir(dir.path()).mkdir("dst"));
     QString reason;
     EXPECT_FALSE(CopyFileWhole(dir.file("src"), dir.file("dst"), &reason));
@@ -100,15 +92,15 @@ TEST(CopyFailure, UnwritableDestinationNamesIt)
 TEST(BackupMakerTest, SavesWithinOneSecondGetDistinctNamesAndLeaveNoWorkingCopy)
 {
     TempDir dir;
-    testsupport::writeFile(dir.file("Data.dbf"), "one");
+    writeFile(dir.file("Data.dbf"), "one");
     const BackupMaker maker(dir.path(), [] { return FixedTime; });
     maker.ensureBackupDir();
     QStringList made;
     for (const char *content : {"one", "two", "three"}) {
-        testsupport::writeFile(dir.file("Data.dbf"), content);
+        writeFile(dir.file("Data.dbf"), content);
         const BackupResult r = maker.backup("Data.dbf", "DataTemp.dbf", "Data", ".dbf");
         ASSERT_TRUE(r.saved) << r.reason.toStdString();
-        EXPECT_EQ(testsupport::readFile(r.path), QByteArray(content));
+        EXPECT_EQ(readFile(r.path), QByteArray(content));
         made << QFileInfo(r.path).fileName();
     }
     EXPECT_EQ(made, QStringList({"Data20240309070503.dbf", "Data20240309070503_2.dbf", "Data20240309070503_3.dbf"}));
@@ -118,7 +110,7 @@ TEST(BackupMakerTest, SavesWithinOneSecondGetDistinctNamesAndLeaveNoWorkingCopy)
 TEST(BackupMakerTest, FolderThatCannotBeMadeIsAnError)
 {
     TempDir dir;
-    testsupport::writeFile(dir.file("Data"), "a file in the way");
+    writeFile(dir.file("Data"), "a file in the way");
     const BackupMaker maker(dir.path());
     try {
         maker.ensureBackupDir();
@@ -131,35 +123,16 @@ TEST(BackupMakerTest, FolderThatCannotBeMadeIsAnError)
 
 // --- The "Uložit" button -----------------------------------------------------
 
-class SaveButtonTest : public ::testing::Test
+class SaveButtonTest : public FormTest
 {
 protected:
-    void SetUp() override
-    {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
-            messages.append(r);
-            return ui::MessageAnswer::Ok;
-        });
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ui::setMessageHook({});
-    }
-
     void start()
     {
-        StartupOptions o;
-        o.programDir = dir.path();
-        o.pictureDir = testsupport::binDir();
-        o.printers = FixedPrinters::pdfOnly();
-        form = std::make_unique<TForm1>(o);
-        form->show();
-        form->PageControlMain->setCurrentWidget(form->TabSheetData);
-        messages.clear();
+        startForm();
+        showPage(form->TabSheetData);
     }
 
-    void save() { form->findChild<QPushButton *>("ButtonDataTableSave")->click(); }
+    void save() { button("ButtonDataTableSave")->click(); }
     QString confirmation() const
     {
         return QString::fromUtf8("Data byla uložena do adresáre ") + QDir::toNativeSeparators(dir.file("Data"))
@@ -174,10 +147,6 @@ protected:
         EXPECT_FALSE(QFile::exists(dir.file("DataTemp.dbf")));
         EXPECT_FALSE(QFile::exists(dir.file("KvitankyTemp.ini")));
     }
-
-    TempDir dir;
-    std::unique_ptr<TForm1> form;
-    QList<ui::MessageRequest> messages;
 };
 
 TEST_F(SaveButtonTest, CreatesTheFolderWithOneStampedCopyOfEachFile)
@@ -192,8 +161,8 @@ TEST_F(SaveButtonTest, CreatesTheFolderWithOneStampedCopyOfEachFile)
     const QStringList ini = backups("^Kvitanky\\d{14}\\.ini$");
     ASSERT_EQ(dbf.size(), 1);
     ASSERT_EQ(ini.size(), 1);
-    EXPECT_EQ(testsupport::readFile(dir.file("Data/" + dbf[0])), testsupport::readFile(dir.file("Data.dbf")));
-    EXPECT_EQ(testsupport::readFile(dir.file("Data/" + ini[0])), testsupport::readFile(dir.file("Kvitanky.ini")));
+    EXPECT_EQ(readFile(dir.file("Data/" + dbf[0])), readFile(dir.file("Data.dbf")));
+    EXPECT_EQ(readFile(dir.file("Data/" + ini[0])), readFile(dir.file("Kvitanky.ini")));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0].kind, ui::MessageKind::Information);
     EXPECT_EQ(messages[0].text, confirmation());
@@ -250,7 +219,7 @@ TEST_F(SaveButtonTest, FolderThatCannotBeMadeStopsTheSave)
         DbfTable t;
         CreateRecipientTable(t, dir.path());
     }
-    testsupport::writeFile(dir.file("Data"), "a file in the way");
+    writeFile(dir.file("Data"), "a file in the way");
     start();
     save();
     ASSERT_EQ(messages.size(), 1);

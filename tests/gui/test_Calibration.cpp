@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration page: the four boxes and their up-down buttons, the restore of a
 // saved value, saving, and the test print measured in the PDF it produces.
-#include "TestSupport.h"
+#include "GuiTestSupport.h"
 
 #include "print/CalibrationPage.h"
 #include "print/PrintJobs.h"
-#include "print/PrinterProvider.h"
 #include "settings/IniFile.h"
-#include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 #include "shell/UpDown.h"
 
 #include <QDir>
@@ -20,55 +17,23 @@
 #include <QRegularExpression>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <memory>
 
 using namespace kvitanky;
 using namespace testsupport;
 
 namespace {
 
-class CalibrationTest : public ::testing::Test
+class CalibrationTest : public FormTest
 {
 protected:
-    void SetUp() override
+    UpDown *upDown(const QString &name) const { return form->findChild<UpDown *>(name); }
+    void clickArrow(const QString &upDownName, bool up)
     {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
-            messages << r.text;
-            return ui::MessageAnswer::Ok;
-        });
-    }
-    void TearDown() override { ui::setMessageHook({}); }
-
-    std::unique_ptr<TForm1> makeForm(const QByteArray &ini = {},
-                                     std::shared_ptr<PrinterProvider> printers = FixedPrinters::pdfOnly())
-    {
-        if (!ini.isEmpty())
-            writeFile(dir.file("Kvitanky.ini"), ini);
-        StartupOptions options;
-        options.programDir = dir.path();
-        options.pictureDir = binDir();
-        options.printers = std::move(printers);
-        auto form = std::make_unique<TForm1>(options);
-        startupMessages = messages;
-        messages.clear();
-        return form;
-    }
-
-    static QLineEdit *edit(TForm1 &form, const QString &key) { return form.findChild<QLineEdit *>(key); }
-    static UpDown *upDown(TForm1 &form, const QString &name) { return form.findChild<UpDown *>(name); }
-    static void clickArrow(TForm1 &form, const QString &upDownName, bool up)
-    {
-        auto *arrow = form.findChild<QToolButton *>(upDownName + (up ? "Up" : "Down"));
+        auto *arrow = form->findChild<QToolButton *>(upDownName + (up ? "Up" : "Down"));
         ASSERT_NE(arrow, nullptr) << upDownName.toStdString();
         arrow->click();
     }
-
-    TempDir dir;
-    QStringList messages;
-    QStringList startupMessages;
 };
 
 struct Pair {
@@ -85,8 +50,8 @@ const Pair ShiftY{"EditCalibrationPrintNullAxesY", "UpDownCalibrationPrintNullAx
 
 TEST_F(CalibrationTest, DesignedValuesAndUpDownsInStep)
 {
-    auto form = makeForm();
-    EXPECT_TRUE(startupMessages.isEmpty()) << startupMessages.join("|").toStdString();
+    startForm();
+    EXPECT_TRUE(startupMessages.isEmpty()) << messageTexts(startupMessages).join("|").toStdString();
     const struct {
         Pair pair;
         const char *text;
@@ -94,12 +59,12 @@ TEST_F(CalibrationTest, DesignedValuesAndUpDownsInStep)
     } expected[] = {{SizeX, "4900", 0, 5000}, {SizeY, "2350", 0, 3000}, {ShiftX, "-1", -15, 500}, {ShiftY, "1", -29, 500}};
     for (const auto &e : expected) {
         SCOPED_TRACE(e.pair.edit);
-        ASSERT_NE(edit(*form, e.pair.edit), nullptr);
-        ASSERT_NE(upDown(*form, e.pair.upDown), nullptr);
-        EXPECT_EQ(edit(*form, e.pair.edit)->text(), e.text);
-        EXPECT_EQ(upDown(*form, e.pair.upDown)->position(), QString(e.text).toInt());
-        EXPECT_EQ(upDown(*form, e.pair.upDown)->minimum(), e.min);
-        EXPECT_EQ(upDown(*form, e.pair.upDown)->maximum(), e.max);
+        ASSERT_NE(edit(e.pair.edit), nullptr);
+        ASSERT_NE(upDown(e.pair.upDown), nullptr);
+        EXPECT_EQ(edit(e.pair.edit)->text(), e.text);
+        EXPECT_EQ(upDown(e.pair.upDown)->position(), QString(e.text).toInt());
+        EXPECT_EQ(upDown(e.pair.upDown)->minimum(), e.min);
+        EXPECT_EQ(upDown(e.pair.upDown)->maximum(), e.max);
     }
 }
 
@@ -110,16 +75,16 @@ class ShiftTyping : public CalibrationTest, public ::testing::WithParamInterface
 // The user begins a negative shift with "-": nothing happens until the digit.
 TEST_P(ShiftTyping, MinusWaitsForTheDigit)
 {
-    auto form = makeForm();
+    startForm();
     const Pair p = GetParam();
-    const int before = upDown(*form, p.upDown)->position();
-    edit(*form, p.edit)->setText("-");
+    const int before = upDown(p.upDown)->position();
+    edit(p.edit)->setText("-");
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(edit(*form, p.edit)->text(), "-");
-    EXPECT_EQ(upDown(*form, p.upDown)->position(), before);
-    edit(*form, p.edit)->setText("-5");
+    EXPECT_EQ(edit(p.edit)->text(), "-");
+    EXPECT_EQ(upDown(p.upDown)->position(), before);
+    edit(p.edit)->setText("-5");
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(upDown(*form, p.upDown)->position(), -5);
+    EXPECT_EQ(upDown(p.upDown)->position(), -5);
 }
 
 INSTANTIATE_TEST_SUITE_P(Calibration, ShiftTyping, ::testing::Values(ShiftX, ShiftY));
@@ -145,16 +110,16 @@ TEST_P(BadTexts, MessageThenSavedValue)
     QByteArray ini = "[CALIBRATION]\r\n";
     if (b.stored)
         ini += QByteArray(b.pair.edit) + "=" + b.stored + "\r\n";
-    auto form = makeForm(ini);
-    QLineEdit *e = edit(*form, b.pair.edit);
+    startForm(ini);
+    QLineEdit *e = edit(b.pair.edit);
     e->setText("7");   // a valid value the file does not hold
-    ASSERT_EQ(upDown(*form, b.pair.upDown)->position(), 7);
+    ASSERT_EQ(upDown(b.pair.upDown)->position(), 7);
     e->setText(b.typed);
     ASSERT_FALSE(messages.isEmpty());
-    EXPECT_EQ(messages.first(), QString("'%1' není platné císlo!").arg(b.typed));
-    EXPECT_EQ(messages.size(), 1) << messages.join("|").toStdString();
+    EXPECT_EQ(messages.first().text, QString("'%1' není platné císlo!").arg(b.typed));
+    EXPECT_EQ(messages.size(), 1) << texts().join("|").toStdString();
     EXPECT_EQ(e->text(), b.expectedText);
-    EXPECT_EQ(upDown(*form, b.pair.upDown)->position(), b.expectedPosition);
+    EXPECT_EQ(upDown(b.pair.upDown)->position(), b.expectedPosition);
 }
 
 INSTANTIATE_TEST_SUITE_P(Calibration, BadTexts,
@@ -181,11 +146,11 @@ class Arrows : public CalibrationTest, public ::testing::WithParamInterface<Arro
 TEST_P(Arrows, PositionGoesIntoTheBox)
 {
     const Arrow a = GetParam();
-    auto form = makeForm();
-    edit(*form, a.pair.edit)->setText(a.start);
-    clickArrow(*form, a.pair.upDown, a.up);
-    EXPECT_EQ(edit(*form, a.pair.edit)->text(), a.expected);
-    EXPECT_EQ(upDown(*form, a.pair.upDown)->position(), QString(a.expected).toInt());
+    startForm();
+    edit(a.pair.edit)->setText(a.start);
+    clickArrow(a.pair.upDown, a.up);
+    EXPECT_EQ(edit(a.pair.edit)->text(), a.expected);
+    EXPECT_EQ(upDown(a.pair.upDown)->position(), QString(a.expected).toInt());
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -200,17 +165,17 @@ INSTANTIATE_TEST_SUITE_P(Calibration, Arrows,
 
 TEST_F(CalibrationTest, SaveWritesTheSettingsFile)
 {
-    auto form = makeForm();
-    edit(*form, SizeX.edit)->setText("4711");
-    edit(*form, ShiftY.edit)->setText("-3");
-    form->findChild<QPushButton *>("ButtonCalibrationSaveValues")->click();
-    ASSERT_EQ(messages, QStringList{"Uloženo!"});
+    startForm();
+    edit(SizeX.edit)->setText("4711");
+    edit(ShiftY.edit)->setText("-3");
+    button("ButtonCalibrationSaveValues")->click();
+    ASSERT_EQ(texts(), QStringList{"Uloženo!"});
     IniFile ini(dir.file("Kvitanky.ini"));
     EXPECT_EQ(ini.readString("CALIBRATION", SizeX.edit, ""), "4711");
     EXPECT_EQ(ini.readString("CALIBRATION", ShiftY.edit, ""), "-3");
     // The saved value is what an emptied box returns to.
-    edit(*form, SizeX.edit)->setText("");
-    EXPECT_EQ(edit(*form, SizeX.edit)->text(), "4711");
+    edit(SizeX.edit)->setText("");
+    EXPECT_EQ(edit(SizeX.edit)->text(), "4711");
 }
 
 namespace {
@@ -274,14 +239,14 @@ TEST_F(CalibrationTest, TestPrintDrawsThePrintArea)
 {
     if (!haveProgram("pdftocairo"))
         GTEST_SKIP() << "pdftocairo missing";
-    auto form = makeForm();
+    startForm();
     QPrinter &printer = form->Printing->printer();
     printer.setPageMargins(QMarginsF(34, 51, 34, 34), QPageLayout::Point);
     const QString pdf = dir.file("Kvitanky.pdf");
     ASSERT_EQ(form->Printing->currentPrinter().pdfPath, pdf);
     const bool previewOnly = form->PreviewOnly;
-    form->findChild<QPushButton *>("ButtonCalibrationPrint")->click();
-    ASSERT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+    button("ButtonCalibrationPrint")->click();
+    ASSERT_TRUE(messages.isEmpty()) << texts().join("|").toStdString();
     EXPECT_EQ(form->PreviewOnly, previewOnly);
     ASSERT_TRUE(QFile::exists(pdf));
 
@@ -306,21 +271,21 @@ TEST_F(CalibrationTest, TestPrintDrawsThePrintArea)
 // A size that is not an integer stops the test print before the job begins.
 TEST_F(CalibrationTest, TestPrintWithBadSizeWritesNothing)
 {
-    auto form = makeForm();
-    edit(*form, SizeY.edit)->setText("abc");   // no saved value: the text stays
+    startForm();
+    edit(SizeY.edit)->setText("abc");   // no saved value: the text stays
     messages.clear();
-    form->findChild<QPushButton *>("ButtonCalibrationPrint")->click();
+    button("ButtonCalibrationPrint")->click();
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages.first().contains("abc")) << messages.first().toStdString();
+    EXPECT_TRUE(messages.first().text.contains("abc")) << messages.first().text.toStdString();
     EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
 }
 
 TEST_F(CalibrationTest, TestPrintWithoutPrinterFails)
 {
-    auto form = makeForm({}, FixedPrinters::none());
+    startForm({}, FixedPrinters::none());
     form->TabSheetCalibration->ButtonCalibrationPrint->click();
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages.first(), "Chybí zarízení k tisku.");
+    EXPECT_EQ(messages.first().text, "Chybí zarízení k tisku.");
     EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}).isEmpty());
 }
 
@@ -328,7 +293,7 @@ TEST_F(CalibrationTest, TestPrintWithoutPrinterFails)
 // runs into another one or out of its group.
 TEST_F(CalibrationTest, NothingOverlapsOrIsClipped)
 {
-    auto form = makeForm();
+    startForm();
     QWidget *page = form->TabSheetCalibration;
     page->resize(829, 487);
     const auto children = page->findChildren<QWidget *>();

@@ -2,17 +2,14 @@
 // The import/export page: imports and exports through its buttons with the file
 // dialogs answered by hooks, the workbook export into the program folder, the
 // check for an application that opens workbooks, and deleting all recipients.
-#include "TestSupport.h"
+#include "GuiTestSupport.h"
 
 #include "data/DbfTable.h"
 #include "exchange/ImpExpPage.h"
 #include "exchange/SpreadsheetApp.h"
 #include "print/CalibrationPage.h"
 #include "print/JobProgress.h"
-#include "print/PrinterProvider.h"
 #include "shell/Desktop.h"
-#include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 #include "text/Codepage.h"
 
 #include <QCheckBox>
@@ -22,24 +19,17 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 using namespace kvitanky;
 using namespace testsupport;
 
 namespace {
 
-class ImpExpTest : public ::testing::Test
+class ImpExpTest : public FormTest
 {
 protected:
     void SetUp() override
     {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
-            messages << r.text;
-            return answer;
-        });
+        FormTest::SetUp();
         ui::setOpenUrlHook([this](const QUrl &url) {
             opened << url;
             return desktopOpens;
@@ -47,19 +37,16 @@ protected:
     }
     void TearDown() override
     {
-        ui::setMessageHook({});
+        JobProgress::setObserver({});   // it refers to the test body's variables, gone by now
+        FormTest::TearDown();
         ui::setOpenUrlHook({});
-        JobProgress::setObserver({});
     }
 
-    std::unique_ptr<TForm1> makeForm()
+    // The window with the page's file dialogs and the check for a spreadsheet
+    // application answered by the test.
+    void start()
     {
-        StartupOptions options;
-        options.programDir = dir.path();
-        options.pictureDir = binDir();
-        options.printers = FixedPrinters::pdfOnly();
-        auto form = std::make_unique<TForm1>(options);
-        messages.clear();
+        startForm();
         page = form->TabSheetImpExp;
         page->setFileDialogHook([this](const ImpExpPage::FileDialogRequest &r) {
             requests << r;
@@ -69,7 +56,6 @@ protected:
             ++probes;
             return spreadsheetApp;
         });
-        return form;
     }
 
     static QString surname(DbfTable &table, int row)
@@ -78,13 +64,10 @@ protected:
         return table.fieldByName("PRIJMENI").asString();
     }
 
-    TempDir dir;
     ImpExpPage *page = nullptr;
-    QStringList messages;
     QList<ImpExpPage::FileDialogRequest> requests;
     QList<QUrl> opened;
     QString chosen;
-    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
     bool desktopOpens = true;
     bool spreadsheetApp = true;
     int probes = 0;
@@ -109,7 +92,7 @@ class Imports : public ImpExpTest, public ::testing::WithParamInterface<ImportCa
 TEST_P(Imports, AppendAndReport)
 {
     const ImportCase c = GetParam();
-    auto form = makeForm();
+    start();
     chosen = dir.file("vstup.csv");
     if (!c.missing)
         writeFile(chosen, c.content);
@@ -122,7 +105,7 @@ TEST_P(Imports, AppendAndReport)
     QStringList expected;
     for (const QString &m : c.messages)
         expected << (m.contains("%1") ? m.arg(QDir::toNativeSeparators(chosen)) : m);
-    EXPECT_EQ(messages, expected);
+    EXPECT_EQ(texts(), expected);
     DbfTable &t = form->TableData;
     ASSERT_EQ(t.recordCount(), 4 + c.rows);
     if (c.rows > 0) {
@@ -158,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ImpExpTest, CancelledDialogDoesNothing)
 {
-    auto form = makeForm();
+    start();
     chosen.clear();
     for (QPushButton *b : {page->ButtonImportCsv, page->ButtonImportCsv6, page->ButtonExportCsv})
         b->click();
@@ -172,14 +155,14 @@ TEST_F(ImpExpTest, CancelledDialogDoesNothing)
 // they come back in order.
 TEST_F(ImpExpTest, ExportThenImportBack)
 {
-    auto form = makeForm();
+    start();
     chosen = dir.file("DataKvitanky.CSV");
     page->ButtonExportCsv->click();
     ASSERT_EQ(requests.size(), 1);
     EXPECT_TRUE(requests[0].save);
     EXPECT_EQ(requests[0].proposed, dir.file("DataKvitanky"));
     EXPECT_EQ(requests[0].defaultSuffix, "CSV");
-    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Bylo exportováno 4 záznamu.")});
+    EXPECT_EQ(texts(), QStringList{QString::fromUtf8("Bylo exportováno 4 záznamu.")});
     const QByteArray bytes = readFile(chosen);
     EXPECT_EQ(bytes.count("\r\n"), 4);
     EXPECT_TRUE(bytes.startsWith(toCp1250(QString::fromUtf8("Pan;Jan;Novák;"))));
@@ -193,7 +176,7 @@ TEST_F(ImpExpTest, ExportThenImportBack)
     ASSERT_EQ(form->TableData.recordCount(), 0);
     messages.clear();
     page->ButtonImportCsv->click();
-    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Bylo importováno 4 záznamu.")});
+    EXPECT_EQ(texts(), QStringList{QString::fromUtf8("Bylo importováno 4 záznamu.")});
     ASSERT_EQ(form->TableData.recordCount(), 4);
     const char *expected[] = {"Novák", "Svobodová", "Dvořák", "Černý"};
     for (int row = 0; row < 4; ++row)
@@ -202,17 +185,17 @@ TEST_F(ImpExpTest, ExportThenImportBack)
 
 TEST_F(ImpExpTest, ExportIntoAMissingFolder)
 {
-    auto form = makeForm();
+    start();
     chosen = dir.file("nic/ven.CSV");
     page->ButtonExportCsv->click();
-    EXPECT_EQ(messages, (QStringList{QString::fromUtf8("Nemohu otevrít soubor %1.").arg(QDir::toNativeSeparators(chosen)),
+    EXPECT_EQ(texts(), (QStringList{QString::fromUtf8("Nemohu otevrít soubor %1.").arg(QDir::toNativeSeparators(chosen)),
                                      QString::fromUtf8("Bylo exportováno 0 záznamu.")}));
 }
 
 // "Vymazat data" asks first; Cancel keeps every row.
 TEST_F(ImpExpTest, DeleteAllAsksFirst)
 {
-    auto form = makeForm();
+    start();
     answer = ui::MessageAnswer::Cancel;
     page->Button1->click();
     ASSERT_EQ(messages.size(), 1);
@@ -228,7 +211,7 @@ TEST_F(ImpExpTest, DeleteAllAsksFirst)
 // and the count says so.
 TEST_F(ImpExpTest, LargeImportCanBeCancelled)
 {
-    auto form = makeForm();
+    start();
     QByteArray content;
     for (int i = 0; i < 5000; ++i)
         content += ";Jan;Novak" + QByteArray::number(i) + ";;;;" + QByteArray::number(i) + ";;;;;0;\r\n";
@@ -246,19 +229,19 @@ TEST_F(ImpExpTest, LargeImportCanBeCancelled)
     const int added = form->TableData.recordCount() - 4;
     EXPECT_GT(added, 0);
     EXPECT_LT(added, 5000);
-    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Bylo importováno %1 záznamu.").arg(added)});
+    EXPECT_EQ(texts(), QStringList{QString::fromUtf8("Bylo importováno %1 záznamu.").arg(added)});
 }
 
 // The workbook lands in the program folder under a time-stamped name, a second one
 // within the same second under a name of its own, and is handed to the desktop.
 TEST_F(ImpExpTest, WorkbookExport)
 {
-    auto form = makeForm();
+    start();
     const QDateTime when(QDate(2024, 1, 5), QTime(9, 30, 7));
     page->setClock([&] { return when; });
     page->ButtonExportXLS->click();
     page->ButtonExportXLS->click();
-    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << texts().join("|").toStdString();
     const QString first = dir.file("DataKvitanky20240105093007.xlsx");
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(first));
@@ -283,19 +266,20 @@ TEST_F(ImpExpTest, WorkbookExport)
 
 TEST_F(ImpExpTest, WorkbookNobodyCanOpen)
 {
-    auto form = makeForm();
+    start();
     desktopOpens = false;
     page->ButtonExportXLS->click();
     ASSERT_EQ(opened.size(), 1);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(opened[0].toLocalFile()))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].text.contains(QDir::toNativeSeparators(opened[0].toLocalFile())))
+        << messages[0].text.toStdString();
 }
 
 // The check runs each time the page is selected, at either tab index, and only then;
 // the export button stays usable whatever it finds.
 TEST_F(ImpExpTest, SpreadsheetCheck)
 {
-    auto form = makeForm();
+    start();
     QLabel *comment = form->findChild<QLabel *>("LabelExcelComment");
     ASSERT_NE(comment, nullptr);
     for (bool ownersTab : {false, true}) {
@@ -317,7 +301,7 @@ TEST_F(ImpExpTest, SpreadsheetCheck)
 
 TEST_F(ImpExpTest, TabOrder)
 {
-    auto form = makeForm();
+    start();
     const QList<QWidget *> order = {page->ButtonImportCsv6, page->ButtonExportXLS, page->ButtonImportCsv,
                                     page->ButtonExportCsv, page->Button1};
     for (int i = 0; i + 1 < order.size(); ++i) {

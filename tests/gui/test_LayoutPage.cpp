@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The layout page driven through its real widgets: the 114 position boxes, the
 // preview switch and stepping through recipients and owners.
-#include "TestSupport.h"
+#include "GuiTestSupport.h"
 
 #include "data/DbfTable.h"
 #include "render/LayoutPage.h"
 #include "render/PriceWords.h"
 #include "settings/SettingKeys.h"
-#include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,40 +16,18 @@
 #include <QSet>
 #include <QTabWidget>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 using namespace kvitanky;
+using namespace testsupport;
 
 namespace {
 
-class LayoutPageTest : public ::testing::Test
+class LayoutPageTest : public FormTest
 {
 protected:
-    void SetUp() override
-    {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
-            messages << r.text;
-            return ui::MessageAnswer::Ok;
-        });
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ui::setMessageHook({});
-    }
-
     void start(const QByteArray &ini = {})
     {
-        if (!ini.isNull())
-            testsupport::writeFile(dir.file("Kvitanky.ini"), ini);
-        StartupOptions o;
-        o.programDir = dir.path();
-        o.pictureDir = testsupport::binDir();
-        form = std::make_unique<TForm1>(o);
+        startForm(ini);
         page = form->TabSheetLayout;
-        messages.clear();
     }
 
     // The recipient and owner tables are opened with their sample rows at start-up.
@@ -61,12 +37,7 @@ protected:
             && form->TableOwners.recordCount() == 4 && form->edit("EditDataPriceWord");
     }
 
-    QLineEdit *edit(const QString &key) { return form->findChild<QLineEdit *>(key); }
-
-    testsupport::TempDir dir;
-    std::unique_ptr<TForm1> form;
     LayoutPage *page = nullptr;
-    QStringList messages;
 };
 
 TEST_F(LayoutPageTest, HoldsEveryPositionBoxWithItsDesignedValue)
@@ -200,7 +171,7 @@ TEST_F(LayoutPageTest, ShowSwitchTogglesPreviewAndBoxes)
     EXPECT_FALSE(page->ButtonLayoutValuesPrevious->isHidden());
     EXPECT_FALSE(page->ButtonLayoutValuesNext->isHidden());
     EXPECT_TRUE(page->GroupBoxLayoutValues->isHidden());
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
     if (before.isNull())
         GTEST_SKIP() << "slip composition not wired yet";
     EXPECT_NE(page->ImageCheque->pixmap().toImage(), before);
@@ -217,7 +188,7 @@ TEST_F(LayoutPageTest, PictureSwitchRedrawsOnThePlainBackground)
     EXPECT_NE(plain, withForm);
     page->CheckBoxLayoutPictureOn->click();
     EXPECT_EQ(page->ImageCheque->pixmap().toImage(), withForm);
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
 }
 
 TEST_F(LayoutPageTest, A_BadPositionIsReportedAndThePageGoesOn)
@@ -230,7 +201,7 @@ TEST_F(LayoutPageTest, A_BadPositionIsReportedAndThePageGoesOn)
     if (!tablesReady())
         GTEST_SKIP() << "slip composition not wired yet";
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains("EditLayoutPriceX")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].text.contains("EditLayoutPriceX")) << messages[0].text.toStdString();
     EXPECT_FALSE(page->ImageCheque->isHidden());
 }
 
@@ -270,7 +241,7 @@ TEST_F(LayoutPageTest, SteppingStopsAtBothEnds)
     EXPECT_EQ(t.recNo(), 2);
     EXPECT_TRUE(next->isEnabled());
     EXPECT_EQ(words->text(), PriceToWords(999999.5));
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
 }
 
 TEST_F(LayoutPageTest, DiscardLabelFollowsTheSteppedToRecipient)
@@ -303,7 +274,7 @@ TEST_F(LayoutPageTest, EmptyTableOnlyDisablesTheButtons)
     EXPECT_FALSE(page->ButtonLayoutValuesNext->isEnabled());
     EXPECT_FALSE(page->ButtonLayoutValuesPrevious->isEnabled());
     EXPECT_EQ(words->text(), "beze zmeny");
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
 }
 
 struct OwnerRow {
@@ -354,7 +325,7 @@ TEST_F(LayoutPageTest, OwnerSteppingCopiesTheOwnerIntoTheSettings)
     EXPECT_TRUE(next->isEnabled());
     expectOwnerInSettings(*form, {"Muzeum RVHP", "Peterburgská 928", "Praha 99", "000000", "1111111111", "1111",
                                   "9999"});
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
 }
 
 TEST_F(LayoutPageTest, OwnerWithBadAccountIsReportedAndEmptied)
@@ -370,7 +341,7 @@ TEST_F(LayoutPageTest, OwnerWithBadAccountIsReportedAndEmptied)
     owners.first();
     page->ButtonLayoutValuesNextOwner->click();
     EXPECT_EQ(form->edit("EditSetOwnerAccountIDB")->text(), "");
-    EXPECT_EQ(messages, QStringList{"'06a6' není platné císlo!"});
+    EXPECT_EQ(texts(), QStringList{"'06a6' není platné císlo!"});
     EXPECT_EQ(form->edit("EditSetOwnerAccountConstS")->text(), "0777");
 }
 

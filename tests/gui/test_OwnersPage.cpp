@@ -1,20 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The owner directory page driven through its real widgets.
-#include "TestSupport.h"
+#include "GuiTestSupport.h"
 
 #include "data/DbfTable.h"
 #include "data/OwnerTable.h"
 #include "data/OwnersPage.h"
-#include "print/PrinterProvider.h"
 #include "render/LayoutPage.h"
-#include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 #include "shell/PageBase.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,80 +17,35 @@
 #include <QTableView>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 using namespace kvitanky;
-using testsupport::TempDir;
+using namespace testsupport;
 
 namespace {
 
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
-
-void clearBox(QLineEdit *e)
-{
-    e->selectAll();
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
-    QApplication::sendEvent(e, &press);
-}
-
-class OwnersPageTest : public ::testing::Test
+class OwnersPageTest : public FormTest
 {
 protected:
-    void SetUp() override
-    {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
-            messages.append(r);
-            return answer;
-        });
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ui::setMessageHook({});
-    }
-
     void start()
     {
-        StartupOptions o;
-        o.programDir = dir.path();
-        o.pictureDir = testsupport::binDir();
-        o.printers = FixedPrinters::pdfOnly();
-        form = std::make_unique<TForm1>(o);
+        startForm();
         form->show();
         form->check("CheckBoxSetOwnersAdr")->setChecked(true);   // the page's tab appears
         page = form->TabSheetOwnersAdr;
-        form->PageControlMain->setCurrentWidget(page);
-        messages.clear();
+        showPage(page);
     }
 
-    QLineEdit *box(const char *name) { return page->findChild<QLineEdit *>(name); }
-    QPushButton *button(const char *name) { return page->findChild<QPushButton *>(name); }
     QString stored(const char *column) { return form->TableOwners.fieldByName(column).asString(); }
     int rows() { return form->TableOwners.recordCount(); }
 
-    TempDir dir;
-    std::unique_ptr<TForm1> form;
     OwnersPage *page = nullptr;
-    QList<ui::MessageRequest> messages;
-    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
 };
 
 TEST_F(OwnersPageTest, ShowsTheFirstSampleOwner)
 {
     start();
     ASSERT_EQ(rows(), 4);
-    EXPECT_EQ(box("EditOwnerAddress1")->text(), QString::fromUtf8("STÁTNÍ SPRÁVA CR"));
-    EXPECT_EQ(box("EditOwnerNum2")->text(), "0123456789");
+    EXPECT_EQ(edit("EditOwnerAddress1")->text(), QString::fromUtf8("STÁTNÍ SPRÁVA CR"));
+    EXPECT_EQ(edit("EditOwnerNum2")->text(), "0123456789");
     auto *grid = page->findChild<QTableView *>("DBGridOwners");
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->model()->rowCount(), 4);
@@ -108,14 +58,14 @@ TEST_F(OwnersPageTest, NavigatorAndGridShowTheOwnerWithLeadingZeros)
 {
     start();
     page->findChild<QToolButton *>("DBNavigatorOwnersNext")->click();
-    EXPECT_EQ(box("EditOwnerIDB")->text(), "0666");
-    EXPECT_EQ(box("EditOwnerConstS")->text(), "0777");
+    EXPECT_EQ(edit("EditOwnerIDB")->text(), "0666");
+    EXPECT_EQ(edit("EditOwnerConstS")->text(), "0777");
     auto *grid = page->findChild<QTableView *>("DBGridOwners");
     const QModelIndex third = grid->model()->index(2, 0);
     Q_EMIT grid->clicked(third);
     EXPECT_EQ(form->TableOwners.recNo(), 2);
-    EXPECT_EQ(box("EditOwnerAddress1")->text(), "Muzeum RVHP");
-    EXPECT_EQ(box("EditOwnerNum1")->text(), "000000");
+    EXPECT_EQ(edit("EditOwnerAddress1")->text(), "Muzeum RVHP");
+    EXPECT_EQ(edit("EditOwnerNum1")->text(), "000000");
     // The settings page's owner is not touched by browsing.
     EXPECT_EQ(form->edit("EditSetOwnerAddress1")->text(), QString::fromUtf8("STÁTNÍ SPRÁVA CR"));
 }
@@ -134,7 +84,7 @@ TEST_P(OwnerBoxTest, TypingWritesThroughUpToTheTypingLimit)
 {
     start();
     const OwnerBoxCase c = GetParam();
-    QLineEdit *e = box(c.box);
+    QLineEdit *e = edit(c.box);
     clearBox(e);
     EXPECT_EQ(stored(c.column), "");
     typeText(e, QString(c.limit + 2, QChar('1')));
@@ -172,7 +122,7 @@ TEST_F(OwnersPageTest, InsertTwiceThenDelete)
     page->findChild<QToolButton *>("DBNavigatorOwnersLast")->click();
     button("ButtonTableOwnersDelete")->click();
     EXPECT_EQ(rows(), 4);
-    EXPECT_EQ(box("EditOwnerAddress1")->text(), QString::fromUtf8("Všeobecná pomoc EU"));
+    EXPECT_EQ(edit("EditOwnerAddress1")->text(), QString::fromUtf8("Všeobecná pomoc EU"));
     EXPECT_EQ(page->findChild<QTableView *>("DBGridOwners")->model()->rowCount(), 4);
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -185,8 +135,8 @@ TEST_F(OwnersPageTest, TypingIntoAnEmptyTableCreatesAnOwner)
     }
     start();
     ASSERT_EQ(rows(), 0);
-    EXPECT_EQ(box("EditOwnerAddress1")->text(), "");
-    typeText(box("EditOwnerIDB"), "0100");
+    EXPECT_EQ(edit("EditOwnerAddress1")->text(), "");
+    typeText(edit("EditOwnerIDB"), "0100");
     ASSERT_EQ(rows(), 1);
     EXPECT_EQ(stored("IDB"), "0100");
 }
@@ -200,7 +150,7 @@ TEST_F(OwnersPageTest, SymbolModeRelabelsAndWidensTheSymbolBox)
     for (const bool on : {true, false}) {
         vs->setChecked(on);
         EXPECT_EQ(label->text(), on ? "Variabilní symbol" : "Konstantní symbol");
-        EXPECT_EQ(ui::typingLimit(box("EditOwnerConstS")), on ? 10 : 4);
+        EXPECT_EQ(ui::typingLimit(edit("EditOwnerConstS")), on ? 10 : 4);
         EXPECT_EQ(grid->model()->headerData(6, Qt::Horizontal).toString(),
                   on ? "Var. symbol" : "Konst. symbol");
         EXPECT_GE(label->x() + label->width(), label->x() + label->sizeHint().width());
@@ -216,8 +166,8 @@ TEST_F(OwnersPageTest, LayoutOwnerStepThenTypingChangesTheOwnerShown)
     nextOwner->click();
     ASSERT_EQ(form->TableOwners.recNo(), 1) << "the layout page's owner step moved nowhere";
     form->PageControlMain->setCurrentWidget(page);
-    EXPECT_EQ(box("EditOwnerIDB")->text(), "0666");
-    typeText(box("EditOwnerAddress3"), "!");
+    EXPECT_EQ(edit("EditOwnerIDB")->text(), "0666");
+    typeText(edit("EditOwnerAddress3"), "!");
     EXPECT_EQ(stored("Address3"), QString::fromUtf8("75605 Valašsko!"));
     form->TableOwners.moveTo(0);
     EXPECT_EQ(stored("Address3"), "378 81");
@@ -227,7 +177,7 @@ TEST_F(OwnersPageTest, TypingAfterACursorMoveOnTheVisiblePageLandsInTheOwnerShow
 {
     start();
     form->TableOwners.moveTo(3);   // moved behind the page's back
-    typeText(box("EditOwnerAddress3"), "!");
+    typeText(edit("EditOwnerAddress3"), "!");
     EXPECT_EQ(form->TableOwners.recNo(), 0);
     EXPECT_EQ(stored("Address3"), "378 81!");
     form->TableOwners.moveTo(3);
@@ -270,7 +220,7 @@ TEST_F(OwnersPageTest, RestoreDefaultsRemovesTheTableAndTheNextStartHasTheSample
     form.reset();
     start();
     EXPECT_EQ(rows(), 4);
-    EXPECT_EQ(box("EditOwnerAddress1")->text(), QString::fromUtf8("STÁTNÍ SPRÁVA CR"));
+    EXPECT_EQ(edit("EditOwnerAddress1")->text(), QString::fromUtf8("STÁTNÍ SPRÁVA CR"));
 }
 
 } // namespace

@@ -2,58 +2,29 @@
 // The recipient page driven through its real widgets: write-through editing, the
 // number checks, insert and delete, delete all, and boxes that always show the
 // row their typing lands in.
-#include "TestSupport.h"
+#include "GuiTestSupport.h"
 
 #include "data/DbfTable.h"
 #include "data/RecipientPage.h"
 #include "data/RecipientTable.h"
 #include "data/TableNavigator.h"
-#include "print/PrinterProvider.h"
 #include "render/LayoutPage.h"
 #include "render/PriceWords.h"
-#include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 using namespace kvitanky;
-using testsupport::TempDir;
+using namespace testsupport;
 
 namespace {
-
-// Keystrokes as the user makes them: through the box's own key handling, so the
-// typing limit and the change handlers run as they do on screen.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
-
-void pressKey(QWidget *w, int key)
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QApplication::sendEvent(w, &release);
-}
 
 // The table file's rows as Debian's dbfread sees them (empty when it is missing).
 QJsonArray dbfRows(const QString &path)
@@ -63,39 +34,20 @@ QJsonArray dbfRows(const QString &path)
         "rows = [dict(r) for r in dbfread.DBF(sys.argv[1], encoding='cp1250')]\n"
         "print(json.dumps(rows))\n");
     int code = -1;
-    const QByteArray out = testsupport::runProgram(testsupport::debianPython(), {"-c", script, path}, &code);
+    const QByteArray out = runProgram(debianPython(), {"-c", script, path}, &code);
     if (code != 0)
         return {};
     return QJsonDocument::fromJson(out).array();
 }
 
-class RecipientPageTest : public ::testing::Test
+class RecipientPageTest : public FormTest
 {
 protected:
-    void SetUp() override
-    {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
-            messages.append(r);
-            return answer;
-        });
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ui::setMessageHook({});
-    }
-
     void start()
     {
-        StartupOptions o;
-        o.programDir = dir.path();
-        o.pictureDir = testsupport::binDir();
-        o.printers = FixedPrinters::pdfOnly();
-        form = std::make_unique<TForm1>(o);
-        form->show();
+        startForm();
         page = form->TabSheetData;
-        form->PageControlMain->setCurrentWidget(page);
-        messages.clear();
+        showPage(page);
     }
 
     // A recipient table with no rows, made before start-up.
@@ -107,35 +59,23 @@ protected:
         start();
     }
 
-    QLineEdit *box(const char *name) { return form->findChild<QLineEdit *>(name); }
     QString stored(const char *column) { return form->TableData.fieldByName(column).asString(); }
-    QByteArray fileBytes() { return testsupport::readFile(dir.file("Data.dbf")); }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto &m : messages)
-            out << m.text;
-        return out;
-    }
+    QByteArray fileBytes() { return readFile(dir.file("Data.dbf")); }
 
-    TempDir dir;
-    std::unique_ptr<TForm1> form;
     RecipientPage *page = nullptr;
-    QList<ui::MessageRequest> messages;
-    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
 };
 
 TEST_F(RecipientPageTest, ShowsTheFirstSampleRecipientWithTheAmountInWords)
 {
     start();
     ASSERT_EQ(form->TableData.recordCount(), 4);
-    EXPECT_EQ(box("EditDataHonour")->text(), "Pan");
-    EXPECT_EQ(box("EditDataStreet")->text(), "c.p. 7100");
-    EXPECT_EQ(box("EditDataPrice")->text(), "123456");
-    EXPECT_EQ(box("EditDataPriceWord")->text(), PriceToWords(123456));
-    EXPECT_TRUE(box("EditDataPriceWord")->isReadOnly());
-    EXPECT_FALSE(form->findChild<QCheckBox *>("CheckBoxDataDiscard")->isChecked());
-    EXPECT_TRUE(form->findChild<QCheckBox *>("CheckBoxDataShowTitle")->isChecked());
+    EXPECT_EQ(edit("EditDataHonour")->text(), "Pan");
+    EXPECT_EQ(edit("EditDataStreet")->text(), "c.p. 7100");
+    EXPECT_EQ(edit("EditDataPrice")->text(), "123456");
+    EXPECT_EQ(edit("EditDataPriceWord")->text(), PriceToWords(123456));
+    EXPECT_TRUE(edit("EditDataPriceWord")->isReadOnly());
+    EXPECT_FALSE(check("CheckBoxDataDiscard")->isChecked());
+    EXPECT_TRUE(check("CheckBoxDataShowTitle")->isChecked());
     auto *grid = form->findChild<QTableView *>("DBGridData");
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->model()->rowCount(), 4);
@@ -148,14 +88,13 @@ TEST_F(RecipientPageTest, ShowsTheFirstSampleRecipientWithTheAmountInWords)
 TEST_F(RecipientPageTest, AmountTypedWithADotIsStoredAndShownWithTheComma)
 {
     start();
-    QLineEdit *price = box("EditDataPrice");
-    price->selectAll();
-    pressKey(price, Qt::Key_Delete);
+    QLineEdit *price = edit("EditDataPrice");
+    clearBox(price);
     typeText(price, "12.5");
     EXPECT_EQ(price->text(), "12,5");
     EXPECT_DOUBLE_EQ(form->TableData.fieldByName("CASTKA").asFloat(), 12.5);
-    EXPECT_EQ(box("EditDataPriceWord")->text(), PriceToWords(12));
-    EXPECT_EQ(box("EditDataPriceWord")->text(), QString::fromUtf8("dvanáct"));
+    EXPECT_EQ(edit("EditDataPriceWord")->text(), PriceToWords(12));
+    EXPECT_EQ(edit("EditDataPriceWord")->text(), QString::fromUtf8("dvanáct"));
     EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
     // The grid shows the new amount with the system's separator.
     auto *grid = form->findChild<QTableView *>("DBGridData");
@@ -167,7 +106,7 @@ TEST_F(RecipientPageTest, AmountTypedWithADotIsStoredAndShownWithTheComma)
     form->findChild<QToolButton *>("DBNavigatorDataFirst")->click();
     EXPECT_EQ(price->text(), "12,5");
 
-    if (testsupport::havePythonModule("dbfread")) {
+    if (havePythonModule("dbfread")) {
         const QJsonArray rows = dbfRows(dir.file("Data.dbf"));
         ASSERT_EQ(rows.size(), 4);
         EXPECT_DOUBLE_EQ(rows[0].toObject().value("CASTKA").toDouble(), 12.5);
@@ -177,12 +116,12 @@ TEST_F(RecipientPageTest, AmountTypedWithADotIsStoredAndShownWithTheComma)
 TEST_F(RecipientPageTest, EmptiedAmountStoresZero)
 {
     start();
-    QLineEdit *price = box("EditDataPrice");
+    QLineEdit *price = edit("EditDataPrice");
     price->selectAll();
     pressKey(price, Qt::Key_Backspace);
     EXPECT_EQ(price->text(), "");
     EXPECT_DOUBLE_EQ(form->TableData.fieldByName("CASTKA").asFloat(), 0.0);
-    EXPECT_EQ(box("EditDataPriceWord")->text(), PriceToWords(0));
+    EXPECT_EQ(edit("EditDataPriceWord")->text(), PriceToWords(0));
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -200,9 +139,8 @@ TEST_P(NumberBoxTest, ALetterEmptiesTheBoxWithTheMessage)
 {
     start();
     const NumberBoxCase c = GetParam();
-    QLineEdit *e = box(c.box);
-    e->selectAll();
-    pressKey(e, Qt::Key_Delete);
+    QLineEdit *e = edit(c.box);
+    clearBox(e);
     messages.clear();
     typeText(e, "12a");
     EXPECT_EQ(e->text(), "");
@@ -234,9 +172,8 @@ TEST_P(TextBoxTest, TypingWritesThroughUpToTheTypingLimit)
 {
     start();
     const TextBoxCase c = GetParam();
-    QLineEdit *e = box(c.box);
-    e->selectAll();
-    pressKey(e, Qt::Key_Delete);
+    QLineEdit *e = edit(c.box);
+    clearBox(e);
     typeText(e, QString(c.limit + 3, QChar('7')));
     EXPECT_EQ(e->text(), QString(c.limit, QChar('7')));
     EXPECT_EQ(stored(c.column), QString(c.limit, QChar('7')));
@@ -259,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(Boxes, TextBoxTest,
 TEST_F(RecipientPageTest, DiscardBoxWritesOneAndZero)
 {
     start();
-    auto *discard = form->findChild<QCheckBox *>("CheckBoxDataDiscard");
+    auto *discard = check("CheckBoxDataDiscard");
     discard->click();
     EXPECT_EQ(form->TableData.fieldByName("VYRAZENO").asInteger(), 1);
     discard->click();
@@ -292,21 +229,21 @@ TEST_F(RecipientPageTest, GridAndNavigatorMoveTheCursorAndShowTheRow)
     pressKey(grid, Qt::Key_Down);
     pressKey(grid, Qt::Key_Down);
     EXPECT_EQ(form->TableData.recNo(), 2);
-    EXPECT_EQ(box("EditDataHonour")->text(), "MUDr.");
-    EXPECT_EQ(box("EditDataPrice")->text(), "999999,5");
+    EXPECT_EQ(edit("EditDataHonour")->text(), "MUDr.");
+    EXPECT_EQ(edit("EditDataPrice")->text(), "999999,5");
     // The navigator's last: the excluded fourth sample.
     form->findChild<QToolButton *>("DBNavigatorDataLast")->click();
     EXPECT_EQ(form->TableData.recNo(), 3);
     EXPECT_EQ(grid->currentIndex().row(), 3);
-    EXPECT_EQ(box("EditDataHonour")->text(), "Expert");
-    EXPECT_TRUE(form->findChild<QCheckBox *>("CheckBoxDataDiscard")->isChecked());
+    EXPECT_EQ(edit("EditDataHonour")->text(), "Expert");
+    EXPECT_TRUE(check("CheckBoxDataDiscard")->isChecked());
     EXPECT_FALSE(form->findChild<QToolButton *>("DBNavigatorDataLast")->toolTip().isEmpty());
 }
 
 TEST_F(RecipientPageTest, InsertTwiceThenDelete)
 {
     start();
-    form->findChild<QPushButton *>("ButtonDataTableInsert")->click();
+    button("ButtonDataTableInsert")->click();
     // The defaults changed the boxes, so the new record is posted with them.
     ASSERT_EQ(form->TableData.recordCount(), 5);
     // Text columns keep no trailing blanks.
@@ -317,22 +254,22 @@ TEST_F(RecipientPageTest, InsertTwiceThenDelete)
     EXPECT_EQ(form->findChild<QTableView *>("DBGridData")->model()->rowCount(), 5);
 
     // The boxes already hold the defaults: the second new record stays pending...
-    form->findChild<QPushButton *>("ButtonDataTableInsert")->click();
+    button("ButtonDataTableInsert")->click();
     EXPECT_TRUE(form->TableData.isEditing());
     EXPECT_EQ(form->TableData.recordCount(), 5);
     // ... and Delete discards it.
-    form->findChild<QPushButton *>("ButtonDataTableDelete")->click();
+    button("ButtonDataTableDelete")->click();
     EXPECT_FALSE(form->TableData.isEditing());
     EXPECT_EQ(form->TableData.recordCount(), 5);
     EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
 
     // Delete the posted new record: the four samples remain.
     form->findChild<QToolButton *>("DBNavigatorDataLast")->click();
-    EXPECT_EQ(box("EditDataEmail")->text(), "@");
-    form->findChild<QPushButton *>("ButtonDataTableDelete")->click();
+    EXPECT_EQ(edit("EditDataEmail")->text(), "@");
+    button("ButtonDataTableDelete")->click();
     EXPECT_EQ(form->TableData.recordCount(), 4);
-    EXPECT_EQ(box("EditDataHonour")->text(), "Expert");
-    if (testsupport::havePythonModule("dbfread")) {
+    EXPECT_EQ(edit("EditDataHonour")->text(), "Expert");
+    if (havePythonModule("dbfread")) {
         EXPECT_EQ(dbfRows(dir.file("Data.dbf")).size(), 4);
     }
 }
@@ -340,9 +277,9 @@ TEST_F(RecipientPageTest, InsertTwiceThenDelete)
 TEST_F(RecipientPageTest, ValueTypedIntoAPendingRecordIsStoredAlone)
 {
     start();
-    form->findChild<QPushButton *>("ButtonDataTableInsert")->click();
-    form->findChild<QPushButton *>("ButtonDataTableInsert")->click();
-    typeText(box("EditDataFirstName"), "Jan");
+    button("ButtonDataTableInsert")->click();
+    button("ButtonDataTableInsert")->click();
+    typeText(edit("EditDataFirstName"), "Jan");
     ASSERT_EQ(form->TableData.recordCount(), 6);
     EXPECT_FALSE(form->TableData.isEditing());
     EXPECT_EQ(stored("JMENO"), "Jan");
@@ -355,17 +292,17 @@ TEST_F(RecipientPageTest, EmptyTableShowsEmptyBoxesAndTypingCreatesOneRow)
 {
     startWithEmptyTable();
     ASSERT_EQ(form->TableData.recordCount(), 0);
-    EXPECT_EQ(box("EditDataHonour")->text(), "");
-    EXPECT_EQ(box("EditDataPrice")->text(), "0");
-    EXPECT_FALSE(form->findChild<QCheckBox *>("CheckBoxDataDiscard")->isChecked());
+    EXPECT_EQ(edit("EditDataHonour")->text(), "");
+    EXPECT_EQ(edit("EditDataPrice")->text(), "0");
+    EXPECT_FALSE(check("CheckBoxDataDiscard")->isChecked());
 
-    typeText(box("EditDataCity"), "Brno");
+    typeText(edit("EditDataCity"), "Brno");
     ASSERT_EQ(form->TableData.recordCount(), 1);
     EXPECT_EQ(stored("OBEC"), "Brno");
-    typeText(box("EditDataSurname"), "Novák");
+    typeText(edit("EditDataSurname"), "Novák");
     EXPECT_EQ(form->TableData.recordCount(), 1);
     EXPECT_EQ(stored("PRIJMENI"), QString::fromUtf8("Novák"));
-    if (testsupport::havePythonModule("dbfread")) {
+    if (havePythonModule("dbfread")) {
         const QJsonArray rows = dbfRows(dir.file("Data.dbf"));
         ASSERT_EQ(rows.size(), 1);
         EXPECT_EQ(rows[0].toObject().value("OBEC").toString(), "Brno");
@@ -376,7 +313,7 @@ TEST_F(RecipientPageTest, EmptyTableShowsEmptyBoxesAndTypingCreatesOneRow)
 TEST_F(RecipientPageTest, DeleteOnAnEmptyTableReportsTheEngineError)
 {
     startWithEmptyTable();
-    form->findChild<QPushButton *>("ButtonDataTableDelete")->click();
+    button("ButtonDataTableDelete")->click();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0].kind, ui::MessageKind::Error);
     EXPECT_EQ(form->TableData.recordCount(), 0);
@@ -414,10 +351,10 @@ TEST_P(DeleteAllTest, AsksWithTheCountAndReportsIt)
     }
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[1].text, QString::fromUtf8("Bylo vymazáno všech %1záznamu z adresáre.").arg(n));
-    EXPECT_EQ(box("EditDataHonour")->text(), "");
-    EXPECT_EQ(box("EditDataPrice")->text(), "0");
+    EXPECT_EQ(edit("EditDataHonour")->text(), "");
+    EXPECT_EQ(edit("EditDataPrice")->text(), "0");
     EXPECT_EQ(form->findChild<QTableView *>("DBGridData")->model()->rowCount(), 0);
-    if (testsupport::havePythonModule("dbfread")) {
+    if (havePythonModule("dbfread")) {
         EXPECT_EQ(dbfRows(dir.file("Data.dbf")).size(), 0);
     }
 }
@@ -432,7 +369,7 @@ INSTANTIATE_TEST_SUITE_P(Tables, DeleteAllTest,
 TEST_F(RecipientPageTest, LayoutStepThenTypingChangesTheRowShown)
 {
     start();
-    auto *layoutNext = form->findChild<QPushButton *>("ButtonLayoutValuesNext");
+    auto *layoutNext = button("ButtonLayoutValuesNext");
     ASSERT_TRUE(layoutNext);
     form->PageControlMain->setCurrentWidget(form->TabSheetLayout);
     layoutNext->click();
@@ -440,8 +377,8 @@ TEST_F(RecipientPageTest, LayoutStepThenTypingChangesTheRowShown)
     ASSERT_EQ(form->TableData.recNo(), 2) << "the layout page's step moved nowhere";
     form->PageControlMain->setCurrentWidget(page);
     // The page shows the row the layout page stepped to...
-    EXPECT_EQ(box("EditDataHonour")->text(), "MUDr.");
-    typeText(box("EditDataFirstName"), "X");
+    EXPECT_EQ(edit("EditDataHonour")->text(), "MUDr.");
+    typeText(edit("EditDataFirstName"), "X");
     // ... and the typing lands there, nowhere else.
     form->TableData.moveTo(2);
     EXPECT_TRUE(stored("JMENO").endsWith("X"));
@@ -468,7 +405,7 @@ TEST_P(BehindTheBackTest, TypingLandsInTheRowOnScreen)
     start();
     const BehindTheBackCase c = GetParam();
     form->findChild<QToolButton *>("DBNavigatorDataNext")->click();   // shows row 1
-    ASSERT_EQ(box("EditDataHonour")->text(), QString::fromUtf8("Paní"));
+    ASSERT_EQ(edit("EditDataHonour")->text(), QString::fromUtf8("Paní"));
     const QByteArray shownName = stored("JMENO").toUtf8();
     if (c.appendRows) {
         form->TableData.append();
@@ -476,10 +413,10 @@ TEST_P(BehindTheBackTest, TypingLandsInTheRowOnScreen)
         form->TableData.post();
     }
     form->TableData.moveTo(c.moveTo);
-    typeText(box("EditDataFirstName"), "Z");
+    typeText(edit("EditDataFirstName"), "Z");
     EXPECT_EQ(form->TableData.recNo(), 1);
     EXPECT_EQ(stored("JMENO"), QString::fromUtf8(shownName) + "Z");
-    EXPECT_EQ(box("EditDataFirstName")->text(), QString::fromUtf8(shownName) + "Z");
+    EXPECT_EQ(edit("EditDataFirstName")->text(), QString::fromUtf8(shownName) + "Z");
     for (int row = 0; row < form->TableData.recordCount(); ++row) {
         if (row == 1)
             continue;
@@ -501,10 +438,10 @@ TEST_F(RecipientPageTest, RowsRemovedBehindTheBackReShowInsteadOfWriting)
     form->TableData.moveTo(0);
     form->TableData.deleteRecord();   // row indices shift under the boxes
     const QByteArray before = fileBytes();
-    typeText(box("EditDataFirstName"), "Q");
+    typeText(edit("EditDataFirstName"), "Q");
     // Nothing is written into a row the user did not see; the boxes show the cursor's row.
     EXPECT_EQ(fileBytes(), before);
-    EXPECT_EQ(box("EditDataFirstName")->text(), stored("JMENO"));
+    EXPECT_EQ(edit("EditDataFirstName")->text(), stored("JMENO"));
 }
 
 TEST_F(RecipientPageTest, DeleteNeverRemovesARowOtherThanTheOneShown)
@@ -512,7 +449,7 @@ TEST_F(RecipientPageTest, DeleteNeverRemovesARowOtherThanTheOneShown)
     start();
     form->findChild<QToolButton *>("DBNavigatorDataNext")->click();   // shows row 1, "Paní"
     form->TableData.moveTo(3);
-    form->findChild<QPushButton *>("ButtonDataTableDelete")->click();
+    button("ButtonDataTableDelete")->click();
     ASSERT_EQ(form->TableData.recordCount(), 3);
     QStringList titles;
     for (int row = 0; row < 3; ++row) {

@@ -1,92 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings page driven through its real widgets: number check of the account
 // boxes, font dialog, the two mode switches, save and restore defaults.
-#include "TestSupport.h"
+#include "GuiTestSupport.h"
 
 #include "data/OwnersPage.h"
 #include "render/LayoutPage.h"
 #include "settings/SettingsPage.h"
-#include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 #include "shell/PageBase.h"
-#include "text/Codepage.h"
 
-#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFontDialog>
-#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 using namespace kvitanky;
+using namespace testsupport;
 
 namespace {
 
-// Key presses as the keyboard sends them, so typing limits apply.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar ch : text) {
-        const int key = ch.toUpper().unicode();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(w, &release);
-    }
-}
-
-void pressBackspace(QWidget *w)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-}
-
-class SettingsPageTest : public ::testing::Test
+class SettingsPageTest : public FormTest
 {
 protected:
-    void SetUp() override
-    {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
-            messages.append(r);
-            return answer;
-        });
-    }
     void TearDown() override
     {
-        form.reset();
-        ui::setMessageHook({});
+        FormTest::TearDown();
         SettingsPage::setFontDialogHook({});
     }
-
-    void start(const QByteArray &ini = {})
-    {
-        if (!ini.isNull())
-            testsupport::writeFile(dir.file("Kvitanky.ini"), toCp1250(QString::fromUtf8(ini)));
-        StartupOptions o;
-        o.programDir = dir.path();
-        o.pictureDir = testsupport::binDir();
-        form = std::make_unique<TForm1>(o);
-        messages.clear();
-    }
-
-    QLineEdit *edit(const QString &key) { return form->findChild<QLineEdit *>(key); }
-    QCheckBox *check(const QString &key) { return form->findChild<QCheckBox *>(key); }
-    QPushButton *button(const QString &name) { return form->findChild<QPushButton *>(name); }
-    QStringList texts() const
-    {
-        QStringList t;
-        for (const auto &m : messages)
-            t << m.text;
-        return t;
-    }
-
-    testsupport::TempDir dir;
-    std::unique_ptr<TForm1> form;
-    QList<ui::MessageRequest> messages;
-    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
 };
 
 // --- Number check of the account boxes -------------------------------------
@@ -105,7 +48,7 @@ class AccountTyping : public SettingsPageTest, public ::testing::WithParamInterf
 TEST_P(AccountTyping, ChecksEveryKeystroke)
 {
     const TypingCase &c = GetParam();
-    start();
+    startForm();
     QLineEdit *e = edit(c.key);
     ASSERT_NE(e, nullptr);
     e->setText(QString::fromUtf8(c.before));
@@ -141,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SettingsPageTest, ProgramSetTextIsCheckedAsWell)
 {
-    start();
+    startForm();
     QLineEdit *num2 = edit("EditSetOwnerAccountNum2");
     num2->setText("1.5e3");
     EXPECT_EQ(num2->text(), "1,5e3");
@@ -152,28 +95,23 @@ TEST_F(SettingsPageTest, ProgramSetTextIsCheckedAsWell)
 
 TEST_F(SettingsPageTest, EmptyingABoxGivesNoMessage)
 {
-    start();
+    startForm();
     QLineEdit *idb = edit("EditSetOwnerAccountIDB");
     ASSERT_EQ(idb->text(), "0000");
     idb->end(false);
-    pressBackspace(idb);
+    pressKey(idb, Qt::Key_Backspace);
     EXPECT_EQ(idb->text(), "000");
     idb->selectAll();
-    pressBackspace(idb);
+    pressKey(idb, Qt::Key_Backspace);
     EXPECT_EQ(idb->text(), "");
     EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(SettingsPageTest, StoredAccountValueThatIsNotANumberIsEmptiedAtStart)
 {
-    testsupport::writeFile(dir.file("Kvitanky.ini"), "[OWNER]\r\nEditSetOwnerAccountIDB=12a\r\n");
-    QStringList seen;
-    ui::setMessageHook([&](const ui::MessageRequest &r) {
-        seen << r.text;
-        return ui::MessageAnswer::Ok;
-    });
-    start();
+    startForm("[OWNER]\r\nEditSetOwnerAccountIDB=12a\r\n");
     EXPECT_EQ(edit("EditSetOwnerAccountIDB")->text(), "");
+    const QStringList seen = messageTexts(startupMessages);
     EXPECT_TRUE(seen.contains("'12a' není platné císlo!")) << seen.join('|').toStdString();
 }
 
@@ -186,7 +124,7 @@ class TypingLimits : public SettingsPageTest, public ::testing::WithParamInterfa
 
 TEST_P(TypingLimits, AsDesigned)
 {
-    start();
+    startForm();
     QLineEdit *e = edit(GetParam().key);
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(ui::typingLimit(e), GetParam().limit);
@@ -212,7 +150,7 @@ protected:
 
 TEST_P(FontButton, CancelKeepsTheNameAndNormalisesTheSize)
 {
-    start();
+    startForm();
     edit(key("EditSetOtherCharSet"))->setText("Nejaké Písmo");
     edit(key("EditSetOtherFontSize"))->setText(" 011");
     edit(key("EditSetOtherDistance"))->setText("7");
@@ -237,7 +175,7 @@ TEST_P(FontButton, CancelKeepsTheNameAndNormalisesTheSize)
 
 TEST_P(FontButton, ConfirmTakesNameAndWholeSize)
 {
-    start();
+    startForm();
     QString chosenFamily;
     SettingsPage::setFontDialogHook([&](QFontDialog &d) {
         QFont f = d.currentFont();
@@ -254,7 +192,7 @@ TEST_P(FontButton, ConfirmTakesNameAndWholeSize)
 
 TEST_P(FontButton, SizeThatIsNotAnIntegerKeepsTheDialogClosed)
 {
-    start();
+    startForm();
     for (const char *bad : {"abc", "12,5", ""}) {
         edit(key("EditSetOtherCharSet"))->setText("Arial");
         edit(key("EditSetOtherFontSize"))->setText(bad);
@@ -280,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(Sets, FontButton, ::testing::Values(1, 2, 3));
 
 TEST_F(SettingsPageTest, OwnerDirectoryModeReshapesTheWindow)
 {
-    start();
+    startForm();
     QTabWidget *tabs = form->PageControlMain;
     LayoutPage *layout = form->TabSheetLayout;
     const int impExp = tabs->indexOf(form->findChild<QWidget *>("TabSheetImpExp"));
@@ -325,7 +263,7 @@ TEST_F(SettingsPageTest, OwnerDirectoryModeReshapesTheWindow)
 
 TEST_F(SettingsPageTest, OwnerDirectoryModeFromTheSettingsFile)
 {
-    start("[SET]\r\nCheckBoxSetOwnersAdr=1\r\n");
+    startForm("[SET]\r\nCheckBoxSetOwnersAdr=1\r\n");
     EXPECT_TRUE(check("CheckBoxSetOwnersAdr")->isChecked());
     EXPECT_TRUE(form->PageControlMain->isTabVisible(2));
     EXPECT_EQ(form->TabSheetLayout->ButtonLayoutValuesPrevious->text(), "Adresát - Zpet");
@@ -335,7 +273,7 @@ TEST_F(SettingsPageTest, OwnerDirectoryModeFromTheSettingsFile)
 
 TEST_F(SettingsPageTest, SymbolModeSwitchesLabelsAndLimit)
 {
-    start();
+    startForm();
     QLineEdit *constS = edit("EditSetOwnerAccountConstS");
     QLabel *label = form->findChild<QLabel *>("LabelSetOwnerAccountConstS");
     QLabel *layoutLabel = form->findChild<QLabel *>("LabelLayoutVarS_KS");
@@ -349,7 +287,7 @@ TEST_F(SettingsPageTest, SymbolModeSwitchesLabelsAndLimit)
     EXPECT_EQ(label->text(), "Variabilní symbol");
     EXPECT_EQ(layoutLabel->text(), "Variabilní symbol   =    Variabilní symbol (Adresát)");
     constS->selectAll();
-    pressBackspace(constS);
+    pressKey(constS, Qt::Key_Backspace);
     constS->setFocus();
     typeText(constS, "12345678901");
     EXPECT_EQ(constS->text(), "1234567890");
@@ -363,7 +301,7 @@ TEST_F(SettingsPageTest, SymbolModeSwitchesLabelsAndLimit)
     constS->end(false);
     typeText(constS, "1");
     EXPECT_EQ(constS->text(), "1234567890");
-    pressBackspace(constS);
+    pressKey(constS, Qt::Key_Backspace);
     EXPECT_EQ(constS->text(), "123456789");
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -372,11 +310,11 @@ TEST_F(SettingsPageTest, SymbolModeSwitchesLabelsAndLimit)
 
 TEST_F(SettingsPageTest, SaveWritesEverySettingAndSaysSo)
 {
-    start();
+    startForm();
     edit("EditSetOwnerAddress1")->setText("Obec Lhota");
     button("ButtonSetSave")->click();
     EXPECT_EQ(texts(), QStringList{"Uloženo!"});
-    const QByteArray ini = testsupport::readFile(dir.file("Kvitanky.ini"));
+    const QByteArray ini = readFile(dir.file("Kvitanky.ini"));
     EXPECT_TRUE(ini.contains("EditSetOwnerAddress1=Obec Lhota")) << ini.constData();
     EXPECT_TRUE(ini.contains("CheckBoxSetOwnersKS_VS=0"));
     EXPECT_TRUE(ini.contains("EditLayoutPriceSMDist=2"));
@@ -384,7 +322,7 @@ TEST_F(SettingsPageTest, SaveWritesEverySettingAndSaysSo)
 
 TEST_F(SettingsPageTest, FailedSaveNamesTheFileAndSaysNothingElse)
 {
-    start();
+    startForm();
     // A folder in the file's place: the write cannot succeed, even for root.
     ASSERT_TRUE(QFile::remove(dir.file("Kvitanky.ini")));
     ASSERT_TRUE(QDir(dir.path()).mkdir("Kvitanky.ini"));
@@ -399,7 +337,7 @@ const QString DefaultCaption = "Puvodní nastavení programu";
 
 TEST_F(SettingsPageTest, RestoreDefaultsDeletesTheFileAndCloses)
 {
-    start();
+    startForm();
     form->show();
     edit("EditSetOwnerAddress1")->setText("Neulozit");
     ASSERT_TRUE(QFile::exists(dir.file("Kvitanky.ini")));
@@ -429,7 +367,7 @@ TEST_F(SettingsPageTest, RestoreDefaultsDeletesTheFileAndCloses)
 
 TEST_F(SettingsPageTest, RestoreDefaultsCancelledChangesNothing)
 {
-    start();
+    startForm();
     form->show();
     answer = ui::MessageAnswer::Cancel;
     button("ButtonDefaultSetting")->click();
@@ -441,7 +379,7 @@ TEST_F(SettingsPageTest, RestoreDefaultsCancelledChangesNothing)
 
 TEST_F(SettingsPageTest, RestoreDefaultsWithoutTheFileOnlyReports)
 {
-    start();
+    startForm();
     form->show();
     ASSERT_TRUE(QFile::remove(dir.file("Kvitanky.ini")));
     button("ButtonDefaultSetting")->click();
@@ -482,7 +420,7 @@ void expectNoOverlap(QWidget *parent)
 
 TEST_F(SettingsPageTest, NothingOverlaps)
 {
-    start();
+    startForm();
     form->show();
     form->PageControlMain->setCurrentWidget(form->TabSheetSetting);
     QWidget *page = form->TabSheetSetting;

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Helpers shared by the widget tests: keystrokes as the keyboard sends them, and
+// a fixture that starts the main window in a folder of its own with every
+// message box recorded and answered instead of shown.
+#pragma once
+
+#include "TestSupport.h"
+
+#include "print/PrinterProvider.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace testsupport {
+
+// Each character as a key press and release through the widget's own key
+// handling, so typing limits and change handlers run as they do on screen.
+void typeText(QWidget *w, const QString &text);
+// One key pressed and released.
+void pressKey(QWidget *w, int key);
+// Selects all of a box's text and deletes it with the Delete key.
+void clearBox(QLineEdit *box);
+
+QStringList messageTexts(const QList<kvitanky::ui::MessageRequest> &messages);
+
+class FormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;   // closes the window before the boxes are shown again
+
+    // Writes the settings file first unless `ini` is null (given in UTF-8, stored
+    // in cp1250 as the program keeps it), then starts the main window. What the
+    // start-up reported moves to startupMessages.
+    void startForm(const QByteArray &ini = {},
+                   std::shared_ptr<kvitanky::PrinterProvider> printers = kvitanky::FixedPrinters::pdfOnly());
+    // Shows the window on `page`; forgets what showing it reported.
+    void showPage(QWidget *page);
+
+    // Controls found by objectName anywhere in the window.
+    QLineEdit *edit(const QString &name) const;
+    QCheckBox *check(const QString &name) const;
+    QPushButton *button(const QString &name) const;
+
+    QStringList texts() const { return messageTexts(messages); }
+
+    TempDir dir;   // the program folder
+    std::unique_ptr<kvitanky::TForm1> form;
+    QList<kvitanky::ui::MessageRequest> messages;
+    QList<kvitanky::ui::MessageRequest> startupMessages;
+    kvitanky::ui::MessageAnswer answer = kvitanky::ui::MessageAnswer::Ok;   // to every box
+};
+
+} // namespace testsupport
