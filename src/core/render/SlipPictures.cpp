@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SlipPictures.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QImageReader>
+
+#include <sys/stat.h>
 
 namespace kvitanky {
 
@@ -17,18 +19,18 @@ namespace {
 
 QImage SlipPictureCache::load(const QString &path, QSize size)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    // Every composition asks, so this is one stat() call and nothing more (file
+    // times as dates would read the time zone each time).
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         fail(path, QStringLiteral("soubor neexistuje."));
-    if (!info.isFile())
+    if (!S_ISREG(st.st_mode))
         fail(path, QStringLiteral("není to soubor."));
 
-    const qint64 fileSize = info.size();
-    const QDateTime modified = info.lastModified();
-    const QDateTime changed = info.metadataChangeTime();
+    const Stamp stamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec),
+                      qint64(st.st_ctim.tv_sec), qint64(st.st_ctim.tv_nsec)};
     const auto it = m_entries.constFind(path);
-    if (it != m_entries.constEnd() && it->fileSize == fileSize && it->modified == modified && it->changed == changed
-        && it->size == size)
+    if (it != m_entries.constEnd() && it->stamp == stamp && it->size == size)
         return it->image;
 
     QImageReader reader(path);
@@ -42,7 +44,7 @@ QImage SlipPictureCache::load(const QString &path, QSize size)
     if (size.isValid() && image.size() != size)
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
-    m_entries.insert(path, Entry{fileSize, modified, changed, size, image});
+    m_entries.insert(path, Entry{stamp, size, image});
     return image;
 }
 

@@ -4,7 +4,6 @@
 // bitmap for each of them.
 #pragma once
 
-#include <QDateTime>
 #include <QHash>
 #include <QImage>
 #include <QSize>
@@ -39,10 +38,17 @@ public:
     int decodeCount() const { return m_decodeCount; }
 
 private:
-    struct Entry {
+    // What the file system says of a file, to the nanosecond.
+    struct Stamp {
         qint64 fileSize = -1;
-        QDateTime modified;
-        QDateTime changed;
+        qint64 modifiedSeconds = 0;
+        qint64 modifiedNanoseconds = 0;
+        qint64 changedSeconds = 0;
+        qint64 changedNanoseconds = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+    struct Entry {
+        Stamp stamp;
         QSize size;
         QImage image;
     };

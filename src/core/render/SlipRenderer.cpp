@@ -240,12 +240,15 @@ void SlipRenderer::loadPictures()
     finishPreview();
     if (m_ctx.onLoadPictures)
         m_ctx.onLoadPictures();
-    const QString dir = QDir(m_ctx.programDir).path();
-    const QString slip = m_ctx.settings->flag(QStringLiteral("CheckBoxLayoutPictureOn")) ? SlipPictureFile
-                                                                                          : CleanPictureFile;
+    if (m_picturePaths.dir != m_ctx.programDir || m_picturePaths.slip.isEmpty()) {
+        const QString dir = QDir(m_ctx.programDir).path() + QLatin1Char('/');
+        m_picturePaths = PicturePaths{m_ctx.programDir, dir + SlipPictureFile, dir + CleanPictureFile,
+                                      dir + CalibrationPictureFile};
+    }
+    const bool form = m_ctx.settings->flag(QStringLiteral("CheckBoxLayoutPictureOn"));
     // A copy of the cached picture: drawing on it detaches, the cache stays clean.
-    m_preview = m_pictures.load(dir + QLatin1Char('/') + slip, QSize(PreviewWidth, PreviewHeight));
-    m_calibration = m_pictures.load(dir + QLatin1Char('/') + CalibrationPictureFile);
+    m_preview = m_pictures.load(form ? m_picturePaths.slip : m_picturePaths.clean, QSize(PreviewWidth, PreviewHeight));
+    m_calibration = m_pictures.load(m_picturePaths.calibration);
 }
 
 void SlipRenderer::LoadSlipPictures()

@@ -150,8 +150,17 @@ private:
     QString wholeAccountNumber() const;
     const CharacterSet &characterSet(int set);
 
+    // The picture files of SlipContext::programDir.
+    struct PicturePaths {
+        QString dir;
+        QString slip;
+        QString clean;
+        QString calibration;
+    };
+
     SlipContext m_ctx;
     SlipPictureCache m_pictures;
+    PicturePaths m_picturePaths;
     QImage m_preview;
     QImage m_calibration;
     std::unique_ptr<ImageSurface> m_previewSurface;
