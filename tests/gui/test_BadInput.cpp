@@ -223,15 +223,17 @@ protected:
         messages.clear();
     }
 
-    // Starts the window; ADD_FAILURE when start-up fails.
-    void start(const QString &programDir)
+    // Starts the window; false (and a failure) when start-up fails.
+    [[nodiscard]] bool start(const QString &programDir)
     {
         try {
             form = std::make_unique<TForm1>(options(programDir));
         } catch (const std::exception &e) {
-            FAIL() << "start-up failed: " << e.what();
+            ADD_FAILURE() << "start-up failed: " << e.what();
+            return false;
         }
         impExp()->setFileDialogHook([this](const ImpExpPage::FileDialogRequest &) { return chosenFile; });
+        return true;
     }
 
     // Starts the program as its entry does; true when the window came up.
@@ -404,13 +406,13 @@ TEST_P(DamagedTables, OpenWithTheirWholeRowsAndThePostsRepairThem)
     const QByteArray damaged = GetParam().damage(readFile(path));
     writeFile(path, damaged);
 
-    start(dir.path());
+    ASSERT_TRUE(start(dir.path()));
     EXPECT_EQ(texts(), QStringList());
     EXPECT_EQ(form->TableData.recordCount(), GetParam().rows);
     form.reset();
     EXPECT_EQ(readFile(path), damaged);
 
-    start(dir.path());
+    ASSERT_TRUE(start(dir.path()));
     edit("EditDataFirstName")->setText(QStringLiteral("Opravený"));
     writeFile(dir.file("one.csv"), toCp1250(QStringLiteral("Ing.;Nový;Řádek;;;;1;;;;;0;\n")));
     importCsv(dir.file("one.csv"));
@@ -492,7 +494,7 @@ TEST_F(BadInput, ForeignDbase4TableWithExtraColumnsKeepsThem)
     writeFile(dir.file("Data.dbt"), memo);
     const QByteArray originalFirstRows = readFile(path);
 
-    start(dir.path());
+    ASSERT_TRUE(start(dir.path()));
     EXPECT_EQ(texts(), QStringList());
     ASSERT_EQ(form->TableData.recordCount(), 2);
     EXPECT_EQ(edit("EditDataSurname")->text(), QStringLiteral("Dvořák"));
@@ -551,7 +553,7 @@ TEST_F(BadInput, ForeignTableWithMissingColumnsIsNamedAndLeftAlone)
     const QByteArray original = readFile(path);
     const QString missing = QStringLiteral("Tabulka '%1': sloupec 'EMAIL' neexistuje").arg(path);
 
-    start(dir.path());
+    ASSERT_TRUE(start(dir.path()));
     ASSERT_FALSE(messages.isEmpty());
     for (const ui::MessageRequest &m : messages) {
         EXPECT_EQ(m.kind, ui::MessageKind::Error);
@@ -605,7 +607,7 @@ TEST_P(BadSettings, AreNamedWhenNeededAndKeptAsWritten)
     const auto before = snapshot(dir.path());
     const QString expected = QString::fromUtf8(c.message).arg(QString::fromUtf8(c.value), key->key);
 
-    start(dir.path());
+    ASSERT_TRUE(start(dir.path()));
     ASSERT_TRUE(form);
     EXPECT_EQ(edit(c.key)->text(), QString::fromUtf8(c.value));
     // Every composition of the slip at start-up says it (the recipient, the owner,
@@ -671,7 +673,7 @@ TEST_F(BadInput, SettingsFileOfRandomBytesGivesTheDesignedValues)
     QByteArray garbage = randomBytes(8192, 3);
     garbage.replace('[', '(');   // no section can be found by chance
     writeFile(dir.file("Kvitanky.ini"), garbage);
-    start(dir.path());
+    ASSERT_TRUE(start(dir.path()));
     EXPECT_EQ(texts(), QStringList());
     EXPECT_EQ(edit("EditLayoutPriceX")->text(), QStringLiteral("465"));
     form->SaveSettings();
@@ -717,7 +719,7 @@ TEST_P(BadPictures, AreNamedAndNothingElseSuffers)
     const QString expected =
         QStringLiteral("Nelze nacíst obrázek '%1': %2").arg(picture, c.reason ? QString::fromUtf8(c.reason) : QString());
 
-    start(dir.path());
+    ASSERT_TRUE(start(dir.path()));
     if (c.reason) {
         ASSERT_FALSE(messages.isEmpty());
         for (const ui::MessageRequest &m : messages)
@@ -797,7 +799,7 @@ TEST_P(BadCsvFiles, AddOnlyWholeRowsAndSaySo)
     const TableHeader h = header(table);
     const QByteArray sampleRows = table.left(h.headerLength + 4 * h.recordLength).mid(12);
 
-    start(dir.path());
+    ASSERT_TRUE(start(dir.path()));
     importCsv(path, c.sixColumns);
     const int added = form->TableData.recordCount() - 4;
     form.reset();
@@ -945,7 +947,7 @@ TEST_F(Unwritable, ProgramFolderRefusesEveryChangeAndKeepsTheFiles)
         GTEST_SKIP() << why.toStdString();
     const auto before = snapshot(source);
 
-    start(view);
+    ASSERT_TRUE(start(view));
     EXPECT_EQ(texts(), QStringList());
     EXPECT_EQ(form->TableData.recordCount(), 4);
     const QString ini = QDir(view).filePath("Kvitanky.ini");
@@ -1000,7 +1002,7 @@ TEST_F(Unwritable, ImmutableFilesRefuseChangesAndLeaveNoWorkingFiles)
     const auto before = snapshot(source);
     const QStringList entries = QDir(source).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 
-    start(source);
+    ASSERT_TRUE(start(source));
     EXPECT_EQ(texts(), QStringList());
     const QString ini = QDir(source).filePath("Kvitanky.ini");
     steps({
@@ -1032,7 +1034,7 @@ TEST_F(Unwritable, FullDiskKeepsOldFilesAndPostedRows)
         bigCsv += goodLine(i);
     writeFile(dir.file("big.csv"), bigCsv);
 
-    start(source);
+    ASSERT_TRUE(start(source));
     const QString filler = dir.file("source/filler");
     ASSERT_GT(fillUp(filler), 0);
     const auto before = snapshot(source);
@@ -1075,7 +1077,7 @@ TEST_F(Unwritable, FullDiskKeepsOldFilesAndPostedRows)
     // Room again: the next session imports the rest behind the rows already there.
     ASSERT_TRUE(QFile::remove(filler));
     messages.clear();
-    start(source);
+    ASSERT_TRUE(start(source));
     importCsv(dir.file("big.csv"));
     EXPECT_EQ(texts(), QStringList({QStringLiteral("Bylo importováno 400 záznamu.")}));
     form.reset();
@@ -1104,7 +1106,8 @@ protected:
             return false;
         }
         prepareProgramFolder(source);
-        start(source);
+        if (!start(source))
+            return false;
         if (before)
             before();
         messages.clear();
