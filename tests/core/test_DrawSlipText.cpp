@@ -343,11 +343,16 @@ TEST_P(PainterSurfaceOnPdf, printerPixelsAreSixHundredthsOfAnInch)
         s.drawText(600, 1200, QStringLiteral("HOBZI"));   // 1 inch, 2 inches
         s.setFont(QStringLiteral("Liberation Sans"), 24);
         s.drawText(3000, 300, QStringLiteral("VELKA"));   // 5 inches, 0.5 inch
+        // Back to the first font, which the surface has measured before; setting
+        // the same font again changes nothing.
+        s.setFont(QStringLiteral("Liberation Sans"), 12);
+        s.setFont(QStringLiteral("Liberation Sans"), 12);
+        s.drawText(600, 2400, QStringLiteral("MALA"));    // 1 inch, 4 inches
     }
     QHash<QString, PdfWord> words;
     for (const PdfWord &w : pdfWords(path))
         words.insert(w.text, w);
-    ASSERT_EQ(words.size(), 2);
+    ASSERT_EQ(words.size(), 3);
     ASSERT_TRUE(words.contains(QStringLiteral("HOBZI")));
     ASSERT_TRUE(words.contains(QStringLiteral("VELKA")));
     const PdfWord small = words.value(QStringLiteral("HOBZI"));
@@ -361,6 +366,10 @@ TEST_P(PainterSurfaceOnPdf, printerPixelsAreSixHundredthsOfAnInch)
     // Liberation Sans: ascent plus descent is 1.117 of the size in points.
     EXPECT_NEAR(small.yMax - small.yMin, 12 * 1.117, 0.5);
     EXPECT_NEAR(large.yMax - large.yMin, 24 * 1.117, 0.5);
+    const PdfWord again = words.value(QStringLiteral("MALA"));
+    EXPECT_NEAR(again.xMin, 72.0, 1.0);
+    EXPECT_NEAR(again.yMin, 288.0, 1.0);
+    EXPECT_NEAR(again.yMax - again.yMin, 12 * 1.117, 0.5);
 }
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, PainterSurfaceOnPdf, ::testing::Values(300, 600, 1200));

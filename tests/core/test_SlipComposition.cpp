@@ -487,6 +487,122 @@ TEST_F(Composition, badPositionStopsWithWhatWasDrawnKept)
     EXPECT_EQ(previewsShown, 1);   // the partly drawn slip is still shown
 }
 
+// ---- Printing all slips: the page alone, the preview once at the end ----
+
+QStringList describe(const QList<Call> &calls)
+{
+    QStringList out;
+    for (const Call &c : calls)
+        out << QStringLiteral("%1 %2pt (%3, %4) %5").arg(c.family).arg(c.pointSize).arg(c.x).arg(c.y).arg(c.text);
+    return out;
+}
+
+struct PrinterOnlyCase {
+    const char *name;
+    double amount;
+    const char *key;     // a setting given a bad value, or nullptr
+    const char *value;
+};
+
+class PrinterOnly : public Composition, public ::testing::WithParamInterface<PrinterOnlyCase>
+{
+protected:
+    // Composes once; the text of the error that stopped it, or an empty text.
+    QString compose()
+    {
+        try {
+            renderer.ComposeSlip();
+        } catch (const SettingError &e) {
+            return QString::fromStdString(e.what());
+        }
+        return {};
+    }
+};
+
+// A printer-only composition puts on paper exactly what the ordinary one does, with
+// the same warning and the same error, and leaves the preview alone unless it fails:
+// then the preview shows the slip as far as it got, as always. ComposePreview then
+// draws the preview alone, without warning again.
+TEST_P(PrinterOnly, sameSlipOnPaperAndTheSamePreviewAfterwards)
+{
+    const PrinterOnlyCase &c = GetParam();
+    setAmount(c.amount);
+    if (c.key)
+        settings.setText(QString::fromLatin1(c.key), QString::fromLatin1(c.value));
+    renderer.context().previewOnly = false;
+    renderer.UpdatePrintScale();
+
+    const QString error = compose();
+    const QStringList paper = describe(printer.calls());
+    const QStringList onPreview = describe(preview.calls());
+    const QStringList warned = warnings;
+    const QImage picture = renderer.previewImage();
+    EXPECT_EQ(error.isEmpty(), c.key == nullptr) << error.toStdString();
+
+    printer.clear();
+    preview.clear();
+    warnings.clear();
+    previewsShown = 0;
+    renderer.context().printerOnly = true;
+    EXPECT_EQ(compose(), error);
+    EXPECT_EQ(describe(printer.calls()), paper);
+    EXPECT_EQ(warnings, warned);
+    if (error.isEmpty()) {
+        EXPECT_TRUE(preview.calls().isEmpty());
+        EXPECT_EQ(previewsShown, 0);
+    } else {
+        EXPECT_EQ(describe(preview.calls()), onPreview);
+        EXPECT_EQ(previewsShown, 1);
+        EXPECT_EQ(renderer.previewImage(), picture);
+    }
+
+    // The job has ended: the preview catches up with the last slip.
+    renderer.context().printerOnly = false;
+    renderer.context().previewOnly = true;
+    printer.clear();
+    preview.clear();
+    warnings.clear();
+    previewsShown = 0;
+    try {
+        renderer.ComposePreview();
+        EXPECT_TRUE(error.isEmpty());
+    } catch (const SettingError &e) {
+        EXPECT_EQ(QString::fromStdString(e.what()), error);
+    }
+    EXPECT_EQ(describe(preview.calls()), onPreview);
+    EXPECT_EQ(renderer.previewImage(), picture);
+    EXPECT_TRUE(printer.calls().isEmpty());
+    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_EQ(previewsShown, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PrinterOnly,
+    ::testing::Values(PrinterOnlyCase{"designed", 123456, nullptr, nullptr},
+                      PrinterOnlyCase{"overflowWarning", 77777777, nullptr, nullptr},
+                      PrinterOnlyCase{"badPosition", 123456, "EditLayoutRecipientStreetX", "49O"},
+                      PrinterOnlyCase{"badFontSize", 123456, "EditSetOtherFontSize1", "0"},
+                      PrinterOnlyCase{"badSpacing", 123456, "EditSetOtherDistance1", "x"},
+                      PrinterOnlyCase{"badShift", 123456, "EditCalibrationPrintNullAxesY", ""},
+                      PrinterOnlyCase{"badRowLength", 77777777, "EditSetOtherLengthFirstPriceRow", "-1"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// While the overflow warning waits for the user, the settings may change; the items
+// drawn after it take the new values.
+TEST_F(Composition, settingsAreReadAgainAfterTheOverflowWarning)
+{
+    setAmount(77777777);
+    renderer.context().warn = [this](const QString &text) {
+        warnings.append(text);
+        settings.setText("EditCalibrationPrintNullAxesX", "9");
+        settings.setText("EditSetOtherFontSize2", "11");
+    };
+    renderer.ComposeSlip();
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(fields().contains(Drawn{237, 136, "STÁTNÍ SPRÁVA CR", 9}));   // before the warning
+    EXPECT_TRUE(fields().contains(Drawn{34, 156, renderer.PriceWordRow1(), 11}));   // after it
+}
+
 // ---- Splitting the words ----
 
 class Split : public Composition {};

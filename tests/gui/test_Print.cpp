@@ -8,12 +8,15 @@
 #include "print/JobProgress.h"
 #include "print/PrintJobs.h"
 #include "print/PrinterProvider.h"
+#include "render/LayoutPage.h"
 #include "render/PriceWords.h"
+#include "render/SlipRenderer.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -22,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace kvitanky;
@@ -122,6 +126,30 @@ protected:
     }
 
     static bool havePoppler() { return haveProgram("pdftotext") && haveProgram("pdfinfo"); }
+
+    int overflowWarnings() const
+    {
+        return int(std::count_if(messages.begin(), messages.end(),
+                                 [](const QString &m) { return m.startsWith(QString::fromUtf8("Nebezpecí")); }));
+    }
+
+    // The preview as composing the slip of `row` on its own draws it (the cursor
+    // moves there).
+    static QImage previewOf(TForm1 &form, int row)
+    {
+        form.TableData.moveTo(row);
+        form.edit("EditDataPriceWord")->setText(PriceToWords(form.TableData.fieldByName("CASTKA").asFloat()));
+        try {
+            form.ComposeSlip();
+        } catch (const std::exception &) {
+        }
+        return form.Slip->previewImage();
+    }
+
+    static QImage shownPreview(TForm1 &form)
+    {
+        return form.TabSheetLayout->ImageCheque->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     // Files other than the program's own: a job must leave no temporary file behind.
     QStringList strayFiles() const
@@ -230,6 +258,9 @@ TEST_P(Exclusions, SkippedRecordsTakeNoPage)
     setExcluded(form->TableData, 3, 0);
     for (int row : e.excluded)
         setExcluded(form->TableData, row, row == 0 ? 7 : 1);   // any non-zero mark excludes
+    // A short first row of the words: long amounts overflow the second one.
+    form->edit("EditSetOtherLengthFirstPriceRow")->setText("5");
+    messages.clear();
     const QString pdf = dir.file("Kvitanky.pdf");
     form->ButtonPrintAll->click();
     ASSERT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
@@ -240,6 +271,23 @@ TEST_P(Exclusions, SkippedRecordsTakeNoPage)
             EXPECT_EQ(text.contains(QString::fromUtf8(SampleSurnames[row])), row == e.printed[page])
                 << "page " << page + 1 << " row " << row;
     }
+
+    // The cursor past the last record; the preview, on screen too, shows the last
+    // printed slip; the overflow warning came once for each slip that needs it.
+    EXPECT_EQ(form->TableData.recNo(), 3);
+    EXPECT_TRUE(form->TableData.eof());
+    const QImage preview = form->Slip->previewImage();
+    EXPECT_EQ(shownPreview(*form), preview);
+    const int warned = overflowWarnings();
+    EXPECT_GT(warned, 0);
+    messages.clear();
+    for (int row : e.printed) {
+        const QImage alone = previewOf(*form, row);
+        if (row == e.printed.last()) {
+            EXPECT_EQ(alone, preview) << "the preview is not the slip of row " << row;
+        }
+    }
+    EXPECT_EQ(warned, overflowWarnings());
 }
 
 INSTANTIATE_TEST_SUITE_P(Print, Exclusions,
@@ -317,6 +365,10 @@ TEST_F(PrintTest, FailedJobLeavesTheTargetAlone)
         EXPECT_EQ(form->PrinterPage, nullptr);
         EXPECT_FALSE(form->Printing->jobRunning());
         EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(",").toStdString();
+        // The preview shows the failed slip as far as it got, as composing it does.
+        const QImage preview = form->Slip->previewImage();
+        EXPECT_EQ(shownPreview(*form), preview);
+        EXPECT_EQ(previewOf(*form, form->TableData.recNo()), preview);
     }
 }
 
@@ -338,6 +390,13 @@ TEST_F(PrintTest, CancelledJobWritesNothing)
     EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(",").toStdString();
     EXPECT_TRUE(form->PreviewOnly);
     EXPECT_EQ(form->PrinterPage, nullptr);
+    // The cursor where the job stopped; the preview shows the second slip, the last
+    // one composed.
+    EXPECT_EQ(form->TableData.recNo(), 2);
+    EXPECT_FALSE(form->TableData.eof());
+    const QImage preview = form->Slip->previewImage();
+    EXPECT_EQ(shownPreview(*form), preview);
+    EXPECT_EQ(previewOf(*form, 1), preview);
 }
 
 // A target the program cannot write: the error names the file; nothing else changes.
