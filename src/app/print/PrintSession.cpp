@@ -109,7 +109,7 @@ void PrintSession::finish()
         return;
     }
     m_writer.reset();
-    const bool committed = ended && m_file->commit();
+    const bool committed = ended && m_file->flush() && m_file->commit();
     const QString reason = m_file->errorString();
     m_file.reset();
     if (!committed)

@@ -523,7 +523,7 @@ struct DbfTable::Impl {
         }
         chunk.append(kEndOfFile);
         out.write(chunk);
-        if (!out.commit())
+        if (!out.flush() || !out.commit())
             fail(QStringLiteral("soubor nelze přepsat: %1").arg(out.errorString()));
 
         // The old descriptor points at the replaced file.
@@ -956,7 +956,7 @@ void DbfTable::createTable()
         d->fail(QStringLiteral("soubor nelze vytvořit: %1").arg(out.errorString()));
     out.write(layout.header);
     out.write(QByteArray(1, kEndOfFile));
-    if (!out.commit())
+    if (!out.flush() || !out.commit())
         d->fail(QStringLiteral("soubor nelze vytvořit: %1").arg(out.errorString()));
 }
 

@@ -96,7 +96,7 @@ CsvExportResult ExportCsvFile(const QString &path, DbfTable &table, const Exchan
         file.cancelWriting();
         return result;
     }
-    if (writeFailed || file.write(out) != out.size() || !file.commit()) {
+    if (writeFailed || file.write(out) != out.size() || !file.flush() || !file.commit()) {
         result.createFailed = true;
         result.reason = file.errorString();
         return result;

@@ -142,7 +142,7 @@ QString moveIntoPlace(const QString &from, const QString &path)
         if (out.write(chunk) != chunk.size())
             return out.errorString();
     }
-    if (!out.commit())
+    if (!out.flush() || !out.commit())
         return out.errorString();
     return {};
 }
