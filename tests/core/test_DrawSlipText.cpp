@@ -374,4 +374,28 @@ TEST_P(PainterSurfaceOnPdf, printerPixelsAreSixHundredthsOfAnInch)
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, PainterSurfaceOnPdf, ::testing::Values(300, 600, 1200));
 
+// Positions a hand-edited calibration can produce, far off any page: nothing is
+// drawn and nothing overflows on the way to device units.
+TEST(PainterSurface, farAwayTextIsIgnored)
+{
+    if (!testsupport::haveProgram(QStringLiteral("pdftotext")))
+        GTEST_SKIP() << "pdftotext missing";
+    testsupport::TempDir dir;
+    const QString path = dir.file(QStringLiteral("page.pdf"));
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(1200);
+        QPainter painter(&writer);
+        PainterSurface s(&painter);
+        s.setFont(QStringLiteral("Liberation Sans"), 12);
+        for (const auto &[x, y] : {std::pair{INT_MAX, 0}, {0, INT_MAX}, {INT_MIN, 0}, {0, INT_MIN}, {INT_MIN, INT_MIN}})
+            s.drawText(x, y, QStringLiteral("DALEKO"));
+        s.drawText(600, 600, QStringLiteral("TADY"));
+    }
+    QStringList texts;
+    for (const PdfWord &w : pdfWords(path))
+        texts << w.text;
+    EXPECT_EQ(texts, QStringList{QStringLiteral("TADY")});
+}
+
 } // namespace

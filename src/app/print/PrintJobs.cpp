@@ -276,13 +276,11 @@ void PrintJobs::ButtonPrintAllClick()
             }
         });
     } catch (const JobCancelled &) {
-        slip.printerOnly = false;
         catchUp();
         ui::information(&m_form, QStringLiteral("Tisk byl zrušen."));
         return;
     }
-    slip.printerOnly = false;
-    catchUp();
+    catchUp();   // an error here is reported; the slips are on paper
 }
 
 void PrintJobs::showPrintedSlip(int row)
