@@ -91,7 +91,9 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     fillTable(dir.path(), rows);
     int warnings = 0;
-    ui::setMessageHook([&](const ui::MessageRequest &) {
+    QString lastMessage;
+    ui::setMessageHook([&](const ui::MessageRequest &r) {
+        lastMessage = r.text;
         ++warnings;
         return ui::MessageAnswer::Ok;
     });
@@ -114,7 +116,7 @@ int main(int argc, char **argv)
     const double ourCpu = cpuSeconds() - cpu;
     const long ourPeak = peakKilobytes();
     if (!ok) {
-        std::fprintf(stderr, "the print job failed\n");
+        std::fprintf(stderr, "the print job failed: %s\n", qPrintable(lastMessage));
         return 1;
     }
 
