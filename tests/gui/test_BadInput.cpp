@@ -857,7 +857,9 @@ INSTANTIATE_TEST_SUITE_P(
                    b.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
                    return b;
                },
-               -1, {}},
+               0,
+               {"Soubor %1 je v kódování UTF-16, které import nezná. Uložte jej jako CSV v kódování UTF-8 "
+                "nebo Windows-1250."}},
         BadCsv{"FolderInsteadOfAFile", false, nullptr, 0, {"Nelze otevrít soubor %1"}}),
     [](const auto &info) { return std::string(info.param.name); });
 

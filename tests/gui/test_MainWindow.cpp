@@ -388,3 +388,25 @@ TEST(MainWindow, aboutCaptionsAndLinksDoNotOverlap)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MainWindow, aBadSettingIsReportedOnceAtStartUp)
+{
+    TempDir dir;
+    Messages messages;
+    testsupport::writeFile(dir.file("Kvitanky.ini"), "[LAYOUT]\r\nEditLayoutVSY=x\r\n");
+    TForm1 form(optionsFor(dir));
+    int reports = 0;
+    for (const auto &m : messages.seen)
+        reports += m.text.contains("EditLayoutVSY") ? 1 : 0;
+    EXPECT_EQ(reports, 1);
+    // Once the window is up, every composition that fails says so again.
+    form.PageControlMain->setCurrentIndex(1);
+    reports = 0;
+    for (const auto &m : messages.seen)
+        reports += m.text.contains("EditLayoutVSY") ? 1 : 0;
+    EXPECT_EQ(reports, 2);
+}
+
+} // namespace

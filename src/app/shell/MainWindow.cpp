@@ -180,7 +180,15 @@ bool TForm1::guard(const std::function<void()> &handler)
         handler();
         return true;
     } catch (const std::exception &e) {
-        ui::error(this, QString::fromUtf8(e.what()));
+        const QString text = QString::fromUtf8(e.what());
+        // Start-up composes the slip several times (each table shown, then the slip
+        // itself): one bad setting is reported once, not once per composition.
+        if (!FormReady) {
+            if (m_startupErrors.contains(text))
+                return false;
+            m_startupErrors.insert(text);
+        }
+        ui::error(this, text);
     }
     return false;
 }

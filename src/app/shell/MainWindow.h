@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QWidget>
 
@@ -147,6 +148,7 @@ private:
 
     ControlSettings m_settings;
     int m_lastPage = 0;
+    QSet<QString> m_startupErrors;
     std::unique_ptr<RecipientSource> m_recipientSource;
 };
 

@@ -130,6 +130,13 @@ CsvImportResult ImportCsv(const QString &path, DbfTable &table, CsvLayout layout
         return result;
     }
 
+    // UTF-16 would come through as one row of garbage; refuse it with a word of help.
+    const QByteArray head = file.peek(2);
+    if (head == "\xFF\xFE" || head == "\xFE\xFF") {
+        result.utf16 = true;
+        return result;
+    }
+
     qint64 contentStart = 0;
     const CsvEncoding encoding = DetectCsvEncoding(file, &contentStart);
     if (!file.seek(contentStart)) {
@@ -238,6 +245,11 @@ QStringList CsvImportMessages(const CsvImportResult &result, const QString &path
         if (layout == CsvLayout::Full)
             return {CsvOpenFailedMessage(path), count};
         return {CsvOpenFailedMessage(path)};
+    }
+    if (result.utf16) {
+        return {QStringLiteral("Soubor %1 je v kódování UTF-16, které import nezná. Uložte jej jako CSV "
+                               "v kódování UTF-8 nebo Windows-1250.").arg(path),
+                count};
     }
     if (!result.engineError.isEmpty())
         return {result.engineError};

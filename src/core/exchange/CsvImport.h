@@ -26,6 +26,7 @@ struct CsvImportResult {
     bool tooLong = false;      // a line of more than 765 bytes stopped the import there
     bool cancelled = false;    // the progress callback asked to stop
     QString engineError;       // the table's error text when writing a row failed
+    bool utf16 = false;        // a UTF-16 file (a spreadsheet's "Unicode text"); nothing was read
 };
 
 CsvImportResult ImportCsvFile(const QString &path, DbfTable &table, const ExchangeProgress &progress = {});
