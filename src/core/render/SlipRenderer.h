@@ -4,9 +4,11 @@
 //
 // Positions are layout units: pixels of the 795 x 387 preview, (0, 0) the slip's
 // top-left corner. Every position, set number, font size and spacing is read from
-// the live settings at the moment it is drawn; one that is not an integer stops
-// the composition with a SettingError naming the setting, and what was drawn
-// before stays drawn.
+// the live settings by the composition that draws with it; one that is not an
+// integer stops the composition with a SettingError naming the setting, and what
+// was drawn before stays drawn. The calibration shift and a character set are read
+// at their first use in a composition and serve its later fields too (nothing but
+// the overflow warning can change them meanwhile, and after it they are read again).
 //
 // Values that do not fit the form's boxes (they come only from imported or
 // hand-edited tables) are never shortened or wrapped into something that looks
