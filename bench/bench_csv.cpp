@@ -32,13 +32,6 @@ using namespace kvitanky;
 
 namespace {
 
-long peakKiB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
-
 struct ChildRun {
     double seconds = -1;
     double cpu = -1;
@@ -170,7 +163,7 @@ int main(int argc, char **argv)
         DbfTable table;
         CreateRecipientTable(table, tableDir.path());
         timeOnce(importT, [&] { imported = ImportCsvFile(csv, table).rows; });
-        importKiB = peakKiB();
+        importKiB = bench::peakKiB();
         timeOnce(exportT, [&] { exported = ExportCsvFile(out, table).rows; });
         timeOnce(xlsxT, [&] {
             const XlsxExportResult w = ExportXlsxFile(xlsx, table);
@@ -185,7 +178,7 @@ int main(int argc, char **argv)
     std::printf("workbook export: %6d rows  wall %.3f s  cpu %.3f s  %.1f MiB%s\n", inWorkbook, xlsxT.wall,
                 xlsxT.cpu, QFileInfo(xlsx).size() / 1048576.0,
                 workbookError.isEmpty() ? "" : qPrintable(QStringLiteral(" (error: %1)").arg(workbookError)));
-    std::printf("peak RSS of this process: %ld KiB\n", peakKiB());
+    std::printf("peak RSS of this process: %ld KiB\n", bench::peakKiB());
 
     if (QStandardPaths::findExecutable(QStringLiteral("ogr2ogr")).isEmpty()) {
         std::printf("ogr2ogr not found: no comparison\n");

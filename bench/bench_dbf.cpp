@@ -64,13 +64,6 @@ double runTimed(const QString &program, const QStringList &args, bool *ok)
     return ms(t);
 }
 
-long peakKb()
-{
-    rusage u {};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -234,7 +227,7 @@ int main(int argc, char **argv)
         std::printf("  scan / dbfread:                         %.3f\n", scanMs / dbfreadMs);
         std::printf("  scan / (dbfread - python start):        %.3f\n", scanMs / (dbfreadMs - pythonMs));
     }
-    std::printf("peak memory of this process: %ld KiB\n", peakKb());
+    std::printf("peak memory of this process: %ld KiB\n", bench::peakKiB());
     bench::tableLine("dbf: append 100k rows, post each (vs ogr2ogr)", kRows, appendMs / 1000,
                      ogrMs > 0 ? ogrMs / 1000 : -1);
     bench::tableLine("dbf: scan every column (vs dbfread)", kRows, scanMs / 1000,

@@ -5,6 +5,8 @@
 // the PDF sizes; asserts nothing.
 //
 //   bench_print [rows [copy-of-our-pdf]]
+#include "BenchTable.h"
+
 #include "data/DbfTable.h"
 #include "data/RecipientTable.h"
 #include "print/PrintJobs.h"
@@ -34,13 +36,6 @@
 using namespace kvitanky;
 
 namespace {
-
-long peakKilobytes()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 
 void fillTable(const QString &dir, int rows)
 {
@@ -114,7 +109,7 @@ int main(int argc, char **argv)
     const bool ok = form.guard([&] { form.Printing->ButtonPrintAllClick(); });
     const double ourSeconds = t.nsecsElapsed() / 1e9;
     const double ourCpu = cpuSeconds() - cpu;
-    const long ourPeak = peakKilobytes();
+    const long ourPeak = bench::peakKiB();
     if (!ok) {
         std::fprintf(stderr, "the print job failed: %s\n", qPrintable(lastMessage));
         return 1;
@@ -153,7 +148,7 @@ int main(int argc, char **argv)
         }
     }
     const double composeCpu = cpuSeconds() - cpu;
-    const long composePeak = peakKilobytes();
+    const long composePeak = bench::peakKiB();
 
     // The floor: a bare painter on a PDF writer.
     QTemporaryDir floorDir;
@@ -210,7 +205,7 @@ int main(int argc, char **argv)
     std::printf("Ratio (processor time): %.2f (goal at most 1.5); without composing: %.2f\n", ourCpu / floorCpu,
                 (ourCpu - composeCpu) / floorCpu);
     std::printf("Ratio (wall time): %.2f\n", ourSeconds / floorSeconds);
-    std::printf("Peak memory after the print job: %ld kB; at the end: %ld kB\n", ourPeak, peakKilobytes());
+    std::printf("Peak memory after the print job: %ld kB; at the end: %ld kB\n", ourPeak, bench::peakKiB());
     std::printf("BENCH|print all slips to PDF (processor)|%d|%.3f|%.3f|%ld\n", rows, ourCpu, floorCpu, ourPeak);
     std::printf("BENCH|print all slips to PDF (wall)|%d|%.3f|%.3f|%ld\n", rows, ourSeconds, floorSeconds, ourPeak);
     std::printf("BENCH|compose slips for the page|%d|%.3f|-|%ld\n", rows, composeCpu, composePeak);

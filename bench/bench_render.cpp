@@ -3,6 +3,8 @@
 // and spelling amounts. Prints the figures; asserts nothing.
 //
 //   bench_render [slips on the preview [slips printed]]
+#include "BenchTable.h"
+
 #include "render/PriceWords.h"
 #include "render/RecipientSource.h"
 #include "render/SlipRenderer.h"
@@ -26,13 +28,6 @@
 using namespace kvitanky;
 
 namespace {
-
-long peakKilobytes()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 
 // Processor time of the process: other work on the machine stretches wall-clock
 // figures but not these.
@@ -85,7 +80,7 @@ int main(int argc, char **argv)
         words = PriceToWords(i * 97.0);
     const double wordsCpu = cpuSeconds() - cpu;
     std::printf("PriceToWords: %.3f us per amount (processor)\n", wordsCpu * 1e6 / amounts);
-    std::printf("BENCH|PriceToWords (processor)|%d|%.3f|-|%ld\n", amounts, wordsCpu, peakKilobytes());
+    std::printf("BENCH|PriceToWords (processor)|%d|%.3f|-|%ld\n", amounts, wordsCpu, bench::peakKiB());
 
     t.restart();
     cpu = cpuSeconds();
@@ -99,7 +94,7 @@ int main(int argc, char **argv)
     std::printf("ComposeSlip (preview): %d slips in %.2f s wall, %.2f s processor (%.1f us per slip), pictures "
                 "decoded %d times\n",
                 slips, previewNs / 1e9, previewCpu, previewCpu * 1e6 / slips, renderer.pictureCache().decodeCount());
-    std::printf("BENCH|compose slip on the preview (processor)|%d|%.3f|-|%ld\n", slips, previewCpu, peakKilobytes());
+    std::printf("BENCH|compose slip on the preview (processor)|%d|%.3f|-|%ld\n", slips, previewCpu, bench::peakKiB());
 
     // A print job as printing all slips runs it: each slip on the page alone, the
     // preview once at the end.
@@ -135,8 +130,8 @@ int main(int argc, char **argv)
                 printed, printNs / 1e9, printCpu, printCpu * 1e6 / printed,
                 static_cast<long long>(QFileInfo(pdf).size()));
     std::printf("BENCH|print slips to PDF, renderer alone (processor)|%d|%.3f|-|%ld\n", printed, printCpu,
-                peakKilobytes());
+                bench::peakKiB());
     std::printf("Pictures decoded in all: %d\n", renderer.pictureCache().decodeCount());
-    std::printf("Peak memory: %ld kB\n", peakKilobytes());
+    std::printf("Peak memory: %ld kB\n", bench::peakKiB());
     return 0;
 }

@@ -40,16 +40,30 @@ ImageSurface::~ImageSurface()
     }
 }
 
+namespace {
+
+// Takes the family and size into the surface's font; true when either changed.
+// A size of 0 or less is left as it was (Qt refuses it).
+bool takeFont(QFont &font, const QString &family, int pointSize)
+{
+    bool changed = false;
+    if (family != font.family()) {
+        font.setFamily(family);
+        changed = true;
+    }
+    if (pointSize > 0 && pointSize != font.pointSize()) {
+        font.setPointSize(pointSize);
+        changed = true;
+    }
+    return changed;
+}
+
+} // namespace
+
 void ImageSurface::setFont(const QString &family, int pointSize)
 {
-    if (family != m_font.family()) {
-        m_font.setFamily(family);
+    if (takeFont(m_font, family, pointSize))
         m_fontChanged = true;
-    }
-    if (pointSize > 0 && pointSize != m_font.pointSize()) {
-        m_font.setPointSize(pointSize);
-        m_fontChanged = true;
-    }
 }
 
 void ImageSurface::drawText(int x, int y, const QString &text)
@@ -102,14 +116,8 @@ double PainterSurface::deviceY(int y) const
 
 void PainterSurface::setFont(const QString &family, int pointSize)
 {
-    if (family != m_font.family()) {
-        m_font.setFamily(family);
+    if (takeFont(m_font, family, pointSize))
         m_fontChanged = true;
-    }
-    if (pointSize > 0 && pointSize != m_font.pointSize()) {
-        m_font.setPointSize(pointSize);
-        m_fontChanged = true;
-    }
 }
 
 void PainterSurface::drawText(int x, int y, const QString &text)
