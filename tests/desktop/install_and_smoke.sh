@@ -48,7 +48,7 @@ openbox >/dev/null 2>&1 &
 wm_pid=$!
 sleep 0.5
 
-run_as env DISPLAY="$display" LC_ALL="${LC_ALL:-C.UTF-8}" "$prefix/bin/kvitanky" >"$work/app.log" 2>&1 &
+run_as env QT_QPA_PLATFORM=xcb DISPLAY="$display" LC_ALL="${LC_ALL:-C.UTF-8}" "$prefix/bin/kvitanky" >"$work/app.log" 2>&1 &
 app_pid=$!
 win=
 for _ in $(seq 300); do   # up to 30 s on a loaded machine
