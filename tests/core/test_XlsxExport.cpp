@@ -21,24 +21,13 @@ using testsupport::TempDir;
 
 namespace {
 
-const char *const Texts[] = {"TITUL", "JMENO", "PRIJMENI", "ULICE", "OBEC", "PSC",
-                             "VAR_SYMB", "SPEC_SYMB", "TELEFON", "EMAIL"};
+const auto &Texts = testsupport::RecipientTextColumns;
 
-struct Row {
-    std::array<const char *, 10> texts;   // UTF-8, column order without the numbers
-    double amount = 0;
-    int excluded = 0;                     // -1: never written
-};
+using Row = testsupport::RecipientRow;
 
 void addRow(DbfTable &t, const Row &r)
 {
-    t.append();
-    for (int i = 0; i < 10; ++i)
-        t.fieldByName(QLatin1String(Texts[i])).setAsString(QString::fromUtf8(r.texts[size_t(i)]));
-    t.fieldByName(QStringLiteral("CASTKA")).setAsFloat(r.amount);
-    if (r.excluded >= 0)
-        t.fieldByName(QStringLiteral("VYRAZENO")).setAsInteger(r.excluded);
-    t.post();
+    testsupport::appendRecipient(t, r);
 }
 
 // The workbook's first sheet as openpyxl reads it.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
+#include "data/DbfTable.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -60,6 +62,20 @@ bool havePythonModule(const QString &module)
 bool haveProgram(const QString &program)
 {
     return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+const char *const RecipientTextColumns[10] = {"TITUL", "JMENO", "PRIJMENI", "ULICE", "OBEC", "PSC",
+                                              "VAR_SYMB", "SPEC_SYMB", "TELEFON", "EMAIL"};
+
+void appendRecipient(kvitanky::DbfTable &t, const RecipientRow &r)
+{
+    t.append();
+    for (int i = 0; i < 10; ++i)
+        t.fieldByName(QLatin1String(RecipientTextColumns[i])).setAsString(QString::fromUtf8(r.texts[size_t(i)]));
+    t.fieldByName(QStringLiteral("CASTKA")).setAsFloat(r.amount);
+    if (r.excluded >= 0)
+        t.fieldByName(QStringLiteral("VYRAZENO")).setAsInteger(r.excluded);
+    t.post();
 }
 
 void copyPictures(const QString &toDir)

@@ -7,6 +7,12 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <array>
+
+namespace kvitanky {
+class DbfTable;
+}
+
 namespace testsupport {
 
 // A fresh folder per test, removed afterwards.
@@ -38,6 +44,16 @@ bool haveProgram(const QString &program);
 inline QString binDir() { return QStringLiteral(KVITANKY_BIN_DIR); }
 inline QString sourceDir() { return QStringLiteral(KVITANKY_SOURCE_DIR); }
 inline QString corpusDir() { return QStringLiteral(KVITANKY_CORPUS_DIR); }
+
+// One recipient row for tests that fill a table by hand: the ten text columns
+// (UTF-8) in column order, the amount, and the exclusion mark (-1: never written).
+struct RecipientRow {
+    std::array<const char *, 10> texts;
+    double amount = 0;
+    int excluded = 0;
+};
+extern const char *const RecipientTextColumns[10];
+void appendRecipient(kvitanky::DbfTable &table, const RecipientRow &row);
 
 // Copies the slip pictures next to a test's program folder.
 void copyPictures(const QString &toDir);
