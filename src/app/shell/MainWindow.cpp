@@ -312,29 +312,31 @@ void TForm1::ShowOwner()
     TabSheetOwnersAdr->ShowOwner();
 }
 
+namespace {
+
+// Opens a table file of the program folder, or creates it with its sample rows.
+void openOrCreate(DbfTable &table, const QString &path, const QString &programDir,
+                  void (*create)(DbfTable &, const QString &), void (*addSamples)(DbfTable &))
+{
+    if (QFile::exists(path)) {
+        table.setActive(false);
+        table.setTableType(TableType::FoxPro);
+        table.setTableName(path);
+        table.setActive(true);
+    } else {
+        create(table, programDir);
+        addSamples(table);
+    }
+}
+
+} // namespace
+
 void TForm1::OpenTables()
 {
-    // Recipients: open the file, or create it with the sample rows.
-    if (QFile::exists(programFile("Data.dbf"))) {
-        TableData.setActive(false);
-        TableData.setTableType(TableType::FoxPro);
-        TableData.setTableName(programFile("Data.dbf"));
-        TableData.setActive(true);
-    } else {
-        CreateRecipientTable(TableData, ProgramDir);
-        AddSampleRecipients(TableData);
-    }
+    openOrCreate(TableData, recipientTablePath(ProgramDir), ProgramDir, CreateRecipientTable, AddSampleRecipients);
     guard([this] { ShowRecipient(); });
-    // Owners: the same, whatever the owner-directory option says.
-    if (QFile::exists(programFile("Owners.dbf"))) {
-        TableOwners.setActive(false);
-        TableOwners.setTableType(TableType::FoxPro);
-        TableOwners.setTableName(programFile("Owners.dbf"));
-        TableOwners.setActive(true);
-    } else {
-        CreateOwnerTable(TableOwners, ProgramDir);
-        AddSampleOwners(TableOwners);
-    }
+    // The owner table is opened whatever the owner-directory option says.
+    openOrCreate(TableOwners, ownerTablePath(ProgramDir), ProgramDir, CreateOwnerTable, AddSampleOwners);
     guard([this] { ShowOwner(); });
 }
 
