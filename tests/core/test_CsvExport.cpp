@@ -21,11 +21,6 @@ const auto &Texts = testsupport::RecipientTextColumns;
 
 using Row = testsupport::RecipientRow;
 
-void addRow(DbfTable &t, const Row &r)
-{
-    testsupport::appendRecipient(t, r);
-}
-
 std::string rowText(DbfTable &t)
 {
     QStringList parts;
@@ -69,7 +64,7 @@ TEST_P(CsvExportBytes, exactFile)
 {
     const BytesCase &c = GetParam();
     for (const Row &r : c.rows)
-        addRow(table, r);
+        testsupport::appendRecipient(table, r);
     const QString path = dir.file(QStringLiteral("out.csv"));
     const CsvExportResult r = ExportCsvFile(path, table);
     EXPECT_FALSE(r.createFailed);
@@ -113,7 +108,7 @@ TEST_F(ExportFixture, exportThenImportGivesTheSameRows)
         {{" a", "b ", "", "", "", "", "00", " 0", "", ""}, 0, 0},
     };
     for (const Row &r : rows)
-        addRow(table, r);
+        testsupport::appendRecipient(table, r);
     const auto original = allRows(table);
     const QString path = dir.file(QStringLiteral("round.csv"));
     ASSERT_EQ(ExportCsvFile(path, table).rows, 5);
@@ -129,7 +124,7 @@ TEST_F(ExportFixture, exportThenImportGivesTheSameRows)
 
 TEST_F(ExportFixture, exactZeroTextComesBackEmpty)
 {
-    addRow(table, {{"", "", "", "", "", "", "", "0", "", ""}, 5, 0});
+    testsupport::appendRecipient(table, {{"", "", "", "", "", "", "", "0", "", ""}, 5, 0});
     const QString path = dir.file(QStringLiteral("zero.csv"));
     ASSERT_EQ(ExportCsvFile(path, table).rows, 1);
     table.deleteAll();
@@ -188,7 +183,7 @@ TEST_F(ExportFixture, replacesAnExistingFileCompletely)
 {
     const QString path = dir.file(QStringLiteral("old.csv"));
     testsupport::writeFile(path, QByteArray(5000, 'o'));
-    addRow(table, {{"a", "", "", "", "", "", "", "", "", ""}, 1, 0});
+    testsupport::appendRecipient(table, {{"a", "", "", "", "", "", "", "", "", ""}, 1, 0});
     ASSERT_EQ(ExportCsvFile(path, table).rows, 1);
     EXPECT_EQ(testsupport::readFile(path), QByteArray("a;;;;;;1;;;;;0;\r\n"));
 }
@@ -196,7 +191,7 @@ TEST_F(ExportFixture, replacesAnExistingFileCompletely)
 TEST_F(ExportFixture, cancelledOrFailedExportLeavesTheOldFile)
 {
     for (int i = 0; i < 2500; ++i)
-        addRow(table, {{"r", "", "", "", "", "", "", "", "", ""}, double(i), 0});
+        testsupport::appendRecipient(table, {{"r", "", "", "", "", "", "", "", "", ""}, double(i), 0});
     const QString path = dir.file(QStringLiteral("keep.csv"));
     testsupport::writeFile(path, "OLD");
 

@@ -25,11 +25,6 @@ const auto &Texts = testsupport::RecipientTextColumns;
 
 using Row = testsupport::RecipientRow;
 
-void addRow(DbfTable &t, const Row &r)
-{
-    testsupport::appendRecipient(t, r);
-}
-
 // The workbook's first sheet as openpyxl reads it.
 QJsonObject readWorkbook(const QString &path)
 {
@@ -66,9 +61,9 @@ protected:
 
 TEST_F(XlsxFixture, sheetLayoutAndValues)
 {
-    addRow(table, {{"Pan", "Jan", "Novák", "c.p. 7100", "Nové Hobzí", "378 81", "7100", "0", "+420 777", "j@x.cz"}, 1234.5, 0});
-    addRow(table, {{"", "Zdeněk", "Černý", "", "", "", "", "0123456789", "", ""}, 12345000, 1});
-    addRow(table, {{"a;b\"c<&>", "tab\tbell\x07", "", "", "", "", "", "", "", ""}, 0, -1});
+    testsupport::appendRecipient(table, {{"Pan", "Jan", "Novák", "c.p. 7100", "Nové Hobzí", "378 81", "7100", "0", "+420 777", "j@x.cz"}, 1234.5, 0});
+    testsupport::appendRecipient(table, {{"", "Zdeněk", "Černý", "", "", "", "", "0123456789", "", ""}, 12345000, 1});
+    testsupport::appendRecipient(table, {{"a;b\"c<&>", "tab\tbell\x07", "", "", "", "", "", "", "", ""}, 0, -1});
     const QString path = dir.file(QStringLiteral("out.xlsx"));
     const std::string decimalPoint = std::localeconv()->decimal_point;
     const XlsxExportResult r = ExportXlsxFile(path, table);
@@ -130,7 +125,7 @@ class XlsxRows : public XlsxFixture, public ::testing::WithParamInterface<SizeCa
 TEST_P(XlsxRows, oneSheetRowPerTableRowUnderTheHeader)
 {
     for (int i = 0; i < GetParam().rows; ++i)
-        addRow(table, {{"t", "", "", "", "", "", "", "", "", ""}, double(i), 0});
+        testsupport::appendRecipient(table, {{"t", "", "", "", "", "", "", "", "", ""}, double(i), 0});
     const QString path = dir.file(QStringLiteral("n.xlsx"));
     const XlsxExportResult r = ExportXlsxFile(path, table);
     ASSERT_TRUE(r.ok()) << r.error.toStdString();
@@ -181,7 +176,7 @@ TEST_F(XlsxFailures, unwritableTargetNamedInTheMessage)
 TEST_F(XlsxFailures, cancelledOrFailedExportLeavesTheOldFile)
 {
     for (int i = 0; i < 1100; ++i)
-        addRow(table, {{"r", "", "", "", "", "", "", "", "", ""}, 1, 0});
+        testsupport::appendRecipient(table, {{"r", "", "", "", "", "", "", "", "", ""}, 1, 0});
     const QString path = dir.file(QStringLiteral("keep.xlsx"));
     testsupport::writeFile(path, "OLD");
     XlsxExportResult r = ExportXlsxFile(path, table, [](qint64, qint64) { return false; });
