@@ -26,7 +26,7 @@ class ProgramEntry : public ::testing::TestWithParam<EntryCase> {};
 
 const QString kInstall = "Nyní bude instalován BDE (Borland Database Engine) - nástroj pro práci s databází.";
 const QString kGiveUp =
-    "BDE (Borland Database Engine) - nástroj pro práci s databází není nainstalován. Aplikace bude ukoncena.";
+    "BDE (Borland Database Engine) - nástroj pro práci s databází není nainstalován. Aplikace bude ukončena.";
 
 TEST_P(ProgramEntry, recoversOrEndsWithTheRightMessages)
 {

@@ -88,7 +88,7 @@ int runProgram(QApplication &app, EntryHooks hooks)
     } catch (const std::exception &second) {
         if (QString::fromUtf8(second.what()) == QLatin1String(engineMissingText())) {
             ui::information(nullptr, QStringLiteral("BDE (Borland Database Engine) - nástroj pro práci s databází "
-                                                    "není nainstalován. Aplikace bude ukoncena."));
+                                                    "není nainstalován. Aplikace bude ukončena."));
         } else {
             ui::error(nullptr, QString::fromUtf8(second.what()));
         }
