@@ -103,7 +103,7 @@ class BadTexts : public CalibrationTest, public ::testing::WithParamInterface<Ba
 
 // A text that is not an integer: the message, then the saved value (not the value
 // the box held before) comes back and the up-down button follows it; without a
-// saved value the box keeps the text and the button its position.
+// saved integer the designed value comes back, so the next print finds a number.
 TEST_P(BadTexts, MessageThenSavedValue)
 {
     const BadText b = GetParam();
@@ -125,11 +125,11 @@ TEST_P(BadTexts, MessageThenSavedValue)
 INSTANTIATE_TEST_SUITE_P(Calibration, BadTexts,
                          ::testing::Values(BadText{SizeX, "4800", "", "4800", 4800},
                                            BadText{SizeY, "2300", "12a", "2300", 2300},
-                                           BadText{SizeX, nullptr, "", "", 7},
-                                           BadText{SizeY, nullptr, "-", "-", 7},
+                                           BadText{SizeX, nullptr, "", "4900", 4900},
+                                           BadText{SizeY, nullptr, "-", "2350", 2350},
                                            BadText{ShiftX, "3", "5-", "3", 3},
                                            BadText{ShiftY, "-4", "--", "-4", -4},
-                                           BadText{ShiftX, nullptr, "1,5", "1,5", 7}));
+                                           BadText{ShiftX, nullptr, "1,5", "-1", -1}));
 
 struct Arrow {
     Pair pair;
@@ -271,8 +271,8 @@ TEST_F(CalibrationTest, TestPrintDrawsThePrintArea)
 // A size that is not an integer stops the test print before the job begins.
 TEST_F(CalibrationTest, TestPrintWithBadSizeWritesNothing)
 {
-    startForm();
-    edit(SizeY.edit)->setText("abc");   // no saved value: the text stays
+    startForm("[CALIBRATION]\r\nEditCalibrationPrintSizePDFY=abc\r\n");   // the saved value itself
+    ASSERT_EQ(edit(SizeY.edit)->text(), "abc");
     messages.clear();
     button("ButtonCalibrationPrint")->click();
     ASSERT_EQ(messages.size(), 1);

@@ -115,12 +115,17 @@ void CalibrationPage::editChanged(QLineEdit *edit, UpDown *upDown, bool allowMin
         return;
     }
     ui::information(&m_form, notANumberMessage(text));
-    // Back to the saved value; without one the box keeps what it shows. Putting back
-    // a different text runs this handler once more.
-    QString restored = text;
-    if (m_form.SettingsFile)
-        restored = m_form.SettingsFile->readString(Section::Calibration, edit->objectName(), text);
-    edit->setText(restored);
+    // Putting back a different text runs this handler once more.
+    edit->setText(restoredValue(edit->objectName()));
+}
+
+QString CalibrationPage::restoredValue(const QString &key) const
+{
+    // The saved value; without one (a fresh install) the designed value, so that
+    // the next print finds a number.
+    const SettingKey *designed = findSettingKey(key);
+    const QString fallback = designed ? designed->defaultValue : QString();
+    return m_form.SettingsFile ? m_form.SettingsFile->readString(Section::Calibration, key, fallback) : fallback;
 }
 
 void CalibrationPage::upDownClicked(QLineEdit *edit, UpDown *upDown)

@@ -40,6 +40,8 @@ private:
     // One edit box and its up-down button, kept in step by the two handlers.
     void pair(QLineEdit *edit, UpDown *upDown, bool allowMinus);
     void editChanged(QLineEdit *edit, UpDown *upDown, bool allowMinus);
+    // What a box holding no integer is refilled with.
+    QString restoredValue(const QString &key) const;
     void upDownClicked(QLineEdit *edit, UpDown *upDown);
 
     TForm1 &m_form;
