@@ -15,6 +15,42 @@ namespace {
     throw SlipPictureError(QStringLiteral("Nelze nacíst obrázek '%1': %2").arg(path, reason).toStdString());
 }
 
+// A Windows bitmap whose pixels end beyond the end of the file: the image reader
+// would give a picture of the right size with the missing pixels blank.
+void requireWholeBitmap(const QString &path, qint64 fileSize)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;   // the reader reports it
+    const QByteArray h = file.read(54);
+    if (h.size() < 54 || !h.startsWith("BM"))
+        return;   // not a bitmap header the reader could use either
+    const auto u16 = [&](int at) { return quint32(quint8(h[at])) | quint32(quint8(h[at + 1])) << 8; };
+    const auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
+    const qint64 pixelsAt = u32(10);
+    const qint64 width = qint32(u32(18));
+    const qint64 height = qint32(u32(22));
+    const qint64 bitsPerPixel = u16(28);
+    const quint32 compression = u32(30);
+    const qint64 imageSize = u32(34);
+    if (u32(14) < 40)
+        return;   // an old OS/2 header: left to the reader
+    // In floating point: a made-up header may claim more than any integer holds.
+    double pixelBytes = 0;
+    if (compression == 0 || compression == 3) {   // plain rows, or rows with bit masks
+        if (width <= 0 || bitsPerPixel <= 0 || bitsPerPixel > 32)
+            return;
+        pixelBytes = double((width * bitsPerPixel + 31) / 32 * 4) * double(height < 0 ? -height : height);
+    } else {
+        pixelBytes = double(imageSize);   // compressed: the header says how much follows
+    }
+    const double needed = double(pixelsAt) + pixelBytes;
+    if (needed > double(fileSize))
+        fail(path, QStringLiteral("soubor je zkrácený: obrázek má mít %1 bajtů, soubor má jen %2.")
+                       .arg(QString::number(needed, 'f', 0))
+                       .arg(fileSize));
+}
+
 } // namespace
 
 QImage SlipPictureCache::load(const QString &path, QSize size)
@@ -33,6 +69,7 @@ QImage SlipPictureCache::load(const QString &path, QSize size)
     if (it != m_entries.constEnd() && it->stamp == stamp && it->size == size)
         return it->image;
 
+    requireWholeBitmap(path, stamp.fileSize);
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     QImage image = reader.read();
