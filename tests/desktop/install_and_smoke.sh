@@ -5,7 +5,9 @@
 #    data in that user's data folder;
 #  - under Xvfb with a window manager every page is switched to and captured as a
 #    PNG (kept in <build>/screenshots), the window is closed through the window
-#    manager, and the settings file must have been written.
+#    manager, and the settings file must have been written;
+#  - started again with the owner directory switched on, its seven pages are
+#    captured too (owners-page<n>.png).
 # Usage: install_and_smoke.sh <build-dir>
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -48,34 +50,51 @@ openbox >/dev/null 2>&1 &
 wm_pid=$!
 sleep 0.5
 
-run_as env QT_QPA_PLATFORM=xcb DISPLAY="$display" LC_ALL="${LC_ALL:-C.UTF-8}" "$prefix/bin/kvitanky" >"$work/app.log" 2>&1 &
-app_pid=$!
-win=
-for _ in $(seq 300); do   # up to 30 s on a loaded machine
-  win=$(xdotool search --onlyvisible --name '^Kvitanky$' 2>/dev/null | head -1 || true)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { cat "$work/app.log"; fail "the window did not appear"; }
-sleep 1
-rm -rf "$shots"; mkdir -p "$shots"
-xdotool windowactivate --sync "$win" 2>/dev/null || true
-# Focus the tab bar by clicking the first tab, then step with the arrow key.
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove $((X + 60)) $((Y + 20)) click 1
-sleep 0.4
-for page in 1 2 3 4 5 6; do
-  import -window root "$shots/page$page.png"
-  xdotool key Right
-  sleep 0.5
-done
-[ -f "$data/Data.dbf" ] || fail "no Data.dbf in the per-user data folder $data"
-[ ! -e "$prefix/bin/Data.dbf" ] || fail "wrote into the install"
+# Starts the program, waits for its window and captures each of its <pages> pages
+# as <prefix><n>.png, stepping through the tabs with the arrow key.
+start_and_capture() {
+  local name=$1 pages=$2
+  run_as env QT_QPA_PLATFORM=xcb DISPLAY="$display" LC_ALL="${LC_ALL:-C.UTF-8}" "$prefix/bin/kvitanky" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  win=
+  for _ in $(seq 300); do   # up to 30 s on a loaded machine
+    win=$(xdotool search --onlyvisible --name '^Kvitanky$' 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] || { cat "$work/app.log"; fail "the window did not appear"; }
+  sleep 1
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  # Focus the tab bar by clicking the first tab, then step with the arrow key.
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  xdotool mousemove $((X + 60)) $((Y + 20)) click 1
+  sleep 0.4
+  for page in $(seq "$pages"); do
+    import -window root "$shots/$name$page.png"
+    xdotool key Right
+    sleep 0.5
+  done
+}
 
 # Close through the window manager, as the title bar's close does.
-wmctrl -c Kvitanky
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the close"
-app_pid=
+close_window() {
+  wmctrl -c Kvitanky
+  for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the close"
+  app_pid=
+}
+
+rm -rf "$shots"; mkdir -p "$shots"
+start_and_capture page 6
+[ -f "$data/Data.dbf" ] || fail "no Data.dbf in the per-user data folder $data"
+[ ! -e "$prefix/bin/Data.dbf" ] || fail "wrote into the install"
+close_window
 grep -q '^EditLayoutPriceX=465' "$data/Kvitanky.ini" || fail "the settings file was not written at close"
+
+# Again with the owner directory switched on: its page and the layout page's
+# owner buttons appear (seven pages).
+run_as sed -i 's/^CheckBoxSetOwnersAdr=.*/CheckBoxSetOwnersAdr=1/' "$data/Kvitanky.ini"   # stays the user's file
+grep -q '^CheckBoxSetOwnersAdr=1' "$data/Kvitanky.ini" || fail "the owner directory option is not in the settings file"
+start_and_capture owners-page 7
+close_window
 echo "install and desktop smoke test passed; screenshots in $shots"

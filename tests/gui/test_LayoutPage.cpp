@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTabWidget>
+#include <QToolButton>
 
 using namespace kvitanky;
 using namespace testsupport;
@@ -314,17 +315,52 @@ TEST_F(LayoutPageTest, OwnerSteppingCopiesTheOwnerIntoTheSettings)
     next->click();
     expectOwnerInSettings(*form, {"Všeobecná pomoc EU", "V zahrádkách 111", "763 12 Ublo", "111111",
                                   "1234567890", "2222", "3333"});
-    EXPECT_TRUE(next->isEnabled());
-    // The last owner again, then the button gives up.
+    // On the last owner the button gives up at once.
+    EXPECT_FALSE(next->isEnabled());
     form->edit("EditSetOwnerAddress1")->setText("prepsano");
     next->click();
-    EXPECT_EQ(form->edit("EditSetOwnerAddress1")->text(), "Všeobecná pomoc EU");
-    EXPECT_FALSE(next->isEnabled());
+    EXPECT_EQ(form->edit("EditSetOwnerAddress1")->text(), "prepsano");
 
     prev->click();
     EXPECT_TRUE(next->isEnabled());
     expectOwnerInSettings(*form, {"Muzeum RVHP", "Peterburgská 928", "Praha 99", "000000", "1111111111", "1111",
                                   "9999"});
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
+}
+
+// The owner buttons show where the owner cursor is, wherever it was moved.
+TEST_F(LayoutPageTest, OwnerButtonsFollowTheOwnerCursor)
+{
+    start("[SET]\r\nCheckBoxSetOwnersAdr=1\r\n");
+    if (!tablesReady())
+        GTEST_SKIP() << "tables not wired yet";
+    QPushButton *next = page->ButtonLayoutValuesNextOwner;
+    QPushButton *prev = page->ButtonLayoutValuesPreviousOwner;
+    QWidget *owners = form->findChild<QWidget *>("TabSheetOwnersAdr");
+    const auto buttons = [&] { return QString("%1%2").arg(prev->isEnabled()).arg(next->isEnabled()); };
+    showPage(page);
+    EXPECT_EQ(buttons(), "01");   // the first owner
+
+    showPage(owners);
+    form->findChild<QToolButton *>("DBNavigatorOwnersLast")->click();
+    showPage(page);
+    EXPECT_EQ(buttons(), "10");
+
+    showPage(owners);
+    form->findChild<QToolButton *>("DBNavigatorOwnersFirst")->click();
+    button("ButtonTableOwnersInsert")->click();
+    typeText(edit("EditOwnerAddress1"), "Nový majitel");   // posted as the last owner
+    showPage(page);
+    EXPECT_EQ(buttons(), "10");
+
+    showPage(owners);
+    form->findChild<QToolButton *>("DBNavigatorOwnersFirst")->click();
+    button("ButtonTableOwnersDelete")->click();   // the cursor stays on the new first owner
+    showPage(page);
+    EXPECT_EQ(buttons(), "01");
+    next->click();
+    EXPECT_EQ(buttons(), "11");
+    EXPECT_EQ(form->edit("EditSetOwnerAddress3")->text(), "Praha 99");
     EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
 }
 

@@ -223,4 +223,32 @@ TEST_F(OwnersPageTest, RestoreDefaultsRemovesTheTableAndTheNextStartHasTheSample
     EXPECT_EQ(edit("EditOwnerAddress1")->text(), QString::fromUtf8("STÁTNÍ SPRÁVA CR"));
 }
 
+// The search box over the owner grid; the navigator gives up on a closed table.
+TEST_F(OwnersPageTest, SearchFindsAnOwnerAndTheNavigatorFollows)
+{
+    start();
+    const auto enabled = [&] {
+        QString s;
+        for (const char *b : {"First", "Prior", "Next", "Last"})
+            s += page->findChild<QToolButton *>(QString("DBNavigatorOwners") + b)->isEnabled() ? '1' : '0';
+        return s;
+    };
+    EXPECT_EQ(enabled(), "0011");
+    QLineEdit *box = edit("EditOwnersSearch");
+    ASSERT_TRUE(box);
+    typeText(box, "peterburgska");
+    pressKey(box, Qt::Key_Return);
+    EXPECT_EQ(form->TableOwners.recNo(), 2);
+    EXPECT_EQ(edit("EditOwnerAddress1")->text(), "Muzeum RVHP");
+    EXPECT_EQ(enabled(), "1111");
+    box->clear();
+    typeText(box, "EU");
+    pressKey(box, Qt::Key_Return);
+    EXPECT_EQ(form->TableOwners.recNo(), 3);
+    EXPECT_EQ(enabled(), "1100");
+    form->TableOwners.setActive(false);
+    page->refreshGrid();
+    EXPECT_EQ(enabled(), "0000");
+}
+
 } // namespace

@@ -7,11 +7,20 @@
 #include "data/DbfTable.h"
 #include "data/RecipientPage.h"
 #include "data/RecipientTable.h"
+#include "data/RowSearch.h"
 #include "data/TableNavigator.h"
 #include "render/LayoutPage.h"
 #include "render/PriceWords.h"
+#include "shell/ProgramEntry.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -337,6 +346,7 @@ TEST_P(DeleteAllTest, AsksWithTheCountAndReportsIt)
     else
         start();
     const int n = form->TableData.recordCount();
+    const QByteArray tableBefore = fileBytes();
     answer = c.answer;
     page->DeleteAllRecipients();
     ASSERT_GE(messages.size(), 1);
@@ -344,13 +354,32 @@ TEST_P(DeleteAllTest, AsksWithTheCountAndReportsIt)
     EXPECT_EQ(messages[0].text,
               QString::fromUtf8("Opravdu si prejete Vymazat všechna data (%1) záznamu z adresáre?").arg(n));
     EXPECT_TRUE(messages[0].withCancel);
+    EXPECT_TRUE(messages[0].cancelIsDefault);
     EXPECT_EQ(form->TableData.recordCount(), c.rowsAfter);
+    const QStringList backups = QDir(dir.file("Data")).entryList({"Data*.dbf"}, QDir::Files);
     if (c.answer == ui::MessageAnswer::Cancel) {
         EXPECT_EQ(messages.size(), 1);
+        EXPECT_TRUE(backups.isEmpty());
         return;
     }
     ASSERT_EQ(messages.size(), 2);
-    EXPECT_EQ(messages[1].text, QString::fromUtf8("Bylo vymazáno všech %1záznamu z adresáre.").arg(n));
+    const QString report = QString::fromUtf8("Bylo vymazáno všech %1záznamu z adresáre.").arg(n);
+    if (n == 0) {
+        EXPECT_EQ(messages[1].text, report);   // nothing to keep
+        EXPECT_TRUE(backups.isEmpty());
+    } else {
+        // The rows went first into a stamped copy, named as "Uložit" names it.
+        ASSERT_EQ(backups.size(), 1);
+        EXPECT_TRUE(QRegularExpression("^Data\\d{14}\\.dbf$").match(backups[0]).hasMatch()) << backups[0].toStdString();
+        const QString copy = dir.file("Data/" + backups[0]);
+        EXPECT_EQ(messages[1].text, report + QString::fromUtf8("\n\nPůvodní data jsou uložena v souboru %1.")
+                                                 .arg(QDir::toNativeSeparators(copy)));
+        EXPECT_EQ(readFile(copy), tableBefore);
+        EXPECT_FALSE(QFile::exists(dir.file("DataTemp.dbf")));
+        if (havePythonModule("dbfread")) {
+            EXPECT_EQ(dbfRows(copy).size(), n);
+        }
+    }
     EXPECT_EQ(edit("EditDataHonour")->text(), "");
     EXPECT_EQ(edit("EditDataPrice")->text(), "0");
     EXPECT_EQ(form->findChild<QTableView *>("DBGridData")->model()->rowCount(), 0);
@@ -457,6 +486,126 @@ TEST_F(RecipientPageTest, DeleteNeverRemovesARowOtherThanTheOneShown)
         titles << stored("TITUL");
     }
     EXPECT_EQ(titles, QStringList({"Pan", "MUDr.", "Expert"}));
+}
+
+// On screen the delete-all question answers a stray Enter with "Zrušit".
+TEST_F(RecipientPageTest, DeleteAllQuestionDefaultsToCancel)
+{
+    start();
+    ASSERT_TRUE(installCzechTranslations(*qApp));
+    ui::setMessageHook({});   // the real box this time
+    QString defaultButton;
+    QTimer::singleShot(0, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+            pressKey(box, Qt::Key_Return);
+        } else if (modal) {
+            modal->close();
+        }
+    });
+    page->DeleteAllRecipients();
+    SetUp();   // boxes recorded again
+    EXPECT_EQ(defaultButton, QString::fromUtf8("Zrušit"));
+    EXPECT_EQ(form->TableData.recordCount(), 4);
+}
+
+// First and prior stop on the first row, next and last on the last, all four on
+// an empty table; they follow the cursor wherever it was moved.
+TEST_F(RecipientPageTest, NavigatorButtonsStopAtTheEnds)
+{
+    start();
+    const auto enabled = [&] {
+        QString s;
+        for (const char *b : {"First", "Prior", "Next", "Last"})
+            s += form->findChild<QToolButton *>(QString("DBNavigatorData") + b)->isEnabled() ? '1' : '0';
+        return s;
+    };
+    EXPECT_EQ(enabled(), "0011");
+    form->findChild<QToolButton *>("DBNavigatorDataNext")->click();
+    EXPECT_EQ(enabled(), "1111");
+    form->findChild<QToolButton *>("DBNavigatorDataLast")->click();
+    EXPECT_EQ(enabled(), "1100");
+    form->TableData.first();   // as a print job leaves it, while another page is shown
+    showPage(form->TabSheetLayout);
+    showPage(page);
+    EXPECT_EQ(enabled(), "0011");
+    page->DeleteAllRecipients();
+    EXPECT_EQ(enabled(), "0000");
+    edit("EditDataFirstName")->setText("Jan");   // one row now
+    ASSERT_EQ(form->TableData.recordCount(), 1);
+    EXPECT_EQ(enabled(), "0000");
+}
+
+// An amount the slip carries as crosses is not spelled out: the words box says why.
+TEST_F(RecipientPageTest, AmountTheSlipCannotCarryIsNotSpelledOut)
+{
+    start();
+    edit("EditDataPrice")->setText("-5");
+    EXPECT_EQ(edit("EditDataPriceWord")->text(), QString::fromUtf8("částku nelze vytisknout: je záporná"));
+    edit("EditDataPrice")->setText("12");
+    EXPECT_EQ(edit("EditDataPriceWord")->text(), PriceToWords(12));
+    // More koruny than the slip has boxes come only from outside (an import, another program).
+    form->TableData.moveTo(1);
+    form->TableData.edit();
+    form->TableData.fieldByName("CASTKA").setAsFloat(123456789.0);
+    form->TableData.post();
+    form->TablesChanged();   // as an import tells the pages
+    EXPECT_EQ(edit("EditDataPrice")->text(), "123456789");
+    EXPECT_EQ(edit("EditDataPriceWord")->text(),
+              QString::fromUtf8("částku nelze vytisknout: koruny mají více než 8 číslic"));
+}
+
+// The search box finds the next row holding the text in any text column, case and
+// diacritics aside, from the row after the cursor round to it; the grid's own
+// type-to-jump still works.
+TEST_F(RecipientPageTest, SearchBoxFindsTheNextMatchingRow)
+{
+    start();
+    // Hundreds of rows after the four samples; the last one lives in a Lhota too.
+    QList<QByteArray> names;
+    for (int i = 0; i < 300; ++i)
+        names << QByteArray("Adresát ") + QByteArray::number(i);
+    for (const QByteArray &name : names)
+        appendRecipient(form->TableData, {{"", "Josef", name.constData(), "Dlouhá 1", "Brno", "602 00", "", "", "", ""}, 10});
+    appendRecipient(form->TableData,
+                    {{"", "Eva", "Malá", "Nádražní 5", "Horní LHOTA", "111 11", "4455667788", "", "", ""}, 10});
+    form->TablesChanged();
+    form->findChild<QToolButton *>("DBNavigatorDataFirst")->click();
+
+    QLineEdit *box = edit("EditDataSearch");
+    ASSERT_TRUE(box);
+    const auto search = [&](const char *text) {
+        box->clear();
+        typeText(box, QString::fromUtf8(text));
+        pressKey(box, Qt::Key_Return);
+        return form->TableData.recNo();
+    };
+    EXPECT_EQ(search("lhota"), 2);
+    EXPECT_EQ(edit("EditDataSurname")->text(), QString::fromUtf8("Dvořák"));
+    pressKey(box, Qt::Key_Return);
+    EXPECT_EQ(form->TableData.recNo(), 3);
+    pressKey(box, Qt::Key_Return);
+    EXPECT_EQ(form->TableData.recNo(), 304);
+    EXPECT_EQ(form->findChild<QTableView *>("DBGridData")->currentIndex().row(), 304);
+    pressKey(box, Qt::Key_Return);
+    EXPECT_EQ(form->TableData.recNo(), 2);   // round again
+    EXPECT_EQ(search("DVORAK"), 2);          // the row itself when it is the only one
+    EXPECT_EQ(search("4455667788"), 304);    // the variable symbol
+    EXPECT_EQ(search("VESELICKA"), 1);       // "Veselícka" in the town
+    auto *result = form->findChild<QLabel *>("EditDataSearchResult");
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->text().isEmpty());
+    EXPECT_EQ(search("nikde nic"), 1);   // stays
+    EXPECT_EQ(result->text(), QString::fromUtf8("Nenalezeno."));
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
+
+    auto *grid = form->findChild<QTableView *>("DBGridData");
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 2));
+    typeText(grid, QString::fromUtf8("Sv"));
+    EXPECT_EQ(form->TableData.recNo(), 1);
+    EXPECT_EQ(edit("EditDataSurname")->text(), QString::fromUtf8("Svobodová"));
 }
 
 } // namespace

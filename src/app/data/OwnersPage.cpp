@@ -52,6 +52,7 @@ void OwnersPage::buildControls()
                                 {"CONSTS", "Konst. symbol", 76, 10},
                             });
     DBGridOwners->setGeometry(8, 10, 793, 290);
+    SearchOwners = makeSearch("EditOwnersSearch");
     DBNavigatorOwners = makeNavigator(GroupBoxOwnersAdr, "DBNavigatorOwners");
     DBNavigatorOwners->setGeometry(8, 308, 160, 25);
     ButtonTableOwnersInsert = ui::button(GroupBoxOwnersAdr, "ButtonTableOwnersInsert", "Vložit nový", 184, 308, 97);

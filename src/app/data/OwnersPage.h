@@ -18,6 +18,7 @@ public:
 
     QGroupBox *GroupBoxOwnersAdr = nullptr;
     QTableView *DBGridOwners = nullptr;
+    RowSearch *SearchOwners = nullptr;
     TableNavigator *DBNavigatorOwners = nullptr;
     QPushButton *ButtonTableOwnersInsert = nullptr;
     QPushButton *ButtonTableOwnersDelete = nullptr;

@@ -4,6 +4,7 @@
 #include "data/DbfTable.h"
 #include "data/TableNavigator.h"
 #include "render/PriceWords.h"
+#include "render/SlipRenderer.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 #include "shell/PageBase.h"
@@ -67,6 +68,7 @@ void RecipientPage::buildControls()
                               {"VYRAZENO", "Vyrazeno", 53},
                           });
     DBGridData->setGeometry(8, 10, 793, 210);
+    SearchData = makeSearch("EditDataSearch");
     DBNavigatorData = makeNavigator(GroupBoxData, "DBNavigatorData");
     DBNavigatorData->setGeometry(8, 228, 160, 25);
     ButtonDataTableInsert = ui::button(GroupBoxData, "ButtonDataTableInsert", "Vložit nový", 184, 228, 97);
@@ -139,6 +141,15 @@ double RecipientPage::currentAmount() const
     return hasRow() ? m_table.fieldByName(ColCastka).asFloat() : 0.0;
 }
 
+QString RecipientPage::amountInWords(double amount)
+{
+    // The slip carries crosses instead of such an amount: the box says why.
+    const QString reason = voidAmountReason(amount);
+    if (!reason.isEmpty())
+        return QStringLiteral("částku nelze vytisknout: ") + reason;
+    return PriceToWords(amount);
+}
+
 void RecipientPage::fillBoxes()
 {
     for (const TextBox &b : namesAndAddress)
@@ -148,7 +159,7 @@ void RecipientPage::fillBoxes()
         putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
     CheckBoxDataDiscard->setChecked(hasRow() && m_table.fieldByName(ColVyrazeno).asInteger() != 0);
     // The slip composed after this takes the amount in words of this record.
-    putText(EditDataPriceWord, PriceToWords(currentAmount()));
+    putText(EditDataPriceWord, amountInWords(currentAmount()));
 }
 
 void RecipientPage::storeValue(const QString &column, DbfField field, const QString &value)
@@ -166,7 +177,7 @@ void RecipientPage::EditDataPriceChange()
     putText(EditDataPrice, m_form.ValidateNumberText(EditDataPrice->text()));
     const QString text = EditDataPrice->text();
     WriteRecipientField(ColCastka, text.isEmpty() ? QStringLiteral("0") : text);
-    putText(EditDataPriceWord, PriceToWords(currentAmount()));
+    putText(EditDataPriceWord, amountInWords(currentAmount()));
 }
 
 void RecipientPage::symbolChange(QLineEdit *box, const QString &column)
@@ -192,15 +203,39 @@ void RecipientPage::DeleteAllRecipients()
     const int count = m_table.active() ? m_table.recordCount() : 0;
     const QString question = "Opravdu si prejete Vymazat všechna data (" + QString::number(count)
                              + ") záznamu z adresáre?";
-    if (ui::warning(&m_form, "Vymazání všech dat s adresáre", question, true) != ui::MessageAnswer::Ok)
+    // Cancel is the default button: a stray Enter erases nothing.
+    if (ui::riskyQuestion(&m_form, "Vymazání všech dat s adresáre", question) != ui::MessageAnswer::Ok)
         return;
+    const QString backupPath = backupBeforeDeleteAll(count);
     if (m_table.active() && m_table.isEditing())
         m_table.cancel();   // a new record nobody filled in is not a recipient
     if (m_table.active())
         m_table.deleteAll();
     m_model->reload();
     ShowRecipient();
-    ui::information(&m_form, "Bylo vymazáno všech " + QString::number(count) + "záznamu z adresáre.");
+    QString report = "Bylo vymazáno všech " + QString::number(count) + "záznamu z adresáre.";
+    if (!backupPath.isEmpty())
+        report += "\n\nPůvodní data jsou uložena v souboru " + QDir::toNativeSeparators(backupPath) + ".";
+    ui::information(&m_form, report);
+}
+
+QString RecipientPage::backupBeforeDeleteAll(int count)
+{
+    // Nothing to lose; or a table that cannot be emptied anyway (its own error follows).
+    if (count == 0 || m_table.isReadOnly() || !QFile::exists(m_form.programFile("Data.dbf")))
+        return {};
+    const BackupMaker backups(m_form.ProgramDir, m_backupClock);
+    backups.ensureBackupDir();   // a folder that cannot be made stops here
+    const BackupResult r = backupDataFile(backups);
+    if (!r.saved)
+        throw BackupError(("Zálohu souboru Data.dbf nelze uložit: " + r.reason + "\n\nNic nebylo vymazáno.")
+                              .toStdString());
+    return r.path;
+}
+
+BackupResult RecipientPage::backupDataFile(const BackupMaker &backups)
+{
+    return backups.backup("Data.dbf", "DataTemp.dbf", "Data", ".dbf");
 }
 
 void RecipientPage::reportCopyFailure()
@@ -225,7 +260,7 @@ void RecipientPage::ButtonDataTableSaveClick()
 
     bool dataSaved = false;
     if (QFile::exists(m_form.programFile("Data.dbf"))) {
-        const BackupResult r = backups.backup("Data.dbf", "DataTemp.dbf", "Data", ".dbf");
+        const BackupResult r = backupDataFile(backups);
         if (!r.saved)
             reportCopyFailure();
         dataSaved = r.saved;

@@ -19,6 +19,7 @@ public:
 
     QGroupBox *GroupBoxData = nullptr;
     QTableView *DBGridData = nullptr;
+    RowSearch *SearchData = nullptr;
     TableNavigator *DBNavigatorData = nullptr;
     QPushButton *ButtonDataTableInsert = nullptr;
     QPushButton *ButtonDataTableDelete = nullptr;
@@ -60,8 +61,15 @@ private:
     void EditDataPriceChange();
     void symbolChange(QLineEdit *box, const QString &column);
     double currentAmount() const;
+    // The amount in words, or why the slip cannot carry the amount.
+    static QString amountInWords(double amount);
     QString currentText(const QString &column) const;
     void reportCopyFailure();
+    // The recipient table's stamped copy in the backup folder, made as "Uložit" makes it.
+    static BackupResult backupDataFile(const BackupMaker &backups);
+    // Before the table is emptied: the path of its copy (empty when there is nothing
+    // to keep); BackupError when no copy could be made.
+    QString backupBeforeDeleteAll(int count);
 
     BackupMaker::Clock m_backupClock;
 };

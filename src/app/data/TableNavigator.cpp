@@ -11,6 +11,7 @@ namespace kvitanky {
 TableNavigator::TableNavigator(QWidget *parent, const QString &objectName, DbfTable &table,
                                std::function<void(const std::function<void()> &move)> clicked)
     : QWidget(parent)
+    , m_table(table)
 {
     setObjectName(objectName);
     struct Def {
@@ -42,6 +43,31 @@ TableNavigator::TableNavigator(QWidget *parent, const QString &objectName, DbfTa
             clicked([&table, move] { (table.*move)(); });
         });
     }
+    syncToCursor();
+}
+
+CursorSteps cursorSteps(const DbfTable &table)
+{
+    const int rows = table.active() ? table.recordCount() : 0;
+    const int row = rows > 0 ? table.recNo() : -1;
+    // A new record pending (no row number yet) can be left either way.
+    const bool pending = rows > 0 && row < 0 && table.isEditing();
+    return {pending || row > 0, pending || (row >= 0 && row < rows - 1)};
+}
+
+void TableNavigator::syncToCursor()
+{
+    const CursorSteps steps = cursorSteps(m_table);
+    m_buttons[int(Button::First)]->setEnabled(steps.back);
+    m_buttons[int(Button::Prior)]->setEnabled(steps.back);
+    m_buttons[int(Button::Next)]->setEnabled(steps.forward);
+    m_buttons[int(Button::Last)]->setEnabled(steps.forward);
+}
+
+void TableNavigator::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    syncToCursor();
 }
 
 QToolButton *TableNavigator::button(Button which) const

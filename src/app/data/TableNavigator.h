@@ -12,6 +12,15 @@ namespace kvitanky {
 
 class DbfTable;
 
+// Which ways the cursor can move from where it is: back from any row but the
+// first, forward from any row but the last, nowhere on an empty or closed table,
+// either way from a new record pending among other rows.
+struct CursorSteps {
+    bool back = false;
+    bool forward = false;
+};
+CursorSteps cursorSteps(const DbfTable &table);
+
 class TableNavigator : public QWidget
 {
     Q_OBJECT
@@ -25,7 +34,16 @@ public:
 
     QToolButton *button(Button which) const;
 
+    // Enables the buttons that would move the cursor: first and prior not on the
+    // first row, next and last not on the last, none on an empty or closed table.
+    void syncToCursor();
+
+protected:
+    // Other pages move the cursor meanwhile.
+    void showEvent(QShowEvent *event) override;
+
 private:
+    DbfTable &m_table;
     QToolButton *m_buttons[4] = {};
 };
 

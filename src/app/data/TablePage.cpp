@@ -2,6 +2,7 @@
 #include "data/TablePage.h"
 
 #include "data/DbfTable.h"
+#include "data/RowSearch.h"
 #include "data/TableNavigator.h"
 #include "shell/MainWindow.h"
 
@@ -83,6 +84,7 @@ void TablePage::startNewRow()
 {
     m_table.insert();
     m_shown.remember();
+    syncNavigator();
 }
 
 void TablePage::deleteShownRow()
@@ -113,12 +115,22 @@ QTableView *TablePage::makeGrid(QWidget *parent, const QString &objectName, QLis
 
 TableNavigator *TablePage::makeNavigator(QWidget *parent, const QString &objectName)
 {
-    return new TableNavigator(parent, objectName, m_table, [this](const std::function<void()> &move) {
+    m_navigator = new TableNavigator(parent, objectName, m_table, [this](const std::function<void()> &move) {
         m_form.guard([&] {
             move();
             showRow();
         });
     });
+    return m_navigator;
+}
+
+RowSearch *TablePage::makeSearch(const QString &editName)
+{
+    // A found row is shown as a click on it in the grid shows it.
+    auto *search = new RowSearch(m_grid->parentWidget(), editName, m_table,
+                                 [this](int row) { m_form.guard([&] { gridCellClick(row); }); });
+    search->placeAbove(m_grid);
+    return search;
 }
 
 void TablePage::writeThrough(QLineEdit *box, const QString &column)
@@ -196,6 +208,13 @@ void TablePage::gridKeyUp()
 void TablePage::selectGridRow()
 {
     selectCursorRow(m_grid, m_model, m_table);
+    syncNavigator();
+}
+
+void TablePage::syncNavigator()
+{
+    if (m_navigator)
+        m_navigator->syncToCursor();
 }
 
 } // namespace kvitanky

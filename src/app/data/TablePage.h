@@ -20,6 +20,7 @@ namespace kvitanky {
 
 class DbfField;
 class DbfTable;
+class RowSearch;
 class TForm1;
 class TableNavigator;
 
@@ -57,6 +58,8 @@ protected:
     // The grid over `columns`, following the table's cursor on clicks and keys.
     QTableView *makeGrid(QWidget *parent, const QString &objectName, QList<GridColumn> columns);
     TableNavigator *makeNavigator(QWidget *parent, const QString &objectName);
+    // A search box over the top of the grid (made and placed before), its box named `editName`.
+    RowSearch *makeSearch(const QString &editName);
     // A box whose every change is written into `column`.
     void writeThrough(QLineEdit *box, const QString &column);
     // Runs `handler` on a click, inside the main window's error guard.
@@ -81,9 +84,12 @@ private:
     // Re-shows the cursor's row when something else moved the cursor.
     void followCursor();
     void reloadWhenRowCountChanged();
+    // The navigator's buttons follow the cursor to the table's ends.
+    void syncNavigator();
 
     bool &m_editsReady;
     QTableView *m_grid = nullptr;
+    TableNavigator *m_navigator = nullptr;
 };
 
 } // namespace kvitanky

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LayoutPage.h"
 
+#include "data/TableNavigator.h"
 #include "render/PriceWords.h"
 #include "settings/OwnerSettings.h"
 #include "settings/SettingKeys.h"
@@ -282,32 +283,44 @@ void LayoutPage::ButtonLayoutValuesPreviousClick()
 
 void LayoutPage::ButtonLayoutValuesNextOwnerClick()
 {
-    DbfTable &owners = m_form.TableOwners;
-    if (owners.eof()) {
-        ButtonLayoutValuesNextOwner->setEnabled(false);
-        return;
-    }
-    ButtonLayoutValuesPreviousOwner->setEnabled(true);
-    owners.next();
-    CopyOwnerToSettings(owners, [this](const QString &key) { return m_form.edit(key); });
-    if (owners.eof())
-        ButtonLayoutValuesNextOwner->setEnabled(false);
-    m_form.ComposeSlip();
+    stepOwner(true);
 }
 
 void LayoutPage::ButtonLayoutValuesPreviousOwnerClick()
 {
+    stepOwner(false);
+}
+
+void LayoutPage::stepOwner(bool forward)
+{
     DbfTable &owners = m_form.TableOwners;
-    if (owners.bof()) {
-        ButtonLayoutValuesPreviousOwner->setEnabled(false);
+    const CursorSteps steps = cursorSteps(owners);
+    if (forward ? !steps.forward : !steps.back) {
+        syncOwnerButtons();
         return;
     }
-    ButtonLayoutValuesNextOwner->setEnabled(true);
-    owners.prior();
+    if (forward)
+        owners.next();
+    else
+        owners.prior();
     CopyOwnerToSettings(owners, [this](const QString &key) { return m_form.edit(key); });
-    if (owners.bof())
-        ButtonLayoutValuesPreviousOwner->setEnabled(false);
+    syncOwnerButtons();
     m_form.ComposeSlip();
+}
+
+void LayoutPage::syncOwnerButtons()
+{
+    const CursorSteps steps = cursorSteps(m_form.TableOwners);
+    ButtonLayoutValuesPreviousOwner->setEnabled(steps.back);
+    ButtonLayoutValuesNextOwner->setEnabled(steps.forward);
+}
+
+void LayoutPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The owner page moves the owner cursor (stepping, inserting, deleting) while
+    // this page is hidden.
+    syncOwnerButtons();
 }
 
 } // namespace kvitanky

@@ -61,7 +61,14 @@ public:
     void ButtonLayoutValuesNextOwnerClick();
     void ButtonLayoutValuesPreviousOwnerClick();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // The owner buttons enabled as the owner cursor allows.
+    void syncOwnerButtons();
+    void stepOwner(bool forward);
+
     void buildValues();
     static void fitRowLabels(QGroupBox *group, const QList<QLabel *> &labels, const QList<QWidget *> &columns,
                              int firstColumn, int lastColumnEnd);

@@ -27,7 +27,7 @@ MessageAnswer show(QWidget *parent, const MessageRequest &r)
     case MessageKind::Error: box.setIcon(QMessageBox::Critical); break;
     }
     box.setStandardButtons(r.withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(r.cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
@@ -35,17 +35,22 @@ MessageAnswer show(QWidget *parent, const MessageRequest &r)
 
 void information(QWidget *parent, const QString &text)
 {
-    show(parent, {MessageKind::Information, QString(), text, false});
+    show(parent, {MessageKind::Information, QString(), text, false, false});
 }
 
 MessageAnswer warning(QWidget *parent, const QString &caption, const QString &text, bool withCancel)
 {
-    return show(parent, {withCancel ? MessageKind::Question : MessageKind::Warning, caption, text, withCancel});
+    return show(parent, {withCancel ? MessageKind::Question : MessageKind::Warning, caption, text, withCancel, false});
+}
+
+MessageAnswer riskyQuestion(QWidget *parent, const QString &caption, const QString &text)
+{
+    return show(parent, {MessageKind::Question, caption, text, true, true});
 }
 
 void error(QWidget *parent, const QString &text)
 {
-    show(parent, {MessageKind::Error, QString(), text, false});
+    show(parent, {MessageKind::Error, QString(), text, false, false});
 }
 
 void setMessageHook(MessageHook h)

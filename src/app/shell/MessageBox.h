@@ -19,12 +19,16 @@ struct MessageRequest {
     QString caption;
     QString text;
     bool withCancel;
+    bool cancelIsDefault;   // Enter answers Cancel ("Zrušit")
 };
 
 // A plain notice with OK ("Uloženo!", counts).
 void information(QWidget *parent, const QString &text);
 // A warning with a caption; OK only, or OK and Cancel. Returns the button pressed.
 MessageAnswer warning(QWidget *parent, const QString &caption, const QString &text, bool withCancel);
+// A question with OK and Cancel where Cancel is the default button: for actions
+// that destroy much, so that a stray Enter does nothing.
+MessageAnswer riskyQuestion(QWidget *parent, const QString &caption, const QString &text);
 // The general error display: an error's text in a box with OK.
 void error(QWidget *parent, const QString &text);
 

@@ -199,9 +199,22 @@ QString FormatSymbol(const QString &symbol)
     return QString(SymbolBoxes - symbol.size(), QLatin1Char('0')) + symbol;
 }
 
+QString voidAmountReason(double amount)
+{
+    if (amount == 0.0)
+        return {};
+    if (!std::isfinite(amount))
+        return QStringLiteral("není to číslo");
+    if (amount < 0.0)
+        return QStringLiteral("je záporná");
+    if (std::trunc(amount) > MaxKorunyInBoxes)
+        return QStringLiteral("koruny mají více než %1 číslic").arg(KorunyBoxes);
+    return {};
+}
+
 bool amountFitsForm(double amount)
 {
-    return amount == 0.0 || (std::isfinite(amount) && amount > 0.0 && std::trunc(amount) <= MaxKorunyInBoxes);
+    return voidAmountReason(amount).isEmpty();
 }
 
 QString HalereText(double amount)

@@ -187,6 +187,9 @@ QString FormatSymbol(const QString &symbol);
 // Whether the amount can be written into the form's boxes: 0, or a positive
 // number whose koruny fit the 8 boxes.
 bool amountFitsForm(double amount);
+// Why an amount cannot be written into the form's boxes, in Czech words that
+// follow "částku nelze vytisknout: " ("je záporná"); empty when it can.
+QString voidAmountReason(double amount);
 
 // The two haléř digits of an amount ("05", "50", "00"). The fraction times 100 is
 // rounded through a 32-bit float, which removes the binary error of the decimal
