@@ -43,7 +43,7 @@ RowSearch::RowSearch(QWidget *parent, const QString &editName, DbfTable &table, 
 {
     setObjectName(editName + QLatin1String("Bar"));
     QLabel *caption = ui::label(this, QStringLiteral("Hledat:"), 0, 5);
-    m_box = ui::lineEdit(this, editName, caption->sizeHint().width() + 6, 1, 260, 0, caption);
+    m_box = ui::lineEdit(this, editName, caption->sizeHint().width() + 6, 1, 330, 0, caption);
     m_box->setPlaceholderText(QStringLiteral("jméno, ulice, obec, symbol…  (Enter: další)"));
     m_box->setToolTip(QStringLiteral("Enter přesune kurzor na další řádek, který obsahuje zadaný text "
                                      "(velikost písmen a diakritika nerozhodují)."));
