@@ -364,6 +364,26 @@ TEST_F(LayoutPageTest, OwnerButtonsFollowTheOwnerCursor)
     EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
 }
 
+// With one owner there is nowhere to step, but the owner can still be copied.
+TEST_F(LayoutPageTest, SoleOwnerCanBeCopied)
+{
+    start("[SET]\r\nCheckBoxSetOwnersAdr=1\r\n[OWNER]\r\nEditSetOwnerAddress1=Ze souboru\r\n");
+    if (!tablesReady())
+        GTEST_SKIP() << "tables not wired yet";
+    DbfTable &owners = form->TableOwners;
+    for (int i = 0; i < 3; ++i) {
+        owners.last();
+        owners.deleteRecord();
+    }
+    showPage(page);
+    QPushButton *next = page->ButtonLayoutValuesNextOwner;
+    ASSERT_TRUE(next->isEnabled());
+    next->click();
+    EXPECT_EQ(form->edit("EditSetOwnerAddress3")->text(), "378 81");
+    EXPECT_FALSE(next->isEnabled());
+    EXPECT_FALSE(page->ButtonLayoutValuesPreviousOwner->isEnabled());
+}
+
 TEST_F(LayoutPageTest, OwnerWithBadAccountIsReportedAndEmptied)
 {
     start("[SET]\r\nCheckBoxSetOwnersAdr=1\r\n");

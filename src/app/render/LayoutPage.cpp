@@ -295,24 +295,46 @@ void LayoutPage::stepOwner(bool forward)
 {
     DbfTable &owners = m_form.TableOwners;
     const CursorSteps steps = cursorSteps(owners);
-    if (forward ? !steps.forward : !steps.back) {
+    if (forward ? steps.forward : steps.back) {
+        if (forward)
+            owners.next();
+        else
+            owners.prior();
+    } else if (!soleOwnerToCopy(steps)) {
         syncOwnerButtons();
         return;
     }
-    if (forward)
-        owners.next();
-    else
-        owners.prior();
     CopyOwnerToSettings(owners, [this](const QString &key) { return m_form.edit(key); });
     syncOwnerButtons();
     m_form.ComposeSlip();
 }
 
+// With a single owner in the directory there is nowhere to step, yet the
+// buttons must still be able to copy that owner into the settings.
+bool LayoutPage::soleOwnerToCopy(const CursorSteps &steps)
+{
+    return !steps.back && !steps.forward && !settingsHoldCurrentOwner();
+}
+
+bool LayoutPage::settingsHoldCurrentOwner()
+{
+    DbfTable &owners = m_form.TableOwners;
+    if (!owners.active() || owners.recordCount() == 0 || owners.recNo() < 0)
+        return true;   // nothing to copy
+    for (const OwnerColumnSetting &c : ownerColumnSettings()) {
+        const QLineEdit *box = m_form.edit(c.key);
+        if (box && box->text() != owners.fieldByName(c.column).asString())
+            return false;
+    }
+    return true;
+}
+
 void LayoutPage::syncOwnerButtons()
 {
     const CursorSteps steps = cursorSteps(m_form.TableOwners);
-    ButtonLayoutValuesPreviousOwner->setEnabled(steps.back);
-    ButtonLayoutValuesNextOwner->setEnabled(steps.forward);
+    const bool copySole = soleOwnerToCopy(steps);
+    ButtonLayoutValuesPreviousOwner->setEnabled(steps.back || copySole);
+    ButtonLayoutValuesNextOwner->setEnabled(steps.forward || copySole);
 }
 
 void LayoutPage::showEvent(QShowEvent *event)

@@ -17,6 +17,7 @@ class QPushButton;
 namespace kvitanky {
 
 class TForm1;
+struct CursorSteps;
 
 // Where a slip field's position boxes sit on the page: its group, its row and,
 // for the second row of the amount in words, the keys shown in the main columns.
@@ -68,6 +69,8 @@ private:
     // The owner buttons enabled as the owner cursor allows.
     void syncOwnerButtons();
     void stepOwner(bool forward);
+    bool settingsHoldCurrentOwner();
+    bool soleOwnerToCopy(const CursorSteps &steps);
 
     void buildValues();
     static void fitRowLabels(QGroupBox *group, const QList<QLabel *> &labels, const QList<QWidget *> &columns,
