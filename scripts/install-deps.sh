@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config clang
   qt6-base-dev qt6-translations-l10n libxlsxwriter-dev libgtest-dev
   fonts-liberation locales
-  gdal-bin python3-dbfread python3-openpyxl poppler-utils
+  gdal-bin python3-dbfread python3-openpyxl poppler-utils strace
   xvfb openbox x11-utils xdg-utils xdotool wmctrl imagemagick
 )
 

@@ -380,6 +380,30 @@ TEST(DbfTable, TextCutToTheColumnKeepsLettersAndLeadingZeros)
     EXPECT_EQ(owners.fieldByName(QStringLiteral("address1")).name(), QStringLiteral("ADDRESS1"));
 }
 
+// The five bytes Windows-1250 leaves undefined read as Windows reads them and come
+// back unchanged when the value is written again.
+TEST(DbfTable, BytesWindows1250LeavesUndefinedComeBackUnchanged)
+{
+    TempDir dir;
+    dbftest::FileSpec spec;
+    spec.languageDriver = 0xC8;
+    spec.columns = {{"JMENO", 'C', 10}, {"OBEC", 'C', 10}};
+    const QByteArray odd("\x81\x83\x88\x90\x98\x9A\xE8");
+    spec.records = {" " + odd.leftJustified(10, ' ') + "Brno"};
+    const QString path = dir.file(QStringLiteral("Data.dbf"));
+    testsupport::writeFile(path, dbftest::buildFile(spec));
+    DbfTable t;
+    t.setTableName(path);
+    t.setActive(true);
+    const QString value = t.fieldByName(QStringLiteral("JMENO")).asString();
+    EXPECT_EQ(value, QString::fromUtf16(u"\u0081\u0083\u0088\u0090\u0098\u0161\u010D"));
+    t.append();
+    t.fieldByName(QStringLiteral("JMENO")).setAsString(value);
+    t.post();
+    t.setActive(false);
+    EXPECT_EQ(testsupport::readFile(path).count(odd), 2);
+}
+
 TEST(DbfTable, IntegersOfEachColumnKind)
 {
     TempDir dir;

@@ -53,7 +53,14 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"keyLineWithoutEquals", "[S]\nK\nL=2\n", "S", "K", nullptr},
         ReadCase{"otherSection", "[A]\nK=1\n[B]\n", "B", "K", nullptr},
         ReadCase{"missingSection", "", "S", "K", nullptr},
-        ReadCase{"noFinalLineEnd", "[S]\nK=last", "S", "K", "last"}),
+        ReadCase{"noFinalLineEnd", "[S]\nK=last", "S", "K", "last"},
+        // Files from real hands: a CR before the line end or at the end of the file is
+        // white space; bare CRs separate lines.
+        ReadCase{"crBeforeCrLf", "[S]\r\r\nK=12\r\r\nL=3\r\r\n", "S", "K", "12"},
+        ReadCase{"crBeforeCrLfQuoted", "[S]\r\nK='x '\r\r\n", "S", "K", "x "},
+        ReadCase{"crAtEndOfFile", "[S]\r\nK=12\r", "S", "K", "12"},
+        ReadCase{"bareCrLines", "[S]\rK=1\rL=2\r", "S", "L", "2"},
+        ReadCase{"bareCrEndsTheSection", "[A]\rK=1\r[B]\rL=2", "A", "L", nullptr}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(IniRead, decodesWindows1250)
@@ -86,6 +93,46 @@ TEST(IniWrite, keepsForeignLinesAndLineEnds)
     doc.writeString("S", "L", "3");
     doc.writeString("S", "M", "4");
     EXPECT_EQ(doc.toBytes(), QByteArray("[S]\nK=1\n; note\nL=3\r\nM=4\r\n"));
+}
+
+// No value may split a line: each line break is written as one blank, and the keys
+// around it keep their values.
+TEST(IniWrite, lineBreaksInAValueBecomeBlanks)
+{
+    const struct { const char *value, *stored; } cases[] = {
+        {"Obecn\xC3\xAD \xC3\xBA\xC5\x99" "ad\r\nHlavn\xC3\xAD 1", "Obecn\xC3\xAD \xC3\xBA\xC5\x99" "ad Hlavn\xC3\xAD 1"},
+        {"a\nb\rc\n\rd", "a b c  d"},
+        {"x\n[SET]\nEditSetOtherFontSize1=0\n", "x [SET] EditSetOtherFontSize1=0"},
+    };
+    for (const auto &c : cases) {
+        IniDocument doc("[OWNER]\r\nEditSetOwnerAddress1=old\r\n[SET]\r\nEditSetOtherFontSize1=10\r\n");
+        doc.writeString("OWNER", "EditSetOwnerAddress1", QString::fromUtf8(c.value));
+        doc.writeString("OWNER", "EditSetOwnerAddress2", QString::fromUtf8(c.value));
+        const QByteArray bytes = doc.toBytes();
+        EXPECT_EQ(bytes.count('\n'), 5) << bytes.toStdString();
+        EXPECT_EQ(bytes.count('\r'), 5) << bytes.toStdString();
+        const IniDocument again(bytes);
+        QString v;
+        for (const char *key : {"EditSetOwnerAddress1", "EditSetOwnerAddress2"}) {
+            ASSERT_TRUE(again.readString("OWNER", key, &v));
+            EXPECT_EQ(v, QString::fromUtf8(c.stored));
+        }
+        ASSERT_TRUE(again.readString("SET", "EditSetOtherFontSize1", &v));
+        EXPECT_EQ(v, "10");
+    }
+}
+
+// Bytes Windows-1250 leaves undefined and foreign line ends survive a read and a write.
+TEST(IniWrite, readValueWrittenBackKeepsTheFile)
+{
+    for (const QByteArray &file : {QByteArray("[S]\r\nK=\x81\x83\x88\x90\x98\x9A\r\nL=1\r\n"),
+                                  QByteArray("[S]\rK=a\x90\rL=1\r"), QByteArray("[S]\r\r\nK=v\r\r\nL=1")}) {
+        IniDocument doc(file);
+        QString v;
+        ASSERT_TRUE(doc.readString("S", "K", &v));
+        doc.writeString("S", "K", v);
+        EXPECT_EQ(doc.toBytes().toHex(' '), file.toHex(' '));
+    }
 }
 
 TEST(IniFile, writesWindows1250AndReadsBack)

@@ -174,14 +174,16 @@ qint64 fillUp(const QString &path)
     return total;
 }
 
-// Every file under a folder with its bytes, to show nothing changed.
+// Every file under a folder with its bytes, to show nothing changed; the lock file
+// a running program keeps in its folder is not data.
 QMap<QString, QByteArray> snapshot(const QString &dir)
 {
     QMap<QString, QByteArray> files;
     QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        files.insert(QDir(dir).relativeFilePath(path), readFile(path));
+        if (it.fileName() != QLatin1String(FolderLock::FileName))
+            files.insert(QDir(dir).relativeFilePath(path), readFile(path));
     }
     return files;
 }
@@ -227,6 +229,7 @@ protected:
     [[nodiscard]] bool start(const QString &programDir)
     {
         try {
+            form.reset();   // a restart: the program before lets go of the folder first
             form = std::make_unique<TForm1>(options(programDir));
         } catch (const std::exception &e) {
             ADD_FAILURE() << "start-up failed: " << e.what();

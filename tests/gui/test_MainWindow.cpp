@@ -7,10 +7,12 @@
 #include "shell/Desktop.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
+#include "shell/ProgramEntry.h"
 #include "text/Codepage.h"
 
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -95,6 +97,37 @@ TEST(MainWindow, firstCloseWritesEveryKeyInOrderInWindows1250)
         expected << k.key;
     EXPECT_EQ(keys.size(), 147);
     EXPECT_EQ(keys, expected);
+}
+
+// Two programs on one folder: the second ends with a message that names the first,
+// before it reads or writes anything; the first goes on working.
+TEST(MainWindow, secondProgramOnTheSameFolderEndsWithAMessage)
+{
+    TempDir dir;
+    Messages messages;
+    TForm1 first(optionsFor(dir));
+    first.SaveSettings();
+    const QByteArray ini = testsupport::readFile(dir.file("Kvitanky.ini"));
+    const QByteArray data = testsupport::readFile(dir.file("Data.dbf"));
+
+    EntryHooks hooks;
+    hooks.options = optionsFor(dir);
+    bool shown = false;
+    hooks.runLoop = [&](TForm1 &) { shown = true; return 0; };
+    EXPECT_EQ(runProgram(*static_cast<QApplication *>(QCoreApplication::instance()), hooks), 0);
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(messages.seen.size(), 1);
+    EXPECT_EQ(messages.seen[0].kind, ui::MessageKind::Error);
+    EXPECT_TRUE(messages.seen[0].text.startsWith(QStringLiteral("Data ve složce '%1' právě používá jiný spuštěný "
+                                                                "program Kvitanky (počítač ")
+                                                     .arg(QDir::toNativeSeparators(dir.path()))))
+        << messages.seen[0].text.toStdString();
+    EXPECT_EQ(testsupport::readFile(dir.file("Kvitanky.ini")), ini);
+    EXPECT_EQ(testsupport::readFile(dir.file("Data.dbf")), data);
+
+    first.TableData.append();
+    first.TableData.fieldByName("JMENO").setAsString("Nový");
+    EXPECT_NO_THROW(first.TableData.post());
 }
 
 TEST(MainWindow, pagesInTabOrderWithTheirCaptions)

@@ -6,6 +6,7 @@
 #include "data/OwnerTable.h"
 #include "data/OwnersPage.h"
 #include "render/LayoutPage.h"
+#include "settings/IniFile.h"
 #include "shell/PageBase.h"
 
 #include <QCheckBox>
@@ -171,6 +172,27 @@ TEST_F(OwnersPageTest, LayoutOwnerStepThenTypingChangesTheOwnerShown)
     EXPECT_EQ(stored("Address3"), QString::fromUtf8("75605 Valašsko!"));
     form->TableOwners.moveTo(0);
     EXPECT_EQ(stored("Address3"), "378 81");
+}
+
+// A line break another program left in Owners.dbf reaches the settings box, and so
+// the settings file, as a blank: no value splits a line of the file.
+TEST_F(OwnersPageTest, LineBreakInAnOwnerColumnReachesTheSettingsAsABlank)
+{
+    start();
+    form->TableOwners.moveTo(1);
+    form->TableOwners.edit();
+    form->TableOwners.fieldByName("Address1").setAsString(QString::fromUtf8("Obecní úřad\r\nHlavní 1"));
+    form->TableOwners.fieldByName("Address2").setAsString("[SET]\nEditSetOtherFontSize1=0");
+    form->TableOwners.post();
+    form->TableOwners.moveTo(0);
+    form->PageControlMain->setCurrentWidget(form->TabSheetLayout);
+    form->TabSheetLayout->ButtonLayoutValuesNextOwner->click();
+    EXPECT_EQ(edit("EditSetOwnerAddress1")->text(), QString::fromUtf8("Obecní úřad Hlavní 1"));
+    EXPECT_EQ(edit("EditSetOwnerAddress2")->text(), "[SET] EditSetOtherFontSize1=0");
+    form->SaveSettings();
+    IniFile saved(dir.file("Kvitanky.ini"));
+    EXPECT_EQ(saved.readString("OWNER", "EditSetOwnerAddress1", "-"), QString::fromUtf8("Obecní úřad Hlavní 1"));
+    EXPECT_EQ(saved.readString("SET", "EditSetOtherFontSize1", "-"), "10");
 }
 
 TEST_F(OwnersPageTest, TypingAfterACursorMoveOnTheVisiblePageLandsInTheOwnerShown)

@@ -5,12 +5,14 @@
 
 #include "data/OwnersPage.h"
 #include "render/LayoutPage.h"
+#include "settings/IniFile.h"
 #include "settings/SettingsPage.h"
 #include "shell/PageBase.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -176,9 +178,16 @@ TEST_P(FontButton, CancelKeepsTheNameAndNormalisesTheSize)
 TEST_P(FontButton, ConfirmTakesNameAndWholeSize)
 {
     startForm();
-    QString chosenFamily;
+    QString shownFamily, chosenFamily;
     SettingsPage::setFontDialogHook([&](QFontDialog &d) {
         QFont f = d.currentFont();
+        shownFamily = f.family();
+        for (const QString &family : QFontDatabase::families()) {
+            if (family.compare(shownFamily, Qt::CaseInsensitive) != 0) {
+                f.setFamily(family);
+                break;
+            }
+        }
         f.setPointSize(14);
         f.setBold(true);
         d.setCurrentFont(f);
@@ -186,8 +195,22 @@ TEST_P(FontButton, ConfirmTakesNameAndWholeSize)
         return true;
     });
     button(key("ButtonSetOtherCharSet"))->click();
+    ASSERT_NE(chosenFamily, shownFamily) << "the desktop offers one font family only";
     EXPECT_EQ(edit(key("EditSetOtherCharSet"))->text(), chosenFamily);
     EXPECT_EQ(edit(key("EditSetOtherFontSize"))->text(), "14");
+}
+
+// Confirming without choosing another font keeps the box's name, even where the
+// desktop shows another family for it (Liberation Sans for Arial).
+TEST_P(FontButton, ConfirmWithoutChoosingKeepsTheName)
+{
+    startForm();
+    SettingsPage::setFontDialogHook([](QFontDialog &) { return true; });
+    for (const char *name : {"Arial", "Nejaké Písmo"}) {
+        edit(key("EditSetOtherCharSet"))->setText(QString::fromUtf8(name));
+        button(key("ButtonSetOtherCharSet"))->click();
+        EXPECT_EQ(edit(key("EditSetOtherCharSet"))->text(), QString::fromUtf8(name));
+    }
 }
 
 TEST_P(FontButton, SizeThatIsNotAnIntegerKeepsTheDialogClosed)
@@ -213,6 +236,27 @@ TEST_P(FontButton, SizeThatIsNotAnIntegerKeepsTheDialogClosed)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, FontButton, ::testing::Values(1, 2, 3));
+
+// --- Settings files from other hands ----------------------------------------
+
+// Stray carriage returns (CR CR LF, bare CR lines, a CR at the end of the file) are
+// white space: numbers load without a complaint and the save writes them back.
+TEST_F(SettingsPageTest, StrayCarriageReturnsAreWhiteSpace)
+{
+    for (const QByteArray &eol : {QByteArray("\r\r\n"), QByteArray("\r")}) {
+        messages.clear();
+        startForm("[LAYOUT]" + eol + "EditLayoutPriceX=470" + eol + "[OWNER]" + eol
+                  + "EditSetOwnerAccountNum1=19" + eol + "EditSetOwnerAccountIDB=0800\r");
+        EXPECT_EQ(messageTexts(startupMessages), QStringList()) << eol.toHex().toStdString();
+        EXPECT_EQ(edit("EditLayoutPriceX")->text(), "470");
+        EXPECT_EQ(edit("EditSetOwnerAccountNum1")->text(), "19");
+        EXPECT_EQ(edit("EditSetOwnerAccountIDB")->text(), "0800");
+        button("ButtonSetSave")->click();
+        IniFile saved(dir.file("Kvitanky.ini"));
+        EXPECT_EQ(saved.readString("OWNER", "EditSetOwnerAccountNum1", "-"), "19");
+        EXPECT_EQ(saved.readString("OWNER", "EditSetOwnerAccountIDB", "-"), "0800");
+    }
+}
 
 // --- Mode switches ----------------------------------------------------------
 

@@ -63,6 +63,7 @@ void FormTest::TearDown()
 
 void FormTest::startForm(const QByteArray &ini, std::shared_ptr<PrinterProvider> printers)
 {
+    form.reset();   // a restart: the program before lets go of the folder first
     if (!ini.isNull())
         writeFile(dir.file("Kvitanky.ini"), toCp1250(QString::fromUtf8(ini)));
     StartupOptions o;

@@ -2,6 +2,7 @@
 #include "OwnerSettings.h"
 
 #include "data/DbfTable.h"
+#include "text/SingleLine.h"
 
 #include <QLineEdit>
 
@@ -26,10 +27,11 @@ void CopyOwnerToSettings(DbfTable &owners, const std::function<QLineEdit *(const
     if (!owners.active() || owners.recordCount() == 0)
         return;
     // Read the whole row first: a box's change handler may show a message, and
-    // nothing may move the cursor between the columns of one owner.
+    // nothing may move the cursor between the columns of one owner. A line break
+    // another program left in a column reaches the box (and the settings file) as a blank.
     QStringList values;
     for (const OwnerColumnSetting &c : ownerColumnSettings())
-        values << owners.fieldByName(c.column).asString();
+        values << lineBreaksAsBlanks(owners.fieldByName(c.column).asString());
     const auto &columns = ownerColumnSettings();
     for (int i = 0; i < columns.size(); ++i) {
         if (QLineEdit *e = editOf(columns[i].key))

@@ -191,13 +191,18 @@ void SettingsPage::ButtonSetOtherCharSetClick(int set)
     font.setStrikeOut(false);
     QFontDialog &dialog = fontDialog();
     dialog.setCurrentFont(font);
+    // The family the dialog shows for the box's name: the desktop may show another
+    // one for a font it lacks (Liberation Sans for Arial).
+    const QString shownFamily = dialog.currentFont().family();
     const bool accepted = fontDialogHook() ? fontDialogHook()(dialog) : dialog.exec() == QDialog::Accepted;
 
     QString newName = name;
     int newSize = size;
     if (accepted) {
         const QFont chosen = dialog.currentFont();
-        newName = chosen.family();
+        // Confirmed without choosing another family: the box keeps its own name.
+        if (chosen.family().compare(shownFamily, Qt::CaseInsensitive) != 0)
+            newName = chosen.family();
         if (chosen.pointSize() > 0)
             newSize = chosen.pointSize();
         else if (chosen.pointSizeF() > 0)

@@ -143,6 +143,10 @@ void TForm1::startUp(const StartupOptions &options)
     const ProgramFolder folder = ProgramFolder::locate(options.programDir, options.pictureDir);
     ProgramDir = folder.dataDir;
     PictureDir = folder.pictureDir;
+    // One running program per folder: a second one ends here with a message that
+    // names the first, before it reads or writes anything.
+    m_folderLock = std::make_unique<FolderLock>(ProgramDir);
+    m_folderLock->acquire();
 
     // 3. The settings file, created empty when missing.
     const QString iniPath = programFile("Kvitanky.ini");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "data/DbfTable.h"
+#include "data/FolderLock.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsAccess.h"
 
@@ -68,6 +69,12 @@ public:
     explicit TForm1(const StartupOptions &options = {}, QWidget *parent = nullptr);
     ~TForm1() override;
 
+private:
+    // The program folder held against a second running program; declared first, so
+    // it is let go last, after the tables are closed.
+    std::unique_ptr<FolderLock> m_folderLock;
+
+public:
     // Shared members.
     QString ProgramDir;
     QString PictureDir;

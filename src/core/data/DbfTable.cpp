@@ -9,12 +9,13 @@
 // 6 wide without decimals.
 //
 // Durability: Post writes straight to the file (no user-space buffer) before it
-// returns. A new record goes in three steps: its body and a new 0x1A end mark behind
-// the old end mark, then its flag byte over the old end mark, then the header's
-// record count. A process killed at any moment (a write can be cut short at a page
-// boundary) leaves the old count, with at most a whole new record after the last
-// one, or the new count with the record in place; every reader finds every row
-// posted before. An edit writes only the bytes that changed. There is no fsync per
+// returns. A new record goes in four steps: its body and a new 0x1A end mark behind
+// the old end mark, then its flag byte over the old end mark as deleted ('*'), then
+// the header's record count, then the flag as live (' '). A process killed at any
+// moment (a write can be cut short at a page boundary) leaves every row posted
+// before, and readers by the end mark (dbfread) and by the count (GDAL, dBase) see
+// the same rows: the new record is either not there, there but deleted (counted or
+// not), or there and live. An edit writes only the bytes that changed. There is no fsync per
 // post (a power cut may lose the last posts); the file is synced when it closes.
 //
 // Memory: the live rows are a vector of record numbers; records are read on demand
@@ -436,21 +437,28 @@ struct DbfTable::Impl {
                 fail(QStringLiteral("tabulka má příliš mnoho záznamů"));
             const quint32 recno = stored;
             const qint64 at = recordOffset(recno);
-            // Readers that look for the end mark rather than the count (dbfread) must not
-            // see a half-written record: the mark stays at the record's flag byte while the
-            // record's body and the next mark are written, then the flag makes it a row,
-            // then the count takes it in for every reader.
+            // Readers that look for the end mark (dbfread) and readers that go by the
+            // header's count (GDAL, dBase) must see the same rows at every instant: the
+            // mark stays at the record's flag byte while its body and the next mark are
+            // written; the flag then marks it deleted, so the count can take it in
+            // unseen; clearing the flag shows it to every reader at once.
             ensureEndMarkAt(at);
             QByteArray body = buffer.mid(1);
             body.append(kEndOfFile);
             writeExactly(at + 1, body.constData(), body.size());
-            writeExactly(at, " ", 1);
+            writeExactly(at, "*", 1);
             forget(recno);
             ++stored;
             try {
                 writeHeaderStamp();
             } catch (...) {
                 --stored;
+                throw;
+            }
+            try {
+                writeExactly(at, " ", 1);
+            } catch (...) {
+                ++deletedInFile;   // counted, but hidden from every reader
                 throw;
             }
             live.push_back(qint32(recno));

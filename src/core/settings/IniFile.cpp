@@ -2,6 +2,7 @@
 #include "IniFile.h"
 
 #include "text/Codepage.h"
+#include "text/SingleLine.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -65,24 +66,21 @@ QByteArray unquoted(QByteArray v)
 
 IniDocument::IniDocument(const QByteArray &bytes)
 {
+    // A line ends at LF, at CR LF, at CR CR LF (the CR before the end is white space,
+    // not part of the value) or at a bare CR, as the Windows profile functions read it.
+    const qsizetype n = bytes.size();
     qsizetype pos = 0;
-    while (pos < bytes.size()) {
-        const qsizetype nl = bytes.indexOf('\n', pos);
-        Line line;
-        if (nl < 0) {
-            line.raw = bytes.mid(pos);
-            pos = bytes.size();
-        } else {
-            line.raw = bytes.mid(pos, nl - pos);
-            line.eol = "\n";
-            pos = nl + 1;
-        }
-        // CR LF ends a line; a CR before the end of the file stays part of the line.
-        if (!line.eol.isEmpty() && line.raw.endsWith('\r')) {
-            line.raw.chop(1);
-            line.eol.prepend('\r');
-        }
-        m_lines.append(line);
+    while (pos < n) {
+        qsizetype end = pos;
+        while (end < n && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        qsizetype next = end;
+        while (next < n && bytes[next] == '\r')
+            ++next;
+        if (next < n && bytes[next] == '\n')
+            ++next;
+        m_lines.append({bytes.mid(pos, end - pos), bytes.mid(end, next - end)});
+        pos = next;
     }
 }
 
@@ -138,9 +136,9 @@ bool IniDocument::readString(const QString &section, const QString &key, QString
 
 void IniDocument::writeString(const QString &section, const QString &key, const QString &value)
 {
-    const QByteArray sec = toCp1250(section);
-    const QByteArray k = toCp1250(key);
-    const QByteArray line = k + '=' + toCp1250(value);
+    const QByteArray sec = toCp1250(lineBreaksAsBlanks(section));
+    const QByteArray k = toCp1250(lineBreaksAsBlanks(key));
+    const QByteArray line = k + '=' + toCp1250(lineBreaksAsBlanks(value));
     int s = findSection(sec);
     if (s < 0) {
         // A new section goes at the end of the file; the last line gets its end first.

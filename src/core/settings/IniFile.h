@@ -19,6 +19,7 @@ public:
 
 // Parsed view of INI bytes; the parser the file object and the fuzzer share.
 //   - section and key names match without regard to letter case;
+//   - LF, CR LF, CR CR LF and a bare CR all end a line;
 //   - a value is the rest of its line after "=", trimmed, with one pair of
 //     enclosing quotation marks (single or double) removed, cut at 2047 characters;
 //   - the first of duplicate sections or keys wins; comment lines (";"), lines before
@@ -31,13 +32,15 @@ public:
     explicit IniDocument(const QByteArray &bytes = {});
 
     bool readString(const QString &section, const QString &key, QString *value) const;
+    // No value may split a line of the file: a line break in a name or a value is
+    // written as one blank (what a single-line box shows for it).
     void writeString(const QString &section, const QString &key, const QString &value);
     QByteArray toBytes() const;
 
 private:
     struct Line {
         QByteArray raw;     // the line as it stands, without its line end
-        QByteArray eol;     // "\r\n", "\n" or "" (last line without an end)
+        QByteArray eol;     // "\r\n", "\n", "\r", "\r\r\n", ... or "" (last line without an end)
     };
     int findSection(const QByteArray &section) const;         // index of its header line, -1
     int findKey(int sectionLine, const QByteArray &key) const; // index of the key line, -1

@@ -24,6 +24,21 @@ int fuzzIniInput(const std::uint8_t *data, std::size_t size)
     IniDocument again(doc.toBytes());
     if (!again.readString(QStringLiteral("NEW"), QStringLiteral("Key"), &value) || value != QLatin1String("hodnota"))
         std::abort();
+
+    // The input itself as a value (line breaks, "[...]" lines and all) changes no other key.
+    const QString pasted = QString::fromLatin1(bytes.left(4096));
+    QStringList before;
+    for (const SettingKey &k : settingKeys())
+        before << (again.readString(k.section, k.key, &value) ? value : QStringLiteral("<none>"));
+    again.writeString(QStringLiteral("OWNER"), QStringLiteral("EditSetOwnerAddress1"), pasted);
+    const IniDocument after(again.toBytes());
+    const QList<SettingKey> &keys = settingKeys();
+    for (int i = 0; i < keys.size(); ++i) {
+        if (keys[i].key == QLatin1String("EditSetOwnerAddress1"))
+            continue;
+        if ((after.readString(keys[i].section, keys[i].key, &value) ? value : QStringLiteral("<none>")) != before[i])
+            std::abort();
+    }
     return 0;
 }
 

@@ -76,6 +76,16 @@ QByteArray encode(const QString &text, Codepage cp)
     return out;
 }
 
+bool canEncode(QStringView text, Codepage cp)
+{
+    const auto &reverse = reverseTable(cp);
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80 && !reverse.contains(c.unicode()))
+            return false;
+    }
+    return true;
+}
+
 bool looksLikeUtf8(const QByteArray &bytes)
 {
     bool sawMultiByte = false;
