@@ -3,12 +3,15 @@
 #include "data/RecipientTable.h"
 #include "exchange/CsvFormat.h"
 #include "exchange/CsvImport.h"
+#include "exchange/XlsxExport.h"
 
 #include "TestSupport.h"
 
 #include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStandardPaths>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -371,6 +374,57 @@ TEST_F(RecipientFixture, fileReadByDbfreadAfterImport)
     EXPECT_DOUBLE_EQ(first.at(3).toDouble(), 1234.5);
     EXPECT_EQ(first.at(4).toInt(), 1);
     EXPECT_EQ(rows.at(1).toArray().at(0).toString(), QStringLiteral("a"));
+}
+
+// ---- a spreadsheet's CSV ---------------------------------------------------------
+
+// The program's own workbook, opened in LibreOffice Calc and saved as CSV (its
+// dialog's choices: ",", quotes where needed, UTF-8, values as shown),
+// imports as the rows it came from. Without LibreOffice a file made that way once
+// stands in.
+TEST_F(RecipientFixture, calcCsvOfTheOwnWorkbookImportsAsTheRows)
+{
+    AddSampleRecipients(table);
+    DbfField title = table.fieldByName(QStringLiteral("TITUL"));
+    table.append();
+    title.setAsString(QStringLiteral("Ing."));
+    table.fieldByName(QStringLiteral("JMENO")).setAsString(QStringLiteral("Jan; ml."));
+    table.fieldByName(QStringLiteral("PRIJMENI")).setAsString(QStringLiteral("O\"Brien"));
+    table.fieldByName(QStringLiteral("ULICE")).setAsString(QStringLiteral("Dlouhá 1, Praha"));
+    table.fieldByName(QStringLiteral("PSC")).setAsString(QStringLiteral("0"));
+    table.fieldByName(QStringLiteral("CASTKA")).setAsFloat(1234.5);
+    table.fieldByName(QStringLiteral("VYRAZENO")).setAsInteger(2);
+    table.post();
+    std::vector<std::string> expected = allRows(table);
+    expected.back().back() = '1';
+
+    QString csvPath = QStringLiteral(KVITANKY_SOURCE_DIR "/tests/data/exchange/calc-from-own-xlsx.csv");
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (!soffice.isEmpty()) {
+        const QString xlsx = dir.file(QStringLiteral("adresar.xlsx"));
+        ASSERT_TRUE(ExportXlsxFile(xlsx, table).ok());
+        int code = -1;
+        QByteArray err;
+        testsupport::runProgram(soffice,
+                                {QStringLiteral("-env:UserInstallation=file://") + dir.file(QStringLiteral("lo")),
+                                 QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                 // ",", quotes, UTF-8, values as shown
+                                 QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true"),
+                                 QStringLiteral("--outdir"), dir.path(), xlsx},
+                                &code, &err);
+        ASSERT_EQ(code, 0) << err.toStdString();
+        csvPath = dir.file(QStringLiteral("adresar.csv"));
+        if (qEnvironmentVariableIsSet("KVITANKY_KEEP_CALC_CSV"))
+            QFile::copy(csvPath, qEnvironmentVariable("KVITANKY_KEEP_CALC_CSV"));
+    }
+    TempDir other;
+    DbfTable fresh;
+    CreateRecipientTable(fresh, other.path());
+    const CsvImportResult r = ImportCsvFile(csvPath, fresh);
+    EXPECT_TRUE(r.header);
+    EXPECT_TRUE(r.unknownColumns.isEmpty()) << r.unknownColumns.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(r.amountProblems, 0) << r.problems.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(allRows(fresh), expected) << csvPath.toStdString();
 }
 
 // ---- encoding ----------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <exception>
@@ -292,6 +293,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     Landed row;
     bool firstRecord = true;
     int lines = 0;
+    qsizetype amountAt = -1;
     for (;;) {
         const CsvRecordReader::Status s = records.next();
         if (s == CsvRecordReader::Status::End)
@@ -302,7 +304,8 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             break;
         }
         const QList<QByteArrayView> &fields = records.fields();
-        if (!fields.isEmpty()) {
+        // One pass of this block per record; `break` ends the record early.
+        while (!fields.isEmpty()) {
             if (firstRecord) {
                 firstRecord = false;
                 QStringList names;
@@ -313,21 +316,37 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
                     p.header = true;
                     p.columnOf = h.columnOf;
                     p.unknownColumns = h.unknown;
-                    continue;
+                    break;
                 }
             }
+            const bool shown = p.firstRows.size() < CsvPreviewRows;
+            if (!shown && existing.empty()) {
+                // Past the rows shown, with nothing to compare to, only the amount counts.
+                if (amountAt < 0) {
+                    amountAt = qsizetype(std::find(p.columnOf.begin(), p.columnOf.end(), CsvAmountColumn)
+                                         - p.columnOf.begin());
+                }
+                const QByteArrayView text = amountAt < fields.size() && size_t(amountAt) < p.columnOf.size()
+                    ? fields.at(amountAt) : QByteArrayView();
+                const CsvAmount amount = ReadCsvAmount(text);
+                if (isProblem(amount) && p.amountProblems++ < CsvListedProblems)
+                    p.problems << problemText(records.line(), amount, text, p.encoding);
+                p.duplicate.push_back(false);
+                ++p.rows;
+                break;
+            }
             lander.land(fields, row, true);
-            if (p.firstRows.size() < CsvPreviewRows) {
-                QStringList shown;
+            if (shown) {
+                QStringList cells;
                 for (int c = 0; c < CsvColumnCount; ++c) {
                     if (c == CsvAmountColumn)
-                        shown << DbfTable::formatGeneral(row.amount.value, DbfTable::systemDecimalSeparator());
+                        cells << DbfTable::formatGeneral(row.amount.value, DbfTable::systemDecimalSeparator());
                     else if (c == CsvFlagColumn)
-                        shown << QString::number(row.flag);
+                        cells << QString::number(row.flag);
                     else
-                        shown << row.text[size_t(c)];
+                        cells << row.text[size_t(c)];
                 }
-                p.firstRows << shown;
+                p.firstRows << cells;
             }
             if (isProblem(row.amount)) {
                 if (p.amountProblems++ < CsvListedProblems)
@@ -344,6 +363,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             p.duplicate.push_back(dup);
             p.duplicates += dup;
             ++p.rows;
+            break;
         }
         if (++lines % ExchangeProgressStep == 0 && progress && !progress(reader.position(), total)) {
             p.cancelled = true;
