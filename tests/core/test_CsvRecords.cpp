@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
+
 using namespace kvitanky;
 
 namespace {
@@ -108,5 +111,27 @@ INSTANTIATE_TEST_SUITE_P(
         RecordsCase{"openQuoteRunsTooLong", "a\n\"" + QByteArray(700, 'x') + "\n" + QByteArray(100, 'y') + "\n",
                     {{"a"}}, {1}, R::TooLong}),
     [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// Random bytes rich in separators, quotes and line ends keep the reader's promises:
+// progress on every record, no record over the longest line, amounts never negative.
+TEST(CsvRecordsSearch, randomInputKeepsTheGuarantees)
+{
+    const unsigned seed = unsigned(std::random_device{}());
+    std::printf("randomInputKeepsTheGuarantees seed %u\n", seed);
+    std::mt19937 rng(seed);
+    static const char raw[] = "\";,\t\n\r 0123456789.-Kc\xe8\xc4\x8d\xa0\xc2\x1a\0";
+    const QByteArray alphabet(raw, sizeof raw - 1);   // the last NUL is one of the bytes
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray input(int(rng() % 1200), '\0');
+        for (char &c : input)
+            c = alphabet.at(qsizetype(rng() % unsigned(alphabet.size())));
+        ASSERT_TRUE(fuzzCsvRecords(reinterpret_cast<const std::uint8_t *>(input.constData()), size_t(input.size())))
+            << "seed " << seed << " round " << round;
+    }
+}
 
 } // namespace
