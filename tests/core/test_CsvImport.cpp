@@ -3,12 +3,15 @@
 #include "data/RecipientTable.h"
 #include "exchange/CsvFormat.h"
 #include "exchange/CsvImport.h"
+#include "exchange/XlsxExport.h"
 
 #include "TestSupport.h"
 
 #include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStandardPaths>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +97,7 @@ TEST_P(CsvImportRows, appendsAndPostsEachLine)
 const QByteArray Line765 = "T;J;" + QByteArray(765 - 4, 'x');
 const QByteArray Line766 = "T;J;" + QByteArray(766 - 4, 'x');
 const char *const Empty = "||||||0|||||0";
+const char *const Flagged = "||||||0|||||1";
 
 QByteArray flagLine(const QByteArray &flag) { return ";;;;;;;;;;;" + flag + ";\n"; }
 
@@ -109,26 +113,39 @@ INSTANTIATE_TEST_SUITE_P(
         ImportCase{"crlfAndNoFinalLf", CsvLayout::Full, "a\r\nb", {"a||||||0|||||0", "b||||||0|||||0"}},
         ImportCase{"emptyAndCrOnlyLinesSkipped", CsvLayout::Full, "\n\r\n\n", {}},
         ImportCase{"oneBlankIsARow", CsvLayout::Full, " \n", {Empty}},
-        ImportCase{"headerLineIsData", CsvLayout::Full,
-                   "TITUL;JMENO;PRIJMENI;ULICE;OBEC;PSC;CASTKA;VAR_SYMB;SPEC_SYMB;TELEFON;EMAIL;VYRAZENO",
-                   {"TITUL|JMENO|PRIJMENI|ULICE|OBEC|PSC|0|VAR_SYMB|SPEC_SYMB|TELEFON|EMAIL|0"}},
-        ImportCase{"quotesBecomeBlanks", CsvLayout::Full, "\"Ing.\";\"Jan\"\n", {" Ing.| Jan|||||0|||||0"}},
-        ImportCase{"semicolonInQuotesShiftsFields", CsvLayout::Full, "\"Nov\xfd; Jan\";x\n",
-                   {" Nový| Jan|x||||0|||||0"}},
+        ImportCase{"headerLineSkipped", CsvLayout::Full,
+                   "TITUL;JMENO;PRIJMENI;ULICE;OBEC;PSC;CASTKA;VAR_SYMB;SPEC_SYMB;TELEFON;EMAIL;VYRAZENO\nPan;Jan",
+                   {"Pan|Jan|||||0|||||0"}},
+        ImportCase{"headerInItsOwnOrder", CsvLayout::Full,
+                   "P\xf8\xedjmen\xed;Jm\xe9no;Ulice;Obec;PS\xc8;\xc8\xe1stka;VS;Pozn\xe1mka\n"
+                   "Nov\xe1k;Jan;Dlouh\xe1 1;Brno;602 00;1 234,50;77;x\n",
+                   {"|Jan|Novák|Dlouhá 1|Brno|602 00|1234.5|77||||0"}},
+        ImportCase{"headerSixColumnsButtonToo", CsvLayout::SixColumns, "Jm\xe9no;E-mail\nJan;j@x.cz\n",
+                   {"|Jan|||||0||||j@x.cz|0"}},
+        ImportCase{"commaSeparatedQuoted", CsvLayout::Full,
+                   "Titul,Jm\xe9no,P\xf8\xedjmen\xed,\xc8\xe1stka\r\nIng.,\"Jan, ml.\",\"Nov\xe1k \"\"Honza\"\"\",\"1 234,50\"\r\n",
+                   {"Ing.|Jan, ml.|Novák \"Honza\"||||1234.5|||||0"}},
+        ImportCase{"tabSeparatedLineBreakInQuotes", CsvLayout::Full, "Pan\tJan\t\"a\nb\"\tx\n",
+                   {"Pan|Jan|a\nb|x|||0|||||0"}},
+        ImportCase{"quoteInsideFieldBecomesBlank", CsvLayout::Full, "\"Ing.\";a\"b\n", {"Ing.|a b|||||0|||||0"}},
+        ImportCase{"semicolonInQuotesStaysInField", CsvLayout::Full, "\"Nov\xfd; Jan\";x\n",
+                   {"Nový; Jan|x|||||0|||||0"}},
         ImportCase{"textCutToColumn", CsvLayout::Full, "ABCDEFGHIJKLMNOP;;;;;12345678901234\n",
                    {"ABCDEFGHIJ|||||1234567890|0|||||0"}},
-        ImportCase{"flagExactlyOne", CsvLayout::Full,
-                   flagLine("1") + flagLine("01") + flagLine(" 1") + flagLine("1 ") + flagLine("\"1\"")
-                       + flagLine("2") + flagLine(""),
-                   {"||||||0|||||1", Empty, Empty, Empty, Empty, Empty, Empty}},
+        ImportCase{"flagAnyNonZeroWholeNumber", CsvLayout::Full,
+                   flagLine("1") + flagLine("01") + flagLine(" 1") + flagLine("\"2\"") + flagLine("-3")
+                       + flagLine("") + flagLine("0") + flagLine("x") + flagLine("1,5"),
+                   {Flagged, Flagged, Flagged, Flagged, Flagged, Empty, Empty, Empty, Empty}},
         ImportCase{"amounts", CsvLayout::Full,
-                   ";;;;;;1 234,50 K\xe8\n;;;;;;-150\n;;;;;;12.50\n;;;;;;abc\n;;;;;;1,2,3\n",
-                   {"||||||1234.5|||||0", "||||||150|||||0", "||||||12.5|||||0", Empty, Empty}},
+                   ";;;;;;1 234,50 K\xe8\n;;;;;;-150\n;;;;;;12.50\n;;;;;;abc\n;;;;;;1,2,3\n;;;;;;1.234,50\n"
+                   ";;;;;;1,234.50\n;;;;;;150,-\n;;;;;;1\xa0" "234\n;;;;;;12abc\n",
+                   {"||||||1234.5|||||0", "||||||150|||||0", "||||||12.5|||||0", Empty, Empty,
+                    "||||||1234.5|||||0", "||||||1234.5|||||0", "||||||150|||||0", "||||||1234|||||0",
+                    "||||||12|||||0"}},
         ImportCase{"longestLineImported", CsvLayout::Full, Line765 + "\n", {"T|J|" + std::string(30, 'x') + "||||0|||||0"}},
         ImportCase{"tooLongStopsKeepingEarlierRows", CsvLayout::Full, "a\n" + Line766 + "\nb\n",
                    {"a||||||0|||||0"}, true},
         ImportCase{"ctrlZEndsFile", CsvLayout::Full, "a\n\x1a" "b\n", {"a||||||0|||||0"}},
-        ImportCase{"nulEndsLineContent", CsvLayout::Full, QByteArray("\0x;y\nb", 6), {"b||||||0|||||0"}},
         ImportCase{"windows1250", CsvLayout::Full, "Ing.;Ji\xf8\xed;\x8aime\xe8" "ek\n", {"Ing.|Jiří|Šimeček||||0|||||0"}},
         ImportCase{"utf8WithBom", CsvLayout::Full, "\xef\xbb\xbfIng.;Ji\xc5\x99\xc3\xad\n", {"Ing.|Jiří|||||0|||||0"}},
         ImportCase{"utf8WithoutBom", CsvLayout::Full, "Ing.;Ji\xc5\x99\xc3\xad\n", {"Ing.|Jiří|||||0|||||0"}},
@@ -217,9 +234,40 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"countFull", CsvLayout::Full, "a.csv", "a\nb\n", {"Bylo importováno 2 záznamu."}},
         MessageCase{"countSix", CsvLayout::SixColumns, "a.csv", "a\nb\n", {"Importováno 2 záznamu."}},
         MessageCase{"tooLongFull", CsvLayout::Full, "a.csv", "a\n" + QByteArray(800, 'x'),
-                    {"Row is too long!", "Bylo importováno 1 záznamu."}},
+                    {"Soubor %1, řádek 2: řádek je delší než 765 znaků. Import skončil před tímto řádkem.",
+                     "Bylo importováno 1 záznamu."}},
         MessageCase{"tooLongSix", CsvLayout::SixColumns, "a.csv", QByteArray(766, 'x'),
-                    {"Row is too long!", "Importováno 0 záznamu."}}),
+                    {"Soubor %1, řádek 1: řádek je delší než 765 znaků. Import skončil před tímto řádkem.",
+                     "Importováno 0 záznamu."}},
+        MessageCase{"unterminatedQuoteAtEnd", CsvLayout::Full, "a.csv", "a\nb\n\"c;d\n",
+                    {"Soubor %1, řádek 3: uvozovky otevřené na tomto řádku se do konce souboru neuzavřely. "
+                     "Import skončil před tímto řádkem.",
+                     "Bylo importováno 2 záznamu."}},
+        MessageCase{"headerUnknownColumnsAndAmounts", CsvLayout::Full, "a.csv",
+                    "Jméno;Částka;IČO;Jméno\nJan;abc\nEva;-150\nIva;150 Kč\n",
+                    {"Bylo importováno 3 záznamu.",
+                     "První řádek souboru je záhlaví se jmény sloupců; nebyl importován.\n\n"
+                     "Sloupce, které adresář nemá (nebo jsou v souboru podruhé), nebyly importovány: „IČO“, „Jméno“.\n\n"
+                     "Částku se nepodařilo přečíst nebo byla záporná na 2 řádcích:\n"
+                     "Řádek 2: částku „abc“ nelze přečíst, uložena 0\n"
+                     "Řádek 3: částka „-150“ je záporná, uložena 150"}},
+        MessageCase{"nulByte", CsvLayout::Full, "a.csv", QByteArray("a;b\nc\0d\n", 8),
+                    {"Soubor %1 má na řádku 2 nulový bajt, není to tedy textový soubor CSV. Nic nebylo importováno.",
+                     "Bylo importováno 0 záznamu."}},
+        MessageCase{"controlCharacters", CsvLayout::Full, "a.csv", "a;b\nc\x01\x02\x03\x04\x05\n",
+                    {"Soubor %1 není textový soubor CSV: už řádek 2 obsahuje řídicí znaky. Nic nebylo importováno.",
+                     "Bylo importováno 0 záznamu."}},
+        MessageCase{"workbookNotCsv", CsvLayout::Full, "a.xlsx", QByteArray("PK\x03\x04\x14\0\0\0", 8),
+                    {"Soubor %1 je sešit tabulkového procesoru, ne soubor CSV. Uložte jej v tabulkovém procesoru jako CSV.",
+                     "Bylo importováno 0 záznamu."}},
+        MessageCase{"dosEncoding", CsvLayout::Full, "a.csv", "Pan;Ji\xfd\xa1;Nov\xa0k\nPan\xa1;\x9f;\xd8\n",
+                    {"Soubor %1 je nejspíš v kódování DOS (CP852), ne v UTF-8 ani ve Windows-1250 (první takový znak "
+                     "je na řádku 1). Uložte jej jako CSV v kódování UTF-8 nebo Windows-1250.",
+                     "Bylo importováno 0 záznamu."}},
+        MessageCase{"isoEncoding", CsvLayout::Full, "a.csv", "Pan;Jan;Nov\xe1k\nPan;Petr;\xa9" "ev\xe8\xedk\n",
+                    {"Soubor %1 je nejspíš v kódování ISO-8859-2, ne v UTF-8 ani ve Windows-1250 (první takový znak "
+                     "je na řádku 2). Uložte jej jako CSV v kódování UTF-8 nebo Windows-1250.",
+                     "Bylo importováno 0 záznamu."}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RecipientFixture, folderOrTheTableItselfIsNotAFileToImport)
@@ -326,6 +374,57 @@ TEST_F(RecipientFixture, fileReadByDbfreadAfterImport)
     EXPECT_DOUBLE_EQ(first.at(3).toDouble(), 1234.5);
     EXPECT_EQ(first.at(4).toInt(), 1);
     EXPECT_EQ(rows.at(1).toArray().at(0).toString(), QStringLiteral("a"));
+}
+
+// ---- a spreadsheet's CSV ---------------------------------------------------------
+
+// The program's own workbook, opened in LibreOffice Calc and saved as CSV (its
+// dialog's choices: ",", quotes where needed, UTF-8, values as shown),
+// imports as the rows it came from. Without LibreOffice a file made that way once
+// stands in.
+TEST_F(RecipientFixture, calcCsvOfTheOwnWorkbookImportsAsTheRows)
+{
+    AddSampleRecipients(table);
+    DbfField title = table.fieldByName(QStringLiteral("TITUL"));
+    table.append();
+    title.setAsString(QStringLiteral("Ing."));
+    table.fieldByName(QStringLiteral("JMENO")).setAsString(QStringLiteral("Jan; ml."));
+    table.fieldByName(QStringLiteral("PRIJMENI")).setAsString(QStringLiteral("O\"Brien"));
+    table.fieldByName(QStringLiteral("ULICE")).setAsString(QStringLiteral("Dlouhá 1, Praha"));
+    table.fieldByName(QStringLiteral("PSC")).setAsString(QStringLiteral("0"));
+    table.fieldByName(QStringLiteral("CASTKA")).setAsFloat(1234.5);
+    table.fieldByName(QStringLiteral("VYRAZENO")).setAsInteger(2);
+    table.post();
+    std::vector<std::string> expected = allRows(table);
+    expected.back().back() = '1';
+
+    QString csvPath = QStringLiteral(KVITANKY_SOURCE_DIR "/tests/data/exchange/calc-from-own-xlsx.csv");
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (!soffice.isEmpty()) {
+        const QString xlsx = dir.file(QStringLiteral("adresar.xlsx"));
+        ASSERT_TRUE(ExportXlsxFile(xlsx, table).ok());
+        int code = -1;
+        QByteArray err;
+        testsupport::runProgram(soffice,
+                                {QStringLiteral("-env:UserInstallation=file://") + dir.file(QStringLiteral("lo")),
+                                 QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                 // ",", quotes, UTF-8, values as shown
+                                 QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true"),
+                                 QStringLiteral("--outdir"), dir.path(), xlsx},
+                                &code, &err);
+        ASSERT_EQ(code, 0) << err.toStdString();
+        csvPath = dir.file(QStringLiteral("adresar.csv"));
+        if (qEnvironmentVariableIsSet("KVITANKY_KEEP_CALC_CSV"))
+            QFile::copy(csvPath, qEnvironmentVariable("KVITANKY_KEEP_CALC_CSV"));
+    }
+    TempDir other;
+    DbfTable fresh;
+    CreateRecipientTable(fresh, other.path());
+    const CsvImportResult r = ImportCsvFile(csvPath, fresh);
+    EXPECT_TRUE(r.header);
+    EXPECT_TRUE(r.unknownColumns.isEmpty()) << r.unknownColumns.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(r.amountProblems, 0) << r.problems.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(allRows(fresh), expected) << csvPath.toStdString();
 }
 
 // ---- encoding ----------------------------------------------------------------

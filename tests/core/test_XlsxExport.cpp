@@ -37,7 +37,7 @@ QJsonObject readWorkbook(const QString &path)
         "fills = [{'pattern': ws.cell(1, c).fill.patternType, 'rgb': str(ws.cell(1, c).fill.fgColor.rgb)}\n"
         "         for c in range(1, 14)]\n"
         "widths = [ws.column_dimensions[openpyxl.utils.get_column_letter(c)].width for c in range(1, 13)]\n"
-        "print(json.dumps({'sheets': len(wb.worksheets), 'maxRow': ws.max_row, 'cells': cells,\n"
+        "print(json.dumps({'sheets': len(wb.worksheets), 'title': ws.title, 'maxRow': ws.max_row, 'cells': cells,\n"
         "                  'fills': fills, 'widths': widths}))\n");
     int code = -1;
     QByteArray err;
@@ -113,6 +113,18 @@ TEST_F(XlsxFixture, sheetLayoutAndValues)
     EXPECT_EQ(cell(4, 7).value("v").toDouble(), 0.0);
     EXPECT_EQ(cell(4, 7).value("f").toString(), QStringLiteral("#,##0.00"));
     EXPECT_EQ(cell(4, 12).value("v").toDouble(), 0.0);   // never written reads as 0
+    EXPECT_EQ(wb.value("title").toString(), QStringLiteral("Adresář"));
+}
+
+// Text that looks like the workbook's "_xHHHH_" escape keeps showing as typed: its
+// underscore is escaped (openpyxl shows the stored form).
+TEST(XlsxText, escapeLookalikesEscaped)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"_x0041_", "_x005F_x0041_"}, {"a_X00e9_b", "a_x005F_X00e9_b"}, {"_x005F_", "_x005F_x005F_"},
+        {"_x004_", "_x004_"}, {"_x00G1_", "_x00G1_"}, {"x_0041_", "x_0041_"}, {"Novák", "Novák"}};
+    for (const auto &[typed, stored] : cases)
+        EXPECT_EQ(XlsxCellText(QString::fromUtf8(typed)), QByteArray(stored)) << typed;
 }
 
 struct SizeCase {

@@ -770,8 +770,9 @@ struct BadCsv {
     const char *name;
     bool sixColumns;
     std::function<QByteArray()> content;   // null: a folder stands at the path
-    int rows;                              // rows added; -1: whatever the bytes give
+    int rows;                              // rows added; -1: refused, for whatever reason the bytes give
     QStringList messages;                  // %1: the path; empty: only the count
+    qint64 size = 0;                       // the file grows to this size (a sparse tail of zeros)
 };
 
 void PrintTo(const BadCsv &c, std::ostream *os) { *os << c.name; }
@@ -797,10 +798,14 @@ TEST_P(BadCsvFiles, AddOnlyWholeRowsAndSaySo)
     const BadCsv &c = GetParam();
     prepareProgramFolder(dir.path());
     const QString path = dir.file("vstup.csv");
-    if (c.content)
+    if (c.content) {
         writeFile(path, c.content());
-    else
+    } else {
         ASSERT_TRUE(QDir().mkdir(path));
+    }
+    if (c.size) {
+        ASSERT_TRUE(QFile::resize(path, c.size));
+    }
     const QByteArray table = readFile(dir.file("Data.dbf"));
     const TableHeader h = header(table);
     const QByteArray sampleRows = table.left(h.headerLength + 4 * h.recordLength).mid(12);
@@ -816,9 +821,13 @@ TEST_P(BadCsvFiles, AddOnlyWholeRowsAndSaySo)
     QStringList seen = texts();
     if (c.rows >= 0) {
         EXPECT_EQ(added, c.rows);
-    } else if (seen.size() == 2) {
-        // Random bytes may hold a line too long before their end.
-        expected << QStringLiteral("Row is too long!");
+    } else {
+        // Random bytes are refused: not text, or not an encoding the import reads.
+        EXPECT_EQ(added, 0);
+        ASSERT_EQ(seen.size(), 2);
+        EXPECT_TRUE(seen[0].startsWith(QStringLiteral("Soubor ") + native(path) + QLatin1Char(' '))) << seen[0].toStdString();
+        EXPECT_TRUE(seen[0].contains(QStringLiteral("řád"))) << seen[0].toStdString();
+        expected << seen[0];
     }
     expected << (c.sixColumns ? QStringLiteral("Importováno %1 záznamu.") : QStringLiteral("Bylo importováno %1 záznamu."))
                     .arg(added);
@@ -849,13 +858,24 @@ INSTANTIATE_TEST_SUITE_P(
         BadCsv{"RandomBytesSixColumns", true, [] { return randomBytes(16 * 1024, 23).replace(char(26), char(27)); },
                -1, {}},
         BadCsv{"MegabyteLine", false, [] { return goodLine(1) + goodLine(2) + megabyteLine() + goodLine(3); }, 2,
-               {"Row is too long!"}},
+               {"Soubor %1, řádek 3: řádek je delší než 765 znaků. Import skončil před tímto řádkem."}},
         BadCsv{"MegabyteLineSixColumns", true,
                [] { return QByteArray("Novak;Jan;11000;Praha;Hlavni 1;10\n") + megabyteLine(); }, 1,
-               {"Row is too long!"}},
+               {"Soubor %1, řádek 2: řádek je delší než 765 znaků. Import skončil před tímto řádkem."}},
         BadCsv{"OnlyAMegabyteLineWithoutEnd", false, [] { return QByteArray(1 << 20, ';'); }, 0,
-               {"Row is too long!"}},
-        BadCsv{"NulBytes", false, [] { return QByteArray("\0Pan;Jan\nPan;\0Petr\n\0\0\0\n", 21); }, 1, {}},
+               {"Soubor %1, řádek 1: řádek je delší než 765 znaků. Import skončil před tímto řádkem."}},
+        BadCsv{"NulBytes", false, [] { return QByteArray("Pan;Jan\nPan;\0Petr\n\0\0\0\n", 20); }, 0,
+               {"Soubor %1 má na řádku 2 nulový bajt, není to tedy textový soubor CSV. Nic nebylo importováno."}},
+        BadCsv{"UnterminatedQuoteAtEnd", false, [] { return goodLine(1) + goodLine(2) + "Pan;\"Jan;Nov\xe1k\n"; }, 2,
+               {"Soubor %1, řádek 3: uvozovky otevřené na tomto řádku se do konce souboru neuzavřely. Import "
+                "skončil před tímto řádkem."}},
+        BadCsv{"DosEncoding", false, [] { return encode(QStringLiteral("Pan;Jiří;Dvořák;Čéčová 1;Plzeň\n"), Codepage::Cp852); },
+               0,
+               {"Soubor %1 je nejspíš v kódování DOS (CP852), ne v UTF-8 ani ve Windows-1250 (první takový znak je "
+                "na řádku 1). Uložte jej jako CSV v kódování UTF-8 nebo Windows-1250."}},
+        BadCsv{"TwoGigabytes", false, [] { return goodLine(1); }, 0,
+               {"Soubor %1 je příliš velký (2048 MB); import přijme soubor nejvýše o velikosti 1024 MB."},
+               qint64(2) << 30},
         BadCsv{"Utf16WithByteOrderMark", false,
                [] {
                    const QString text = QStringLiteral("Pan;Jan;Novák;;;;10;;;;;0;\r\nPaní;Eva;Malá;;;;20;;;;;0;\r\n");
@@ -863,9 +883,7 @@ INSTANTIATE_TEST_SUITE_P(
                    b.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
                    return b;
                },
-               0,
-               {"Soubor %1 je v kódování UTF-16, které import nezná. Uložte jej jako CSV v kódování UTF-8 "
-                "nebo Windows-1250."}},
+               2, {}},
         BadCsv{"FolderInsteadOfAFile", false, nullptr, 0, {"Nelze otevrít soubor %1"}}),
     [](const auto &info) { return std::string(info.param.name); });
 

@@ -6,6 +6,7 @@
 
 #include "data/DbfTable.h"
 #include "exchange/ImpExpPage.h"
+#include "exchange/ImportPreviewDialog.h"
 #include "exchange/SpreadsheetApp.h"
 #include "print/CalibrationPage.h"
 #include "print/JobProgress.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 
 using namespace kvitanky;
 using namespace testsupport;
@@ -38,6 +40,11 @@ protected:
     void TearDown() override
     {
         JobProgress::setObserver({});   // it refers to the test body's variables, gone by now
+        ImportPreviewDialog::setAnswerHook([](ImportPreviewDialog &d) {
+            d.CheckBoxSkipDuplicates->setChecked(false);
+            d.CheckBoxRemoveSamples->setChecked(false);
+            return true;
+        });
         FormTest::TearDown();
         ui::setOpenUrlHook({});
     }
@@ -130,7 +137,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A line over 765 bytes stops the import there; the program goes on and the
         // rows before it stay.
         ImportCase{"tooLongLine", false, "x;y;Novy\n" + QByteArray(766, 'z') + "\nu;v;Dalsi\n", false, 1,
-                   {"Row is too long!", QString::fromUtf8("Bylo importováno 1 záznamu.")}, "Novy"},
+                   {QString::fromUtf8("Soubor %1, řádek 2: řádek je delší než 765 znaků. Import skončil před tímto "
+                                      "řádkem."),
+                    QString::fromUtf8("Bylo importováno 1 záznamu.")},
+                   "Novy"},
         ImportCase{"longestLine", true, "Dlouhy;" + QByteArray(758, 'z') + "\nKratky\n", false, 2,
                    {QString::fromUtf8("Importováno 2 záznamu.")}, "Dlouhy"},
         ImportCase{"missingFull", false, {}, true, 0,
@@ -217,18 +227,26 @@ TEST_F(ImpExpTest, LargeImportCanBeCancelled)
         content += ";Jan;Novak" + QByteArray::number(i) + ";;;;" + QByteArray::number(i) + ";;;;;0;\r\n";
     chosen = dir.file("velky.csv");
     writeFile(chosen, content);
+    // Cancelled while the file is read for the preview: nothing happens at all.
     int updates = 0;
+    int cancelAt = 1;
     JobProgress::setObserver([&](JobProgress &progress, qint64 done, qint64 total) {
-        ++updates;
         EXPECT_LE(done, total);
         EXPECT_EQ(total, content.size());
-        progress.cancel();
+        if (++updates == cancelAt)
+            progress.cancel();
     });
     page->ButtonImportCsv->click();
     EXPECT_EQ(updates, 1);
+    EXPECT_EQ(form->TableData.recordCount(), 4);
+    EXPECT_TRUE(texts().isEmpty());
+    // The reading reports after every thousand lines; the import is cancelled at its first report.
+    updates = 0;
+    cancelAt = 6;
+    page->ButtonImportCsv->click();
+    EXPECT_EQ(updates, 6);
     const int added = form->TableData.recordCount() - 4;
-    EXPECT_GT(added, 0);
-    EXPECT_LT(added, 5000);
+    EXPECT_EQ(added, 1000);
     EXPECT_EQ(texts(), QStringList{QString::fromUtf8("Bylo importováno %1 záznamu.").arg(added)});
 }
 
@@ -264,15 +282,76 @@ TEST_F(ImpExpTest, WorkbookExport)
     EXPECT_EQ(QString::fromUtf8(out).trimmed(), QString::fromUtf8("5 Titul Novák 999999.5"));
 }
 
+// Whether the desktop's opener fails or reports success with no application for
+// workbooks (as xdg-open does), the user learns where the workbook is.
 TEST_F(ImpExpTest, WorkbookNobodyCanOpen)
 {
     start();
-    desktopOpens = false;
-    page->ButtonExportXLS->click();
-    ASSERT_EQ(opened.size(), 1);
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].text.contains(QDir::toNativeSeparators(opened[0].toLocalFile())))
-        << messages[0].text.toStdString();
+    const QDateTime when(QDate(2024, 1, 5), QTime(9, 30, 7));
+    page->setClock([&] { return when; });
+    for (const bool app : {true, false}) {
+        spreadsheetApp = app;
+        desktopOpens = !app;
+        messages.clear();
+        opened.clear();
+        page->ButtonExportXLS->click();
+        EXPECT_EQ(opened.size(), app ? 1 : 0);
+        ASSERT_EQ(messages.size(), 1);
+        const QString path = app ? dir.file("DataKvitanky20240105093007.xlsx") : dir.file("DataKvitanky20240105093007_2.xlsx");
+        EXPECT_TRUE(QFile::exists(path));
+        EXPECT_TRUE(messages[0].text.contains(QDir::toNativeSeparators(path))) << messages[0].text.toStdString();
+    }
+}
+
+// The preview shows the file as it will land and nothing is written before
+// "Importovat"; over the untouched samples it offers to remove them, and rows
+// already in the table can be left out.
+TEST_F(ImpExpTest, PreviewThenImport)
+{
+    start();
+    chosen = dir.file("tabulka.csv");
+    writeFile(chosen, QString::fromUtf8("Příjmení,Jméno,Částka,Poznámka\r\nNovák,Jan,\"1 234,50\",x\r\n"
+                                        "Malá,Eva,abc,y\r\n").toUtf8());
+    QString facts, problems, firstSurname;
+    bool samplesOffered = false, duplicatesOffered = false;
+    QString duplicatesText;
+    bool answer = false;
+    ImportPreviewDialog::setAnswerHook([&](ImportPreviewDialog &d) {
+        facts = d.LabelPreviewFacts->text();
+        problems = d.LabelPreviewProblems->text();
+        firstSurname = d.TablePreview->rowCount() ? d.TablePreview->item(0, 1)->text() : QString();
+        samplesOffered = d.CheckBoxRemoveSamples->isVisibleTo(&d) && d.CheckBoxRemoveSamples->isChecked();
+        duplicatesOffered = d.CheckBoxSkipDuplicates->isVisibleTo(&d) && d.CheckBoxSkipDuplicates->isChecked();
+        duplicatesText = d.CheckBoxSkipDuplicates->text();
+        return answer;
+    });
+    page->ButtonImportCsv->click();
+    EXPECT_EQ(facts, QString::fromUtf8("Kódování: UTF-8    Oddělovač: čárka    Záhlaví: ano, první řádek se neimportuje    "
+                                       "K importu: 2 řádky"));
+    EXPECT_EQ(firstSurname, QString::fromUtf8("Novák"));
+    EXPECT_TRUE(problems.contains(QString::fromUtf8("„Poznámka“"))) << problems.toStdString();
+    EXPECT_TRUE(problems.contains(QString::fromUtf8("Řádek 3: částku „abc“ nelze přečíst, uložena 0")))
+        << problems.toStdString();
+    EXPECT_TRUE(samplesOffered);
+    EXPECT_EQ(form->TableData.recordCount(), 4);   // "Zrušit": nothing written, nothing said
+    EXPECT_TRUE(messages.isEmpty());
+
+    answer = true;
+    page->ButtonImportCsv->click();
+    EXPECT_EQ(form->TableData.recordCount(), 2);   // the samples went
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0].text, QString::fromUtf8("Bylo importováno 2 záznamu."));
+    EXPECT_TRUE(messages[1].text.startsWith(QString::fromUtf8("Čtyři ukázkoví adresáti byli před importem odstraněni.")));
+
+    messages.clear();
+    page->ButtonImportCsv->click();
+    EXPECT_FALSE(samplesOffered);
+    EXPECT_TRUE(duplicatesOffered);
+    EXPECT_TRUE(duplicatesText.startsWith(QString::fromUtf8("2 řádky už v adresáři je"))) << duplicatesText.toStdString();
+    EXPECT_EQ(form->TableData.recordCount(), 2);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[1].text.contains(QString::fromUtf8("2 řádky už v adresáři byly, nebyly importovány znovu.")))
+        << messages[1].text.toStdString();
 }
 
 // The check runs each time the page is selected, at either tab index, and only then;

@@ -3,6 +3,7 @@
 
 #include "data/RecipientPage.h"
 #include "exchange/CsvExport.h"
+#include "exchange/ImportPreviewDialog.h"
 #include "exchange/SpreadsheetApp.h"
 #include "exchange/XlsxExport.h"
 #include "print/JobProgress.h"
@@ -120,12 +121,28 @@ void ImpExpPage::importFile(CsvLayout layout)
         return;
     m_openName = path;
 
+    // One reading to count and check the file, then the user decides.
+    CsvPreview preview;
+    {
+        JobProgress progress(&m_form, QStringLiteral("Čtení souboru ") + native(path), QFileInfo(path).size());
+        preview = PreviewCsvFile(path, m_form.TableData, layout, progress.callback());
+    }
+    if (preview.cancelled)
+        return;
+    CsvImportOptions options;
+    if (preview.canImport()) {
+        ImportPreviewDialog dialog(preview, &m_form);
+        if (!dialog.ask())
+            return;
+        options = dialog.options();
+    }
+
     CsvImportResult result;
     {
         JobProgress progress(&m_form, QStringLiteral("Import souboru ") + native(path), QFileInfo(path).size());
-        result = ImportCsv(path, m_form.TableData, layout, progress.callback());
+        result = ImportPreviewedCsv(preview, m_form.TableData, options, progress.callback());
     }
-    if (result.rows > 0 || !result.engineError.isEmpty())
+    if (result.rows > 0 || result.removedSamples || !result.engineError.isEmpty())
         m_form.TablesChanged();
     showMessages(CsvImportMessages(result, native(path), layout), result.engineError);
 }
@@ -181,7 +198,10 @@ void ImpExpPage::ButtonExportXLSClick()
         ui::error(&m_form, result.error);
         return;
     }
-    if (!ui::openUrl(QUrl::fromLocalFile(path)))
+    // The desktop's opener may report success without any application for the
+    // workbook (xdg-open does): then only the file's place is told.
+    const bool application = m_probe ? m_probe() : spreadsheetAppAvailable();
+    if (!application || !ui::openUrl(QUrl::fromLocalFile(path)))
         ui::information(&m_form, QStringLiteral("Sešit byl uložen do souboru ") + native(path)
                                      + QStringLiteral(".\nAplikaci pro jeho otevrení se nepodarilo spustit."));
 }

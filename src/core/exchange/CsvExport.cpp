@@ -23,8 +23,23 @@ constexpr qsizetype FlushSize = 256 * 1024;
 void appendText(QByteArray &out, const QString &text)
 {
     // A text of exactly "0" is written as an empty field.
-    if (text != QLatin1String("0"))
-        out.append(toCp1250(text));
+    if (text != QLatin1String("0")) {
+        const QByteArray bytes = toCp1250(text);
+        // A ";", a quotation mark or a line break would break the line apart: such a
+        // text goes between quotation marks, its own ones doubled, as the import
+        // reads a field that begins with one.
+        if (bytes.contains(';') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r')) {
+            out.append('"');
+            for (const char c : bytes) {
+                if (c == '"')
+                    out.append('"');
+                out.append(c);
+            }
+            out.append('"');
+        } else {
+            out.append(bytes);
+        }
+    }
     out.append(';');
 }
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Export of the whole recipient table in the full CSV layout, the one the import
 // reads back: twelve fields each followed by ";", CR LF line ends, Windows-1250,
-// no header. The file is replaced only once it is completely written.
+// no header. A text holding ";", a quotation mark or a line break is written
+// between quotation marks (its own ones doubled); every other text as it is.
+// The file is replaced only once it is completely written.
 #pragma once
 
 #include "exchange/ExchangeProgress.h"

@@ -1,18 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Import of recipients from the two CSV layouts: the full one (the twelve columns of
-// the recipient table, as the CSV export writes them) and the six-column address
-// list (surname, first name, post code, town, street, amount). Rows are appended
-// and posted one by one, so whatever was imported before a failure stays.
+// Import of recipients from CSV files: the program's own two layouts (the full one,
+// the twelve columns of the recipient table as the CSV export writes them, and the
+// six-column address list: surname, first name, post code, town, street, amount)
+// and what spreadsheets save: a header line naming the columns in any order, ","
+// or tab separators, quoted fields, amounts with digit groups and currency.
+//
+// An import is two steps: PreviewCsvFile reads the file once to count and check it
+// and keeps its first rows as they will land; ImportPreviewedCsv then appends and
+// posts the rows one by one, so whatever was imported before a failure stays.
 #pragma once
 
+#include "exchange/CsvColumns.h"
+#include "exchange/CsvFileCheck.h"
 #include "exchange/ExchangeProgress.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
-class QIODevice;
+#include <memory>
+#include <vector>
+
+class QTemporaryFile;
 
 namespace kvitanky {
 
@@ -20,35 +30,80 @@ class DbfTable;
 
 enum class CsvLayout { Full, SixColumns };
 
-struct CsvImportResult {
-    int rows = 0;              // rows appended and posted
-    bool openFailed = false;   // the file could not be opened; nothing was read
-    bool tooLong = false;      // a line of more than 765 bytes stopped the import there
-    bool cancelled = false;    // the progress callback asked to stop
-    QString engineError;       // the table's error text when writing a row failed
-    bool utf16 = false;        // a UTF-16 file (a spreadsheet's "Unicode text"); nothing was read
+// What one reading of the file found, before anything is written.
+struct CsvPreview {
+    QString path;                 // the file as chosen
+    QString refusal;              // why nothing can be imported (Czech, names the file)
+    bool openFailed = false;      // the file could not be opened at all
+    bool cancelled = false;       // the progress callback asked to stop
+    CsvEncoding encoding = CsvEncoding::Cp1250;
+    bool utf16 = false;           // read through a UTF-8 copy
+    char separator = ';';
+    bool header = false;          // the first line names the columns and is skipped
+    QStringList unknownColumns;   // header names that fill no column
+    std::vector<int> columnOf;    // per field position: the column it fills, or -1
+    int rows = 0;                 // records that become rows
+    QList<QStringList> firstRows; // the first rows as they land, CsvColumnCount texts each
+    int amountProblems = 0;       // rows whose amount is unreadable or negative
+    QStringList problems;         // "Řádek 17: částku „abc“ nelze přečíst, uložena 0", the first few
+    int stopLine = 0;             // the import ends before this line (too long, open quote)
+    QString stopReason;           // what is wrong with that line
+    int duplicates = 0;           // rows equal in every column to a row of the table
+    std::vector<bool> duplicate;  // per row
+    bool onlySamples = false;     // the table holds just the four untouched sample rows
+
+    // The file the records are read from: the chosen one or its UTF-8 copy.
+    QString readPath;
+    qint64 contentStart = 0;
+    std::shared_ptr<QTemporaryFile> copy;
+
+    bool canImport() const { return refusal.isEmpty() && !openFailed && !cancelled; }
+    QString encodingName() const;
+    QString separatorName() const;
 };
 
-CsvImportResult ImportCsvFile(const QString &path, DbfTable &table, const ExchangeProgress &progress = {});
-CsvImportResult ImportCsv6File(const QString &path, DbfTable &table, const ExchangeProgress &progress = {});
+inline constexpr int CsvPreviewRows = 20;
+inline constexpr int CsvListedProblems = 10;
+
+CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout,
+                          const ExchangeProgress &progress = {});
+
+struct CsvImportOptions {
+    bool skipDuplicates = false;
+    bool removeSamples = false;   // delete every row first (only offered for the samples)
+};
+
+struct CsvImportResult {
+    int rows = 0;                 // rows appended and posted
+    bool openFailed = false;      // the file could not be opened; nothing was read
+    QString refusal;              // the file was refused before a row was written
+    bool tooLong = false;         // a record over 765 bytes (or an open quote) stopped the import
+    QString stopMessage;          // says so, with the file and the line
+    bool cancelled = false;       // the progress callback asked to stop
+    QString engineError;          // the table's error text when writing a row failed
+    int skippedDuplicates = 0;
+    bool removedSamples = false;
+    bool header = false;
+    QStringList unknownColumns;
+    int amountProblems = 0;
+    QStringList problems;
+};
+
+CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, const CsvImportOptions &options = {},
+                                   const ExchangeProgress &progress = {});
+
+// Preview and import in one go, with the default choices.
 CsvImportResult ImportCsv(const QString &path, DbfTable &table, CsvLayout layout,
                           const ExchangeProgress &progress = {});
+CsvImportResult ImportCsvFile(const QString &path, DbfTable &table, const ExchangeProgress &progress = {});
+CsvImportResult ImportCsv6File(const QString &path, DbfTable &table, const ExchangeProgress &progress = {});
 
 // The messages the user gets, in the order they are shown (each in its own box).
 QString CsvOpenFailedMessage(const QString &path);   // "Nelze otevrít soubor " + path
 QString CsvImportedMessage(int rows);                 // full import's count
 QString Csv6ImportedMessage(int rows);                // six-column import's count
-QString CsvRowTooLongMessage();                       // "Row is too long!"
 QStringList CsvImportMessages(const CsvImportResult &result, const QString &path, CsvLayout layout);
-
-// How the bytes of a CSV file are read as text. Windows-1250 is the program's own
-// encoding; a file with a UTF-8 byte-order mark, or whose bytes above 127 all form
-// valid UTF-8, is read as UTF-8.
-enum class CsvEncoding { Cp1250, Utf8 };
-
-// Reads the whole device from its start (stopping at a Ctrl-Z) and decides. The
-// content starts after a byte-order mark: *contentStart receives its offset.
-CsvEncoding DetectCsvEncoding(QIODevice &device, qint64 *contentStart);
-QString DecodeCsvField(QByteArrayView bytes, CsvEncoding encoding);
+// The notes after a count (header, unknown columns, duplicates, amounts); empty when none.
+QString CsvImportNotes(const CsvImportResult &result);
 
 } // namespace kvitanky

@@ -47,6 +47,7 @@ constexpr SheetColumn Columns[] = {
 };
 
 constexpr lxw_color_t HeaderGrey = 0xC0C0C0;
+constexpr const char *SheetName = "Adresář";
 constexpr const char *AmountFormat = "#,##0.00";
 
 QString writeFailedMessage(const QString &path, const QString &reason)
@@ -54,6 +55,36 @@ QString writeFailedMessage(const QString &path, const QString &reason)
     return QStringLiteral("Nelze zapsat soubor ") + path + QStringLiteral(" (") + reason
         + QStringLiteral(").");
 }
+
+bool isHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+} // namespace
+
+QByteArray XlsxCellText(const QString &text)
+{
+    QByteArray utf8 = text.toUtf8();
+    // A spreadsheet reads "_x0041_" in a cell as the character it codes; its
+    // underscore written as "_x005F_" makes the text show as typed.
+    if (!utf8.contains("_x") && !utf8.contains("_X"))
+        return utf8;
+    QByteArray out;
+    out.reserve(utf8.size() + 16);
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] == '_' && i + 6 < utf8.size() && (utf8[i + 1] == 'x' || utf8[i + 1] == 'X')
+            && isHex(utf8[i + 2]) && isHex(utf8[i + 3]) && isHex(utf8[i + 4]) && isHex(utf8[i + 5])
+            && utf8[i + 6] == '_') {
+            out.append("_x005F_");
+            continue;
+        }
+        out.append(utf8[i]);
+    }
+    return out;
+}
+
+namespace {
 
 QString lxwReason(lxw_error e)
 {
@@ -171,7 +202,7 @@ XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const Exch
     temp.close();
 
     Workbook book(QFile::encodeName(temp.fileName()), QFile::encodeName(QDir::tempPath()));
-    lxw_worksheet *sheet = book.get() ? workbook_add_worksheet(book.get(), nullptr) : nullptr;
+    lxw_worksheet *sheet = book.get() ? workbook_add_worksheet(book.get(), SheetName) : nullptr;
     if (!sheet) {
         result.error = writeFailedMessage(path, QStringLiteral("nelze vytvorit sešit"));
         return result;
@@ -213,7 +244,7 @@ XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const Exch
                 const DbfField &field = fields[size_t(col)];
                 switch (c.kind) {
                 case Kind::Text: {
-                    const QByteArray text = field.asString().toUtf8();
+                    const QByteArray text = XlsxCellText(field.asString());
                     if (!text.isEmpty())
                         err = worksheet_write_string(sheet, row, col, text.constData(), nullptr);
                     break;

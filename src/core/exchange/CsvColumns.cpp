@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exchange/CsvColumns.h"
+
+#include <QHash>
+
+namespace kvitanky {
+
+namespace {
+
+// Names as the key below leaves them: the table's columns, the workbook's column
+// titles, the recipient page's captions and what address lists commonly use.
+const QHash<QString, int> &names()
+{
+    static const QHash<QString, int> map = [] {
+        const char *const aliases[CsvColumnCount][8] = {
+            {"titul", "title", "osloveni", nullptr},
+            {"jmeno", "krestnijmeno", "firstname", nullptr},
+            {"prijmeni", "surname", "lastname", "nazev", "jmenoprijmeni", nullptr},
+            {"ulice", "ulicecp", "adresa", "street", nullptr},
+            {"obec", "misto", "mesto", "city", "town", nullptr},
+            {"psc", "postcode", "zip", nullptr},
+            {"castka", "amount", "kc", "castkakc", nullptr},
+            {"varsymb", "varsymbol", "variabilnisymbol", "vs", nullptr},
+            {"specsymb", "specsymbol", "specifickysymbol", "ss", nullptr},
+            {"telefon", "tel", "phone", "mobil", nullptr},
+            {"email", "mail", nullptr},
+            {"vyrazeno", "vyrazenoztisku", "vyrazen", nullptr},
+        };
+        QHash<QString, int> m;
+        for (int c = 0; c < CsvColumnCount; ++c)
+            for (const char *const *a = aliases[c]; *a; ++a)
+                m.insert(QString::fromUtf8(*a), c);
+        return m;
+    }();
+    return map;
+}
+
+// Lower case, no diacritics, letters and digits only.
+QString key(const QString &name)
+{
+    const QString decomposed = name.normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(decomposed.size());
+    for (const QChar c : decomposed)
+        if (c.isLetterOrNumber())
+            out.append(c.toLower());
+    return out;
+}
+
+} // namespace
+
+int CsvColumnForName(const QString &name)
+{
+    return names().value(key(name), -1);
+}
+
+CsvHeader RecogniseCsvHeader(const QStringList &fields)
+{
+    CsvHeader h;
+    int named = 0, nonEmpty = 0;
+    bool used[CsvColumnCount] = {};
+    for (const QString &f : fields) {
+        const QString text = f.trimmed();
+        int column = text.isEmpty() ? -1 : CsvColumnForName(text);
+        if (!text.isEmpty())
+            ++nonEmpty;
+        if (column >= 0) {
+            ++named;
+            if (used[column])
+                column = -1;
+            else
+                used[column] = true;
+        }
+        if (column < 0 && !text.isEmpty())
+            h.unknown << text;
+        h.columnOf.push_back(column);
+    }
+    h.found = named >= 2 || (named >= 1 && named == nonEmpty);
+    if (!h.found) {
+        h.columnOf.clear();
+        h.unknown.clear();
+    }
+    return h;
+}
+
+} // namespace kvitanky

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The recipient columns a CSV file can fill, and a header line that names them.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <vector>
+
+namespace kvitanky {
+
+// The twelve columns of the recipient table in the order of the full CSV layout.
+inline constexpr int CsvColumnCount = 12;
+inline constexpr std::array<const char *, CsvColumnCount> CsvColumnNames = {
+    "TITUL", "JMENO", "PRIJMENI", "ULICE", "OBEC", "PSC", "CASTKA", "VAR_SYMB", "SPEC_SYMB", "TELEFON", "EMAIL",
+    "VYRAZENO"};
+inline constexpr int CsvAmountColumn = 6;
+inline constexpr int CsvFlagColumn = 11;
+
+// The column a header text names, or -1. Letter case, diacritics, blanks and
+// punctuation do not count: "Příjmení", "PRIJMENI", "Var. symbol", "VS" and
+// "Variabilní symbol" all name their column.
+int CsvColumnForName(const QString &name);
+
+struct CsvHeader {
+    bool found = false;            // the line is a header
+    std::vector<int> columnOf;     // per field position: the column it fills, or -1
+    QStringList unknown;           // names of header fields that fill no column
+};
+
+// Decides whether a file's first line names columns: at least two of its fields
+// do, or every non-empty one does. A name given twice fills its column once.
+CsvHeader RecogniseCsvHeader(const QStringList &fields);
+
+} // namespace kvitanky

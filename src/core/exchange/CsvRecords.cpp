@@ -1,0 +1,319 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exchange/CsvRecords.h"
+
+#include <QVarLengthArray>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace kvitanky {
+
+char DetectCsvSeparator(QByteArrayView firstLine)
+{
+    bool inQuotes = false;
+    bool fieldStart = true;
+    int tabs = 0, commas = 0;
+    for (const char c : firstLine) {
+        if (inQuotes) {
+            if (c == '"')
+                inQuotes = false;   // a doubled quote reopens at once below
+            continue;
+        }
+        if (c == '"' && fieldStart) {
+            inQuotes = true;
+            fieldStart = false;
+            continue;
+        }
+        fieldStart = false;
+        if (c == ';')
+            return ';';
+        if (c == '\t' || c == ',') {
+            (c == '\t' ? tabs : commas)++;
+            fieldStart = true;
+        }
+    }
+    if (tabs)
+        return '\t';
+    return commas ? ',' : ';';
+}
+
+CsvRecordReader::CsvRecordReader(CsvReader &reader, char separator)
+    : m_reader(reader)
+    , m_separator(separator)
+{
+}
+
+CsvRecordReader::Status CsvRecordReader::next()
+{
+    m_fields.clear();
+    m_inQuotes = false;
+    if (m_reader.atEnd())
+        return Status::End;
+    m_line = m_nextLine++;
+    if (!ReadCsvLineInto(m_reader, m_raw))
+        return Status::TooLong;
+    if (m_raw.isEmpty())
+        return Status::Record;
+    for (;;) {
+        const Status s = cook();
+        if (s != Status::Unterminated)
+            return s;
+        // A quoted field goes on in the next line; the line break belongs to it.
+        m_inQuotes = true;
+        if (m_reader.atEnd())
+            return Status::Unterminated;
+        ++m_nextLine;
+        if (!ReadCsvLineInto(m_reader, m_more))
+            return Status::TooLong;
+        m_raw.append('\n');
+        m_raw.append(m_more);
+        if (m_raw.size() > CsvMaxLineLength)
+            return Status::TooLong;
+    }
+}
+
+CsvRecordReader::Status CsvRecordReader::cook()
+{
+    const char *raw = m_raw.constData();
+    const qsizetype n = m_raw.size();
+    const char sep = m_separator;
+    m_cooked.resize(0);
+    m_cooked.reserve(n);
+    m_spans.clear();
+    qsizetype i = 0;
+    const auto appendPlain = [&](qsizetype from, qsizetype to) {
+        const qsizetype at = m_cooked.size();
+        m_cooked.append(raw + from, to - from);
+        char *p = m_cooked.data() + at;
+        for (qsizetype k = 0; k < to - from; ++k)
+            if (p[k] == '"')
+                p[k] = ' ';
+    };
+    const auto fieldEnd = [&](qsizetype from) {
+        const void *s = std::memchr(raw + from, sep, size_t(n - from));
+        return s ? static_cast<const char *>(s) - raw : n;
+    };
+    for (;;) {
+        const qsizetype start = m_cooked.size();
+        if (i < n && raw[i] == '"') {
+            ++i;
+            for (;;) {
+                const void *q = std::memchr(raw + i, '"', size_t(n - i));
+                if (!q)
+                    return Status::Unterminated;
+                const qsizetype at = static_cast<const char *>(q) - raw;
+                m_cooked.append(raw + i, at - i);
+                if (at + 1 < n && raw[at + 1] == '"') {
+                    m_cooked.append('"');
+                    i = at + 2;
+                    continue;
+                }
+                i = at + 1;
+                break;
+            }
+        }
+        // Unquoted text, or whatever stands behind a closing quote.
+        const qsizetype end = fieldEnd(i);
+        appendPlain(i, end);
+        i = end;
+        m_spans.emplace_back(start, m_cooked.size() - start);
+        if (i >= n)
+            break;
+        ++i;   // the separator
+    }
+    m_fields.reserve(qsizetype(m_spans.size()));
+    for (const auto &[off, len] : m_spans)
+        m_fields.append(QByteArrayView(m_cooked.constData() + off, len));
+    return Status::Record;
+}
+
+namespace {
+
+// Length of a blank at text[i] (0 when none): blanks, tabs, the no-break space of
+// Windows-1250 and the Unicode spaces that spreadsheets put between digit groups.
+int blankAt(QByteArrayView t, qsizetype i)
+{
+    const auto b = [&](qsizetype k) { return k < t.size() ? static_cast<unsigned char>(t[k]) : 0u; };
+    const unsigned c = b(i);
+    if (c == ' ' || c == '\t' || c == 0xA0 || c == '\'')
+        return 1;
+    if (c == 0xC2 && b(i + 1) == 0xA0)
+        return 2;
+    if (c == 0xE2 && b(i + 1) == 0x80 && (b(i + 2) <= 0x8A || b(i + 2) == 0xAF) && b(i + 2) >= 0x80)
+        return 3;
+    return 0;
+}
+
+bool endsWithNoCase(QByteArrayView t, QByteArrayView suffix)
+{
+    if (t.size() < suffix.size())
+        return false;
+    return QByteArrayView(t.data() + t.size() - suffix.size(), suffix.size()).compare(suffix, Qt::CaseInsensitive) == 0;
+}
+
+bool digitGroupsOk(QByteArrayView whole, char group)
+{
+    // "1.234.567": one to three digits, then groups of exactly three.
+    qsizetype run = 0;
+    bool first = true;
+    for (const char c : whole) {
+        if (c == group) {
+            if (run == 0 || run > 3 || (!first && run != 3))
+                return false;
+            first = false;
+            run = 0;
+        } else {
+            ++run;
+        }
+    }
+    return first || run == 3;
+}
+
+} // namespace
+
+CsvAmount ReadCsvAmount(QByteArrayView text)
+{
+    CsvAmount result;
+    QVarLengthArray<char, 64> s;
+    for (qsizetype i = 0; i < text.size();) {
+        const int blank = blankAt(text, i);
+        if (blank) {
+            i += blank;
+            continue;
+        }
+        s.append(text[i++]);
+    }
+    QByteArrayView v(s.data(), s.size());
+    if (v.isEmpty())
+        return result;
+    // A currency behind the number: "Kč" in Windows-1250 or UTF-8, "Kc", "CZK",
+    // with or without a full stop.
+    for (const char *currency : {"K\xe8", "K\xc8", "K\xc4\x8d", "K\xc4\x8c", "Kc", "CZK"}) {
+        const QByteArrayView cur(currency);
+        QByteArrayView w = v.endsWith('.') ? v.chopped(1) : v;
+        if (endsWithNoCase(w, cur)) {
+            w.chop(cur.size());
+            v = w;
+            break;
+        }
+    }
+    // "150,-" and "150,--": a whole amount.
+    if (v.endsWith('-')) {
+        qsizetype k = v.size();
+        while (k > 0 && v[k - 1] == '-')
+            --k;
+        if (k > 0 && (v[k - 1] == ',' || v[k - 1] == '.'))
+            v.truncate(k - 1);
+    }
+    bool negative = false;
+    if (!v.isEmpty() && (v.front() == '-' || v.front() == '+')) {
+        negative = v.front() == '-';
+        v = v.sliced(1);
+    }
+
+    int commas = 0, points = 0;
+    bool ok = !v.isEmpty();
+    for (const char c : v) {
+        if (c == ',')
+            ++commas;
+        else if (c == '.')
+            ++points;
+        else if (c < '0' || c > '9')
+            ok = false;
+    }
+    char decimal = 0;
+    char group = 0;
+    if (ok && commas && points) {
+        decimal = v.lastIndexOf(',') > v.lastIndexOf('.') ? ',' : '.';
+        group = decimal == ',' ? '.' : ',';
+        ok = (decimal == ',' ? commas : points) == 1;
+    } else if (ok && (commas || points)) {
+        const char sep = commas ? ',' : '.';
+        if (commas + points == 1)
+            decimal = sep;
+        else
+            group = sep;
+    }
+    QVarLengthArray<char, 64> number;
+    if (ok) {
+        const qsizetype dec = decimal ? v.lastIndexOf(decimal) : v.size();
+        const QByteArrayView whole = v.first(dec);
+        ok = !group || digitGroupsOk(whole, group);
+        for (const char c : whole)
+            if (c != group)
+                number.append(c);
+        if (decimal) {
+            number.append('.');
+            number.append(v.data() + dec + 1, v.size() - dec - 1);
+        }
+        ok = ok && (number.size() > 1 || (number.size() == 1 && number[0] != '.'));
+    }
+    double value = 0;
+    if (ok) {
+        const char *end = number.data() + number.size();
+        const auto [ptr, ec] = std::from_chars(number.data(), end, value, std::chars_format::fixed);
+        ok = ec == std::errc() && ptr == end && std::isfinite(value);
+    }
+    if (!ok) {
+        result.state = CsvAmount::State::Unreadable;
+        result.value = CsvAmountToFloat(text);
+        return result;
+    }
+    result.state = negative && value != 0 ? CsvAmount::State::Negative : CsvAmount::State::Ok;
+    result.value = value;
+    return result;
+}
+
+int ReadCsvFlag(QByteArrayView text)
+{
+    text = text.trimmed();
+    if (!text.isEmpty() && (text.front() == '-' || text.front() == '+'))
+        text = text.sliced(1);
+    if (text.isEmpty())
+        return 0;
+    bool nonZero = false;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return 0;
+        nonZero = nonZero || c != '0';
+    }
+    return nonZero ? 1 : 0;
+}
+
+} // namespace kvitanky
+
+namespace kvitanky {
+
+bool fuzzCsvRecords(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    for (const char separator : {';', ',', '\t'}) {
+        CsvReader reader(bytes);
+        CsvRecordReader records(reader, separator);
+        int lastLine = 0;
+        for (;;) {
+            const CsvRecordReader::Status s = records.next();
+            if (s != CsvRecordReader::Status::Record)
+                break;
+            if (records.line() <= lastLine)
+                return false;   // no progress
+            lastLine = records.line();
+            qsizetype total = 0;
+            for (const QByteArrayView f : records.fields()) {
+                total += f.size();
+                const CsvAmount a = ReadCsvAmount(f);
+                if (!std::isfinite(a.value) || a.value < 0)
+                    return false;
+                const int flag = ReadCsvFlag(f);
+                if (flag != 0 && flag != 1)
+                    return false;
+            }
+            if (total > CsvMaxLineLength)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace kvitanky

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Records of a CSV file as spreadsheets write them, on top of the line rules of
+// CsvFormat.h: the separator may be ";", "," or a tab, and a field that begins
+// with a quotation mark is read the RFC 4180 way (the separator and line breaks
+// inside the quotes belong to the field, a doubled quote is one quote). A field
+// that does not begin with a quotation mark keeps the program's own rule: every
+// quotation mark in it becomes a blank.
+//
+// Also here: amounts and exclusion marks as people write them.
+#pragma once
+
+#include "exchange/CsvFormat.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace kvitanky {
+
+// The separator of a file from its first line: ";" when the line holds one outside
+// quotes, else a tab, else ",", else ";".
+char DetectCsvSeparator(QByteArrayView firstLine);
+
+// Reads one record after another, counting physical lines from 1.
+class CsvRecordReader
+{
+public:
+    enum class Status {
+        Record,         // fields() holds the record (no fields for an empty line)
+        End,            // no more records
+        TooLong,        // the record's bytes exceed CsvMaxLineLength
+        Unterminated,   // a quoted field is still open at the end of the file
+    };
+
+    CsvRecordReader(CsvReader &reader, char separator);
+
+    Status next();
+    // The physical line the last record began on.
+    int line() const { return m_line; }
+    // True when the last record began inside an open quoted field that ran past
+    // the longest record (only meaningful after TooLong).
+    bool inQuotes() const { return m_inQuotes; }
+    const QList<QByteArrayView> &fields() const { return m_fields; }
+
+private:
+    Status cook();
+
+    CsvReader &m_reader;
+    char m_separator;
+    int m_line = 0;
+    int m_nextLine = 1;
+    bool m_inQuotes = false;
+    QByteArray m_raw;
+    QByteArray m_more;
+    QByteArray m_cooked;
+    std::vector<std::pair<qsizetype, qsizetype>> m_spans;
+    QList<QByteArrayView> m_fields;
+};
+
+// An amount field read as people write it: "1 234,50", "1 234,50" with a no-break
+// space, "1.234,50", "1,234.50", "150,-", "150 Kč", "12.50", "-150". Works on the
+// bytes of Windows-1250 and UTF-8 alike.
+struct CsvAmount {
+    enum class State { Empty, Ok, Negative, Unreadable };
+    State state = State::Empty;
+    double value = 0;   // what is stored: without its minus sign; for an unreadable
+                        // text what the program's own rule gives (CsvAmountToFloat)
+};
+CsvAmount ReadCsvAmount(QByteArrayView text);
+
+// The exclusion mark: 1 for any non-zero whole number (blanks around it allowed),
+// else 0.
+int ReadCsvFlag(QByteArrayView text);
+
+// Fuzzing body over the record reader and the two readings above. Returns false
+// when one of their guarantees does not hold.
+bool fuzzCsvRecords(const std::uint8_t *data, std::size_t size);
+
+} // namespace kvitanky

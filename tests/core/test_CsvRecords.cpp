@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exchange/CsvRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+
+using namespace kvitanky;
+
+namespace {
+
+// ---- amounts as people write them ------------------------------------------------
+
+struct AmountCase {
+    QByteArray text;
+    CsvAmount::State state;
+    double value;
+};
+
+class CsvAmounts : public ::testing::TestWithParam<AmountCase> {};
+
+TEST_P(CsvAmounts, readAsMeant)
+{
+    const AmountCase &c = GetParam();
+    const CsvAmount a = ReadCsvAmount(c.text);
+    EXPECT_EQ(a.state, c.state) << c.text.toStdString();
+    EXPECT_DOUBLE_EQ(a.value, c.value) << c.text.toStdString();
+}
+
+using S = CsvAmount::State;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvAmounts,
+    ::testing::Values(
+        AmountCase{"", S::Empty, 0}, AmountCase{"  ", S::Empty, 0}, AmountCase{"0", S::Ok, 0},
+        AmountCase{"1234,5", S::Ok, 1234.5},                 // the program's own export
+        AmountCase{"1 234,50", S::Ok, 1234.5}, AmountCase{"1\xa0" "234,50", S::Ok, 1234.5},
+        AmountCase{"1\xc2\xa0" "234,50", S::Ok, 1234.5}, AmountCase{"1\xe2\x80\xaf" "234,50", S::Ok, 1234.5},
+        AmountCase{"1.234,50", S::Ok, 1234.5}, AmountCase{"1,234.50", S::Ok, 1234.5},
+        AmountCase{"1.234.567", S::Ok, 1234567}, AmountCase{"1,234,567.5", S::Ok, 1234567.5},
+        AmountCase{"150,-", S::Ok, 150}, AmountCase{"150,--", S::Ok, 150}, AmountCase{"150 K\xe8", S::Ok, 150},
+        AmountCase{"150 K\xc4\x8d", S::Ok, 150}, AmountCase{"150 CZK", S::Ok, 150}, AmountCase{"150,- K\xe8.", S::Ok, 150},
+        AmountCase{"12.50", S::Ok, 12.5}, AmountCase{",5", S::Ok, 0.5}, AmountCase{"+7", S::Ok, 7},
+        AmountCase{"-150", S::Negative, 150}, AmountCase{"-1 234,50 K\xe8", S::Negative, 1234.5},
+        AmountCase{"-0", S::Ok, 0},
+        // Unreadable: stored as the plain rule gives it (digits and one separator kept).
+        AmountCase{"abc", S::Unreadable, 0}, AmountCase{"12abc", S::Unreadable, 12},
+        AmountCase{"1,2,3", S::Unreadable, 0}, AmountCase{"12.34.5", S::Unreadable, 0},
+        AmountCase{"1.234,5,6", S::Unreadable, 0}, AmountCase{"1,5E20", S::Unreadable, 1.52},
+        AmountCase{".", S::Unreadable, 0}, AmountCase{"-", S::Unreadable, 0}));
+
+TEST(CsvFlag, anyNonZeroWholeNumberExcludes)
+{
+    for (const char *one : {"1", "01", " 1 ", "2", "-3", "+1", "65535"})
+        EXPECT_EQ(ReadCsvFlag(one), 1) << one;
+    for (const char *zero : {"", "0", "00", "-0", "x", "1,5", "1 1", "ano"})
+        EXPECT_EQ(ReadCsvFlag(zero), 0) << zero;
+}
+
+// ---- records -------------------------------------------------------------------
+
+struct RecordsCase {
+    const char *name;
+    QByteArray file;
+    std::vector<std::vector<QByteArray>> records;   // non-empty records in order
+    std::vector<int> lines;                         // the line each began on
+    CsvRecordReader::Status last = CsvRecordReader::Status::End;
+    char separator = 0;                             // 0: as DetectCsvSeparator finds it
+};
+
+class CsvRecords : public ::testing::TestWithParam<RecordsCase> {};
+
+TEST_P(CsvRecords, quotedFieldsTheSpreadsheetWay)
+{
+    const RecordsCase &c = GetParam();
+    const qsizetype lf = c.file.indexOf('\n');
+    const char sep = c.separator ? c.separator : DetectCsvSeparator(c.file.left(lf < 0 ? c.file.size() : lf));
+    CsvReader reader(c.file);
+    CsvRecordReader records(reader, sep);
+    std::vector<std::vector<QByteArray>> got;
+    std::vector<int> lines;
+    CsvRecordReader::Status s;
+    while ((s = records.next()) == CsvRecordReader::Status::Record) {
+        if (records.fields().isEmpty())
+            continue;
+        std::vector<QByteArray> fields;
+        for (const QByteArrayView f : records.fields())
+            fields.push_back(f.toByteArray());
+        got.push_back(fields);
+        lines.push_back(records.line());
+    }
+    EXPECT_EQ(got, c.records);
+    EXPECT_EQ(lines, c.lines);
+    EXPECT_EQ(s, c.last);
+}
+
+using R = CsvRecordReader::Status;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvRecords,
+    ::testing::Values(
+        RecordsCase{"ownFormat", "a;b;\r\n\r\nc\r\n", {{"a", "b", ""}, {"c"}}, {1, 3}},
+        RecordsCase{"quoteNotAtStartIsABlank", "a\"b;c\"\n", {{"a b", "c "}}, {1}},
+        RecordsCase{"quotedSeparatorAndDoubledQuote", "\"a;b\";\"say \"\"hi\"\"\";\"\"\n",
+                    {{"a;b", "say \"hi\"", ""}}, {1}},
+        RecordsCase{"lineBreakInsideQuotes", "\"a\r\nb\";c\nd\n", {{"a\nb", "c"}, {"d"}}, {1, 3}},
+        RecordsCase{"textBehindClosingQuote", "\"a\"b;c\n", {{"ab", "c"}}, {1}},
+        RecordsCase{"commaFromTheFirstLine", "a,\"b,c\",d\n1;2,3\n", {{"a", "b,c", "d"}, {"1;2", "3"}}, {1, 2}},
+        RecordsCase{"tabBeatsComma", "a\t1,5\n", {{"a", "1,5"}}, {1}},
+        RecordsCase{"commaInsideQuotesIsNoSeparator", "\"a,b\"\n", {{"a,b"}}, {1}},
+        RecordsCase{"unterminatedAtEnd", "a\n\"b;c\nd", {{"a"}}, {1}, R::Unterminated},
+        RecordsCase{"openQuoteRunsTooLong", "a\n\"" + QByteArray(700, 'x') + "\n" + QByteArray(100, 'y') + "\n",
+                    {{"a"}}, {1}, R::TooLong}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// Random bytes rich in separators, quotes and line ends keep the reader's promises:
+// progress on every record, no record over the longest line, amounts never negative.
+TEST(CsvRecordsSearch, randomInputKeepsTheGuarantees)
+{
+    const unsigned seed = unsigned(std::random_device{}());
+    std::printf("randomInputKeepsTheGuarantees seed %u\n", seed);
+    std::mt19937 rng(seed);
+    static const char raw[] = "\";,\t\n\r 0123456789.-Kc\xe8\xc4\x8d\xa0\xc2\x1a\0";
+    const QByteArray alphabet(raw, sizeof raw - 1);   // the last NUL is one of the bytes
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray input(int(rng() % 1200), '\0');
+        for (char &c : input)
+            c = alphabet.at(qsizetype(rng() % unsigned(alphabet.size())));
+        ASSERT_TRUE(fuzzCsvRecords(reinterpret_cast<const std::uint8_t *>(input.constData()), size_t(input.size())))
+            << "seed " << seed << " round " << round;
+    }
+}
+
+} // namespace
