@@ -12,6 +12,7 @@
 #include <cmath>
 #include <functional>
 #include <iostream>
+#include <random>
 #include <string>
 
 using namespace kvitanky;
@@ -440,6 +441,61 @@ TEST(DbfTable, DisplayTextDoesNotMoveTheCursor)
     t.edit();
     t.fieldByName(QStringLiteral("JMENO")).setAsString(QStringLiteral("typing"));
     EXPECT_EQ(t.displayText(5, name), QStringLiteral("typing"));
+}
+
+// Bulk appends kept in memory and written a batch at a time: random appends,
+// edits, deletions and flushes against a plain list of names; after every
+// flush another reader of the file sees exactly the list.
+TEST(DbfTable, AppendBatchAgreesWithTheFileAfterEveryFlush)
+{
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    TempDir dir;
+    DbfTable t;
+    makeRecipients(t, dir.path(), 2);
+    QStringList model{QStringLiteral("r0"), QStringLiteral("r1")};
+    const auto fileRows = [&] {
+        DbfTable other;
+        other.setTableName(t.tableName());
+        other.setActive(true);
+        QStringList rows;
+        for (other.first(); !other.eof(); other.next())
+            rows << other.fieldByName(QStringLiteral("JMENO")).asString();
+        return rows;
+    };
+    const auto name = QStringLiteral("JMENO");
+    t.setAppendBatch(3);
+    for (int step = 0; step < 300; ++step) {
+        const int op = int(rng() % 10);
+        const QString value = QStringLiteral("v%1").arg(step);
+        if (op < 6) {
+            t.append();
+            t.fieldByName(name).setAsString(value);
+            t.post();
+            model << value;
+        } else if (op == 6 && !model.isEmpty()) {
+            const int row = int(rng() % unsigned(model.size()));
+            t.moveTo(row);
+            t.edit();
+            t.fieldByName(name).setAsString(value);
+            t.post();
+            model[row] = value;
+        } else if (op == 7 && !model.isEmpty()) {
+            const int row = int(rng() % unsigned(model.size()));
+            t.moveTo(row);
+            t.deleteRecord();
+            model.removeAt(row);
+        } else {
+            t.flushAppends();
+            ASSERT_EQ(fileRows(), model) << "step " << step;
+        }
+        ASSERT_EQ(t.recordCount(), model.size()) << "step " << step;
+        for (int row = 0; row < model.size(); ++row)
+            ASSERT_EQ(t.displayText(row, t.fieldIndex(name)), model[row]) << "step " << step;
+    }
+    t.setActive(false);
+    EXPECT_EQ(fileRows(), model);
 }
 
 // ---------------------------------------------------------------- program tables

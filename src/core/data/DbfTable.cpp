@@ -149,6 +149,10 @@ struct DbfTable::Impl {
     QByteArray buffer;             // the pending record
     QByteArray original;           // the edited record as stored
     bool endMarkChecked = false;   // the byte after the last record is known to be 0x1A
+    // New rows posted in a batch, not yet in the file: records stored .. stored+tailRows-1.
+    QByteArray tail;
+    quint32 tailRows = 0;
+    quint32 batchRows = 0;         // 0: every new row is written as it is posted
     bool modified = false;
     int savedPos = -1;             // cursor before Append/Insert, back after Cancel
     bool savedBof = true;
@@ -325,6 +329,9 @@ struct DbfTable::Impl {
         fd = -1;
         live.clear();
         live.shrink_to_fit();
+        tail.clear();
+        tailRows = 0;
+        batchRows = 0;
         stored = 0;
         deletedInFile = 0;
         pos = -1;
@@ -358,6 +365,8 @@ struct DbfTable::Impl {
 
     const char *record(quint32 recno)
     {
+        if (recno >= stored)
+            return tail.constData() + qsizetype(recno - stored) * layout.recordLength;
         const qint64 index = recno / blockRecords;
         Block *slot = &blocks[0];
         for (Block &b : blocks) {
@@ -432,6 +441,25 @@ struct DbfTable::Impl {
         if (state == State::Browse)
             return;
         requireWritable();
+        if (state == State::Insert && batchRows > 0) {
+            if (stored + tailRows >= quint32(std::numeric_limits<qint32>::max() - 1))
+                fail(QStringLiteral("tabulka má příliš mnoho záznamů"));
+            const quint32 recno = stored + tailRows;
+            tail.append(buffer);
+            tail[qsizetype(tailRows) * layout.recordLength] = ' ';
+            ++tailRows;
+            live.push_back(qint32(recno));
+            pos = int(live.size()) - 1;
+            bof = eof = false;
+            state = State::Browse;
+            buffer.clear();
+            original.clear();
+            modified = false;
+            if (tailRows >= batchRows)
+                flushTail();
+            return;
+        }
+        flushTail();
         if (state == State::Insert) {
             if (stored >= quint32(std::numeric_limits<qint32>::max() - 1))
                 fail(QStringLiteral("tabulka má příliš mnoho záznamů"));
@@ -495,6 +523,60 @@ struct DbfTable::Impl {
         endMarkChecked = true;
     }
 
+    // Writes the batch's rows in the order every reader agrees with: bodies and
+    // the next end mark behind the current mark, the rows marked deleted; the
+    // first flag; the header's count; then all flags live in one write (a torn
+    // write shows a prefix of the rows).
+    void flushTail()
+    {
+        if (tailRows == 0)
+            return;
+        const quint32 n = tailRows;
+        const qint64 at = recordOffset(stored);
+        QByteArray hidden = tail;
+        for (quint32 i = 0; i < n; ++i)
+            hidden[qsizetype(i) * layout.recordLength] = '*';
+        hidden.append(kEndOfFile);
+        try {
+            ensureEndMarkAt(at);
+            writeExactly(at + 1, hidden.constData() + 1, hidden.size() - 1);
+            writeExactly(at, "*", 1);
+        } catch (...) {
+            dropTail();
+            throw;
+        }
+        resetCache();
+        stored += n;
+        try {
+            writeHeaderStamp();
+        } catch (...) {
+            stored -= n;
+            dropTail();
+            throw;
+        }
+        try {
+            writeExactly(at, tail.constData(), tail.size());
+        } catch (...) {
+            deletedInFile += n;   // counted, but hidden from every reader
+            dropTail();
+            throw;
+        }
+        tail.clear();
+        tailRows = 0;
+    }
+
+    // The batch's rows could not be written: they leave the cursor too.
+    void dropTail()
+    {
+        live.resize(live.size() - tailRows);
+        tail.clear();
+        tailRows = 0;
+        const int rows = int(live.size());
+        pos = rows == 0 ? -1 : qMin(pos, rows - 1);
+        if (rows == 0)
+            bof = eof = true;
+    }
+
     void cancel()
     {
         if (state == State::Insert) {
@@ -539,6 +621,8 @@ struct DbfTable::Impl {
         ::close(fd);
         fd = -1;
         live.clear();
+        tail.clear();
+        tailRows = 0;
         openFile();
         wrote = true;
         pos = live.empty() ? -1 : qBound(0, keepPos, int(live.size()) - 1);
@@ -916,6 +1000,7 @@ void DbfTable::setActive(bool active)
     try {
         // Closing keeps a changed pending record rather than losing it.
         d->settle();
+        d->flushTail();
     } catch (...) {
         failure = std::current_exception();
         d->cancel();
@@ -1075,6 +1160,7 @@ void DbfTable::deleteRecord()
         d->fail(QStringLiteral("tabulka je prázdná, není co smazat"));
     d->requireWritable();
     d->cancel();
+    d->flushTail();
     const quint32 recno = quint32(d->live[size_t(d->pos)]);
     const char mark = '*';
     d->writeExactly(d->recordOffset(recno), &mark, 1);
@@ -1173,6 +1259,19 @@ QChar DbfTable::systemDecimalSeparator()
 }
 
 bool DbfTable::isReadOnly() const { return d->isOpen() && !d->writable; }
-int DbfTable::storedRecordCount() const { return int(d->stored); }
+int DbfTable::storedRecordCount() const { return int(d->stored + d->tailRows); }
+
+void DbfTable::setAppendBatch(int rows)
+{
+    if (rows <= 0 && d->isOpen())
+        d->flushTail();
+    d->batchRows = quint32(qMax(0, rows));
+}
+
+void DbfTable::flushAppends()
+{
+    if (d->isOpen())
+        d->flushTail();
+}
 
 } // namespace kvitanky

@@ -138,7 +138,13 @@ public:
     static QChar systemDecimalSeparator();
 
     bool isReadOnly() const;          // open on a file this user may not write
-    int storedRecordCount() const;    // records in the file, deleted ones included
+    int storedRecordCount() const;
+    // For bulk appends: new rows are posted into memory and written `rows` at a
+    // time (0, the default: each as it is posted). Rows not yet written go to the
+    // file at flushAppends(), at any other change and at close; if writing them
+    // fails they leave the table and the error is raised there.
+    void setAppendBatch(int rows);
+    void flushAppends();    // records in the file, deleted ones included
 
 private:
     friend class DbfField;

@@ -399,11 +399,16 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
     int lines = 0;
     int ordinal = 0;
     bool firstRecord = true;
+    int rowsBefore = 0;
     try {
         if (options.removeSamples && preview.onlySamples) {
             table.deleteAll();
             result.removedSamples = true;
         }
+        rowsBefore = table.recordCount();
+        // Rows reach the file a progress step at a time: what the progress
+        // reports is in the file, and a kill loses at most one step.
+        table.setAppendBatch(ExchangeProgressStep);
         // Columns are looked up once, at the first row; a field object follows the
         // current record.
         std::vector<std::pair<int, DbfField>> targets;
@@ -460,20 +465,35 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 table.post();
                 ++result.rows;
             }
-            if (++lines % ExchangeProgressStep == 0 && progress
-                && !progress(preview.contentStart + reader.position(), total)) {
-                result.cancelled = true;
-                break;
+            if (++lines % ExchangeProgressStep == 0 && progress) {
+                table.flushAppends();
+                if (!progress(preview.contentStart + reader.position(), total)) {
+                    result.cancelled = true;
+                    break;
+                }
             }
         }
+        table.setAppendBatch(0);
     } catch (const std::exception &e) {
         result.engineError = QString::fromUtf8(e.what());
-        // The row that failed must not be posted later by the next cursor move.
+        // The row that failed must not be posted later by the next cursor move;
+        // the rows posted before it are kept.
         try {
-            if (table.active())
+            if (table.active()) {
                 table.cancel();
+                table.setAppendBatch(0);
+            }
         } catch (const std::exception &) {
         }
+        if (table.active())
+            result.rows = qMax(0, table.recordCount() - rowsBefore);
+    }
+    try {
+        table.setAppendBatch(0);   // nothing left to write unless the cancel above failed
+    } catch (const std::exception &e) {
+        if (result.engineError.isEmpty())
+            result.engineError = QString::fromUtf8(e.what());
+        result.rows = qMax(0, table.recordCount() - rowsBefore);
     }
     return result;
 }
