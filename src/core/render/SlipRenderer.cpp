@@ -9,8 +9,10 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace kvitanky {
@@ -206,18 +208,24 @@ bool amountFitsForm(double amount)
 
 QString HalereText(double amount)
 {
-    if (!std::isfinite(amount))
+    if (!std::isfinite(amount) || amount < 0.0)
         return QStringLiteral("XX");
-    const double k = std::trunc(amount);
-    const float h = float((static_cast<long double>(amount) - static_cast<long double>(k)) * 100.0L);
-    if (h == 0.0f)
-        return QStringLiteral("00");
-    if (h < 0.0f)
+    // The shortest decimal text that reads back as this very double is the amount
+    // as it was typed or stored ("33554432.01", "12.29"); its first two decimals are
+    // the haléře, whatever the binary error of the fraction. Below one haléř gives
+    // "00"; a fraction just short of a whole koruna stays "99".
+    char buffer[400];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, amount, std::chars_format::fixed);
+    if (ec != std::errc())
         return QStringLiteral("XX");
-    // Always two digits: below one haléř gives "00"; a fraction so close to a whole
-    // koruna that it rounds to 100 stays in the haléř boxes as "99".
-    const int digits = std::clamp(int(std::trunc(h)), 0, 99);
-    return QStringLiteral("%1").arg(digits, 2, 10, QLatin1Char('0'));
+    const std::string_view text(buffer, size_t(end - buffer));
+    const size_t point = text.find('.');
+    char digits[3] = {'0', '0', 0};
+    if (point != std::string_view::npos) {
+        for (size_t i = 0; i < 2 && point + 1 + i < text.size(); ++i)
+            digits[i] = text[point + 1 + i];
+    }
+    return QString::fromLatin1(digits, 2);
 }
 
 SlipRenderer::SlipRenderer(SlipContext context) : m_ctx(std::move(context)) {}

@@ -23,7 +23,8 @@
 //   - a font size outside 1..500 points, or a first-row length of the words outside
 //     0..999, stops the composition with a SettingError naming the setting, as a
 //     non-integer does;
-//   - the haléře are always two digits ("00" below one haléř, at most "99");
+//   - the haléře are always two digits ("00" below one haléř, at most "99"), the
+//     amount's decimal hundredths, not those of its binary approximation;
 //   - a symbol or account prefix that is not a number is printed as it stands (it
 //     counts as "not 0"); blanks around a symbol are dropped;
 //   - positions so far away that they cannot be on any page are clamped before
@@ -188,9 +189,10 @@ QString FormatSymbol(const QString &symbol);
 // number whose koruny fit the 8 boxes.
 bool amountFitsForm(double amount);
 
-// The two haléř digits of an amount ("05", "50", "00"). The fraction times 100 is
-// rounded through a 32-bit float, which removes the binary error of the decimal
-// fraction (12.29 gives "29", not "28").
+// The two haléř digits of an amount ("05", "50", "00"): the first two decimals of
+// the shortest decimal text that reads back as the amount, so they are the true
+// hundredths of every amount the boxes hold (12.29 gives "29", 33554432.01 gives
+// "01"). "XX" for an amount that voids the slip.
 QString HalereText(double amount);
 
 } // namespace kvitanky
