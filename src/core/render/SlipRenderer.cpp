@@ -372,11 +372,9 @@ void SlipRenderer::drawAt(const SlipFieldKeys &keys, const QString &text)
 
 void SlipRenderer::drawSymbol(int field, const QString &symbol)
 {
-    // Blanks around a symbol (padded table columns) are not part of it.
-    const QString t = symbol.trimmed();
-    if (readsAsZero(t))
+    const QString formatted = slipSymbolText(symbol);
+    if (formatted.isEmpty())
         return;
-    const QString formatted = FormatSymbol(t);
     drawAt(mainPlace(field), formatted);
     drawAt(secondPlace(field), formatted);
 }
@@ -394,16 +392,17 @@ QString SlipRenderer::wholeAccountNumber() const
     return a;
 }
 
-int SlipRenderer::SplitPriceWords(const QString &words)
+PriceWordRows splitPriceWordRows(const QString &words, int firstRowLength)
 {
-    const SettingsAccess &s = *m_ctx.settings;
-    const int n = boundedInteger(s, QStringLiteral("EditSetOtherLengthFirstPriceRow"), 0, MaxFirstRowLength);
+    const int n = firstRowLength;
+    PriceWordRows r;
     QString compact = words;
     compact.remove(QLatin1Char(' '));
     const int l = int(compact.size());
     if (l <= n) {
-        m_priceWordRow1 = QString(n - l, QLatin1Char(' ')) + QLatin1Char('=') + compact + QLatin1Char('=');
-        return 1;
+        r.rows = 1;
+        r.row1 = QString(n - l, QLatin1Char(' ')) + QLatin1Char('=') + compact + QLatin1Char('=');
+        return r;
     }
 
     QString row1;
@@ -417,11 +416,37 @@ int SlipRenderer::SplitPriceWords(const QString &words)
         }
         (inRow2 ? row2 : row1).append(c);
     }
-    m_priceWordRow1 = QLatin1Char('=') + row1 + QLatin1Char('=');
-    m_priceWordRow2 = QLatin1Char('=') + row2 + QLatin1Char('=');
+    r.rows = 2;
+    r.row1 = QLatin1Char('=') + row1 + QLatin1Char('=');
+    r.row2 = QLatin1Char('=') + row2 + QLatin1Char('=');
+    return r;
+}
 
-    if (m_targets.warn && !s.flag(QStringLiteral("CheckBoxSetOtherOffOverflowSecondRowPrice")) && m_ctx.formReady
-        && m_priceWordRow2.size() > 28 && m_ctx.warn) {
+int priceWordFirstRowLength(const SettingsAccess &settings)
+{
+    return boundedInteger(settings, QStringLiteral("EditSetOtherLengthFirstPriceRow"), 0, MaxFirstRowLength);
+}
+
+QString slipSymbolText(const QString &symbol)
+{
+    // Blanks around a symbol (padded table columns) are not part of it.
+    const QString t = symbol.trimmed();
+    if (readsAsZero(t))
+        return QString();
+    return FormatSymbol(t);
+}
+
+int SlipRenderer::SplitPriceWords(const QString &words)
+{
+    const SettingsAccess &s = *m_ctx.settings;
+    const PriceWordRows split = splitPriceWordRows(words, priceWordFirstRowLength(s));
+    m_priceWordRow1 = split.row1;
+    if (split.rows == 1)
+        return 1;
+    m_priceWordRow2 = split.row2;
+
+    if (m_targets.warn && !m_ctx.overflowWarningOff && !s.flag(QStringLiteral("CheckBoxSetOtherOffOverflowSecondRowPrice")) && m_ctx.formReady
+        && m_priceWordRow2.size() > PriceWordRowLimit && m_ctx.warn) {
         m_ctx.warn(QStringLiteral("Nebezpecí pretecení druhého rádku 'Cástka slovy'!\n"
                                   "Zkuste zmenšit v Nastavení velikost znakové sady\n"
                                   "a Pocet znaku v první rádce 'Cástka slovy'."));

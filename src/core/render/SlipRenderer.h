@@ -60,6 +60,9 @@ struct SlipContext {
     // picture nobody looks at). Every setting is read and checked as always. The job
     // brings the preview up to date with ComposePreview() at its end.
     bool printerOnly = false;
+    // A job of many slips: its preflight summary names every slip whose words run
+    // past their box, so composition does not stop each one with the warning.
+    bool overflowWarningOff = false;
     std::function<QString()> priceWordText;      // text of EditDataPriceWord
     std::function<void(bool)> setDiscardVisible; // LabelLayoutDiscard
     std::function<void(const QString &)> warn;   // modal warning, returns after OK
@@ -184,6 +187,27 @@ QString FormatPriceFigures(const QString &digits);
 // A symbol in its 10 boxes, filled with "0" on the left: "1234" -> "0000001234".
 // A text longer than 10 characters gives "XXXXXXXXXX".
 QString FormatSymbol(const QString &symbol);
+
+// The amount in words split for the form: one row right-aligned to
+// `firstRowLength` + 2 characters, or two rows, each framed by "=".
+struct PriceWordRows {
+    QString row1;
+    QString row2;   // empty with one row
+    int rows = 1;
+};
+PriceWordRows splitPriceWordRows(const QString &words, int firstRowLength);
+
+// The characters the second row of the words may hold ("=" marks included) before
+// it runs past its box, which ends where the haléře after the words begin. The
+// first row has no haléře after it and holds two more.
+inline constexpr int PriceWordRowLimit = 28;
+
+// EditSetOtherLengthFirstPriceRow, checked as composition checks it (SettingError).
+int priceWordFirstRowLength(const SettingsAccess &settings);
+
+// A symbol as the slip prints it in its 10 boxes; empty when it is not printed
+// (blank or 0).
+QString slipSymbolText(const QString &symbol);
 
 // Whether the amount can be written into the form's boxes: 0, or a positive
 // number whose koruny fit the 8 boxes.
