@@ -7,6 +7,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QPushButton;
 
 namespace kvitanky {
@@ -41,6 +42,9 @@ private:
     void pair(QLineEdit *edit, UpDown *upDown, bool allowMinus);
     void editChanged(QLineEdit *edit, UpDown *upDown, bool allowMinus);
     void upDownClicked(QLineEdit *edit, UpDown *upDown);
+    // On a printer: whether the outline fits the printable area, or the user,
+    // warned, prints it anyway.
+    bool outlineFitsPrintableArea(QPrinter &printer, int width, int height);
 
     TForm1 &m_form;
 };

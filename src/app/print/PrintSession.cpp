@@ -39,8 +39,8 @@ QString NoPrinterMessage()
     return QStringLiteral("Chybí zarízení k tisku.");
 }
 
-PrintSession::PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title)
-    : m_choice(choice), m_printer(printer), m_title(title)
+PrintSession::PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title, bool fullPage)
+    : m_choice(choice), m_printer(printer), m_title(title), m_fullPage(fullPage)
 {
 }
 
@@ -67,7 +67,12 @@ void PrintSession::begin()
         }
         m_writer = std::make_unique<QPdfWriter>(m_file.get());
         m_writer->setResolution(PdfResolution);
-        m_writer->setPageLayout(m_printer.pageLayout());
+        QPageLayout layout = m_printer.pageLayout();
+        if (m_fullPage) {
+            layout.setMinimumMargins(QMarginsF());
+            layout.setMargins(QMarginsF());
+        }
+        m_writer->setPageLayout(layout);
         m_writer->setTitle(m_title);
         m_writer->setCreator(QStringLiteral("Kvitanky"));
         if (!m_painter.begin(m_writer.get())) {
