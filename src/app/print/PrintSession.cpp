@@ -14,6 +14,7 @@ namespace {
 // The PDF writer draws at the resolution of the printer pixels the slip is laid
 // out in, so positions land on whole device units.
 constexpr int PdfResolution = 600;
+constexpr int PrinterResolution = 1200;
 
 std::string message(const QString &text)
 {
@@ -84,6 +85,10 @@ void PrintSession::begin()
         if (m_choice.name.isEmpty())
             throw PrintError(message(NoPrinterMessage()));
         m_printer.setDocName(m_title);
+        // Positions and font sizes in a fine grid whatever the driver's resolution:
+        // at the 300 dpi of some drivers characters would land up to 1/300 inch off.
+        if (m_printer.resolution() < PrinterResolution)
+            m_printer.setResolution(PrinterResolution);
         if (!m_painter.begin(&m_printer))
             throw PrintError(message(QStringLiteral("Tisk na tiskárne '") + m_choice.name
                                      + QStringLiteral("' nelze zahájit.")));
