@@ -53,6 +53,23 @@ SlipPreflight::SlipPreflight(const SettingsAccess &s)
     m_accountText = kvitanky::accountText(prefix, number, bank);
 }
 
+unsigned SlipPreflight::wordsFaults(double amount) const
+{
+    unsigned faults = 0;
+    // The words a job puts on the slip, split as composition splits them.
+    const PriceWordRows split = splitPriceWordRows(PriceToWords(amount), m_firstRowLength);
+    if (split.rows == 2) {
+        // One row always takes firstRowLength + 2 characters, so that much fits
+        // the first row's box in any case; and no haléře follow the first row,
+        // so its box holds two characters more than the second row's.
+        if (split.row1.size() > std::max(m_firstRowLength + 2, PriceWordRowLimit + 2))
+            faults |= bit(SlipFault::WordsRow1);
+        if (split.row2.size() > PriceWordRowLimit)
+            faults |= bit(SlipFault::WordsRow2);
+    }
+    return faults;
+}
+
 unsigned SlipPreflight::check(const SlipRecord &r) const
 {
     unsigned faults = 0;
@@ -62,17 +79,12 @@ unsigned SlipPreflight::check(const SlipRecord &r) const
         } else if (!amountFitsForm(r.amount)) {
             faults |= bit(SlipFault::VoidAmount);
         } else if (m_checkWords) {
-            // The words a job puts on the slip, split as composition splits them.
-            const PriceWordRows split = splitPriceWordRows(PriceToWords(r.amount), m_firstRowLength);
-            if (split.rows == 2) {
-                // One row always takes firstRowLength + 2 characters, so that much fits
-                // the first row's box in any case; and no haléře follow the first row,
-                // so its box holds two characters more than the second row's.
-                if (split.row1.size() > std::max(m_firstRowLength + 2, PriceWordRowLimit + 2))
-                    faults |= bit(SlipFault::WordsRow1);
-                if (split.row2.size() > PriceWordRowLimit)
-                    faults |= bit(SlipFault::WordsRow2);
-            }
+            // The words spell whole koruny only; many rows share an amount.
+            const qint64 koruny = qint64(r.amount);
+            auto known = m_wordsFaults.constFind(koruny);
+            if (known == m_wordsFaults.constEnd())
+                known = m_wordsFaults.insert(koruny, wordsFaults(r.amount));
+            faults |= *known;
         }
     }
     if ((!m_ownerSymbolAsVs && symbolWrong(r.variableSymbol)) || symbolWrong(r.specificSymbol))

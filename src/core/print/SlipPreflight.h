@@ -6,6 +6,7 @@
 
 #include "print/AccountNumber.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -78,6 +79,7 @@ public:
 
 private:
     void add(int row, const SlipRecord &record, unsigned faults);
+    unsigned wordsFaults(double amount) const;
 
     bool m_printPrice = true;
     bool m_ownerSymbolAsVs = false;
@@ -85,6 +87,7 @@ private:
     int m_firstRowLength = 0;
     AccountCheck m_account;
     QString m_accountText;
+    mutable QHash<qint64, unsigned> m_wordsFaults;   // by whole koruny
 
     int m_slips = 0;
     std::array<int, FaultKinds> m_counts{};
