@@ -4,6 +4,10 @@
 // QPainter on a QPdfWriter. Prints the times, their ratio, the peak memory and
 // the PDF sizes; asserts nothing.
 //
+// First, where a CUPS scheduler can run (as root, with cups and cups-pdf), the
+// same table goes through the system's print path: a private scheduler with a
+// cups-pdf queue, timed from the click to the queue's PDF on disk.
+//
 //   bench_print [rows [copy-of-our-pdf]]
 #include "BenchTable.h"
 
@@ -26,7 +30,10 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <sys/resource.h>
 
@@ -75,11 +82,80 @@ struct Drawing {
     QString text;
 };
 
+// The private scheduler of the tests; empty queue name when it cannot run here.
+struct Scheduler {
+    QTemporaryDir dir;
+    QString queue;
+    QString script = QStringLiteral(KVITANKY_SOURCE_DIR "/tests/support/cups_scheduler.sh");
+
+    Scheduler()
+    {
+        QProcess p;
+        p.start(QStringLiteral("bash"), {script, QStringLiteral("start"), dir.path()});
+        p.waitForFinished(120000);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        const auto m = QRegularExpression(QStringLiteral("queue (\\S+)")).match(out);
+        if (p.exitCode() == 0 && m.hasMatch()) {
+            queue = m.captured(1);
+            qputenv("CUPS_SERVER", QFile::encodeName(dir.filePath(QStringLiteral("cups.sock"))));
+        } else {
+            std::printf("CUPS print path not measured: %s\n", qPrintable(out.trimmed()));
+        }
+    }
+    ~Scheduler()
+    {
+        QProcess::execute(QStringLiteral("bash"), {script, QStringLiteral("stop"), dir.path()});
+    }
+    // The queue's PDF once the scheduler has no job left.
+    QString waitForOutput() const
+    {
+        const QDir out(dir.filePath(QStringLiteral("out")));
+        for (;;) {
+            QProcess lpstat;
+            lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue});
+            lpstat.waitForFinished(30000);
+            const QStringList pdfs = out.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time);
+            if (lpstat.readAllStandardOutput().trimmed().isEmpty() && !pdfs.isEmpty())
+                return out.filePath(pdfs.first());
+            QThread::msleep(100);
+        }
+    }
+};
+
+// Prints the table of `dir` through the scheduler's queue: the job's own time and
+// the time until the queue's PDF is written. False when it could not be measured.
+bool printThroughCups(const Scheduler &cups, const QString &dir, int rows, double *jobSeconds, double *endToEnd,
+                      long *peak)
+{
+    StartupOptions options;
+    options.programDir = dir;
+    options.pictureDir = QCoreApplication::applicationDirPath();
+    TForm1 form(options);   // the system's printers; the queue is the default one
+    if (form.Printing->currentPrinter().pdf || form.Printing->currentPrinter().name != cups.queue) {
+        std::printf("CUPS print path not measured: the queue is not the current printer\n");
+        return false;
+    }
+    QElapsedTimer t;
+    t.start();
+    if (!form.guard([&] { form.Printing->ButtonPrintAllClick(); }))
+        return false;
+    *jobSeconds = t.nsecsElapsed() / 1e9;
+    *peak = bench::peakKiB();
+    const QString pdf = cups.waitForOutput();
+    *endToEnd = t.nsecsElapsed() / 1e9;
+    std::printf("Through CUPS: %d rows, job %.2f s, queue's PDF after %.2f s (%lld bytes)\n", rows, *jobSeconds,
+                *endToEnd, static_cast<long long>(QFileInfo(pdf).size()));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Before anything asks the print system: clients find the scheduler through
+    // the environment.
+    std::unique_ptr<Scheduler> cups = std::make_unique<Scheduler>();
     QApplication app(argc, argv);
     const int rows = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 10000;
 
@@ -103,6 +179,11 @@ int main(int argc, char **argv)
 
     // The program's job: composition of every slip for the page, the PDF, and the
     // preview of the last slip.
+    double cupsJob = 0, cupsEndToEnd = 0;
+    long cupsPeak = 0;
+    const bool viaCups = !cups->queue.isEmpty()
+        && printThroughCups(*cups, dir.path(), rows, &cupsJob, &cupsEndToEnd, &cupsPeak);
+
     QElapsedTimer t;
     t.start();
     double cpu = cpuSeconds();
@@ -209,5 +290,13 @@ int main(int argc, char **argv)
     std::printf("BENCH|print all slips to PDF (processor)|%d|%.3f|%.3f|%ld\n", rows, ourCpu, floorCpu, ourPeak);
     std::printf("BENCH|print all slips to PDF (wall)|%d|%.3f|%.3f|%ld\n", rows, ourSeconds, floorSeconds, ourPeak);
     std::printf("BENCH|compose slips for the page|%d|%.3f|-|%ld\n", rows, composeCpu, composePeak);
+    if (viaCups) {
+        std::printf("Through CUPS against the PDF writer (wall): job %.2f, until the queue's PDF %.2f\n",
+                    cupsJob / ourSeconds, cupsEndToEnd / ourSeconds);
+        std::printf("BENCH|print all slips via CUPS queue (until its PDF)|%d|%.3f|%.3f|%ld\n", rows, cupsEndToEnd,
+                    ourSeconds, cupsPeak);
+        std::printf("BENCH|print all slips via CUPS (program's job)|%d|%.3f|%.3f|%ld\n", rows, cupsJob, ourSeconds,
+                    cupsPeak);
+    }
     return 0;
 }

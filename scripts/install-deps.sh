@@ -9,6 +9,7 @@ packages=(
   fonts-liberation locales
   gdal-bin python3-dbfread python3-openpyxl poppler-utils strace
   xvfb openbox x11-utils xdg-utils xdotool wmctrl imagemagick
+  cups cups-client printer-driver-cups-pdf
 )
 
 missing=()

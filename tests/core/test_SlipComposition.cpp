@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <random>
+#include <vector>
 
 inline void PrintTo(const QString &s, std::ostream *os)
 {
@@ -736,7 +740,7 @@ struct HalereCase {
 
 class Halere : public ::testing::TestWithParam<HalereCase> {};
 
-TEST_P(Halere, twoDigitsThroughASinglePrecisionFloat)
+TEST_P(Halere, twoDecimalDigits)
 {
     EXPECT_EQ(HalereText(GetParam().amount), QString::fromLatin1(GetParam().text)) << GetParam().amount;
 }
@@ -746,6 +750,45 @@ INSTANTIATE_TEST_SUITE_P(Amounts, Halere,
                                            HalereCase{125, "00"}, HalereCase{0.01, "01"}, HalereCase{0.1, "10"},
                                            HalereCase{1234.57, "57"}, HalereCase{99999999.99, "99"},
                                            HalereCase{19.99, "99"}, HalereCase{0.004, "00"},
-                                           HalereCase{0.9999999999, "99"}));
+                                           HalereCase{0.9999999999, "99"}, HalereCase{77777777.07, "07"},
+                                           HalereCase{33554432.01, "01"}, HalereCase{-1.5, "XX"},
+                                           HalereCase{std::numeric_limits<double>::quiet_NaN(), "XX"}));
+
+// Every cent of koruny values spread over the whole range of the boxes: the amount
+// as a table or the recipient page turns the text "K.CC" into a double must print
+// koruny K and haléře CC. The expected digits are the text's own, not computed.
+TEST(HalereRange, everyCentOfSampledKoruny)
+{
+    const unsigned seed = testing::UnitTest::GetInstance()->random_seed() + 20260;
+    std::printf("seed %u\n", seed);
+    std::mt19937 random(seed);
+    std::vector<long long> koruny;
+    for (long long k = 0; k < 1000; ++k)
+        koruny.push_back(k);
+    for (int bit = 10; bit <= 26; ++bit) {   // around each power of two, where the fraction's precision halves
+        for (long long d = -3; d <= 3; ++d)
+            koruny.push_back((1LL << bit) + d);
+    }
+    for (long long k : {9999999LL, 10000000LL, 77777777LL, 99999998LL, 99999999LL})
+        koruny.push_back(k);
+    std::uniform_int_distribution<long long> any(0, 99999999);
+    for (int i = 0; i < 3000; ++i)
+        koruny.push_back(any(random));
+    int wrong = 0;
+    for (long long k : koruny) {
+        for (int cents = 0; cents < 100; ++cents) {
+            char text[32];
+            const int length = std::snprintf(text, sizeof text, "%lld.%02d", k, cents);
+            double amount = 0;
+            std::from_chars(text, text + length, amount);   // whatever the locale
+            const QString expected = QString::asprintf("%02d", cents);
+            const QString got = HalereText(amount);
+            const bool ok = got == expected && std::trunc(amount) == double(k) && amountFitsForm(amount);
+            if (!ok && ++wrong <= 10)
+                ADD_FAILURE() << text << " gives " << got.toStdString();
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
 
 } // namespace

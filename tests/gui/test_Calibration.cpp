@@ -234,7 +234,8 @@ bool findFrame(const QString &pdf, Box *box, double *pageWidth)
 } // namespace
 
 // The test print draws the print area's outline, 4900 x 2350 printer pixels of
-// 1/600 inch, from the printable area's top-left corner.
+// 1/600 inch; on the PDF writer from the page's corner, whatever margins the page
+// set-up holds, so the outline lies wholly on the page.
 TEST_F(CalibrationTest, TestPrintDrawsThePrintArea)
 {
     if (!haveProgram("pdftocairo"))
@@ -246,7 +247,8 @@ TEST_F(CalibrationTest, TestPrintDrawsThePrintArea)
     ASSERT_EQ(form->Printing->currentPrinter().pdfPath, pdf);
     const bool previewOnly = form->PreviewOnly;
     button("ButtonCalibrationPrint")->click();
-    ASSERT_TRUE(messages.isEmpty()) << texts().join("|").toStdString();
+    EXPECT_EQ(texts(), QStringList{QString::fromUtf8("Zkušební tisk odeslán do souboru %1.")
+                                       .arg(QDir::toNativeSeparators(pdf))});
     EXPECT_EQ(form->PreviewOnly, previewOnly);
     ASSERT_TRUE(QFile::exists(pdf));
 
@@ -254,18 +256,33 @@ TEST_F(CalibrationTest, TestPrintDrawsThePrintArea)
     double pageWidth = 0;
     ASSERT_TRUE(findFrame(pdf, &box, &pageWidth));
     const double pt = 72.0 / 600.0;   // one printer pixel in points
-    const QRectF printable = printer.pageLayout().paintRectPoints();
-    const double left = printable.left(), top = printable.top();
-    ASSERT_EQ(printable.topLeft(), QPointF(34, 51));
     // The stroke is centred on the outline; compare the outline itself.
-    EXPECT_NEAR(box.x0, left, pt);
-    EXPECT_NEAR(box.y0, top, pt);
+    EXPECT_NEAR(box.x0, 0, pt);
+    EXPECT_NEAR(box.y0, 0, pt);
     EXPECT_NEAR(box.x1 - box.x0, 4900 * pt, pt);
     EXPECT_NEAR(box.y1 - box.y0, 2350 * pt, pt);
+    EXPECT_LT(box.x1, pageWidth);
     int code = -1;
     const QByteArray info = runProgram("pdfinfo", {pdf}, &code);
     EXPECT_TRUE(QString::fromUtf8(info).contains(QRegularExpression("Title: +Kalibrace\n"))) << info.constData();
     EXPECT_TRUE(QString::fromUtf8(info).contains(QRegularExpression("Pages: +1\n"))) << info.constData();
+}
+
+// On a printer whose printable area is narrower than the outline the user is
+// warned first; "Zrušit" prints nothing.
+TEST_F(CalibrationTest, OutlineBeyondThePrintableAreaIsWarnedOf)
+{
+    startForm({}, std::make_shared<FixedPrinters>(QStringList{"Laser"}, "Laser", true));
+    QPrinter &printer = form->Printing->printer();
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(34, 34, 34, 34), QPageLayout::Point);   // 527 pt = 4391 px wide
+    answer = ui::MessageAnswer::Cancel;
+    button("ButtonCalibrationPrint")->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().text.startsWith(QString::fromUtf8("Zkušební rámeček 4900 × 2350 pixelů přesahuje")))
+        << messages.first().text.toStdString();
+    EXPECT_TRUE(messages.first().withCancel);
+    EXPECT_FALSE(form->Printing->jobRunning());
 }
 
 // A size that is not an integer stops the test print before the job begins.

@@ -7,15 +7,26 @@
 #include "data/DbfTable.h"
 #include "print/JobProgress.h"
 #include "print/PrintJobs.h"
+#include "print/PrintQuestions.h"
+#include "print/PrintRangeDialog.h"
+#include "print/PrinterChoiceDialog.h"
 #include "print/PrinterProvider.h"
+#include "print/SlipPreflight.h"
+#include "render/RecipientSource.h"
 #include "render/LayoutPage.h"
 #include "render/PriceWords.h"
 #include "render/SlipRenderer.h"
+#include "data/RecipientPage.h"
+#include "shell/Desktop.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +38,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
 
 using namespace kvitanky;
 using namespace testsupport;
@@ -91,11 +103,35 @@ protected:
             messages << r.text;
             return ui::MessageAnswer::Ok;
         });
+        PreflightDialog::setHook([this](const PreflightDialog &d) {
+            summaries << d.summary();
+            faultCounts.clear();
+            for (int k = 0; k < SlipPreflight::FaultKinds; ++k)
+                faultCounts << d.preflight().count(SlipFault(k));
+            accountOk = d.preflight().account().ok();
+            canPrintCorrect = d.canPrintCorrect();
+            return preflightAnswer;
+        });
+        setPdfTargetHook([this](const QString &path, const QString &numbered) {
+            targetQuestions << path;
+            proposed = numbered;
+            return pdfAnswer;
+        });
+        setJobReportHook([this](const QString &text, const QString &pdf) {
+            reports << text;
+            reportedPdf = pdf;
+            return false;
+        });
     }
     void TearDown() override
     {
         ui::setMessageHook({});
         JobProgress::setObserver({});
+        PreflightDialog::setHook({});
+        setPdfTargetHook({});
+        setJobReportHook({});
+        PrinterChoiceDialog::setHook({});
+        ui::setOpenUrlHook({});
     }
 
     std::unique_ptr<TForm1> makeForm(std::shared_ptr<PrinterProvider> printers = FixedPrinters::pdfOnly())
@@ -163,9 +199,21 @@ protected:
         return out;
     }
 
+    int faults(SlipFault kind) const { return faultCounts.value(int(kind)); }
+
     TempDir dir;
     QStringList messages;
     QStringList startupMessages;
+    QStringList summaries;           // of the preflight dialog, one per bulk job
+    QList<int> faultCounts;          // of the last preflight, by SlipFault
+    bool accountOk = false;
+    bool canPrintCorrect = false;
+    PreflightDialog::Answer preflightAnswer = PreflightDialog::Answer::PrintAll;
+    QStringList targetQuestions;     // existing PDF files a job asked about
+    QString proposed;
+    PdfTargetAnswer pdfAnswer = PdfTargetAnswer::Replace;
+    QStringList reports;             // what the jobs said went out
+    QString reportedPdf;
 };
 
 void setExcluded(DbfTable &table, int row, int value)
@@ -192,6 +240,17 @@ TEST_F(PrintTest, PrintAllSamples)
     EXPECT_EQ(pdfPages(pdf), 3);
     EXPECT_TRUE(form->PreviewOnly);
     EXPECT_EQ(form->PrinterPage, nullptr);
+    // The preflight found the designed owner account's check digits wrong, and the
+    // first slip's words row 1 (34 characters) longer than its box; the job told
+    // what went out and where.
+    ASSERT_EQ(summaries.size(), 1);
+    EXPECT_TRUE(summaries[0].startsWith(QString::fromUtf8("Tisk 3 kvitance na tiskárnu PDF soubor."))) << summaries[0].toStdString();
+    EXPECT_FALSE(accountOk);
+    EXPECT_EQ(faults(SlipFault::WordsRow1), 1);
+    EXPECT_EQ(std::accumulate(faultCounts.begin(), faultCounts.end(), 0), 1);
+    EXPECT_TRUE(summaries[0].contains(QString::fromUtf8("přesahuje 1. řádek: 1 (řádek 1 Jan Novák)"))) << summaries[0].toStdString();
+    EXPECT_EQ(reports, QStringList{QString::fromUtf8("Vytištěny 3 kvitance do souboru %1.").arg(QDir::toNativeSeparators(pdf))});
+    EXPECT_EQ(reportedPdf, pdf);
     // The cursor stays on the last record; the box holds the last printed slip's words.
     EXPECT_EQ(form->TableData.recNo(), 3);
     EXPECT_EQ(form->edit("EditDataPriceWord")->text(), PriceToWords(999999.5));
@@ -273,12 +332,14 @@ TEST_P(Exclusions, SkippedRecordsTakeNoPage)
     }
 
     // The cursor past the last record; the preview, on screen too, shows the last
-    // printed slip; the overflow warning came once for each slip that needs it.
+    // printed slip; the job showed no overflow warning, its summary counted the
+    // slips that need one instead.
     EXPECT_EQ(form->TableData.recNo(), 3);
     EXPECT_TRUE(form->TableData.eof());
     const QImage preview = form->Slip->previewImage();
     EXPECT_EQ(shownPreview(*form), preview);
-    const int warned = overflowWarnings();
+    EXPECT_EQ(overflowWarnings(), 0);
+    const int warned = faults(SlipFault::WordsRow2);
     EXPECT_GT(warned, 0);
     messages.clear();
     for (int row : e.printed) {
@@ -300,11 +361,9 @@ class NothingToPrint : public PrintTest, public ::testing::WithParamInterface<bo
 {
 };
 
-// An empty table, or every record excluded: a job with one empty page and no text.
-TEST_P(NothingToPrint, OneEmptyPage)
+// An empty table, or every record excluded: a notice, no page and no file.
+TEST_P(NothingToPrint, NoPageNoFile)
 {
-    if (!havePoppler())
-        GTEST_SKIP() << "poppler-utils missing";
     auto form = makeForm();
     if (GetParam()) {
         form->TableData.deleteAll();
@@ -314,10 +373,11 @@ TEST_P(NothingToPrint, OneEmptyPage)
     }
     const QString pdf = dir.file("Kvitanky.pdf");
     form->ButtonPrintAll->click();
-    ASSERT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
-    ASSERT_TRUE(QFile::exists(pdf));
-    EXPECT_EQ(pdfPages(pdf), 1);
-    EXPECT_TRUE(pageText(pdf, 1).trimmed().isEmpty()) << pageText(pdf, 1).toStdString();
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Žádná kvitance k tisku.")});
+    EXPECT_TRUE(summaries.isEmpty());
+    EXPECT_TRUE(reports.isEmpty());
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(",").toStdString();
     EXPECT_TRUE(form->PreviewOnly);
 }
 
@@ -379,20 +439,24 @@ TEST_F(PrintTest, CancelledJobWritesNothing)
     int updates = 0;
     JobProgress::setObserver([&](JobProgress &progress, qint64 done, qint64 total) {
         ++updates;
-        EXPECT_EQ(total, 4);
+        EXPECT_EQ(total, 3);   // the slips, not the rows: the fourth is excluded
         if (done == 2)
             progress.cancel();
     });
     form->ButtonPrintAll->click();
     EXPECT_EQ(updates, 2);
-    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Tisk byl zrušen.")});
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Tisk byl zrušen, nevytištěna žádná kvitance.\n"
+                                                      "Pokračovat lze od řádku 1 v nabídce vedle tlačítka "
+                                                      "„Tisk všech Kvitanky“.")});
+    EXPECT_TRUE(reports.isEmpty());
+    EXPECT_EQ(form->Printing->resumeRow(), 0);
     EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
     EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(",").toStdString();
     EXPECT_TRUE(form->PreviewOnly);
     EXPECT_EQ(form->PrinterPage, nullptr);
     // The cursor where the job stopped; the preview shows the second slip, the last
     // one composed.
-    EXPECT_EQ(form->TableData.recNo(), 2);
+    EXPECT_EQ(form->TableData.recNo(), 1);
     EXPECT_FALSE(form->TableData.eof());
     const QImage preview = form->Slip->previewImage();
     EXPECT_EQ(shownPreview(*form), preview);
@@ -502,4 +566,119 @@ TEST_F(PrintTest, DialogsRefreshTheLabel)
     EXPECT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
     EXPECT_TRUE(QFile::exists(other));
     EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
+}
+
+// A job never replaces an existing PDF silently: the user replaces it, writes a new
+// numbered file (which stays the target) or stops the job with the old file intact.
+TEST_F(PrintTest, ExistingPdfIsReplacedOnlyWhenTheUserSaysSo)
+{
+    auto form = makeForm();
+    const QString pdf = dir.file("Kvitanky.pdf");
+    const QString second = dir.file("Kvitanky (2).pdf");
+    writeFile(pdf, "previous job");
+
+    pdfAnswer = PdfTargetAnswer::Cancel;
+    form->ButtonPrintActual->click();
+    EXPECT_EQ(targetQuestions, QStringList{pdf});
+    EXPECT_EQ(readFile(pdf), "previous job");
+    EXPECT_TRUE(reports.isEmpty());
+
+    pdfAnswer = PdfTargetAnswer::NewName;
+    form->ButtonPrintAll->click();
+    EXPECT_EQ(proposed, second);
+    EXPECT_EQ(readFile(pdf), "previous job");
+    ASSERT_TRUE(QFile::exists(second));
+    EXPECT_EQ(form->Printing->currentPrinter().pdfPath, second);
+    EXPECT_EQ(reports.value(0), QString::fromUtf8("Vytištěny 3 kvitance do souboru %1.").arg(QDir::toNativeSeparators(second)));
+    EXPECT_TRUE(form->LabelPrinter->accessibleName().endsWith("(" + QDir::toNativeSeparators(second) + ")"));
+
+    pdfAnswer = PdfTargetAnswer::Replace;
+    targetQuestions.clear();
+    form->ButtonPrintActual->click();
+    EXPECT_EQ(targetQuestions, QStringList{second});
+    EXPECT_NE(readFile(second).left(5), QByteArray("previ"));
+    EXPECT_EQ(reports.value(1), QString::fromUtf8("Vytištěna 1 kvitance do souboru %1.").arg(QDir::toNativeSeparators(second)));
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("|").toStdString();
+}
+
+// "Tiskárna" only chooses: picking a printer or a PDF file over an existing one
+// prints nothing and asks nothing; the next job goes where the user chose.
+TEST_F(PrintTest, PrinterDialogOnlyChooses)
+{
+    auto form = makeForm(std::make_shared<FixedPrinters>(QStringList{"Laser", "Kancelář"}, "Laser", true));
+    const QString chosen = dir.file("vyber.pdf");
+    writeFile(chosen, "keep");
+    QStringList offered;
+    const auto choose = [&](const QString &entry, const QString &file) {
+        PrinterChoiceDialog::setHook([&](PrinterChoiceDialog &d) {
+            offered.clear();
+            for (int i = 0; i < d.ComboPrinter->count(); ++i)
+                offered << d.ComboPrinter->itemText(i);
+            d.ComboPrinter->setCurrentIndex(d.ComboPrinter->findText(entry));
+            if (!file.isEmpty())
+                d.EditPdfFile->setText(QDir::toNativeSeparators(file));
+            d.ButtonChoose->click();
+        });
+        form->ButtonPrinter->click();
+    };
+    choose(QString::fromUtf8("Kancelář"), {});
+    EXPECT_EQ(offered, (QStringList{"Laser", QString::fromUtf8("Kancelář"), "PDF soubor"}));
+    EXPECT_EQ(form->LabelPrinter->text(), QString::fromUtf8("Tiskárna: Kancelář"));
+    choose("PDF soubor", chosen);
+    EXPECT_EQ(form->Printing->currentPrinter().pdfPath, chosen);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+    EXPECT_TRUE(targetQuestions.isEmpty());
+    EXPECT_EQ(readFile(chosen), "keep");
+
+    // The report's button opens the file in the desktop's viewer.
+    QList<QUrl> opened;
+    ui::setOpenUrlHook([&](const QUrl &url) {
+        opened << url;
+        return true;
+    });
+    setJobReportHook([](const QString &, const QString &) { return true; });
+    form->ButtonPrintActual->click();
+    EXPECT_EQ(targetQuestions, QStringList{chosen});
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(chosen)});
+    EXPECT_NE(readFile(chosen), "keep");
+}
+
+// After a paper jam: the rows from N to M through the menu beside the button; a
+// cancelled job can be continued from its first slip not printed.
+TEST_F(PrintTest, RangeAndResume)
+{
+    if (!havePoppler())
+        GTEST_SKIP() << "poppler-utils missing";
+    auto form = makeForm();
+    const QString pdf = dir.file("Kvitanky.pdf");
+    PrintRangeDialog::setHook([](PrintRangeDialog &d) {
+        EXPECT_EQ(d.SpinTo->value(), 4);
+        d.SpinFrom->setValue(2);
+        d.SpinTo->setValue(3);
+        d.ButtonPrint->click();
+    });
+    form->Printing->ActionPrintRange->trigger();
+    PrintRangeDialog::setHook({});
+    ASSERT_EQ(pdfPages(pdf), 2);
+    EXPECT_TRUE(pageText(pdf, 1).contains(QString::fromUtf8("Svobodová")));
+    EXPECT_TRUE(pageText(pdf, 2).contains(QString::fromUtf8("Dvořák")));
+    EXPECT_TRUE(summaries.value(0).startsWith(QString::fromUtf8("Tisk 2 kvitance"))) << summaries.value(0).toStdString();
+    EXPECT_EQ(reports.value(0), QString::fromUtf8("Vytištěny 2 kvitance do souboru %1.").arg(QDir::toNativeSeparators(pdf)));
+    EXPECT_FALSE(form->Printing->ActionPrintResume->isEnabled());
+
+    JobProgress::setObserver([&](JobProgress &progress, qint64 done, qint64) {
+        if (done == 1)
+            progress.cancel();
+    });
+    form->ButtonPrintAll->click();
+    JobProgress::setObserver({});
+    EXPECT_EQ(pdfPages(pdf), 2);   // the cancelled job left the file as it was
+    EXPECT_EQ(form->Printing->resumeRow(), 0);
+    EXPECT_TRUE(form->Printing->ActionPrintResume->isEnabled());
+    EXPECT_EQ(form->Printing->ActionPrintResume->text(), QString::fromUtf8("Pokračovat od řádku 1"));
+    form->Printing->ActionPrintResume->trigger();
+    EXPECT_EQ(pdfPages(pdf), 3);
+    EXPECT_EQ(form->Printing->resumeRow(), -1);
+    EXPECT_FALSE(form->Printing->ActionPrintResume->isEnabled());
+    EXPECT_EQ(reports.size(), 2);
 }

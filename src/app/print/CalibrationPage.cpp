@@ -2,6 +2,7 @@
 #include "CalibrationPage.h"
 
 #include "print/PrintJobs.h"
+#include "print/PrintQuestions.h"
 #include "render/SlipSurface.h"
 #include "settings/NumberText.h"
 #include "settings/SettingKeys.h"
@@ -9,6 +10,8 @@
 #include "shell/MessageBox.h"
 #include "shell/PageBase.h"
 #include "shell/UpDown.h"
+
+#include <QPrinter>
 
 #include <algorithm>
 
@@ -139,10 +142,35 @@ void CalibrationPage::ButtonCalibrationPrintClick()
     // The print size as UpdatePrintScale has just taken it.
     const int width = m_form.settings().integer(QStringLiteral("EditCalibrationPrintSizePDFX"));
     const int height = m_form.settings().integer(QStringLiteral("EditCalibrationPrintSizePDFY"));
-    m_form.Printing->runJob(QStringLiteral("Kalibrace"), [&](PrintSession &session) {
+    PrintJobs &jobs = *m_form.Printing;
+    const bool pdf = jobs.hasPrinter() && jobs.currentPrinter().pdf;
+    if (jobs.hasPrinter() && !pdf && !outlineFitsPrintableArea(jobs.printer(), width, height))
+        return;
+    // The PDF writer puts the outline on the whole page, so it never runs off it.
+    const bool printed = jobs.runJob(QStringLiteral("Kalibrace"), [&](PrintSession &session) {
         PainterSurface page(&session.painter());
         page.drawRect(0, 0, width, height);
-    });
+    }, true);
+    if (printed)
+        reportJob(&m_form, QStringLiteral("Zkušební tisk odeslán") + jobs.jobTarget() + QLatin1Char('.'),
+                  pdf ? jobs.currentPrinter().pdfPath : QString());
+}
+
+bool CalibrationPage::outlineFitsPrintableArea(QPrinter &printer, int width, int height)
+{
+    // The printable area the driver reports, in printer pixels of 1/600 inch.
+    const QRectF area = printer.pageLayout().paintRectPoints();
+    const int areaWidth = int(area.width() * PainterSurface::PrinterPixelsPerInch / 72.0);
+    const int areaHeight = int(area.height() * PainterSurface::PrinterPixelsPerInch / 72.0);
+    if (width <= areaWidth && height <= areaHeight)
+        return true;
+    const QString text = QStringLiteral("Zkušební rámeček %1 × %2 pixelů přesahuje tisknutelnou plochu tiskárny "
+                                        "(%3 × %4 pixelů), jeho část se nevytiskne.\nTisknout přesto?")
+                             .arg(width)
+                             .arg(height)
+                             .arg(areaWidth)
+                             .arg(areaHeight);
+    return ui::warning(&m_form, QStringLiteral("Kvitanky"), text, true) == ui::MessageAnswer::Ok;
 }
 
 void CalibrationPage::ButtonCalibrationSaveValuesClick()

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QPushButton;
 
 namespace kvitanky {
@@ -43,6 +44,9 @@ private:
     // What a box holding no integer is refilled with.
     QString restoredValue(const QString &key) const;
     void upDownClicked(QLineEdit *edit, UpDown *upDown);
+    // On a printer: whether the outline fits the printable area, or the user,
+    // warned, prints it anyway.
+    bool outlineFitsPrintableArea(QPrinter &printer, int width, int height);
 
     TForm1 &m_form;
 };

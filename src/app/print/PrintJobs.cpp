@@ -2,13 +2,20 @@
 #include "PrintJobs.h"
 
 #include "print/JobProgress.h"
+#include "print/PrintQuestions.h"
+#include "print/PrintRangeDialog.h"
+#include "print/PrinterChoiceDialog.h"
 #include "print/PrinterProvider.h"
+#include "print/SlipPreflight.h"
 #include "render/PriceWords.h"
 #include "render/SlipRenderer.h"
 #include "render/SlipSurface.h"
+#include "data/RecipientPage.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +24,11 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <climits>
 
 namespace kvitanky {
 
@@ -83,6 +95,58 @@ void PrintJobs::connectButtons()
     handle(m_form.ButtonPrintAll, &PrintJobs::ButtonPrintAllClick);
     handle(m_form.ButtonPrinter, &PrintJobs::ButtonPrinterClick);
     handle(m_form.ButtonPrinterSetup, &PrintJobs::ButtonPrinterSetupClick);
+
+    // Beside "Tisk všech Kvitanky", which still prints everything with one click.
+    if (QPushButton *all = m_form.ButtonPrintAll) {
+        ButtonPrintRange = new QToolButton(&m_form);
+        ButtonPrintRange->setObjectName(QStringLiteral("ButtonPrintRange"));
+        ButtonPrintRange->setArrowType(Qt::DownArrow);
+        ButtonPrintRange->setPopupMode(QToolButton::InstantPopup);
+        ButtonPrintRange->setToolTip(QStringLiteral("Tisk vybraných řádků"));
+        ButtonPrintRange->setAccessibleName(QStringLiteral("Tisk vybraných řádků"));
+        ButtonPrintRange->setGeometry(all->x() + all->width() + 2, all->y(), 22, all->height());
+        auto *menu = new QMenu(ButtonPrintRange);
+        ActionPrintRange = menu->addAction(QStringLiteral("Tisk řádků od … do …"));
+        ActionPrintRange->setObjectName(QStringLiteral("ActionPrintRange"));
+        ActionPrintResume = menu->addAction(QStringLiteral("Pokračovat v přerušeném tisku"));
+        ActionPrintResume->setObjectName(QStringLiteral("ActionPrintResume"));
+        ActionPrintResume->setEnabled(false);
+        ButtonPrintRange->setMenu(menu);
+        connect(ActionPrintRange, &QAction::triggered, this,
+                [this] { m_form.guard([this] { ActionPrintRangeTriggered(); }); });
+        connect(ActionPrintResume, &QAction::triggered, this,
+                [this] { m_form.guard([this] { ActionPrintResumeTriggered(); }); });
+    }
+}
+
+void PrintJobs::setResume(int from, int to)
+{
+    m_resumeFrom = from;
+    m_resumeTo = to;
+    if (ActionPrintResume) {
+        ActionPrintResume->setEnabled(from >= 0);
+        ActionPrintResume->setText(from >= 0 ? QStringLiteral("Pokračovat od řádku %1").arg(from + 1)
+                                             : QStringLiteral("Pokračovat v přerušeném tisku"));
+    }
+}
+
+void PrintJobs::ActionPrintRangeTriggered()
+{
+    const int rows = m_form.TableData.recordCount();
+    if (rows == 0) {
+        ui::information(&m_form, QStringLiteral("Žádná kvitance k tisku."));
+        return;
+    }
+    int from = std::max(m_form.TableData.recNo(), 0) + 1;
+    int to = rows;
+    if (PrintRangeDialog::askRange(&m_form, rows, from, to))
+        printRows(from - 1, to - 1);
+}
+
+void PrintJobs::ActionPrintResumeTriggered()
+{
+    if (m_resumeFrom >= 0)
+        printRows(m_resumeFrom, m_resumeTo);
 }
 
 void PrintJobs::reportPrinter()
@@ -103,6 +167,8 @@ void PrintJobs::reportPrinter()
         for (QPushButton *b : {m_form.ButtonPrinter, m_form.ButtonPrinterSetup, m_form.ButtonPrintActual,
                                m_form.ButtonPrintAll})
             b->setEnabled(false);
+        if (ButtonPrintRange)
+            ButtonPrintRange->setEnabled(false);
         ui::information(&m_form, QStringLiteral("Chybí instalace zarízení k tisku!\n"
                                                 "Nainstalujte tiskárnu nebo PDFCreator a spušťtte program znovu."));
         return;
@@ -159,16 +225,23 @@ void PrintJobs::ButtonPrinterClick()
     QPrinter &p = printer();
     if (m_printDialogHook) {
         m_printDialogHook(p);
+        takeChoiceFromPrinter();
     } else {
-        QPrintDialog PrintDialog1(&p, &m_form);
-        PrintDialog1.setObjectName(QStringLiteral("PrintDialog1"));
-        // Page ranges and selections mean nothing to slips printed one per record.
-        PrintDialog1.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize
-                                | QAbstractPrintDialog::PrintCollateCopies);
-        PrintDialog1.exec();
+        // Only the choice: the dialog neither prints nor asks about files.
+        PrinterChoice chosen = m_choice;
+        if (PrinterChoiceDialog::choose(&m_form, m_provider->printerNames(), m_provider->hasPdfWriter(), chosen)) {
+            if (chosen.pdf) {
+                p.setOutputFormat(QPrinter::PdfFormat);
+                p.setOutputFileName(chosen.pdfPath);
+            } else {
+                p.setOutputFileName(QString());
+                p.setOutputFormat(QPrinter::NativeFormat);
+                p.setPrinterName(chosen.name);
+            }
+            m_choice = chosen;
+        }
     }
     // Whatever the user chose, the label names the printer now current.
-    takeChoiceFromPrinter();
     refreshLabel();
 }
 
@@ -188,39 +261,105 @@ void PrintJobs::ButtonPrinterSetupClick()
     refreshLabel();
 }
 
-void PrintJobs::runJob(const QString &title, const std::function<void(PrintSession &)> &draw)
+QString PrintJobs::jobTarget() const
+{
+    if (m_choice.pdf)
+        return QStringLiteral(" do souboru ") + QDir::toNativeSeparators(m_choice.pdfPath);
+    return QStringLiteral(" na tiskárnu ") + m_choice.name;
+}
+
+bool PrintJobs::confirmPdfTarget()
+{
+    if (!m_choice.pdf || !QFileInfo(m_choice.pdfPath).isFile())
+        return true;
+    const QString numbered = numberedPdfName(m_choice.pdfPath);
+    switch (askPdfTarget(&m_form, m_choice.pdfPath, numbered)) {
+    case PdfTargetAnswer::Replace:
+        return true;
+    case PdfTargetAnswer::NewName:
+        // The new file stays the target, so the label tells where the slips are.
+        printer().setOutputFileName(numbered);
+        m_choice.pdfPath = numbered;
+        refreshLabel();
+        return true;
+    case PdfTargetAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool PrintJobs::runJob(const QString &title, const std::function<void(PrintSession &)> &draw, bool fullPage)
 {
     if (!m_hasPrinter)
         throw PrintError(NoPrinterMessage().toStdString());
     if (m_jobRunning)
-        return;   // the progress window of a running job let a second click through
+        return false;   // the progress window of a running job let a second click through
+    if (!confirmPdfTarget())
+        return false;
     m_jobRunning = true;
     const auto done = qScopeGuard([this] { m_jobRunning = false; });
 
-    PrintSession session(m_choice, printer(), title);
+    PrintSession session(m_choice, printer(), title, fullPage);
     session.begin();
     draw(session);   // an error leaves through the session, which abandons the job
     session.finish();
+    return true;
 }
 
 void PrintJobs::ButtonPrintActualClick()
 {
     SlipJobFlags flags(m_form);
-    runJob(JobTitle, [this](PrintSession &session) {
+    const bool printed = runJob(JobTitle, [this](PrintSession &session) {
         JobPage page(m_form, session);
         m_form.UpdatePrintScale();
         // The record at the cursor, excluded or not, with the words the box holds.
         m_form.ComposeSlip();
     });
+    if (printed)
+        reportJob(&m_form, printedSlips(1) + jobTarget() + QLatin1Char('.'), m_choice.pdf ? m_choice.pdfPath : QString());
 }
 
 void PrintJobs::ButtonPrintAllClick()
 {
+    printRows(0, INT_MAX);
+}
+
+void PrintJobs::printRows(int from, int to)
+{
+    if (!m_hasPrinter)
+        throw PrintError(NoPrinterMessage().toStdString());
+    if (m_jobRunning)
+        return;
+    DbfTable &table = m_form.TableData;
+    // Every slip checked by the rules it will be printed with, before any paper.
+    SlipPreflight preflight(m_form.settings());
+    preflight.run(table, from, to);
+    if (preflight.slips() == 0) {
+        ui::information(&m_form, QStringLiteral("Žádná kvitance k tisku."));
+        return;
+    }
+    const PreflightDialog::Answer answer = PreflightDialog::ask(&m_form, preflight, m_choice);
+    if (answer == PreflightDialog::Answer::Cancel)
+        return;
+    if (answer == PreflightDialog::Answer::ShowFirstFault) {
+        table.moveTo(preflight.firstFaultyRow());
+        m_form.TablesChanged();
+        m_form.PageControlMain->setCurrentWidget(m_form.TabSheetData);
+        m_form.ShowRecipient();
+        return;
+    }
+    const bool skipFaulty = answer == PreflightDialog::Answer::PrintCorrect;
+    if (skipFaulty && preflight.faultySlips() >= preflight.slips()) {
+        ui::information(&m_form, QStringLiteral("Žádná kvitance k tisku."));
+        return;
+    }
+
     SlipJobFlags flags(m_form);
     // The slips go to the printer alone; the preview is drawn once, for the last
     // printed slip, when the job has ended (however it ended).
     SlipContext &slip = m_form.Slip->context();
     slip.printerOnly = true;
+    slip.overflowWarningOff = true;   // the summary named those slips already
     int lastPrinted = -1;          // row of the last slip on paper
     bool previewBehind = false;    // the preview does not show that slip yet
     const auto catchUp = [&] {
@@ -233,6 +372,7 @@ void PrintJobs::ButtonPrintAllClick()
     // after a failed or cancelled job.
     const auto moved = qScopeGuard([&] {
         slip.printerOnly = false;
+        slip.overflowWarningOff = false;
         try {
             catchUp();
         } catch (...) {
@@ -242,45 +382,55 @@ void PrintJobs::ButtonPrintAllClick()
         } catch (...) {
         }
     });
+    const int toPrint = skipFaulty ? preflight.slips() - preflight.faultySlips() : preflight.slips();
+    int printed = 0;
+    bool ran = false;
+    // Nothing of a job that does not end well reaches paper: until it has ended,
+    // the whole range is what remains to be printed.
+    setResume(from, to);
     try {
-        runJob(JobTitle, [&](PrintSession &session) {
+        ran = runJob(JobTitle, [&](PrintSession &session) {
             JobPage page(m_form, session);
             m_form.UpdatePrintScale();
 
-            DbfTable &table = m_form.TableData;
             QLineEdit *priceWord = m_form.edit(QStringLiteral("EditDataPriceWord"));
-            JobProgress progress(&m_form, QStringLiteral("Tisk kvitanek: záznam %1 z %2"), table.recordCount());
-            const QString excludedColumn = QStringLiteral("VYRAZENO");
-            const QString amountColumn = QStringLiteral("CASTKA");
-            qint64 done = 0;
-            bool first = true;
-            table.first();
-            while (!table.eof()) {
-                if (table.fieldByName(excludedColumn).asInteger() == 0) {
-                    if (!first)
-                        session.newPage();
-                    // A stale amount in words never reaches paper.
-                    const QString words = PriceToWords(table.fieldByName(amountColumn).asFloat());
-                    if (priceWord)
-                        priceWord->setText(words);
-                    // A composition that fails shows its own slip on the preview.
-                    previewBehind = false;
-                    m_form.ComposeSlip();
-                    lastPrinted = table.recNo();
-                    previewBehind = true;
-                    first = false;
-                }
-                table.next();
-                if (!progress.update(++done))
+            JobProgress progress(&m_form, QStringLiteral("Tisk kvitanek: %1 z %2"), toPrint);
+            const DbfField excluded = table.fieldByName(QStringLiteral("VYRAZENO"));
+            const DbfField amount = table.fieldByName(QStringLiteral("CASTKA"));
+            const int last = std::min(to, table.recordCount() - 1);
+            table.moveTo(from);
+            for (int row = from; row <= last && !table.eof(); ++row, table.next()) {
+                if (excluded.asInteger() != 0 || (skipFaulty && preflight.isFaulty(row)))
+                    continue;
+                if (printed > 0)
+                    session.newPage();
+                // A stale amount in words never reaches paper.
+                const QString words = PriceToWords(amount.asFloat());
+                if (priceWord)
+                    priceWord->setText(words);
+                // A composition that fails shows its own slip on the preview.
+                previewBehind = false;
+                m_form.ComposeSlip();
+                lastPrinted = row;
+                previewBehind = true;
+                ++printed;
+                if (!progress.update(printed))
                     throw JobCancelled{};
             }
         });
     } catch (const JobCancelled &) {
         catchUp();
-        ui::information(&m_form, QStringLiteral("Tisk byl zrušen."));
+        ui::information(&m_form, QStringLiteral("Tisk byl zrušen, nevytištěna žádná kvitance.\n"
+                                                "Pokračovat lze od řádku %1 v nabídce vedle tlačítka "
+                                                "„Tisk všech Kvitanky“.")
+                                     .arg(from + 1));
         return;
     }
+    setResume(-1, -1);
     catchUp();   // an error here is reported; the slips are on paper
+    if (ran)
+        reportJob(&m_form, printedSlips(printed) + jobTarget() + QLatin1Char('.'),
+                  m_choice.pdf ? m_choice.pdfPath : QString());
 }
 
 void PrintJobs::showPrintedSlip(int row)

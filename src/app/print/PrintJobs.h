@@ -14,7 +14,9 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QPrinter;
+class QToolButton;
 
 namespace kvitanky {
 
@@ -35,12 +37,32 @@ public:
     // Handlers of the bottom row.
     void ButtonPrintActualClick();
     void ButtonPrintAllClick();
+    // The menu beside "Tisk všech Kvitanky": a range of rows, or the rest of a job
+    // that was cancelled or failed.
+    void ActionPrintRangeTriggered();
+    void ActionPrintResumeTriggered();
     void ButtonPrinterClick();
     void ButtonPrinterSetupClick();
 
+    // Prints the slips of rows `from` to `to` (0-based, inclusive) that are not
+    // excluded, after the preflight and its summary; reports what went out.
+    void printRows(int from, int to);
+
     // One job on the current printer: begins it, lets `draw` paint (and start new
     // pages), ends it. An error thrown by `draw` abandons the job and passes on.
-    void runJob(const QString &title, const std::function<void(PrintSession &)> &draw);
+    // Before a PDF job replaces an existing file the user is asked; false when the
+    // user stopped the job there.
+    // `fullPage`: the PDF writer uses the whole page (the calibration outline).
+    bool runJob(const QString &title, const std::function<void(PrintSession &)> &draw, bool fullPage = false);
+    // " do souboru …" or " na tiskárnu …": where the last job went.
+    QString jobTarget() const;
+
+    // The first row of a job that did not end well, -1 when there is none.
+    int resumeRow() const { return m_resumeFrom; }
+
+    QToolButton *ButtonPrintRange = nullptr;
+    QAction *ActionPrintRange = nullptr;
+    QAction *ActionPrintResume = nullptr;
 
     bool hasPrinter() const { return m_hasPrinter; }
     const PrinterChoice &currentPrinter() const { return m_choice; }
@@ -60,8 +82,11 @@ private:
     void refreshLabel();
     void takeChoiceFromPrinter();
     void connectButtons();
+    void setResume(int from, int to);
     // Draws the slip of `row` on the preview alone; the cursor is put back.
     void showPrintedSlip(int row);
+    // The PDF target of the next job: the chosen file, or a new numbered one.
+    bool confirmPdfTarget();
 
     TForm1 &m_form;
     std::shared_ptr<PrinterProvider> m_provider;
@@ -69,6 +94,8 @@ private:
     PrinterChoice m_choice;
     bool m_hasPrinter = false;
     bool m_jobRunning = false;
+    int m_resumeFrom = -1;   // rows of the job that did not end well
+    int m_resumeTo = -1;
     DialogHook m_printDialogHook;
     DialogHook m_pageSetupDialogHook;
 };

@@ -14,6 +14,7 @@ namespace {
 // The PDF writer draws at the resolution of the printer pixels the slip is laid
 // out in, so positions land on whole device units.
 constexpr int PdfResolution = 600;
+constexpr int PrinterResolution = 1200;
 
 std::string message(const QString &text)
 {
@@ -39,8 +40,8 @@ QString NoPrinterMessage()
     return QStringLiteral("Chybí zarízení k tisku.");
 }
 
-PrintSession::PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title)
-    : m_choice(choice), m_printer(printer), m_title(title)
+PrintSession::PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title, bool fullPage)
+    : m_choice(choice), m_printer(printer), m_title(title), m_fullPage(fullPage)
 {
 }
 
@@ -67,7 +68,12 @@ void PrintSession::begin()
         }
         m_writer = std::make_unique<QPdfWriter>(m_file.get());
         m_writer->setResolution(PdfResolution);
-        m_writer->setPageLayout(m_printer.pageLayout());
+        QPageLayout layout = m_printer.pageLayout();
+        if (m_fullPage) {
+            layout.setMinimumMargins(QMarginsF());
+            layout.setMargins(QMarginsF());
+        }
+        m_writer->setPageLayout(layout);
         m_writer->setTitle(m_title);
         m_writer->setCreator(QStringLiteral("Kvitanky"));
         if (!m_painter.begin(m_writer.get())) {
@@ -79,6 +85,10 @@ void PrintSession::begin()
         if (m_choice.name.isEmpty())
             throw PrintError(message(NoPrinterMessage()));
         m_printer.setDocName(m_title);
+        // Positions and font sizes in a fine grid whatever the driver's resolution:
+        // at the 300 dpi of some drivers characters would land up to 1/300 inch off.
+        if (m_printer.resolution() < PrinterResolution)
+            m_printer.setResolution(PrinterResolution);
         if (!m_painter.begin(&m_printer))
             throw PrintError(message(QStringLiteral("Tisk na tiskárne '") + m_choice.name
                                      + QStringLiteral("' nelze zahájit.")));

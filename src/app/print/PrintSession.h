@@ -38,7 +38,8 @@ class PrintSession
 {
 public:
     // The printer object carries the page layout (and, for a printer, its options).
-    PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title);
+    // With `fullPage` the PDF writer draws on the whole page, without margins.
+    PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title, bool fullPage = false);
     ~PrintSession();   // abandons a job that was begun and not finished
     PrintSession(const PrintSession &) = delete;
     PrintSession &operator=(const PrintSession &) = delete;
@@ -59,6 +60,7 @@ private:
     PrinterChoice m_choice;
     QPrinter &m_printer;
     QString m_title;
+    bool m_fullPage = false;
     std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     QPainter m_painter;

@@ -3,6 +3,7 @@
 
 #include "render/LayoutPage.h"
 #include "data/OwnersPage.h"
+#include "settings/AccountMarks.h"
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
@@ -105,6 +106,7 @@ void SettingsPage::buildOwnerAccount()
     for (QLineEdit *e : {num1, num2, idb, constS}) {
         connect(e, &QLineEdit::textChanged, this, [this, e] { m_form.guard([this, e] { AccountEditChange(e); }); });
     }
+    markAccountAsTyped(num1, num2, idb);
 
     settingEdit(g, "EditSetOwnerAddressSubject", 216, 166, 241, 0, ui::label(g, "Úcel platby", 16, 170));
     settingEdit(g, "EditSetOwnerTransCode", 664, 166, 113, 0, ui::label(g, "Transakcní kód", 480, 170));

@@ -58,4 +58,9 @@ void setMessageHook(MessageHook h)
     hook() = std::move(h);
 }
 
+bool hasMessageHook()
+{
+    return bool(hook());
+}
+
 } // namespace kvitanky::ui

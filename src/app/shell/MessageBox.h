@@ -35,5 +35,7 @@ void error(QWidget *parent, const QString &text);
 using MessageHook = std::function<MessageAnswer(const MessageRequest &)>;
 // While a hook is set no box is shown; the hook answers instead.
 void setMessageHook(MessageHook hook);
+// Whether a hook answers the boxes (dialogs of their own then ask through it).
+bool hasMessageHook();
 
 } // namespace kvitanky::ui

@@ -9,8 +9,10 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace kvitanky {
@@ -219,18 +221,24 @@ bool amountFitsForm(double amount)
 
 QString HalereText(double amount)
 {
-    if (!std::isfinite(amount))
+    if (!std::isfinite(amount) || amount < 0.0)
         return QStringLiteral("XX");
-    const double k = std::trunc(amount);
-    const float h = float((static_cast<long double>(amount) - static_cast<long double>(k)) * 100.0L);
-    if (h == 0.0f)
-        return QStringLiteral("00");
-    if (h < 0.0f)
+    // The shortest decimal text that reads back as this very double is the amount
+    // as it was typed or stored ("33554432.01", "12.29"); its first two decimals are
+    // the haléře, whatever the binary error of the fraction. Below one haléř gives
+    // "00"; a fraction just short of a whole koruna stays "99".
+    char buffer[400];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, amount, std::chars_format::fixed);
+    if (ec != std::errc())
         return QStringLiteral("XX");
-    // Always two digits: below one haléř gives "00"; a fraction so close to a whole
-    // koruna that it rounds to 100 stays in the haléř boxes as "99".
-    const int digits = std::clamp(int(std::trunc(h)), 0, 99);
-    return QStringLiteral("%1").arg(digits, 2, 10, QLatin1Char('0'));
+    const std::string_view text(buffer, size_t(end - buffer));
+    const size_t point = text.find('.');
+    char digits[3] = {'0', '0', 0};
+    if (point != std::string_view::npos) {
+        for (size_t i = 0; i < 2 && point + 1 + i < text.size(); ++i)
+            digits[i] = text[point + 1 + i];
+    }
+    return QString::fromLatin1(digits, 2);
 }
 
 SlipRenderer::SlipRenderer(SlipContext context) : m_ctx(std::move(context)) {}
@@ -377,11 +385,9 @@ void SlipRenderer::drawAt(const SlipFieldKeys &keys, const QString &text)
 
 void SlipRenderer::drawSymbol(int field, const QString &symbol)
 {
-    // Blanks around a symbol (padded table columns) are not part of it.
-    const QString t = symbol.trimmed();
-    if (readsAsZero(t))
+    const QString formatted = slipSymbolText(symbol);
+    if (formatted.isEmpty())
         return;
-    const QString formatted = FormatSymbol(t);
     drawAt(mainPlace(field), formatted);
     drawAt(secondPlace(field), formatted);
 }
@@ -399,16 +405,17 @@ QString SlipRenderer::wholeAccountNumber() const
     return a;
 }
 
-int SlipRenderer::SplitPriceWords(const QString &words)
+PriceWordRows splitPriceWordRows(const QString &words, int firstRowLength)
 {
-    const SettingsAccess &s = *m_ctx.settings;
-    const int n = boundedInteger(s, QStringLiteral("EditSetOtherLengthFirstPriceRow"), 0, MaxFirstRowLength);
+    const int n = firstRowLength;
+    PriceWordRows r;
     QString compact = words;
     compact.remove(QLatin1Char(' '));
     const int l = int(compact.size());
     if (l <= n) {
-        m_priceWordRow1 = QString(n - l, QLatin1Char(' ')) + QLatin1Char('=') + compact + QLatin1Char('=');
-        return 1;
+        r.rows = 1;
+        r.row1 = QString(n - l, QLatin1Char(' ')) + QLatin1Char('=') + compact + QLatin1Char('=');
+        return r;
     }
 
     QString row1;
@@ -422,11 +429,37 @@ int SlipRenderer::SplitPriceWords(const QString &words)
         }
         (inRow2 ? row2 : row1).append(c);
     }
-    m_priceWordRow1 = QLatin1Char('=') + row1 + QLatin1Char('=');
-    m_priceWordRow2 = QLatin1Char('=') + row2 + QLatin1Char('=');
+    r.rows = 2;
+    r.row1 = QLatin1Char('=') + row1 + QLatin1Char('=');
+    r.row2 = QLatin1Char('=') + row2 + QLatin1Char('=');
+    return r;
+}
 
-    if (m_targets.warn && !s.flag(QStringLiteral("CheckBoxSetOtherOffOverflowSecondRowPrice")) && m_ctx.formReady
-        && m_priceWordRow2.size() > 28 && m_ctx.warn) {
+int priceWordFirstRowLength(const SettingsAccess &settings)
+{
+    return boundedInteger(settings, QStringLiteral("EditSetOtherLengthFirstPriceRow"), 0, MaxFirstRowLength);
+}
+
+QString slipSymbolText(const QString &symbol)
+{
+    // Blanks around a symbol (padded table columns) are not part of it.
+    const QString t = symbol.trimmed();
+    if (readsAsZero(t))
+        return QString();
+    return FormatSymbol(t);
+}
+
+int SlipRenderer::SplitPriceWords(const QString &words)
+{
+    const SettingsAccess &s = *m_ctx.settings;
+    const PriceWordRows split = splitPriceWordRows(words, priceWordFirstRowLength(s));
+    m_priceWordRow1 = split.row1;
+    if (split.rows == 1)
+        return 1;
+    m_priceWordRow2 = split.row2;
+
+    if (m_targets.warn && !m_ctx.overflowWarningOff && !s.flag(QStringLiteral("CheckBoxSetOtherOffOverflowSecondRowPrice")) && m_ctx.formReady
+        && m_priceWordRow2.size() > PriceWordRowLimit && m_ctx.warn) {
         m_ctx.warn(QStringLiteral("Nebezpecí pretecení druhého rádku 'Cástka slovy'!\n"
                                   "Zkuste zmenšit v Nastavení velikost znakové sady\n"
                                   "a Pocet znaku v první rádce 'Cástka slovy'."));

@@ -23,7 +23,8 @@
 //   - a font size outside 1..500 points, or a first-row length of the words outside
 //     0..999, stops the composition with a SettingError naming the setting, as a
 //     non-integer does;
-//   - the haléře are always two digits ("00" below one haléř, at most "99");
+//   - the haléře are always two digits ("00" below one haléř, at most "99"), the
+//     amount's decimal hundredths, not those of its binary approximation;
 //   - a symbol or account prefix that is not a number is printed as it stands (it
 //     counts as "not 0"); blanks around a symbol are dropped;
 //   - positions so far away that they cannot be on any page are clamped before
@@ -59,6 +60,9 @@ struct SlipContext {
     // picture nobody looks at). Every setting is read and checked as always. The job
     // brings the preview up to date with ComposePreview() at its end.
     bool printerOnly = false;
+    // A job of many slips: its preflight summary names every slip whose words run
+    // past their box, so composition does not stop each one with the warning.
+    bool overflowWarningOff = false;
     std::function<QString()> priceWordText;      // text of EditDataPriceWord
     std::function<void(bool)> setDiscardVisible; // LabelLayoutDiscard
     std::function<void(const QString &)> warn;   // modal warning, returns after OK
@@ -184,6 +188,27 @@ QString FormatPriceFigures(const QString &digits);
 // A text longer than 10 characters gives "XXXXXXXXXX".
 QString FormatSymbol(const QString &symbol);
 
+// The amount in words split for the form: one row right-aligned to
+// `firstRowLength` + 2 characters, or two rows, each framed by "=".
+struct PriceWordRows {
+    QString row1;
+    QString row2;   // empty with one row
+    int rows = 1;
+};
+PriceWordRows splitPriceWordRows(const QString &words, int firstRowLength);
+
+// The characters the second row of the words may hold ("=" marks included) before
+// it runs past its box, which ends where the haléře after the words begin. The
+// first row has no haléře after it and holds two more.
+inline constexpr int PriceWordRowLimit = 28;
+
+// EditSetOtherLengthFirstPriceRow, checked as composition checks it (SettingError).
+int priceWordFirstRowLength(const SettingsAccess &settings);
+
+// A symbol as the slip prints it in its 10 boxes; empty when it is not printed
+// (blank or 0).
+QString slipSymbolText(const QString &symbol);
+
 // Whether the amount can be written into the form's boxes: 0, or a positive
 // number whose koruny fit the 8 boxes.
 bool amountFitsForm(double amount);
@@ -191,9 +216,10 @@ bool amountFitsForm(double amount);
 // follow "částku nelze vytisknout: " ("je záporná"); empty when it can.
 QString voidAmountReason(double amount);
 
-// The two haléř digits of an amount ("05", "50", "00"). The fraction times 100 is
-// rounded through a 32-bit float, which removes the binary error of the decimal
-// fraction (12.29 gives "29", not "28").
+// The two haléř digits of an amount ("05", "50", "00"): the first two decimals of
+// the shortest decimal text that reads back as the amount, so they are the true
+// hundredths of every amount the boxes hold (12.29 gives "29", 33554432.01 gives
+// "01"). "XX" for an amount that voids the slip.
 QString HalereText(double amount);
 
 } // namespace kvitanky

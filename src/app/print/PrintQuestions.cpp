@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PrintQuestions.h"
+
+#include "print/PrintSession.h"
+#include "print/SlipPreflight.h"
+#include "shell/Desktop.h"
+#include "shell/MessageBox.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace kvitanky {
+
+namespace {
+
+PreflightDialog::Hook &preflightHook()
+{
+    static PreflightDialog::Hook h;
+    return h;
+}
+
+PdfTargetHook &pdfTargetHook()
+{
+    static PdfTargetHook h;
+    return h;
+}
+
+JobReportHook &jobReportHook()
+{
+    static JobReportHook h;
+    return h;
+}
+
+bool messageHookSet()
+{
+    // The tests' message hook answers every box; a question of its own asked
+    // through it cannot block a headless run.
+    return ui::hasMessageHook();
+}
+
+QString preflightSummary(const SlipPreflight &p, const PrinterChoice &printer)
+{
+    QString text = QStringLiteral("Tisk %1 na tiskárnu %2.").arg(slipCount(p.slips()), printer.pdf ? QStringLiteral("PDF soubor") : printer.name);
+    if (printer.pdf)
+        text += QStringLiteral("\nSoubor: ") + QDir::toNativeSeparators(printer.pdfPath);
+    if (p.clean())
+        return text;
+    text += QStringLiteral("\n\nKontrola před tiskem našla chyby:");
+    if (!p.account().ok()) {
+        text += QStringLiteral("\n• účet příjemce %1 (na všech kvitancích):\n   ").arg(p.accountText())
+            + p.account().message().replace(QLatin1Char('\n'), QStringLiteral("\n   "));
+    }
+    for (int k = 0; k < SlipPreflight::FaultKinds; ++k) {
+        const auto kind = SlipFault(k);
+        const int n = p.count(kind);
+        if (n == 0)
+            continue;
+        QStringList rows;
+        for (const PreflightRow &r : p.firstRows(kind))
+            rows << QStringLiteral("řádek %1%2").arg(r.row + 1).arg(r.name.isEmpty() ? QString() : QStringLiteral(" ") + r.name);
+        if (n > rows.size())
+            rows << QStringLiteral("…");
+        text += QStringLiteral("\n• %1: %2 (%3)").arg(SlipPreflight::faultName(kind)).arg(n).arg(rows.join(QStringLiteral(", ")));
+    }
+    if (p.faultySlips() > 0)
+        text += QStringLiteral("\n\nChybných kvitancí: %1 z %2.").arg(p.faultySlips()).arg(p.slips());
+    return text;
+}
+
+} // namespace
+
+QString slipCount(int n)
+{
+    if (n == 1)
+        return QStringLiteral("1 kvitance");
+    if (n >= 2 && n <= 4)
+        return QStringLiteral("%1 kvitance").arg(n);
+    return QStringLiteral("%1 kvitancí").arg(n);
+}
+
+QString printedSlips(int n)
+{
+    if (n == 1)
+        return QStringLiteral("Vytištěna 1 kvitance");
+    if (n >= 2 && n <= 4)
+        return QStringLiteral("Vytištěny %1 kvitance").arg(n);
+    return QStringLiteral("Vytištěno %1 kvitancí").arg(n);
+}
+
+PreflightDialog::PreflightDialog(QWidget *parent, const SlipPreflight &preflight, const PrinterChoice &printer)
+    : QDialog(parent), m_preflight(preflight)
+{
+    setObjectName(QStringLiteral("PreflightDialog"));
+    setWindowTitle(QStringLiteral("Tisk všech kvitancí"));
+    m_summary = preflightSummary(preflight, printer);
+    m_canPrintCorrect = preflight.account().ok() && preflight.faultySlips() > 0
+        && preflight.faultySlips() < preflight.slips();
+
+    auto *layout = new QVBoxLayout(this);
+    auto *label = new QLabel(m_summary, this);
+    label->setObjectName(QStringLiteral("LabelPreflightSummary"));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(label);
+
+    auto *buttons = new QDialogButtonBox(this);
+    const auto add = [&](const char *name, const QString &text, QDialogButtonBox::ButtonRole role, Answer answer) {
+        QPushButton *b = buttons->addButton(text, role);
+        b->setObjectName(QLatin1String(name));
+        connect(b, &QPushButton::clicked, this, [this, answer] {
+            m_answer = answer;
+            done(answer == Answer::Cancel ? QDialog::Rejected : QDialog::Accepted);
+        });
+        return b;
+    };
+    QPushButton *print = add("ButtonPreflightPrint", QStringLiteral("Tisknout"), QDialogButtonBox::AcceptRole,
+                             Answer::PrintAll);
+    if (!preflight.clean()) {
+        QPushButton *correct = add("ButtonPreflightPrintCorrect", QStringLiteral("Tisknout jen správné"),
+                                   QDialogButtonBox::AcceptRole, Answer::PrintCorrect);
+        correct->setEnabled(m_canPrintCorrect);
+        if (preflight.firstFaultyRow() >= 0) {
+            add("ButtonPreflightShowFirst", QStringLiteral("Přejít na první chybný řádek"),
+                QDialogButtonBox::ActionRole, Answer::ShowFirstFault);
+        }
+    }
+    QPushButton *cancel = add("ButtonPreflightCancel", QStringLiteral("Zrušit"), QDialogButtonBox::RejectRole,
+                              Answer::Cancel);
+    // With faults the safe answer is the default: Enter does not print them.
+    (preflight.clean() ? print : cancel)->setDefault(true);
+    layout->addWidget(buttons);
+}
+
+PreflightDialog::Answer PreflightDialog::ask(QWidget *parent, const SlipPreflight &preflight,
+                                             const PrinterChoice &printer)
+{
+    PreflightDialog dialog(parent, preflight, printer);
+    if (preflightHook())
+        return preflightHook()(dialog);
+    if (messageHookSet()) {
+        return ui::warning(parent, dialog.windowTitle(), dialog.summary(), true) == ui::MessageAnswer::Ok
+            ? Answer::PrintAll
+            : Answer::Cancel;
+    }
+    dialog.exec();
+    return dialog.m_answer;
+}
+
+void PreflightDialog::setHook(Hook hook)
+{
+    preflightHook() = std::move(hook);
+}
+
+QString numberedPdfName(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString base = info.completeBaseName();
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("pdf") : info.suffix();
+    for (int n = 2;; ++n) {
+        const QString candidate = info.dir().filePath(QStringLiteral("%1 (%2).%3").arg(base).arg(n).arg(suffix));
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+}
+
+PdfTargetAnswer askPdfTarget(QWidget *parent, const QString &path, const QString &numbered)
+{
+    if (pdfTargetHook())
+        return pdfTargetHook()(path, numbered);
+    const QString text = QStringLiteral("Soubor %1 již existuje.\nMá se přepsat, nebo uložit kvitance do nového souboru %2?")
+                             .arg(QDir::toNativeSeparators(path), QFileInfo(numbered).fileName());
+    if (messageHookSet())
+        return ui::warning(parent, QStringLiteral("Kvitanky"), text, true) == ui::MessageAnswer::Ok
+            ? PdfTargetAnswer::Replace
+            : PdfTargetAnswer::Cancel;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Kvitanky"), text, QMessageBox::NoButton, parent);
+    QPushButton *replace = box.addButton(QStringLiteral("Přepsat"), QMessageBox::DestructiveRole);
+    QPushButton *newName = box.addButton(QStringLiteral("Nový soubor"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Zrušit"), QMessageBox::RejectRole);
+    box.setDefaultButton(newName);
+    box.exec();
+    if (box.clickedButton() == replace)
+        return PdfTargetAnswer::Replace;
+    if (box.clickedButton() == newName)
+        return PdfTargetAnswer::NewName;
+    return PdfTargetAnswer::Cancel;
+}
+
+void setPdfTargetHook(PdfTargetHook hook)
+{
+    pdfTargetHook() = std::move(hook);
+}
+
+void reportJob(QWidget *parent, const QString &text, const QString &pdfPath)
+{
+    bool open = false;
+    if (jobReportHook()) {
+        open = jobReportHook()(text, pdfPath);
+    } else if (messageHookSet() || pdfPath.isEmpty()) {
+        ui::information(parent, text);
+    } else {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Kvitanky"), text, QMessageBox::Ok, parent);
+        QPushButton *openButton = box.addButton(QStringLiteral("Otevřít"), QMessageBox::ActionRole);
+        openButton->setObjectName(QStringLiteral("ButtonOpenPdf"));
+        box.setDefaultButton(QMessageBox::Ok);
+        box.exec();
+        open = box.clickedButton() == openButton;
+    }
+    if (open && !pdfPath.isEmpty() && !ui::openUrl(QUrl::fromLocalFile(pdfPath)))
+        ui::information(parent, QStringLiteral("Soubor %1 nelze otevřít.").arg(QDir::toNativeSeparators(pdfPath)));
+}
+
+void setJobReportHook(JobReportHook hook)
+{
+    jobReportHook() = std::move(hook);
+}
+
+} // namespace kvitanky

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// "Tisk řádků": the rows from N to M of the recipient table, for reprinting the
+// slips a paper jam spoiled.
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QPushButton;
+class QSpinBox;
+
+namespace kvitanky {
+
+class PrintRangeDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    // Rows are numbered from 1 as the user sees them.
+    PrintRangeDialog(QWidget *parent, int rows, int from, int to);
+
+    QSpinBox *SpinFrom = nullptr;
+    QSpinBox *SpinTo = nullptr;
+    QPushButton *ButtonPrint = nullptr;
+    QPushButton *ButtonCancel = nullptr;
+
+    // Asks for the rows; false when cancelled. `from` and `to` are 1-based.
+    static bool askRange(QWidget *parent, int rows, int &from, int &to);
+    // Tests receive the dialog instead of the user and click its buttons.
+    using Hook = std::function<void(PrintRangeDialog &)>;
+    static void setHook(Hook hook);
+};
+
+} // namespace kvitanky

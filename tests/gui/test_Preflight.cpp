@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The check before "Tisk všech Kvitanky" in the window: its dialog, printing only
+// the right slips, the jump to the first faulty row, and the account boxes marked
+// while the user types.
+#include "GuiTestSupport.h"
+
+#include "data/DbfTable.h"
+#include "data/RecipientPage.h"
+#include "print/PrintQuestions.h"
+#include "print/SlipPreflight.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+
+using namespace kvitanky;
+using namespace testsupport;
+
+namespace {
+
+int pdfPages(const QString &pdf)
+{
+    int code = -1;
+    const QString info = QString::fromUtf8(runProgram("pdfinfo", {pdf}, &code));
+    const auto m = QRegularExpression(R"(Pages:\s+(\d+))").match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+class PreflightTest : public FormTest
+{
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        PreflightDialog::setHook([this](const PreflightDialog &d) {
+            summary = d.summary();
+            for (const char *name : {"ButtonPreflightPrint", "ButtonPreflightPrintCorrect", "ButtonPreflightCancel",
+                                     "ButtonPreflightShowFirst"}) {
+                auto *b = d.findChild<QPushButton *>(name);
+                buttons[name] = b && b->isEnabled();
+                if (b && b->isDefault())
+                    defaultButton = name;
+            }
+            // Answered by a click on the button, as the user would.
+            if (auto *b = d.findChild<QPushButton *>(clickOn))
+                b->click();
+            return answer;
+        });
+        setJobReportHook([this](const QString &text, const QString &) {
+            reports << text;
+            return false;
+        });
+    }
+    void TearDown() override
+    {
+        PreflightDialog::setHook({});
+        setJobReportHook({});
+        FormTest::TearDown();
+    }
+
+    void setRow(int row, const char *column, const QString &value)
+    {
+        DbfTable &t = form->TableData;
+        t.moveTo(row);
+        t.edit();
+        t.fieldByName(column).setAsString(value);
+        t.post();
+    }
+
+    // A right account, and the words not checked (the first sample's row 1 runs
+    // past its box with the designed lengths).
+    void useValidAccount()
+    {
+        check("CheckBoxSetOtherOffOverflowSecondRowPrice")->setChecked(true);
+        edit("EditSetOwnerAccountNum1")->setText("19");
+        edit("EditSetOwnerAccountNum2")->setText("2000145399");
+        edit("EditSetOwnerAccountIDB")->setText("0800");
+    }
+
+    QString summary;
+    QHash<QString, bool> buttons;   // present and enabled
+    QString defaultButton;
+    const char *clickOn = "";
+    PreflightDialog::Answer answer = PreflightDialog::Answer::PrintAll;
+    QStringList reports;
+};
+
+// Clean: only the count, the printer and the file, "Tisknout" as the default.
+TEST_F(PreflightTest, CleanJobAsksOnceWithPrintAsDefault)
+{
+    startForm();
+    useValidAccount();
+    form->ButtonPrintAll->click();
+    EXPECT_EQ(summary, QString::fromUtf8("Tisk 3 kvitance na tiskárnu PDF soubor.\nSoubor: %1")
+                           .arg(QDir::toNativeSeparators(dir.file("Kvitanky.pdf"))));
+    EXPECT_EQ(defaultButton, "ButtonPreflightPrint");
+    EXPECT_FALSE(buttons.value("ButtonPreflightPrintCorrect"));
+    EXPECT_TRUE(buttons.value("ButtonPreflightCancel"));
+    EXPECT_EQ(reports.size(), 1);
+}
+
+// Faults: counts per kind with the first rows; "Tisknout jen správné" prints the
+// others; "Zrušit" is the default.
+TEST_F(PreflightTest, PrintOnlyTheRightSlips)
+{
+    if (!haveProgram("pdfinfo"))
+        GTEST_SKIP() << "poppler-utils missing";
+    startForm();
+    useValidAccount();
+    setRow(1, "CASTKA", "-30");
+    setRow(2, "VAR_SYMB", "99a");
+    clickOn = "ButtonPreflightPrintCorrect";
+    answer = PreflightDialog::Answer::PrintCorrect;
+    form->ButtonPrintAll->click();
+    EXPECT_EQ(defaultButton, "ButtonPreflightCancel");
+    EXPECT_TRUE(buttons.value("ButtonPreflightPrintCorrect"));
+    EXPECT_TRUE(buttons.value("ButtonPreflightShowFirst"));
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("• %1: 1 (řádek 2 Marie Svobodová)")
+                                     .arg(SlipPreflight::faultName(SlipFault::VoidAmount))))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("řádek 3 Petr Dvořák"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("Chybných kvitancí: 2 z 3."))) << summary.toStdString();
+    EXPECT_EQ(pdfPages(dir.file("Kvitanky.pdf")), 1);
+    EXPECT_EQ(reports, QStringList{QString::fromUtf8("Vytištěna 1 kvitance do souboru %1.")
+                                       .arg(QDir::toNativeSeparators(dir.file("Kvitanky.pdf")))});
+    EXPECT_TRUE(texts().isEmpty()) << texts().join("|").toStdString();
+}
+
+// The jump: no job, the recipient page on the first faulty row.
+TEST_F(PreflightTest, JumpToTheFirstFaultyRow)
+{
+    startForm();
+    useValidAccount();
+    form->show();
+    setRow(2, "PRIJMENI", "");
+    setRow(2, "JMENO", "");
+    clickOn = "ButtonPreflightShowFirst";
+    answer = PreflightDialog::Answer::ShowFirstFault;
+    form->ButtonPrintAll->click();
+    EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
+    EXPECT_EQ(form->PageControlMain->currentWidget(), static_cast<QWidget *>(form->TabSheetData));
+    EXPECT_EQ(form->TableData.recNo(), 2);
+    EXPECT_EQ(edit("EditDataCity")->text(), QString::fromUtf8("Velká Lhota"));
+    EXPECT_TRUE(reports.isEmpty());
+}
+
+// A wrong account is a fault of every slip: "Tisknout jen správné" is off.
+TEST_F(PreflightTest, WrongAccountLeavesNoRightSlip)
+{
+    startForm();
+    clickOn = "ButtonPreflightCancel";
+    answer = PreflightDialog::Answer::Cancel;
+    form->ButtonPrintAll->click();
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("účet příjemce 123456-0123456789/0000 (na všech kvitancích)")))
+        << summary.toStdString();
+    EXPECT_FALSE(buttons.value("ButtonPreflightPrintCorrect"));
+    EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
+    EXPECT_TRUE(reports.isEmpty());
+}
+
+struct AccountBoxes {
+    const char *prefix, *number, *bank;
+};
+
+class AccountMarks : public PreflightTest, public ::testing::WithParamInterface<AccountBoxes>
+{
+};
+
+// Typed key by key, the account is marked wrong until its last digit makes it right.
+TEST_P(AccountMarks, WrongAccountMarkedWhileTyping)
+{
+    startForm();
+    const AccountBoxes b = GetParam();
+    QLineEdit *prefix = edit(b.prefix);
+    QLineEdit *number = edit(b.number);
+    QLineEdit *bank = edit(b.bank);
+    ASSERT_TRUE(prefix && number && bank);
+    const auto fault = [](QLineEdit *e) { return e->property("accountFault").toString(); };
+    for (QLineEdit *e : {prefix, number, bank})
+        clearBox(e);
+    typeText(prefix, "19");
+    typeText(bank, "0800");
+    typeText(number, "200014539");
+    EXPECT_TRUE(fault(number).contains(QString::fromUtf8("kontrolní číslice"))) << fault(number).toStdString();
+    EXPECT_EQ(number->toolTip(), fault(number));
+    typeText(number, "9");
+    EXPECT_EQ(fault(number), QString());
+    EXPECT_EQ(fault(prefix), QString());
+    EXPECT_EQ(fault(bank), QString());
+    pressKey(prefix, Qt::Key_Backspace);
+    EXPECT_FALSE(fault(prefix).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, AccountMarks,
+                         ::testing::Values(AccountBoxes{"EditSetOwnerAccountNum1", "EditSetOwnerAccountNum2",
+                                                        "EditSetOwnerAccountIDB"},
+                                           AccountBoxes{"EditOwnerNum1", "EditOwnerNum2", "EditOwnerIDB"}));
+
+} // namespace
