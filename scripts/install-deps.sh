@@ -9,6 +9,7 @@ packages=(
   fonts-liberation locales
   gdal-bin python3-dbfread python3-openpyxl poppler-utils
   xvfb openbox x11-utils xdg-utils xdotool wmctrl imagemagick
+  appstream dpkg-dev
 )
 
 missing=()

@@ -108,6 +108,7 @@ void PrintJobs::reportPrinter()
         return;
     }
     refreshLabel();
+    Q_EMIT printerChosen();
 }
 
 void PrintJobs::refreshLabel()
@@ -170,6 +171,14 @@ void PrintJobs::ButtonPrinterClick()
     // Whatever the user chose, the label names the printer now current.
     takeChoiceFromPrinter();
     refreshLabel();
+    Q_EMIT printerChosen();
+}
+
+void PrintJobs::choosePrinter(const PrinterChoice &choice)
+{
+    m_choice = choice;
+    refreshLabel();
+    Q_EMIT printerChosen();
 }
 
 void PrintJobs::ButtonPrinterSetupClick()
@@ -186,6 +195,7 @@ void PrintJobs::ButtonPrinterSetupClick()
     }
     takeChoiceFromPrinter();
     refreshLabel();
+    Q_EMIT printerChosen();
 }
 
 void PrintJobs::runJob(const QString &title, const std::function<void(PrintSession &)> &draw)
