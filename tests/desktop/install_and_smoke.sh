@@ -72,13 +72,13 @@ for page in 1 2 3 4 5 6; do
 done
 # The calibration page's measuring dialog, opened with its button's Alt+Z: the
 # pages are stepped through from the first until the dialog appears.
-xdotool mousemove $((X + 60)) $((Y + 20)) click 1
+for _ in 1 2 3 4 5 6 7; do xdotool key Left; done
 sleep 0.4
 dialog=
 for page in 1 2 3 4 5 6 7; do
   xdotool key alt+z
   for _ in $(seq 10); do
-    dialog=$(xdotool search --onlyvisible --name '^Kalibrace měřením$' 2>/dev/null | head -1 || true)
+    dialog=$(xdotool search --onlyvisible --name '^Kalibrace měřením' 2>/dev/null | head -1 || true)
     [ -n "$dialog" ] && break
     sleep 0.1
   done
@@ -89,8 +89,8 @@ done
 [ -n "$dialog" ] || fail "the calibration dialog did not open"
 sleep 0.5
 import -window root "$shots/calibration-dialog.png"
-xdotool key --window "$dialog" Escape
-for _ in $(seq 30); do xdotool search --onlyvisible --name '^Kalibrace měřením$' >/dev/null 2>&1 || break; sleep 0.1; done
+xdotool key Escape
+for _ in $(seq 30); do xdotool search --onlyvisible --name '^Kalibrace měřením' >/dev/null 2>&1 || break; sleep 0.1; done
 
 [ -f "$data/Data.dbf" ] || fail "no Data.dbf in the per-user data folder $data"
 [ ! -e "$prefix/bin/Data.dbf" ] || fail "wrote into the install"
