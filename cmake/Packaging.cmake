@@ -3,6 +3,10 @@
 # metadata, installed under /usr. The libraries it links (Qt, libxlsxwriter) are
 # found by dpkg-shlibdeps; the Qt platform plugins, Qt's Czech translations and the
 # fonts the slips are printed with are named here.
+# The package takes what the build made; packaging does not first build every
+# target (the tests and benchmarks are not part of it).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
 install(FILES ${CMAKE_SOURCE_DIR}/resources/kvitanky.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
         RENAME cz.kvitanky.Kvitanky.metainfo.xml)

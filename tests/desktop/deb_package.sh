@@ -22,9 +22,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# 1. Build it.
+# 1. Build it (from the program as built; packaging builds nothing else).
+cmake --build "$build" --target kvitanky slip_pictures >/dev/null
 (cd "$build" && cpack -G DEB -B "$work/pkg" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
 deb=$(ls "$work"/pkg/kvitanky_*.deb)
 echo "package: $(basename "$deb") ($(du -k "$deb" | cut -f1) kB)"
