@@ -10,6 +10,7 @@
 #include <QPen>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kvitanky {
@@ -44,6 +45,12 @@ double intendedMm(double layout, int size, int shift, int slipSize)
     return (layout + shift) * double(size) / slipSize * CalibrationSheet::MillimetresPerPrinterPixel;
 }
 
+// Rounded; far beyond every range (a length typed far off) stays far beyond it.
+int toInteger(double v)
+{
+    return int(std::lround(std::clamp(v, -1e6, 1e6)));
+}
+
 struct AxisFit {
     double scale = 1;
     double exactSize = 0;
@@ -62,13 +69,15 @@ AxisFit fitAxis(double layout1, double layout2, int size, int shift, int designe
     const double intended2 = intendedMm(layout2, size, shift, slipSize);
     const double place1 = CalibrationSheet::FormOriginMm + intendedMm(layout1, designedSize, designedShift, slipSize);
     f.scale = (measured2 - measured1) / (intended2 - intended1);
+    if (!std::isfinite(f.scale) || f.scale < MinScale || f.scale > MaxScale)
+        return f;
     const double offset = measured1 - f.scale * intended1;
     f.exactSize = designedSize / f.scale;
-    f.size = int(std::lround(f.exactSize));
+    f.size = toInteger(f.exactSize);
     // The shift that puts the first cross onto its place, with the size as stored.
     const auto shiftFor = [&](double sz) { return (place1 - offset) / (f.scale * sz * k) - layout1; };
     f.exactShift = shiftFor(f.exactSize);
-    f.shift = f.size > 0 ? int(std::lround(shiftFor(f.size))) : 0;
+    f.shift = toInteger(shiftFor(f.size));
     return f;
 }
 
