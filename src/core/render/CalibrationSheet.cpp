@@ -96,8 +96,9 @@ namespace CalibrationSheet {
 
 QPointF crossLayout(int i)
 {
-    // Near the slip's top-left and bottom-right corners, as far apart as the slip allows.
-    return i == 0 ? QPointF(25, 29) : QPointF(770, 358);
+    // Near the slip's top-left and bottom-right corners, far apart, and the second
+    // one well inside the right edge of an A4 sheet whatever the printer's margin.
+    return i == 0 ? QPointF(25, 29) : QPointF(740, 358);
 }
 
 QPointF crossPrinterPixels(const CalibrationValues &values, int i)
