@@ -10,6 +10,7 @@ packages=(
   gdal-bin python3-dbfread python3-openpyxl poppler-utils strace
   xvfb openbox x11-utils xdg-utils xdotool wmctrl imagemagick
   cups cups-client printer-driver-cups-pdf
+  appstream dpkg-dev
 )
 
 missing=()

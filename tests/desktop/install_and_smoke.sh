@@ -26,7 +26,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/kvitanky share/kvitanky/IMAGE.bmp share/kvitanky/IMAGEclean.bmp share/kvitanky/CALIBRAT5x5.bmp \
-         share/applications/kvitanky.desktop share/icons/hicolor/scalable/apps/kvitanky.svg; do
+         share/applications/kvitanky.desktop share/icons/hicolor/scalable/apps/kvitanky.svg \
+         share/metainfo/cz.kvitanky.Kvitanky.metainfo.xml; do
   [ -e "$prefix/$f" ] || fail "install lacks $f"
 done
 grep -q '^Name\[cs\]=Kvitanky' "$prefix/share/applications/kvitanky.desktop" || fail "no Czech name"
@@ -86,6 +87,28 @@ close_window() {
 
 rm -rf "$shots"; mkdir -p "$shots"
 start_and_capture page 6
+# The calibration page's measuring dialog, opened with its button's Alt+Z: the
+# pages are stepped through from the first until the dialog appears.
+for _ in 1 2 3 4 5 6 7; do xdotool key Left; done
+sleep 0.4
+dialog=
+for page in 1 2 3 4 5 6 7; do
+  xdotool key alt+z
+  for _ in $(seq 10); do
+    dialog=$(xdotool search --onlyvisible --name '^Kalibrace měřením' 2>/dev/null | head -1 || true)
+    [ -n "$dialog" ] && break
+    sleep 0.1
+  done
+  [ -n "$dialog" ] && break
+  xdotool key Right
+  sleep 0.4
+done
+[ -n "$dialog" ] || fail "the calibration dialog did not open"
+sleep 0.5
+import -window root "$shots/calibration-dialog.png"
+xdotool key Escape
+for _ in $(seq 30); do xdotool search --onlyvisible --name '^Kalibrace měřením' >/dev/null 2>&1 || break; sleep 0.1; done
+
 [ -f "$data/Data.dbf" ] || fail "no Data.dbf in the per-user data folder $data"
 [ ! -e "$prefix/bin/Data.dbf" ] || fail "wrote into the install"
 close_window

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CalibrationPage.h"
 
+#include "print/CalibrationDialog.h"
 #include "print/PrintJobs.h"
 #include "print/PrintQuestions.h"
+#include "render/CalibrationSheet.h"
 #include "render/SlipSurface.h"
 #include "settings/NumberText.h"
+#include "settings/SettingsAccess.h"
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
@@ -14,6 +17,9 @@
 #include <QPrinter>
 
 #include <algorithm>
+
+#include <QPainter>
+#include <QScopeGuard>
 
 namespace kvitanky {
 
@@ -65,6 +71,14 @@ CalibrationPage::CalibrationPage(TForm1 &form)
     keepBefore(axisX, EditCalibrationPrintNullAxesX);
     keepBefore(axisY, EditCalibrationPrintNullAxesY);
 
+    QGroupBox *measure = ui::groupBox(outer, "GroupBoxCalibrationMeasure", " Kalibrace měřením ", 496, 30, 275, 147);
+    ButtonCalibrationSheet = ui::button(measure, "ButtonCalibrationSheet", "Kalibrační list", 16, 28, 120, 25);
+    ButtonCalibrationMeasure = ui::button(measure, "ButtonCalibrationMeasure", "&Změřit a nastavit…", 16, 60, 150, 25);
+    LabelCalibrationPrinter = ui::label(measure, QString(), 16, 94, "LabelCalibrationPrinter");
+    LabelCalibrationPrinter->setWordWrap(true);
+    LabelCalibrationPrinter->setFixedSize(245, 44);
+    LabelCalibrationPrinter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
     ImageCalibration = new QLabel(outer);
     ImageCalibration->setObjectName("ImageCalibration");
     ImageCalibration->hide();
@@ -91,11 +105,18 @@ CalibrationPage::CalibrationPage(TForm1 &form)
     connect(ButtonCalibrationSaveValues, &QPushButton::clicked, this,
             [this] { m_form.guard([this] { ButtonCalibrationSaveValuesClick(); }); });
 
+    connect(ButtonCalibrationSheet, &QPushButton::clicked, this,
+            [this] { m_form.guard([this] { ButtonCalibrationSheetClick(); }); });
+    connect(ButtonCalibrationMeasure, &QPushButton::clicked, this,
+            [this] { m_form.guard([this] { ButtonCalibrationMeasureClick(); }); });
+
     setTabOrder(EditCalibrationPrintSizePDFX, EditCalibrationPrintSizePDFY);
     setTabOrder(EditCalibrationPrintSizePDFY, ButtonCalibrationPrint);
     setTabOrder(ButtonCalibrationPrint, EditCalibrationPrintNullAxesX);
     setTabOrder(EditCalibrationPrintNullAxesX, EditCalibrationPrintNullAxesY);
-    setTabOrder(EditCalibrationPrintNullAxesY, ButtonCalibrationSaveValues);
+    setTabOrder(EditCalibrationPrintNullAxesY, ButtonCalibrationSheet);
+    setTabOrder(ButtonCalibrationSheet, ButtonCalibrationMeasure);
+    setTabOrder(ButtonCalibrationMeasure, ButtonCalibrationSaveValues);
 }
 
 void CalibrationPage::pair(QLineEdit *edit, UpDown *upDown, bool allowMinus)
@@ -115,6 +136,11 @@ void CalibrationPage::editChanged(QLineEdit *edit, UpDown *upDown, bool allowMin
     const int value = text.trimmed().toInt(&ok, 10);
     if (ok) {
         upDown->setPosition(value);
+        // The user's own value: from now on the values are the current printer's.
+        if (!m_settingValues && m_valuesOwner != m_printerKey) {
+            m_valuesOwner = m_printerKey;
+            showValuesOwner();
+        }
         return;
     }
     ui::information(&m_form, notANumberMessage(text));
@@ -177,6 +203,131 @@ void CalibrationPage::ButtonCalibrationSaveValuesClick()
 {
     m_form.SaveSettings();
     ui::information(&m_form, QStringLiteral("Uloženo!"));
+}
+
+namespace {
+
+// The PDF writer keeps its values under a name no print queue can have (queue
+// names hold no blanks).
+const QString PdfWriterKey = QStringLiteral("PDF soubor");
+
+QString shownName(const QString &key)
+{
+    return key == PdfWriterKey ? QStringLiteral("PDF soubor") : key;
+}
+
+} // namespace
+
+std::optional<CalibrationValues> CalibrationPage::currentValues() const
+{
+    int v[4];
+    const QLineEdit *boxes[4] = {EditCalibrationPrintSizePDFX, EditCalibrationPrintSizePDFY,
+                                 EditCalibrationPrintNullAxesX, EditCalibrationPrintNullAxesY};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        v[i] = boxes[i]->text().trimmed().toInt(&ok, 10);
+        if (!ok)
+            return std::nullopt;
+    }
+    return CalibrationValues{v[0], v[1], v[2], v[3]};
+}
+
+void CalibrationPage::setValues(const CalibrationValues &values)
+{
+    m_settingValues = true;
+    const auto done = qScopeGuard([this] { m_settingValues = false; });
+    EditCalibrationPrintSizePDFX->setText(QString::number(values.printWidth));
+    EditCalibrationPrintSizePDFY->setText(QString::number(values.printHeight));
+    EditCalibrationPrintNullAxesX->setText(QString::number(values.shiftX));
+    EditCalibrationPrintNullAxesY->setText(QString::number(values.shiftY));
+}
+
+void CalibrationPage::followPrinter(PrintJobs &printing)
+{
+    m_printing = &printing;
+    connect(&printing, &PrintJobs::printerChosen, this, [this] { m_form.guard([this] { printerChosen(); }); });
+}
+
+void CalibrationPage::printerChosen()
+{
+    m_printers.setFile(m_form.SettingsFile.get());
+    const PrinterChoice &choice = m_printing->currentPrinter();
+    const QString key = choice.pdf ? PdfWriterKey : choice.name;
+    if (key == m_printerKey)
+        return;
+    if (m_printerKey.isEmpty()) {
+        // Start-up: the values loaded from CALIBRATION are the printer's in use,
+        // unless the printer keeps values of its own.
+        m_valuesOwner = key;
+    } else if (m_valuesOwner == m_printerKey) {
+        if (const auto values = currentValues())
+            m_printers.remember(m_printerKey, *values);
+    }
+    m_printerKey = key;
+    if (const auto values = m_printers.valuesFor(key)) {
+        setValues(*values);
+        m_valuesOwner = key;
+    }
+    showValuesOwner();
+}
+
+void CalibrationPage::showValuesOwner()
+{
+    if (m_printerKey.isEmpty()) {
+        LabelCalibrationPrinter->setText(QString());
+    } else if (m_valuesOwner == m_printerKey || m_valuesOwner.isEmpty()) {
+        LabelCalibrationPrinter->setText(QStringLiteral("Hodnoty patří tiskárně: %1").arg(shownName(m_printerKey)));
+    } else {
+        LabelCalibrationPrinter->setText(QStringLiteral("Tiskárna %1 ještě nemá vlastní hodnoty; nastaveny jsou "
+                                                        "hodnoty tiskárny %2.")
+                                             .arg(shownName(m_printerKey), shownName(m_valuesOwner)));
+    }
+    LabelCalibrationPrinter->setToolTip(LabelCalibrationPrinter->text());
+}
+
+void CalibrationPage::savePrinterValues(IniFile &file)
+{
+    if (m_printerKey.isEmpty())
+        return;
+    m_valuesOwner = m_printerKey;
+    showValuesOwner();
+    m_printers.save(file, m_printerKey, currentValues());
+}
+
+void CalibrationPage::ButtonCalibrationSheetClick()
+{
+    // Sizes and shifts are checked before the job begins, as for a slip.
+    m_form.UpdatePrintScale();
+    const SettingsAccess &s = m_form.settings();
+    const CalibrationValues values{s.integer(QStringLiteral("EditCalibrationPrintSizePDFX")),
+                                   s.integer(QStringLiteral("EditCalibrationPrintSizePDFY")),
+                                   s.integer(QStringLiteral("EditCalibrationPrintNullAxesX")),
+                                   s.integer(QStringLiteral("EditCalibrationPrintNullAxesY"))};
+    const QString printer = m_form.Printing->currentPrinter().displayName();
+    m_form.Printing->runJob(QStringLiteral("Kalibrační list"), [&](PrintSession &session) {
+        CalibrationSheet::draw(session.painter(), values, printer);
+    });
+}
+
+void CalibrationPage::ButtonCalibrationMeasureClick()
+{
+    const std::optional<CalibrationValues> values = currentValues();
+    if (!values) {
+        ui::information(&m_form, QStringLiteral("Nejdříve opravte hodnoty kalibrace: všechny čtyři musí být celá čísla."));
+        return;
+    }
+    const QString printer = m_printerKey.isEmpty() ? QStringLiteral("není k dispozici") : shownName(m_printerKey);
+    CalibrationDialog dialog(*values, printer, &m_form);
+    if (measureDialogHook)
+        measureDialogHook(dialog);
+    else
+        dialog.exec();
+    if (dialog.result() != QDialog::Accepted || !dialog.fit().ok)
+        return;
+    setValues(dialog.fit().values);
+    m_valuesOwner = m_printerKey;
+    m_printers.remember(m_printerKey, dialog.fit().values);
+    showValuesOwner();
 }
 
 } // namespace kvitanky

@@ -3,7 +3,12 @@
 // the area's outline, and saving the settings.
 #pragma once
 
+#include "settings/PrinterCalibrations.h"
+
 #include <QWidget>
+
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -12,6 +17,9 @@ class QPushButton;
 
 namespace kvitanky {
 
+class CalibrationDialog;
+class IniFile;
+class PrintJobs;
 class TForm1;
 class UpDown;
 
@@ -34,8 +42,30 @@ public:
     QPushButton *ButtonCalibrationSaveValues = nullptr;
     QLabel *ImageCalibration = nullptr;   // the calibration picture; never shown
 
+    // Calibration by measuring, remembered per printer.
+    QPushButton *ButtonCalibrationSheet = nullptr;     // "Kalibrační list"
+    QPushButton *ButtonCalibrationMeasure = nullptr;   // opens CalibrationDialog
+    QLabel *LabelCalibrationPrinter = nullptr;         // which printer the values belong to
+
     void ButtonCalibrationPrintClick();
     void ButtonCalibrationSaveValuesClick();
+    void ButtonCalibrationSheetClick();
+    void ButtonCalibrationMeasureClick();
+
+    // Follows the printer choice of the print jobs: the values of the printer left
+    // are remembered, those of the printer chosen (if it has any) fill the boxes.
+    void followPrinter(PrintJobs &printing);
+    // Part of saving all settings: the values become the current printer's own
+    // and every printer's values are written.
+    void savePrinterValues(IniFile &file);
+    // The four boxes as integers; nothing when one is not an integer.
+    std::optional<CalibrationValues> currentValues() const;
+    // The name the values of the current printer are kept under.
+    const QString &printerKey() const { return m_printerKey; }
+
+    // The measuring dialog; a test answers it here instead of the user (the hook
+    // fills its boxes and presses its buttons).
+    std::function<void(CalibrationDialog &)> measureDialogHook;
 
 private:
     // One edit box and its up-down button, kept in step by the two handlers.
@@ -48,7 +78,16 @@ private:
     // warned, prints it anyway.
     bool outlineFitsPrintableArea(QPrinter &printer, int width, int height);
 
+    void printerChosen();
+    void setValues(const CalibrationValues &values);
+    void showValuesOwner();
+
     TForm1 &m_form;
+    PrintJobs *m_printing = nullptr;
+    PrinterCalibrations m_printers;
+    QString m_printerKey;    // current printer
+    QString m_valuesOwner;   // printer whose values the boxes show
+    bool m_settingValues = false;
 };
 
 } // namespace kvitanky

@@ -174,6 +174,7 @@ void PrintJobs::reportPrinter()
         return;
     }
     refreshLabel();
+    Q_EMIT printerChosen();
 }
 
 void PrintJobs::refreshLabel()
@@ -243,6 +244,14 @@ void PrintJobs::ButtonPrinterClick()
     }
     // Whatever the user chose, the label names the printer now current.
     refreshLabel();
+    Q_EMIT printerChosen();
+}
+
+void PrintJobs::choosePrinter(const PrinterChoice &choice)
+{
+    m_choice = choice;
+    refreshLabel();
+    Q_EMIT printerChosen();
 }
 
 void PrintJobs::ButtonPrinterSetupClick()
@@ -259,6 +268,7 @@ void PrintJobs::ButtonPrinterSetupClick()
     }
     takeChoiceFromPrinter();
     refreshLabel();
+    Q_EMIT printerChosen();
 }
 
 QString PrintJobs::jobTarget() const

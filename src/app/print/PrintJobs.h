@@ -65,6 +65,9 @@ public:
     QAction *ActionPrintResume = nullptr;
 
     bool hasPrinter() const { return m_hasPrinter; }
+    // Makes `choice` the current printer, as a choice in the print dialog does
+    // (the printer object is left as it is); for tests.
+    void choosePrinter(const PrinterChoice &choice);
     const PrinterChoice &currentPrinter() const { return m_choice; }
     bool jobRunning() const { return m_jobRunning; }
 
@@ -77,6 +80,11 @@ public:
     using DialogHook = std::function<bool(QPrinter &)>;
     void setPrintDialogHook(DialogHook hook) { m_printDialogHook = std::move(hook); }
     void setPageSetupDialogHook(DialogHook hook) { m_pageSetupDialogHook = std::move(hook); }
+
+Q_SIGNALS:
+    // The current printer is known (start-up) or the user has been through a
+    // printer dialog; currentPrinter() tells which one it is.
+    void printerChosen();
 
 private:
     void refreshLabel();

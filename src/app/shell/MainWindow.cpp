@@ -106,6 +106,7 @@ void TForm1::buildFrame()
     ButtonPrintAll = ui::button(this, "ButtonPrintAll", "Tisk všech Kvitanky", 716, 544, 117);
 
     Printing = new PrintJobs(*this);
+    TabSheetCalibration->followPrinter(*Printing);
     m_settings.bind(this);
 
     m_recipientSource = std::make_unique<DbfRecipientSource>(&TableData);
@@ -272,6 +273,7 @@ void TForm1::SaveSettings()
             else
                 ini.writeString(k.section, k.key, m_settings.text(k.key));
         }
+        TabSheetCalibration->savePrinterValues(ini);
     } catch (...) {
         ini.endBatch();
         throw;
