@@ -6,6 +6,8 @@
 #include "data/Backup.h"
 #include "data/TablePage.h"
 
+#include <optional>
+
 class QCheckBox;
 class QGroupBox;
 
@@ -60,10 +62,15 @@ private:
     void EditDataPriceChange();
     void symbolChange(QLineEdit *box, const QString &column);
     double currentAmount() const;
+    // The amount of the current row; none when the file holds no number there.
+    std::optional<double> readableAmount() const;
+    // Marks a box showing a value the file holds in place of a number (empty: unmarks).
+    static void markUnreadable(QWidget *box, const QString &stored);
     QString currentText(const QString &column) const;
     void reportCopyFailure();
 
     BackupMaker::Clock m_backupClock;
+    bool m_fillingBoxes = false;
 };
 
 } // namespace kvitanky
