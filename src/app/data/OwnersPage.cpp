@@ -5,6 +5,7 @@
 #include "data/TableNavigator.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
+#include "shell/AccountBoxKeys.h"
 #include "shell/PageBase.h"
 
 #include <QFile>
@@ -81,6 +82,8 @@ void OwnersPage::buildControls()
     EditOwnerIDB = box("EditOwnerIDB", caption("Kód banky", 400, 1), 520, 1, 64, 4);
     LabelOwnersConstS = caption("Konstantní symbol", 400, 2, "LabelOwnersConstS");
     EditOwnerConstS = box("EditOwnerConstS", LabelOwnersConstS, 520, 2, 96, 4);
+
+    new AccountBoxKeys(EditOwnerNum1, EditOwnerNum2, EditOwnerIDB);
 
     QWidget *order[] = {EditOwnerAddress1, EditOwnerAddress2, EditOwnerAddress3, EditOwnerNum1,
                         EditOwnerNum2,     EditOwnerIDB,      EditOwnerConstS};
