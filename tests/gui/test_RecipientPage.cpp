@@ -621,3 +621,18 @@ TEST_F(RecipientPageTest, PastedLineBreakIsStoredAsABlank)
     edit("EditDataStreet")->paste();
     EXPECT_EQ(stored("ULICE"), QString::fromUtf8("Hlavní 1 Brno"));
 }
+
+// Found by the model test: a refused character on an empty table made a row, and
+// an Insert after an edited new record left defaults shown but not stored.
+TEST_F(RecipientPageTest, RefusedCharacterAddsNoRowAndInsertStoresWhatItShows)
+{
+    startWithEmptyTable();
+    typeText(edit("EditDataFirstName"), QString::fromUtf8("ñ"));
+    EXPECT_EQ(form->TableData.recordCount(), 0);
+    button("ButtonDataTableInsert")->click();
+    typeText(edit("EditDataFirstName"), "A");
+    button("ButtonDataTableInsert")->click();
+    ASSERT_EQ(form->TableData.recordCount(), 2);
+    EXPECT_EQ(stored("TELEFON"), "+420");
+    EXPECT_EQ(stored("EMAIL"), "@");
+}

@@ -247,6 +247,12 @@ void RecipientPage::ButtonDataTableInsertClick()
     putText(EditDataTel, QStringLiteral("+420 "));
     putText(EditDataEmail, QStringLiteral("@"));
     CheckBoxDataDiscard->setChecked(false);
+    // A box that held its default already raised no change; once the new record
+    // is posted it must hold what every box shows.
+    if (m_table.active() && !m_table.isEditing()) {
+        WriteRecipientField(QStringLiteral("TELEFON"), EditDataTel->text());
+        WriteRecipientField(QStringLiteral("EMAIL"), EditDataEmail->text());
+    }
 }
 
 void RecipientPage::DeleteAllRecipients()

@@ -10,11 +10,11 @@
 namespace kvitanky {
 
 LineBoxFilter::LineBoxFilter(QLineEdit *box, int limit)
-    : QValidator(box), m_box(box), m_limit(limit), m_previousLength(box->text().size())
+    : QValidator(box), m_box(box), m_limit(limit), m_previous(box->text())
 {
     // While validating, the box already reports the new text; the length it had
     // before comes from its change signal, which also follows program-set text.
-    connect(box, &QLineEdit::textChanged, this, [this](const QString &t) { m_previousLength = t.size(); });
+    connect(box, &QLineEdit::textChanged, this, [this](const QString &t) { m_previous = t; });
     connect(box, &QLineEdit::textEdited, this, [this] { m_box->setToolTip(QString()); });
     // The note waits until the box has taken its new text, so that it stands beside it.
     connect(this, &LineBoxFilter::refused, this, [this](const QString &chars) {
@@ -77,7 +77,7 @@ QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
         Q_EMIT const_cast<LineBoxFilter *>(this)->refused(refusedChars);
 
     // New text ends at the caret: cut the excess from its end.
-    const qsizetype allowed = qMax<qsizetype>(m_limit, m_previousLength);
+    const qsizetype allowed = qMax<qsizetype>(m_limit, m_previous.size());
     if (m_limit > 0 && input.size() > allowed) {
         const qsizetype excess = qMin<qsizetype>(input.size() - allowed, pos);
         input.remove(pos - excess, excess);
@@ -85,7 +85,9 @@ QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
         if (input.size() > allowed)
             return Invalid;
     }
-    return Acceptable;
+    // Nothing left of the edit: refused as a whole, so that no change is announced
+    // (a change on an empty table would start a new record).
+    return input == m_previous ? Invalid : Acceptable;
 }
 
 LineBoxFilter *lineBoxFilter(const QLineEdit *box)

@@ -41,7 +41,7 @@ Q_SIGNALS:
 private:
     QLineEdit *m_box;
     int m_limit;
-    qsizetype m_previousLength;
+    QString m_previous;   // the text before the edit being validated
 };
 
 // The filter installed on a box, if any.
