@@ -62,8 +62,7 @@ TEST_F(OwnersPageTest, NavigatorAndGridShowTheOwnerWithLeadingZeros)
     EXPECT_EQ(edit("EditOwnerIDB")->text(), "0666");
     EXPECT_EQ(edit("EditOwnerConstS")->text(), "0777");
     auto *grid = page->findChild<QTableView *>("DBGridOwners");
-    const QModelIndex third = grid->model()->index(2, 0);
-    Q_EMIT grid->clicked(third);
+    clickRow(grid, 2);
     EXPECT_EQ(form->TableOwners.recNo(), 2);
     EXPECT_EQ(edit("EditOwnerAddress1")->text(), "Muzeum RVHP");
     EXPECT_EQ(edit("EditOwnerNum1")->text(), "000000");

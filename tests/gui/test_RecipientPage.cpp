@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QClipboard>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,6 +30,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
+
+#include <functional>
 
 using namespace kvitanky;
 using namespace testsupport;
@@ -609,3 +612,175 @@ TEST_F(RecipientPageTest, SearchBoxFindsTheNextMatchingRow)
 }
 
 } // namespace
+
+// However the grid's highlight moves, the boxes, the cursor and "Smazat" go with
+// it; however the cursor moves, the highlight goes with it.
+struct GestureCase {
+    const char *name;
+    std::function<void(QTableView *)> gesture;
+    int row;   // the row the gesture leaves highlighted
+};
+
+class GridGestureTest : public RecipientPageTest, public ::testing::WithParamInterface<GestureCase>
+{
+};
+
+TEST_P(GridGestureTest, BoxesCursorAndDeleteFollowTheHighlight)
+{
+    start();
+    auto *grid = form->findChild<QTableView *>("DBGridData");
+    grid->setFocus();
+    const char *honours[] = {"Pan", "Paní", "MUDr.", "Expert"};
+    GetParam().gesture(grid);
+    const int row = GetParam().row;
+    ASSERT_EQ(grid->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(grid->selectionModel()->selectedRows()[0].row(), row);
+    EXPECT_EQ(form->TableData.recNo(), row);
+    EXPECT_EQ(edit("EditDataHonour")->text(), QString::fromUtf8(honours[row]));
+    button("ButtonDataTableDelete")->click();
+    ASSERT_EQ(form->TableData.recordCount(), 3);
+    for (int r = 0; r < 3; ++r) {
+        form->TableData.moveTo(r);
+        EXPECT_NE(stored("TITUL"), QString::fromUtf8(honours[row])) << "row " << r;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gestures, GridGestureTest,
+    ::testing::Values(GestureCase{"drag", [](QTableView *g) { dragRows(g, 0, 2); }, 2},
+                      GestureCase{"rightClick", [](QTableView *g) { clickRow(g, 3, Qt::RightButton); }, 3},
+                      GestureCase{"wheelThenClick",
+                                  [](QTableView *g) {
+                                      wheelGrid(g, -1);
+                                      clickRow(g, 1);
+                                  },
+                                  1},
+                      GestureCase{"autoRepeatDown", [](QTableView *g) { holdKey(g, Qt::Key_Down, 2); }, 2},
+                      GestureCase{"pageDownThenHome",
+                                  [](QTableView *g) {
+                                      pressKey(g, Qt::Key_PageDown);
+                                      holdKey(g, Qt::Key_Home, 1);
+                                      pressKey(g, Qt::Key_End);
+                                  },
+                                  3}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RecipientPageTest, HighlightFollowsTheCursorAndLeavesAPendingRecord)
+{
+    start();
+    auto *grid = form->findChild<QTableView *>("DBGridData");
+    const auto highlighted = [grid] {
+        const QModelIndexList rows = grid->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows[0].row() : -1;
+    };
+    page->DBNavigatorData->button(TableNavigator::Button::Last)->click();
+    EXPECT_EQ(highlighted(), 3);
+    button("ButtonDataTableInsert")->click();
+    button("ButtonDataTableInsert")->click();   // the boxes hold the defaults: the record stays pending
+    ASSERT_TRUE(form->TableData.isEditing());
+    EXPECT_EQ(highlighted(), -1);
+    clickRow(grid, 3);   // the row that was current before: the new record is dropped
+    EXPECT_FALSE(form->TableData.isEditing());
+    EXPECT_EQ(highlighted(), 3);
+    EXPECT_EQ(edit("EditDataHonour")->text(), "Expert");
+}
+
+// Writes raw bytes into one column of one record of a table file.
+static void patchField(const QString &path, int row, const char *column, const QByteArray &bytes)
+{
+    QByteArray file = readFile(path);
+    const int headerLength = quint8(file[8]) | quint8(file[9]) << 8;
+    const int recordLength = quint8(file[10]) | quint8(file[11]) << 8;
+    int offset = 1;
+    for (int at = 32; file[at] != '\r'; at += 32) {
+        const int width = quint8(file[at + 16]);
+        if (qstrcmp(file.constData() + at, column) == 0) {
+            file.replace(headerLength + row * recordLength + offset, width, bytes.leftJustified(width, ' ', true));
+            writeFile(path, file);
+            return;
+        }
+        offset += width;
+    }
+    FAIL() << "no column " << column;
+}
+
+TEST_F(RecipientPageTest, UnreadableValuesAreShownWholeAndEditsStayInTheirRow)
+{
+    {
+        DbfTable t;
+        CreateRecipientTable(t, dir.path());
+        AddSampleRecipients(t);
+        t.setActive(false);
+    }
+    patchField(dir.file("Data.dbf"), 1, "CASTKA", QByteArray(20, '*'));
+    patchField(dir.file("Data.dbf"), 1, "VYRAZENO", "    .T");
+    start();
+    auto *grid = form->findChild<QTableView *>("DBGridData");
+    clickRow(grid, 1);
+    EXPECT_EQ(edit("EditDataHonour")->text(), QString::fromUtf8("Paní"));
+    EXPECT_EQ(edit("EditDataEmail")->text(), stored("EMAIL"));
+    EXPECT_EQ(edit("EditDataPrice")->text(), QString(20, '*'));
+    EXPECT_FALSE(edit("EditDataPrice")->toolTip().isEmpty());
+    EXPECT_FALSE(check("CheckBoxDataDiscard")->toolTip().isEmpty());
+
+    typeText(edit("EditDataFirstName"), "X");
+    EXPECT_EQ(form->TableData.recNo(), 1);
+    EXPECT_EQ(stored("JMENO"), "MarieX");
+    form->TableData.moveTo(0);
+    EXPECT_EQ(stored("JMENO"), "Jan");
+    clickRow(grid, 1);
+
+    edit("EditDataPrice")->selectAll();
+    typeText(edit("EditDataPrice"), "150");
+    check("CheckBoxDataDiscard")->click();
+    EXPECT_EQ(form->TableData.fieldByName("CASTKA").asFloat(), 150.0);
+    EXPECT_EQ(form->TableData.fieldByName("VYRAZENO").asInteger(), 1);
+    EXPECT_TRUE(edit("EditDataPrice")->toolTip().isEmpty());
+    if (havePythonModule("dbfread")) {
+        const QJsonArray rows = dbfRows(dir.file("Data.dbf"));
+        ASSERT_EQ(rows.size(), 4);
+        EXPECT_EQ(rows[1].toObject().value("CASTKA").toDouble(), 150.0);
+        EXPECT_EQ(rows[1].toObject().value("VYRAZENO").toInt(), 1);
+    }
+}
+
+TEST_F(RecipientPageTest, AmountTypedWithThousandsBlanksIsStoredWhole)
+{
+    start();
+    clearBox(edit("EditDataPrice"));
+    typeText(edit("EditDataPrice"), QString::fromUtf8("2 500,00"));
+    EXPECT_EQ(edit("EditDataPrice")->text(), QString::fromUtf8("2 500,00"));
+    EXPECT_EQ(form->TableData.fieldByName("CASTKA").asFloat(), 2500.0);
+    EXPECT_EQ(edit("EditDataPriceWord")->text(), PriceToWords(2500));
+    clearBox(edit("EditDataPrice"));
+    typeText(edit("EditDataPrice"), QString::fromUtf8("1\u00A0200"));
+    EXPECT_EQ(form->TableData.fieldByName("CASTKA").asFloat(), 1200.0);
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
+    typeText(edit("EditDataPrice"), "a");   // a letter is still no number
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(edit("EditDataPrice")->text(), "");
+}
+
+TEST_F(RecipientPageTest, PastedLineBreakIsStoredAsABlank)
+{
+    start();
+    QApplication::clipboard()->setText(QString::fromUtf8("Hlavní 1\r\nBrno"));
+    clearBox(edit("EditDataStreet"));
+    edit("EditDataStreet")->paste();
+    EXPECT_EQ(stored("ULICE"), QString::fromUtf8("Hlavní 1 Brno"));
+}
+
+// Found by the model test: a refused character on an empty table made a row, and
+// an Insert after an edited new record left defaults shown but not stored.
+TEST_F(RecipientPageTest, RefusedCharacterAddsNoRowAndInsertStoresWhatItShows)
+{
+    startWithEmptyTable();
+    typeText(edit("EditDataFirstName"), QString::fromUtf8("ñ"));
+    EXPECT_EQ(form->TableData.recordCount(), 0);
+    button("ButtonDataTableInsert")->click();
+    typeText(edit("EditDataFirstName"), "A");
+    button("ButtonDataTableInsert")->click();
+    ASSERT_EQ(form->TableData.recordCount(), 2);
+    EXPECT_EQ(stored("TELEFON"), "+420");
+    EXPECT_EQ(stored("EMAIL"), "@");
+}

@@ -9,7 +9,11 @@
 #include "settings/SettingsPage.h"
 #include "shell/PageBase.h"
 
+#include "text/Codepage.h"
+
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
@@ -73,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"EditSetOwnerAccountIDB", "", "12.5", "12,5", ""},
         TypingCase{"EditSetOwnerAccountIDB", "", "0000", "0000", ""},
         TypingCase{"EditSetOwnerAccountNum2", "", "0123456789", "0123456789", ""},
-        TypingCase{"EditSetOwnerAccountNum1", "", "-", "", "'-' není platné císlo!"},
+        TypingCase{"EditSetOwnerAccountIDB", "", "-", "", "'-' není platné císlo!"},
         TypingCase{"EditSetOwnerAccountNum1", "", ",", "", "',' není platné císlo!"},
         TypingCase{"EditSetOwnerAccountNum2", "", "-1", "1", "'-' není platné císlo!"},
         TypingCase{"EditSetOwnerAccountNum1", "12", "a", "", "'12a' není platné císlo!"},
@@ -475,3 +479,47 @@ TEST_F(SettingsPageTest, NothingOverlaps)
 }
 
 } // namespace
+
+TEST_F(SettingsPageTest, PastedLineBreakNeverSplitsALineOfTheSettingsFile)
+{
+    startForm();
+    showPage(form->TabSheetSetting);
+    QApplication::clipboard()->setText(QString::fromUtf8("Obecní úřad\r\n[LAYOUT]\nHlavní 1"));
+    QLineEdit *box = edit("EditSetOwnerAddress1");
+    clearBox(box);
+    box->paste();
+    button("ButtonSetSave")->click();
+    const QString ini = fromCp1250(readFile(dir.file("Kvitanky.ini")));
+    EXPECT_TRUE(ini.contains(QString::fromUtf8("EditSetOwnerAddress1=Obecní úřad [LAYOUT] Hlavní 1\r\n")));
+    EXPECT_EQ(ini.count(QStringLiteral("[LAYOUT]")), 2);   // the section and the value
+}
+
+class AccountTypedWholeTest : public SettingsPageTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(AccountTypedWholeTest, SeparatorsMoveToTheNextBox)
+{
+    startForm();
+    showPage(form->TabSheetSetting);
+    const QString page = GetParam();
+    const bool owners = page == QLatin1String("owners");
+    if (owners) {
+        check("CheckBoxSetOwnersAdr")->click();
+        showPage(form->TabSheetOwnersAdr);
+    }
+    const QStringList names = owners ? QStringList{"EditOwnerNum1", "EditOwnerNum2", "EditOwnerIDB"}
+                                     : QStringList{"EditSetOwnerAccountNum1", "EditSetOwnerAccountNum2",
+                                                   "EditSetOwnerAccountIDB"};
+    form->activateWindow();
+    QApplication::setActiveWindow(form.get());
+    edit(names[0])->setFocus();
+    clearBox(edit(names[0]));
+    typeIntoFocus("19-2000145399/0800");
+    EXPECT_EQ(edit(names[0])->text(), "19");
+    EXPECT_EQ(edit(names[1])->text(), "2000145399");
+    EXPECT_EQ(edit(names[2])->text(), "0800");
+    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, AccountTypedWholeTest, ::testing::Values("settings", "owners"));

@@ -9,6 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
+#include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace testsupport {
 
@@ -37,6 +40,72 @@ void clearBox(QLineEdit *box)
 {
     box->selectAll();
     pressKey(box, Qt::Key_Delete);
+}
+
+namespace {
+
+QPoint rowPoint(QTableView *grid, int row)
+{
+    grid->scrollTo(grid->model()->index(row, 1));
+    return grid->visualRect(grid->model()->index(row, 1)).center();
+}
+
+void sendMouse(QTableView *grid, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QWidget *vp = grid->viewport();
+    QMouseEvent e(type, QPointF(at), QPointF(vp->mapToGlobal(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(vp, &e);
+}
+
+} // namespace
+
+void clickRow(QTableView *grid, int row, Qt::MouseButton button)
+{
+    const QPoint at = rowPoint(grid, row);
+    sendMouse(grid, QEvent::MouseButtonPress, at, button, button);
+    sendMouse(grid, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
+
+void dragRows(QTableView *grid, int from, int to)
+{
+    const QPoint start = rowPoint(grid, from);
+    sendMouse(grid, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    const QPoint end = rowPoint(grid, to);
+    sendMouse(grid, QEvent::MouseMove, (start + end) / 2, Qt::NoButton, Qt::LeftButton);
+    sendMouse(grid, QEvent::MouseMove, end, Qt::NoButton, Qt::LeftButton);
+    sendMouse(grid, QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+}
+
+void wheelGrid(QTableView *grid, int steps)
+{
+    QWidget *vp = grid->viewport();
+    const QPointF at(vp->width() / 2.0, vp->height() / 2.0);
+    QWheelEvent e(at, vp->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(vp, &e);
+}
+
+void holdKey(QWidget *w, int key, int repeats)
+{
+    for (int i = 0; i < repeats; ++i) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), i > 0);
+        QApplication::sendEvent(w, &press);
+        if (i + 1 < repeats) {
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(w, &release);
+        }
+    }
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+void typeIntoFocus(const QString &text)
+{
+    for (const QChar ch : text) {
+        QWidget *w = QApplication::focusWidget();
+        if (w)
+            typeText(w, QString(ch));
+    }
 }
 
 QStringList messageTexts(const QList<ui::MessageRequest> &messages)

@@ -20,6 +20,7 @@
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QTableView;
 class QWidget;
 
 namespace testsupport {
@@ -31,6 +32,16 @@ void typeText(QWidget *w, const QString &text);
 void pressKey(QWidget *w, int key);
 // Selects all of a box's text and deletes it with the Delete key.
 void clearBox(QLineEdit *box);
+
+// Mouse on a grid row as the hand does it: a press (any button) and release on one
+// row; a drag pressed on `from` and let go on `to`; a wheel turn over the grid.
+void clickRow(QTableView *grid, int row, Qt::MouseButton button = Qt::LeftButton);
+void dragRows(QTableView *grid, int from, int to);
+void wheelGrid(QTableView *grid, int steps);
+// Key presses as a held key sends them (auto-repeat), then the one release.
+void holdKey(QWidget *w, int key, int repeats);
+// Each character to whichever widget has the keyboard focus at that moment.
+void typeIntoFocus(const QString &text);
 
 QStringList messageTexts(const QList<kvitanky::ui::MessageRequest> &messages);
 

@@ -6,6 +6,7 @@
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 #include "settings/AccountMarks.h"
+#include "shell/AccountBoxKeys.h"
 #include "shell/PageBase.h"
 
 #include <QFile>
@@ -84,6 +85,8 @@ void OwnersPage::buildControls()
     LabelOwnersConstS = caption("Konstantní symbol", 400, 2, "LabelOwnersConstS");
     EditOwnerConstS = box("EditOwnerConstS", LabelOwnersConstS, 520, 2, 96, 4);
     markAccountAsTyped(EditOwnerNum1, EditOwnerNum2, EditOwnerIDB);
+
+    new AccountBoxKeys(EditOwnerNum1, EditOwnerNum2, EditOwnerIDB);
 
     QWidget *order[] = {EditOwnerAddress1, EditOwnerAddress2, EditOwnerAddress3, EditOwnerNum1,
                         EditOwnerNum2,     EditOwnerIDB,      EditOwnerConstS};

@@ -8,10 +8,12 @@
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 #include "shell/PageBase.h"
+#include "settings/NumberText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QCheckBox>
+#include <QScopeGuard>
 #include <QTableView>
 
 namespace kvitanky {
@@ -124,7 +126,11 @@ void RecipientPage::connectHandlers()
     writeThrough(EditDataTel, QStringLiteral("TELEFON"));
     writeThrough(EditDataEmail, QStringLiteral("EMAIL"));
     connect(CheckBoxDataDiscard, &QCheckBox::toggled, this, [this](bool on) {
-        m_form.guard([&] { WriteRecipientField(ColVyrazeno, on ? Checked : QString()); });
+        m_form.guard([&] {
+            WriteRecipientField(ColVyrazeno, on ? Checked : QString());
+            if (!m_fillingBoxes)
+                markUnreadable(CheckBoxDataDiscard, QString());
+        });
     });
     onClick(ButtonDataTableInsert, [this] { ButtonDataTableInsertClick(); });
     onClick(ButtonDataTableDelete, [this] { ButtonDataTableDeleteClick(); });
@@ -138,7 +144,32 @@ QString RecipientPage::currentText(const QString &column) const
 
 double RecipientPage::currentAmount() const
 {
-    return hasRow() ? m_table.fieldByName(ColCastka).asFloat() : 0.0;
+    return readableAmount().value_or(0.0);
+}
+
+std::optional<double> RecipientPage::readableAmount() const
+{
+    if (!hasRow())
+        return 0.0;
+    try {
+        return m_table.fieldByName(ColCastka).asFloat();
+    } catch (const DbfError &) {
+        return std::nullopt;   // not a number in the file (dBase writes asterisks on overflow)
+    }
+}
+
+void RecipientPage::markUnreadable(QWidget *box, const QString &stored)
+{
+    box->setProperty("unreadableValue", stored.isEmpty() ? QVariant() : QVariant(stored));
+    box->setToolTip(stored.isEmpty() ? QString()
+                                     : QStringLiteral("V souboru je místo čísla „%1“; uložením nové hodnoty se opraví.")
+                                           .arg(stored));
+    QPalette palette = box->parentWidget()->palette();
+    if (!stored.isEmpty()) {
+        palette.setColor(QPalette::Text, Qt::red);
+        palette.setColor(QPalette::WindowText, Qt::red);
+    }
+    box->setPalette(palette);
 }
 
 QString RecipientPage::amountInWords(double amount)
@@ -152,14 +183,30 @@ QString RecipientPage::amountInWords(double amount)
 
 void RecipientPage::fillBoxes()
 {
+    m_fillingBoxes = true;
+    const auto done = qScopeGuard([this] { m_fillingBoxes = false; });
     for (const TextBox &b : namesAndAddress)
         putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
-    putText(EditDataPrice, DbfTable::formatGeneral(currentAmount(), DbfTable::systemDecimalSeparator()));
+    // A value that is no number is shown as it stands in the file, marked, so the
+    // row is shown whole and typing goes into it.
+    const std::optional<double> amount = readableAmount();
+    markUnreadable(EditDataPrice, amount ? QString() : currentText(ColCastka));
+    putText(EditDataPrice, amount ? DbfTable::formatGeneral(*amount, DbfTable::systemDecimalSeparator())
+                                  : currentText(ColCastka));
     for (const TextBox &b : symbolsAndContacts)
         putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
-    CheckBoxDataDiscard->setChecked(hasRow() && m_table.fieldByName(ColVyrazeno).asInteger() != 0);
+    std::optional<int> discard = 0;
+    if (hasRow()) {
+        try {
+            discard = m_table.fieldByName(ColVyrazeno).asInteger();
+        } catch (const DbfError &) {
+            discard.reset();
+        }
+    }
+    CheckBoxDataDiscard->setChecked(discard.value_or(0) != 0);
+    markUnreadable(CheckBoxDataDiscard, discard ? QString() : currentText(ColVyrazeno));
     // The slip composed after this takes the amount in words of this record.
-    putText(EditDataPriceWord, amountInWords(currentAmount()));
+    putText(EditDataPriceWord, amountInWords(amount.value_or(0.0)));
 }
 
 void RecipientPage::storeValue(const QString &column, DbfField field, const QString &value)
@@ -172,12 +219,27 @@ void RecipientPage::storeValue(const QString &column, DbfField field, const QStr
 
 void RecipientPage::EditDataPriceChange()
 {
-    // Putting the checked text back runs this handler again from within; the
-    // inner run writes it, the outer run then writes the same value again.
-    putText(EditDataPrice, m_form.ValidateNumberText(EditDataPrice->text()));
-    const QString text = EditDataPrice->text();
-    WriteRecipientField(ColCastka, text.isEmpty() ? QStringLiteral("0") : text);
-    putText(EditDataPriceWord, amountInWords(currentAmount()));
+    // An unreadable amount being shown stays as it stands until the user edits it.
+    if (m_fillingBoxes && EditDataPrice->property("unreadableValue").isValid())
+        return;
+    // Blanks between digits group thousands ("2 500,00"): the box keeps them, the
+    // table takes the number without them.
+    const QString grouped = withDecimalComma(EditDataPrice->text());
+    const QString plain = withoutDigitGroupBlanks(grouped);
+    if (plain != grouped && isCommaDecimalNumber(plain)) {
+        putText(EditDataPrice, grouped);
+        WriteRecipientField(ColCastka, plain);
+    } else {
+        // Putting the checked text back runs this handler again from within; the
+        // inner run writes it, the outer run then writes the same value again.
+        putText(EditDataPrice, m_form.ValidateNumberText(EditDataPrice->text()));
+        const QString text = EditDataPrice->text();
+        WriteRecipientField(ColCastka, text.isEmpty() ? QStringLiteral("0") : text);
+    }
+    const std::optional<double> amount = readableAmount();
+    if (amount && !m_fillingBoxes)
+        markUnreadable(EditDataPrice, QString());
+    putText(EditDataPriceWord, amountInWords(amount.value_or(0.0)));
 }
 
 void RecipientPage::symbolChange(QLineEdit *box, const QString &column)
@@ -196,6 +258,12 @@ void RecipientPage::ButtonDataTableInsertClick()
     putText(EditDataTel, QStringLiteral("+420 "));
     putText(EditDataEmail, QStringLiteral("@"));
     CheckBoxDataDiscard->setChecked(false);
+    // A box that held its default already raised no change; once the new record
+    // is posted it must hold what every box shows.
+    if (m_table.active() && !m_table.isEditing()) {
+        WriteRecipientField(QStringLiteral("TELEFON"), EditDataTel->text());
+        WriteRecipientField(QStringLiteral("EMAIL"), EditDataEmail->text());
+    }
 }
 
 void RecipientPage::DeleteAllRecipients()

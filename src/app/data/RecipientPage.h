@@ -6,6 +6,8 @@
 #include "data/Backup.h"
 #include "data/TablePage.h"
 
+#include <optional>
+
 class QCheckBox;
 class QGroupBox;
 
@@ -63,6 +65,10 @@ private:
     double currentAmount() const;
     // The amount in words, or why the slip cannot carry the amount.
     static QString amountInWords(double amount);
+    // The amount of the current row; none when the file holds no number there.
+    std::optional<double> readableAmount() const;
+    // Marks a box showing a value the file holds in place of a number (empty: unmarks).
+    static void markUnreadable(QWidget *box, const QString &stored);
     QString currentText(const QString &column) const;
     void reportCopyFailure();
     // The recipient table's stamped copy in the backup folder, made as "Uložit" makes it.
@@ -72,6 +78,7 @@ private:
     QString backupBeforeDeleteAll(int count);
 
     BackupMaker::Clock m_backupClock;
+    bool m_fillingBoxes = false;
 };
 
 } // namespace kvitanky

@@ -134,6 +134,7 @@ void selectCursorRow(QTableView *grid, TableGridModel *model, const DbfTable &ta
 {
     const int row = table.active() && !table.isEditing() ? table.recNo() : -1;
     if (row < 0 || row >= model->rowCount()) {
+        // No current row either: a press on any row then moves the cursor there.
         grid->selectionModel()->clear();
         return;
     }

@@ -84,7 +84,7 @@ void TablePage::startNewRow()
 {
     m_table.insert();
     m_shown.remember();
-    syncNavigator();
+    selectGridRow();   // the new record has no row in the grid yet; the navigator follows
 }
 
 void TablePage::deleteShownRow()
@@ -108,8 +108,13 @@ QTableView *TablePage::makeGrid(QWidget *parent, const QString &objectName, QLis
     m_model = new TableGridModel(m_table, std::move(columns), this);
     m_grid = makeTableGrid(parent, objectName, m_model);
     m_grid->installEventFilter(this);
-    connect(m_grid, &QTableView::clicked, this,
-            [this](const QModelIndex &index) { m_form.guard([&] { gridCellClick(index.row()); }); });
+    // However the grid's current row changes (press, drag, right-click, keys), the
+    // cursor and the boxes go along; the highlight always stays on the cursor's row.
+    // The selection changes before the current row is announced, so both lead here.
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { followGrid(); });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { followGrid(); });
+    // A click on the row already current still drops a new record nobody filled in.
+    connect(m_grid, &QTableView::clicked, this, [this] { followGrid(); });
     return m_grid;
 }
 
@@ -156,8 +161,7 @@ void TablePage::refreshGrid()
     m_model->reload();
     if (isVisible())
         followCursor();
-    else
-        selectGridRow();
+    selectGridRow();
 }
 
 void TablePage::followCursor()
@@ -190,6 +194,18 @@ bool TablePage::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void TablePage::followGrid()
+{
+    if (m_selecting)
+        return;
+    const QModelIndex current = m_grid->selectionModel()->currentIndex();
+    const bool shown = m_table.active() && !m_table.isEditing() && m_table.recNo() == current.row()
+                       && m_shown.followsCursor();
+    if (current.isValid() && !shown)
+        m_form.guard([&] { gridCellClick(current.row()); });
+    selectGridRow();
+}
+
 void TablePage::gridCellClick(int row)
 {
     if (row >= 0 && m_table.active())
@@ -207,7 +223,11 @@ void TablePage::gridKeyUp()
 
 void TablePage::selectGridRow()
 {
+    const bool outer = !m_selecting;
+    m_selecting = true;
     selectCursorRow(m_grid, m_model, m_table);
+    if (outer)
+        m_selecting = false;
     syncNavigator();
 }
 

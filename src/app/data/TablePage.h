@@ -79,6 +79,8 @@ protected:
     ShownRow m_shown;
 
 private:
+    // The grid's current row became another than the cursor's: the cursor goes there.
+    void followGrid();
     void gridCellClick(int row);
     void gridKeyUp();
     // Re-shows the cursor's row when something else moved the cursor.
@@ -90,6 +92,7 @@ private:
     bool &m_editsReady;
     QTableView *m_grid = nullptr;
     TableNavigator *m_navigator = nullptr;
+    bool m_selecting = false;   // the page itself moves the grid's highlight
 };
 
 } // namespace kvitanky

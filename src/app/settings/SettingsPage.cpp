@@ -7,6 +7,7 @@
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
+#include "shell/AccountBoxKeys.h"
 #include "shell/PageBase.h"
 
 #include <QFile>
@@ -103,6 +104,7 @@ void SettingsPage::buildOwnerAccount()
     QLineEdit *idb = settingEdit(a, "EditSetOwnerAccountIDB", 144, 56, 57, 4, ui::label(a, "Kód banky", 16, 60));
     LabelSetOwnerAccountConstS = ui::label(a, "Konstantní symbol", 16, 90, "LabelSetOwnerAccountConstS");
     QLineEdit *constS = settingEdit(a, "EditSetOwnerAccountConstS", 144, 86, 81, 4, LabelSetOwnerAccountConstS);
+    new AccountBoxKeys(num1, num2, idb);
     for (QLineEdit *e : {num1, num2, idb, constS}) {
         connect(e, &QLineEdit::textChanged, this, [this, e] { m_form.guard([this, e] { AccountEditChange(e); }); });
     }

@@ -1,47 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PageBase.h"
 
-#include <QValidator>
+#include "shell/LineBoxFilter.h"
 
 namespace kvitanky::ui {
-namespace {
-
-class TypingLimit : public QValidator
-{
-public:
-    TypingLimit(QLineEdit *edit, int limit)
-        : QValidator(edit), m_limit(limit), m_previousLength(edit->text().size())
-    {
-        // While validating, the edit already reports the new text; the length it had
-        // before comes from its change signal, which also follows program-set text.
-        connect(edit, &QLineEdit::textChanged, this, [this](const QString &t) { m_previousLength = t.size(); });
-    }
-    State validate(QString &input, int &) const override
-    {
-        if (input.size() <= m_limit || input.size() < m_previousLength)
-            return Acceptable;
-        return Invalid;
-    }
-    int limit() const { return m_limit; }
-
-private:
-    int m_limit;
-    qsizetype m_previousLength;
-};
-
-} // namespace
 
 void setTypingLimit(QLineEdit *edit, int maxLength)
 {
-    if (auto *old = dynamic_cast<const TypingLimit *>(edit->validator()))
-        delete old;
-    edit->setValidator(maxLength > 0 ? new TypingLimit(edit, maxLength) : nullptr);
+    if (LineBoxFilter *filter = lineBoxFilter(edit))
+        filter->setLimit(qMax(0, maxLength));
+    else
+        edit->setValidator(new LineBoxFilter(edit, qMax(0, maxLength)));
 }
 
 int typingLimit(const QLineEdit *edit)
 {
-    auto *v = dynamic_cast<const TypingLimit *>(edit->validator());
-    return v ? v->limit() : 0;
+    const LineBoxFilter *filter = lineBoxFilter(edit);
+    return filter ? filter->limit() : 0;
 }
 
 QLabel *label(QWidget *parent, const QString &text, int x, int y, const QString &objectName)
@@ -60,8 +35,7 @@ QLineEdit *lineEdit(QWidget *parent, const QString &objectName, int x, int y, in
     auto *e = new QLineEdit(parent);
     e->setObjectName(objectName);
     e->setGeometry(x, y, width, 21);
-    if (maxLength > 0)
-        setTypingLimit(e, maxLength);
+    setTypingLimit(e, maxLength);
     if (buddy) {
         buddy->setBuddy(e);
         e->setAccessibleName(buddy->text());

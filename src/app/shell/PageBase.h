@@ -12,7 +12,8 @@ namespace kvitanky::ui {
 
 // Bounds what the user can type into an edit box to maxLength characters, while
 // text put there by the program may be longer (QLineEdit's own limit would cut it).
-// A box already over the limit can still be shortened.
+// A box already over the limit can still be shortened. Every box made here takes
+// one line of storable text (see LineBoxFilter), limited or not.
 void setTypingLimit(QLineEdit *edit, int maxLength);
 int typingLimit(const QLineEdit *edit);   // 0 when unlimited
 

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/LineBoxFilter.h"
+
+#include "text/Codepage.h"
+
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolTip>
+
+namespace kvitanky {
+
+LineBoxFilter::LineBoxFilter(QLineEdit *box, int limit)
+    : QValidator(box), m_box(box), m_limit(limit), m_previous(box->text())
+{
+    // While validating, the box already reports the new text; the length it had
+    // before comes from its change signal, which also follows program-set text.
+    connect(box, &QLineEdit::textChanged, this, [this](const QString &t) { m_previous = t; });
+    connect(box, &QLineEdit::textEdited, this, [this] { m_box->setToolTip(QString()); });
+    // The note waits until the box has taken its new text, so that it stands beside it.
+    connect(this, &LineBoxFilter::refused, this, [this](const QString &chars) {
+        const QString note = refusedNote(chars);
+        m_box->setToolTip(note);
+        QTimer::singleShot(0, m_box, [box = m_box, note] {
+            QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), note, box);
+        });
+    }, Qt::QueuedConnection);
+}
+
+QString LineBoxFilter::refusedNote(const QString &refused)
+{
+    return QStringLiteral("Znak „%1“ nelze v kódování Windows-1250 uložit, nebyl vložen.").arg(refused);
+}
+
+QString LineBoxFilter::oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+bool LineBoxFilter::storable(QChar c)
+{
+    return c == QLatin1Char('?') || toCp1250(QString(c)) != "?";
+}
+
+QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
+{
+    // A line break never reaches a file; the program's own texts included.
+    for (qsizetype i = 0; i < input.size(); ++i) {
+        if (input[i] != QLatin1Char('\r') && input[i] != QLatin1Char('\n'))
+            continue;
+        const bool crlf = input[i] == QLatin1Char('\r') && i + 1 < input.size() && input[i + 1] == QLatin1Char('\n');
+        input.replace(i, crlf ? 2 : 1, QLatin1String(" "));
+        if (crlf && pos > i)
+            --pos;
+    }
+    // A text set by the program is left whole; only what the user typed or pasted
+    // (the box then counts as modified) is bounded and checked.
+    if (!m_box->isModified())
+        return Acceptable;
+
+    QString refusedChars;
+    for (qsizetype i = 0; i < input.size();) {
+        if (input[i].isSurrogate() || !storable(input[i])) {
+            const qsizetype n = input[i].isHighSurrogate() && i + 1 < input.size() ? 2 : 1;
+            if (!refusedChars.contains(input.mid(i, n)))
+                refusedChars += input.mid(i, n);
+            input.remove(i, n);
+            if (pos > i)
+                pos -= qMin<qsizetype>(n, pos - i);
+            continue;
+        }
+        ++i;
+    }
+    if (!refusedChars.isEmpty())
+        Q_EMIT const_cast<LineBoxFilter *>(this)->refused(refusedChars);
+
+    // New text ends at the caret: cut the excess from its end.
+    const qsizetype allowed = qMax<qsizetype>(m_limit, m_previous.size());
+    if (m_limit > 0 && input.size() > allowed) {
+        const qsizetype excess = qMin<qsizetype>(input.size() - allowed, pos);
+        input.remove(pos - excess, excess);
+        pos -= int(excess);
+        if (input.size() > allowed)
+            return Invalid;
+    }
+    // Nothing left of the edit: refused as a whole, so that no change is announced
+    // (a change on an empty table would start a new record).
+    return input == m_previous ? Invalid : Acceptable;
+}
+
+LineBoxFilter *lineBoxFilter(const QLineEdit *box)
+{
+    return qobject_cast<LineBoxFilter *>(const_cast<QValidator *>(box->validator()));
+}
+
+} // namespace kvitanky
