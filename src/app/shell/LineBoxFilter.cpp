@@ -78,16 +78,18 @@ QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
 
     // New text ends at the caret: cut the excess from its end.
     const qsizetype allowed = qMax<qsizetype>(m_limit, m_previous.size());
-    if (m_limit > 0 && input.size() > allowed) {
+    const bool cut = m_limit > 0 && input.size() > allowed;
+    if (cut) {
         const qsizetype excess = qMin<qsizetype>(input.size() - allowed, pos);
         input.remove(pos - excess, excess);
         pos -= int(excess);
         if (input.size() > allowed)
             return Invalid;
     }
-    // Nothing left of the edit: refused as a whole, so that no change is announced
-    // (a change on an empty table would start a new record).
-    return input == m_previous ? Invalid : Acceptable;
+    // Nothing left of an edit we cut down: refused as a whole, so that no change is
+    // announced (a change on an empty table would start a new record). An unchanged
+    // text is otherwise acceptable: Enter and leaving the box ask about it too.
+    return (cut || !refusedChars.isEmpty()) && input == m_previous ? Invalid : Acceptable;
 }
 
 LineBoxFilter *lineBoxFilter(const QLineEdit *box)
