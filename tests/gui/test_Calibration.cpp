@@ -188,44 +188,10 @@ struct Box {
 // path's corner coordinates with the transform's scale applied.
 bool findFrame(const QString &pdf, Box *box, double *pageWidth)
 {
-    int code = -1;
-    const QByteArray svg = runProgram("pdftocairo", {"-svg", pdf, "-"}, &code);
-    if (code != 0)
-        return false;
-    const QRegularExpression widthRe(R"(<svg[^>]*width="([0-9.]+)(pt)?")");
-    const auto wm = widthRe.match(QString::fromUtf8(svg));
-    if (wm.hasMatch())
-        *pageWidth = wm.captured(1).toDouble();
-    // <path ... d="M x y L x y ..." [transform="matrix(a,b,c,d,e,f)"]/>
-    const QRegularExpression pathRe(R"re(<path([^>]*)\sd="([^"]+)"([^>]*)>)re");
-    const QRegularExpression matrixRe(R"re(transform="matrix\(([^)]+)\)")re");
-    const QRegularExpression numRe(R"([-0-9.]+)");
-    auto it = pathRe.globalMatch(QString::fromUtf8(svg));
-    while (it.hasNext()) {
-        const auto m = it.next();
-        QList<double> n;
-        auto nit = numRe.globalMatch(m.captured(2));
-        while (nit.hasNext())
-            n << nit.next().captured(0).toDouble();
-        QList<double> t{1, 0, 0, 1, 0, 0};
-        const auto mm = matrixRe.match(m.captured(1) + m.captured(3));
-        if (mm.hasMatch()) {
-            t.clear();
-            for (const QString &s : mm.captured(1).split(',', Qt::SkipEmptyParts))
-                t << s.trimmed().toDouble();
-        }
-        if (n.size() < 8 || t.size() != 6)
+    for (const PdfPathBox &b : pdfPathBoxes(pdf, pageWidth)) {
+        if (b.coordinates < 8)
             continue;
-        double minX = 1e9, minY = 1e9, maxX = -1e9, maxY = -1e9;
-        for (int i = 0; i + 1 < n.size(); i += 2) {
-            const double x = t[0] * n[i] + t[2] * n[i + 1] + t[4];
-            const double y = t[1] * n[i] + t[3] * n[i + 1] + t[5];
-            minX = std::min(minX, x);
-            maxX = std::max(maxX, x);
-            minY = std::min(minY, y);
-            maxY = std::max(maxY, y);
-        }
-        *box = Box{minX, minY, maxX, maxY};
+        *box = Box{b.minX, b.minY, b.maxX, b.maxY};
         return true;
     }
     return false;

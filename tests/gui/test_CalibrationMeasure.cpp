@@ -32,39 +32,11 @@ constexpr double Pixel = CalibrationSheet::MillimetresPerPrinterPixel;
 // same centre making one cross, sorted by their number (left to right).
 QList<QPointF> crossesInPdf(const QString &pdf)
 {
-    int code = -1;
-    const QString svg = QString::fromUtf8(runProgram("pdftocairo", {"-svg", pdf, "-"}, &code));
-    if (code != 0)
-        return {};
-    const QRegularExpression pathRe(R"re(<path([^>]*)\sd="([^"]+)"([^>]*)>)re");
-    const QRegularExpression matrixRe(R"re(transform="matrix\(([^)]+)\)")re");
-    const QRegularExpression numRe(R"([-0-9.]+)");
     QList<QPointF> centres;
-    auto it = pathRe.globalMatch(svg);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        QList<double> n;
-        auto nit = numRe.globalMatch(m.captured(2));
-        while (nit.hasNext())
-            n << nit.next().captured(0).toDouble();
-        QList<double> t{1, 0, 0, 1, 0, 0};
-        const auto mm = matrixRe.match(m.captured(1) + m.captured(3));
-        if (mm.hasMatch()) {
-            t.clear();
-            for (const QString &s : mm.captured(1).split(',', Qt::SkipEmptyParts))
-                t << s.trimmed().toDouble();
-        }
-        if (n.size() < 4 || t.size() != 6)
+    for (const PdfPathBox &b : pdfPathBoxes(pdf)) {
+        if (b.coordinates < 4)
             continue;
-        double minX = 1e9, minY = 1e9, maxX = -1e9, maxY = -1e9;
-        for (int i = 0; i + 1 < n.size(); i += 2) {
-            const double x = t[0] * n[i] + t[2] * n[i + 1] + t[4];
-            const double y = t[1] * n[i] + t[3] * n[i + 1] + t[5];
-            minX = std::min(minX, x);
-            maxX = std::max(maxX, x);
-            minY = std::min(minY, y);
-            maxY = std::max(maxY, y);
-        }
+        const double minX = b.minX, minY = b.minY, maxX = b.maxX, maxY = b.maxY;
         const double extent = std::max(maxX - minX, maxY - minY) * MmPerPoint;
         if (std::abs(extent - 10.0) > 0.2)
             continue;

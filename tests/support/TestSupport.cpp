@@ -6,9 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace testsupport {
 
@@ -86,6 +89,53 @@ void copyPictures(const QString &toDir)
         if (!QFile::copy(QDir(binDir()).filePath(name), dst))
             ADD_FAILURE() << "cannot copy picture " << name;
     }
+}
+
+QList<PdfPathBox> pdfPathBoxes(const QString &pdf, double *pageWidth)
+{
+    int code = -1;
+    const QString svg = QString::fromUtf8(runProgram(QStringLiteral("pdftocairo"), {"-svg", pdf, "-"}, &code));
+    if (code != 0)
+        return {};
+    if (pageWidth) {
+        const QRegularExpression widthRe(R"(<svg[^>]*width="([0-9.]+)(pt)?")");
+        const auto wm = widthRe.match(svg);
+        if (wm.hasMatch())
+            *pageWidth = wm.captured(1).toDouble();
+    }
+    // <path ... d="M x y L x y ..." [transform="matrix(a,b,c,d,e,f)"]/>
+    const QRegularExpression pathRe(R"re(<path([^>]*)\sd="([^"]+)"([^>]*)>)re");
+    const QRegularExpression matrixRe(R"re(transform="matrix\(([^)]+)\)")re");
+    const QRegularExpression numRe(R"([-0-9.]+)");
+    QList<PdfPathBox> boxes;
+    auto it = pathRe.globalMatch(svg);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        QList<double> n;
+        auto nit = numRe.globalMatch(m.captured(2));
+        while (nit.hasNext())
+            n << nit.next().captured(0).toDouble();
+        QList<double> t{1, 0, 0, 1, 0, 0};
+        const auto mm = matrixRe.match(m.captured(1) + m.captured(3));
+        if (mm.hasMatch()) {
+            t.clear();
+            for (const QString &s : mm.captured(1).split(',', Qt::SkipEmptyParts))
+                t << s.trimmed().toDouble();
+        }
+        if (n.size() < 2 || t.size() != 6)
+            continue;
+        PdfPathBox b{1e9, 1e9, -1e9, -1e9, int(n.size())};
+        for (int i = 0; i + 1 < n.size(); i += 2) {
+            const double x = t[0] * n[i] + t[2] * n[i + 1] + t[4];
+            const double y = t[1] * n[i] + t[3] * n[i + 1] + t[5];
+            b.minX = std::min(b.minX, x);
+            b.maxX = std::max(b.maxX, x);
+            b.minY = std::min(b.minY, y);
+            b.maxY = std::max(b.maxY, y);
+        }
+        boxes << b;
+    }
+    return boxes;
 }
 
 } // namespace testsupport

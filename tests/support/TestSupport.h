@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -34,6 +35,16 @@ void writeFile(const QString &path, const QByteArray &bytes);
 // (-1 when it could not be started).
 QByteArray runProgram(const QString &program, const QStringList &args, int *exitCode = nullptr,
                       QByteArray *stdErr = nullptr, int timeoutMs = 120000);
+
+// A drawn path of a PDF page as pdftocairo's SVG holds it: its bounding box in
+// points, the transform applied, and how many coordinates it has.
+struct PdfPathBox {
+    double minX, minY, maxX, maxY;
+    int coordinates;
+};
+// Every path of the first page; empty when pdftocairo failed. `pageWidth`, when
+// given, receives the page's width in points.
+QList<PdfPathBox> pdfPathBoxes(const QString &pdf, double *pageWidth = nullptr);
 
 // Debian's interpreter with python3-dbfread and python3-openpyxl.
 inline QString debianPython() { return QStringLiteral("/usr/bin/python3"); }
