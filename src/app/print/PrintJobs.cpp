@@ -104,7 +104,13 @@ void PrintJobs::connectButtons()
         ButtonPrintRange->setPopupMode(QToolButton::InstantPopup);
         ButtonPrintRange->setToolTip(QStringLiteral("Tisk vybraných řádků"));
         ButtonPrintRange->setAccessibleName(QStringLiteral("Tisk vybraných řádků"));
-        ButtonPrintRange->setGeometry(all->x() + all->width() + 2, all->y(), 22, all->height());
+        // Right of the button, inside the window even where the desktop's font has
+        // widened the button.
+        constexpr int ArrowWidth = 18;
+        const int x = qMin(all->x() + all->width() + 1, m_form.width() - ArrowWidth - 2);
+        if (x < all->x() + all->width() + 1)
+            all->resize(x - 1 - all->x(), all->height());
+        ButtonPrintRange->setGeometry(x, all->y(), ArrowWidth, all->height());
         auto *menu = new QMenu(ButtonPrintRange);
         ActionPrintRange = menu->addAction(QStringLiteral("Tisk řádků od … do …"));
         ActionPrintRange->setObjectName(QStringLiteral("ActionPrintRange"));
