@@ -6,6 +6,7 @@
 
 #include "data/DbfTable.h"
 #include "data/RecipientPage.h"
+#include "data/RecipientTable.h"
 #include "print/PrintQuestions.h"
 #include "print/SlipPreflight.h"
 
@@ -126,6 +127,30 @@ TEST_F(PreflightTest, PrintOnlyTheRightSlips)
     EXPECT_EQ(pdfPages(dir.file("Kvitanky.pdf")), 1);
     EXPECT_EQ(reports, QStringList{QString::fromUtf8("Vytištěna 1 kvitance do souboru %1.")
                                        .arg(QDir::toNativeSeparators(dir.file("Kvitanky.pdf")))});
+    EXPECT_TRUE(texts().isEmpty()) << texts().join("|").toStdString();
+}
+
+// An amount the file holds as asterisks (dBase's overflow) is a void slip in the
+// preflight and on paper; the job goes on with the other slips.
+TEST_F(PreflightTest, UnreadableAmountIsAVoidSlipNotAnError)
+{
+    if (!haveProgram("pdfinfo"))
+        GTEST_SKIP() << "poppler-utils missing";
+    {
+        DbfTable t;
+        CreateRecipientTable(t, dir.path());
+        AddSampleRecipients(t);
+        t.setActive(false);
+    }
+    patchDbfField(dir.file("Data.dbf"), 1, "CASTKA", QByteArray(20, '*'));
+    patchDbfField(dir.file("Data.dbf"), 0, "VYRAZENO", "    .T");
+    startForm();
+    useValidAccount();
+    form->ButtonPrintAll->click();
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("• %1: 1 (řádek 2 Marie Svobodová)")
+                                     .arg(SlipPreflight::faultName(SlipFault::VoidAmount))))
+        << summary.toStdString();
+    EXPECT_EQ(pdfPages(dir.file("Kvitanky.pdf")), 3);
     EXPECT_TRUE(texts().isEmpty()) << texts().join("|").toStdString();
 }
 

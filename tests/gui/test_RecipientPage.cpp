@@ -685,25 +685,6 @@ TEST_F(RecipientPageTest, HighlightFollowsTheCursorAndLeavesAPendingRecord)
     EXPECT_EQ(edit("EditDataHonour")->text(), "Expert");
 }
 
-// Writes raw bytes into one column of one record of a table file.
-static void patchField(const QString &path, int row, const char *column, const QByteArray &bytes)
-{
-    QByteArray file = readFile(path);
-    const int headerLength = quint8(file[8]) | quint8(file[9]) << 8;
-    const int recordLength = quint8(file[10]) | quint8(file[11]) << 8;
-    int offset = 1;
-    for (int at = 32; file[at] != '\r'; at += 32) {
-        const int width = quint8(file[at + 16]);
-        if (qstrcmp(file.constData() + at, column) == 0) {
-            file.replace(headerLength + row * recordLength + offset, width, bytes.leftJustified(width, ' ', true));
-            writeFile(path, file);
-            return;
-        }
-        offset += width;
-    }
-    FAIL() << "no column " << column;
-}
-
 TEST_F(RecipientPageTest, UnreadableValuesAreShownWholeAndEditsStayInTheirRow)
 {
     {
@@ -712,8 +693,8 @@ TEST_F(RecipientPageTest, UnreadableValuesAreShownWholeAndEditsStayInTheirRow)
         AddSampleRecipients(t);
         t.setActive(false);
     }
-    patchField(dir.file("Data.dbf"), 1, "CASTKA", QByteArray(20, '*'));
-    patchField(dir.file("Data.dbf"), 1, "VYRAZENO", "    .T");
+    patchDbfField(dir.file("Data.dbf"), 1, "CASTKA", QByteArray(20, '*'));
+    patchDbfField(dir.file("Data.dbf"), 1, "VYRAZENO", "    .T");
     start();
     auto *grid = form->findChild<QTableView *>("DBGridData");
     clickRow(grid, 1);

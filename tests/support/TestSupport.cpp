@@ -91,6 +91,24 @@ void copyPictures(const QString &toDir)
     }
 }
 
+void patchDbfField(const QString &path, int row, const char *column, const QByteArray &bytes)
+{
+    QByteArray file = readFile(path);
+    const int headerLength = quint8(file[8]) | quint8(file[9]) << 8;
+    const int recordLength = quint8(file[10]) | quint8(file[11]) << 8;
+    int offset = 1;
+    for (int at = 32; at < file.size() && file[at] != '\r'; at += 32) {
+        const int width = quint8(file[at + 16]);
+        if (qstrcmp(file.constData() + at, column) == 0) {
+            file.replace(headerLength + row * recordLength + offset, width, bytes.leftJustified(width, ' ', true));
+            writeFile(path, file);
+            return;
+        }
+        offset += width;
+    }
+    ADD_FAILURE() << "no column " << column << " in " << path.toStdString();
+}
+
 QList<PdfPathBox> pdfPathBoxes(const QString &pdf, double *pageWidth)
 {
     int code = -1;

@@ -36,6 +36,10 @@ void writeFile(const QString &path, const QByteArray &bytes);
 QByteArray runProgram(const QString &program, const QStringList &args, int *exitCode = nullptr,
                       QByteArray *stdErr = nullptr, int timeoutMs = 120000);
 
+// Writes raw bytes into one column of one record of a table file, as another
+// program might have left them.
+void patchDbfField(const QString &path, int row, const char *column, const QByteArray &bytes);
+
 // A drawn path of a PDF page as pdftocairo's SVG holds it: its bounding box in
 // points, the transform applied, and how many coordinates it has.
 struct PdfPathBox {

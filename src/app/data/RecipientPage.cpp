@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QScopeGuard>
 #include <QTableView>
+#include <limits>
 
 namespace kvitanky {
 namespace {
@@ -206,7 +207,7 @@ void RecipientPage::fillBoxes()
     CheckBoxDataDiscard->setChecked(discard.value_or(0) != 0);
     markUnreadable(CheckBoxDataDiscard, discard ? QString() : currentText(ColVyrazeno));
     // The slip composed after this takes the amount in words of this record.
-    putText(EditDataPriceWord, amountInWords(amount.value_or(0.0)));
+    putText(EditDataPriceWord, amountInWords(amount.value_or(std::numeric_limits<double>::quiet_NaN())));
 }
 
 void RecipientPage::storeValue(const QString &column, DbfField field, const QString &value)
@@ -239,7 +240,7 @@ void RecipientPage::EditDataPriceChange()
     const std::optional<double> amount = readableAmount();
     if (amount && !m_fillingBoxes)
         markUnreadable(EditDataPrice, QString());
-    putText(EditDataPriceWord, amountInWords(amount.value_or(0.0)));
+    putText(EditDataPriceWord, amountInWords(amount.value_or(std::numeric_limits<double>::quiet_NaN())));
 }
 
 void RecipientPage::symbolChange(QLineEdit *box, const QString &column)

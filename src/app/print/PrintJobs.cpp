@@ -29,6 +29,7 @@
 #include <QToolButton>
 
 #include <climits>
+#include <limits>
 
 namespace kvitanky {
 
@@ -416,12 +417,12 @@ void PrintJobs::printRows(int from, int to)
             const int last = std::min(to, table.recordCount() - 1);
             table.moveTo(from);
             for (int row = from; row <= last && !table.eof(); ++row, table.next()) {
-                if (excluded.asInteger() != 0 || (skipFaulty && preflight.isFaulty(row)))
+                if (excluded.asIntegerOr(0) != 0 || (skipFaulty && preflight.isFaulty(row)))
                     continue;
                 if (printed > 0)
                     session.newPage();
                 // A stale amount in words never reaches paper.
-                const QString words = PriceToWords(amount.asFloat());
+                const QString words = PriceToWords(amount.asFloatOr(std::numeric_limits<double>::quiet_NaN()));
                 if (priceWord)
                     priceWord->setText(words);
                 // A composition that fails shows its own slip on the preview.

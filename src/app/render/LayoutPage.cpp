@@ -12,6 +12,7 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <limits>
 
 namespace kvitanky {
 namespace {
@@ -248,7 +249,7 @@ void LayoutPage::putPriceWords()
 {
     QLineEdit *words = m_form.edit("EditDataPriceWord");
     if (words)
-        words->setText(PriceToWords(m_form.TableData.fieldByName("CASTKA").asFloat()));
+        words->setText(PriceToWords(m_form.TableData.fieldByName("CASTKA").asFloatOr(std::numeric_limits<double>::quiet_NaN())));
 }
 
 void LayoutPage::ButtonLayoutValuesNextClick()

@@ -926,6 +926,24 @@ int DbfField::asInteger() const
     return d->integer(c, d->currentRecord());
 }
 
+double DbfField::asFloatOr(double fallback) const
+{
+    try {
+        return asFloat();
+    } catch (const DbfError &) {
+        return fallback;
+    }
+}
+
+int DbfField::asIntegerOr(int fallback) const
+{
+    try {
+        return asInteger();
+    } catch (const DbfError &) {
+        return fallback;
+    }
+}
+
 void DbfField::setAsString(const QString &value)
 {
     auto *d = m_table->d.get();

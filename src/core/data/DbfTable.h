@@ -62,6 +62,10 @@ public:
     QString asString() const;
     double asFloat() const;
     int asInteger() const;
+    // The value, or `fallback` where the file holds no number (dBase writes
+    // asterisks on overflow; other programs leave text such as ".T").
+    double asFloatOr(double fallback) const;
+    int asIntegerOr(int fallback) const;
     void setAsString(const QString &value);   // cut to the column's size; for a float column
                                               // read as a number with the decimal comma (or point)
     void setAsFloat(double value);

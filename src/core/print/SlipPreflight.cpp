@@ -9,6 +9,7 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <limits>
 
 namespace kvitanky {
 
@@ -135,10 +136,10 @@ void SlipPreflight::run(DbfTable &table, int from, int to)
     const DbfField city = table.fieldByName(QStringLiteral("OBEC"));
     table.moveTo(from);
     for (int row = from; row <= to && !table.eof(); ++row, table.next()) {
-        if (excluded.asInteger() != 0)
+        if (excluded.asIntegerOr(0) != 0)
             continue;
         SlipRecord r;
-        r.amount = amount.asFloat();
+        r.amount = amount.asFloatOr(std::numeric_limits<double>::quiet_NaN());   // no number in the file: a void slip
         r.variableSymbol = vs.asString();
         r.specificSymbol = ss.asString();
         r.firstName = firstName.asString();

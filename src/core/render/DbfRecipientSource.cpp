@@ -5,6 +5,8 @@
 
 #include "data/DbfTable.h"
 
+#include <limits>
+
 namespace kvitanky {
 
 bool DbfRecipientSource::isOpen() const
@@ -24,12 +26,14 @@ QString DbfRecipientSource::text(const QString &column) const
 
 double DbfRecipientSource::number(const QString &column) const
 {
-    return hasRecord() ? m_table->fieldByName(column).asFloat() : 0.0;
+    // A value the file holds in place of a number voids the slip.
+    return hasRecord() ? m_table->fieldByName(column).asFloatOr(std::numeric_limits<double>::quiet_NaN()) : 0.0;
 }
 
 int DbfRecipientSource::integer(const QString &column) const
 {
-    return hasRecord() ? m_table->fieldByName(column).asInteger() : 0;
+    // Unreadable counts as 0, as the recipient page shows it.
+    return hasRecord() ? m_table->fieldByName(column).asIntegerOr(0) : 0;
 }
 
 } // namespace kvitanky
