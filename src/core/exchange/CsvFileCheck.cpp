@@ -266,48 +266,10 @@ bool ConvertCsvUtf16(QIODevice &in, QIODevice &out, CsvFileCheck::Utf16 order)
 
 CsvEncoding DetectCsvEncoding(QIODevice &device, qint64 *contentStart)
 {
+    const CsvFileCheck check = CheckCsvFile(device, QString());
     if (contentStart)
-        *contentStart = 0;
-    device.seek(0);
-    bool sawMultiByte = false;
-    bool firstChunk = true;
-    QByteArray carry;
-    for (;;) {
-        QByteArray chunk = device.read(ScanChunk);
-        if (firstChunk) {
-            firstChunk = false;
-            if (chunk.startsWith("\xEF\xBB\xBF")) {
-                if (contentStart)
-                    *contentStart = 3;
-                return CsvEncoding::Utf8;
-            }
-        }
-        bool last = chunk.isEmpty();
-        const qsizetype ctrlZ = chunk.indexOf(CtrlZ);
-        if (ctrlZ >= 0) {
-            chunk.truncate(ctrlZ);
-            last = true;
-        }
-        QByteArray buf = carry + chunk;
-        carry.clear();
-        if (!last) {
-            const qsizetype cut = safeCut(buf);
-            carry = buf.mid(cut);
-            buf.truncate(cut);
-        }
-        bool anyHigh = false;
-        for (const char c : buf)
-            anyHigh = anyHigh || static_cast<unsigned char>(c) >= 0x80;
-        if (anyHigh) {
-            // With a byte above 127 present, "not UTF-8" can only mean invalid.
-            if (!looksLikeUtf8(buf))
-                return CsvEncoding::Cp1250;
-            sawMultiByte = true;
-        }
-        if (last)
-            break;
-    }
-    return sawMultiByte ? CsvEncoding::Utf8 : CsvEncoding::Cp1250;
+        *contentStart = check.contentStart;
+    return check.encoding;
 }
 
 QString DecodeCsvField(QByteArrayView bytes, CsvEncoding encoding)
