@@ -6,7 +6,6 @@
 
 #include "data/DbfTable.h"
 #include "data/RecipientPage.h"
-#include "data/RecipientTable.h"
 #include "print/PrintQuestions.h"
 #include "print/SlipPreflight.h"
 
@@ -136,12 +135,7 @@ TEST_F(PreflightTest, UnreadableAmountIsAVoidSlipNotAnError)
 {
     if (!haveProgram("pdfinfo"))
         GTEST_SKIP() << "poppler-utils missing";
-    {
-        DbfTable t;
-        CreateRecipientTable(t, dir.path());
-        AddSampleRecipients(t);
-        t.setActive(false);
-    }
+    writeSampleRecipients(dir.path());
     patchDbfField(dir.file("Data.dbf"), 1, "CASTKA", QByteArray(20, '*'));
     patchDbfField(dir.file("Data.dbf"), 0, "VYRAZENO", "    .T");
     startForm();

@@ -687,12 +687,7 @@ TEST_F(RecipientPageTest, HighlightFollowsTheCursorAndLeavesAPendingRecord)
 
 TEST_F(RecipientPageTest, UnreadableValuesAreShownWholeAndEditsStayInTheirRow)
 {
-    {
-        DbfTable t;
-        CreateRecipientTable(t, dir.path());
-        AddSampleRecipients(t);
-        t.setActive(false);
-    }
+    writeSampleRecipients(dir.path());
     patchDbfField(dir.file("Data.dbf"), 1, "CASTKA", QByteArray(20, '*'));
     patchDbfField(dir.file("Data.dbf"), 1, "VYRAZENO", "    .T");
     start();

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "data/DbfTable.h"
+#include "data/RecipientTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,6 +90,14 @@ void copyPictures(const QString &toDir)
         if (!QFile::copy(QDir(binDir()).filePath(name), dst))
             ADD_FAILURE() << "cannot copy picture " << name;
     }
+}
+
+void writeSampleRecipients(const QString &programDir)
+{
+    kvitanky::DbfTable t;
+    kvitanky::CreateRecipientTable(t, programDir);
+    kvitanky::AddSampleRecipients(t);
+    t.setActive(false);
 }
 
 void patchDbfField(const QString &path, int row, const char *column, const QByteArray &bytes)

@@ -36,6 +36,9 @@ void writeFile(const QString &path, const QByteArray &bytes);
 QByteArray runProgram(const QString &program, const QStringList &args, int *exitCode = nullptr,
                       QByteArray *stdErr = nullptr, int timeoutMs = 120000);
 
+// Data.dbf with the four sample recipients in `programDir`, closed, as the first
+// start leaves it.
+void writeSampleRecipients(const QString &programDir);
 // Writes raw bytes into one column of one record of a table file, as another
 // program might have left them.
 void patchDbfField(const QString &path, int row, const char *column, const QByteArray &bytes);
