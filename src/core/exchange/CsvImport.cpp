@@ -399,7 +399,7 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
     int lines = 0;
     int ordinal = 0;
     bool firstRecord = true;
-    int rowsBefore = 0;
+    int rowsBefore = table.active() ? table.recordCount() : 0;
     try {
         if (options.removeSamples && preview.onlySamples) {
             table.deleteAll();
@@ -473,28 +473,26 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 }
             }
         }
-        table.setAppendBatch(0);
     } catch (const std::exception &e) {
         result.engineError = QString::fromUtf8(e.what());
-        // The row that failed must not be posted later by the next cursor move;
-        // the rows posted before it are kept.
+        // The row that failed must not be posted later by the next cursor move.
         try {
-            if (table.active()) {
+            if (table.active())
                 table.cancel();
-                table.setAppendBatch(0);
-            }
         } catch (const std::exception &) {
         }
-        if (table.active())
-            result.rows = qMax(0, table.recordCount() - rowsBefore);
     }
+    // The rows still held back are written now. After any failure the count is
+    // what the table kept: the rows posted before it.
     try {
-        table.setAppendBatch(0);   // nothing left to write unless the cancel above failed
+        if (table.active())
+            table.setAppendBatch(0);
     } catch (const std::exception &e) {
         if (result.engineError.isEmpty())
             result.engineError = QString::fromUtf8(e.what());
-        result.rows = qMax(0, table.recordCount() - rowsBefore);
     }
+    if (!result.engineError.isEmpty() && table.active())
+        result.rows = qMax(0, table.recordCount() - rowsBefore);
     return result;
 }
 
