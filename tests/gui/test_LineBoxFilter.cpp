@@ -2,7 +2,7 @@
 // What a one-line box takes from the keyboard, the clipboard and the program.
 #include "GuiTestSupport.h"
 
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -7,7 +7,7 @@
 #include "data/OwnersPage.h"
 #include "render/LayoutPage.h"
 #include "settings/IniFile.h"
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -7,7 +7,7 @@
 #include "render/LayoutPage.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsPage.h"
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 
 #include "text/Codepage.h"
 

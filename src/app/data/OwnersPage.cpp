@@ -7,7 +7,7 @@
 #include "shell/MessageBox.h"
 #include "settings/AccountMarks.h"
 #include "shell/AccountBoxKeys.h"
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 
 #include <QFile>
 #include <QTableView>

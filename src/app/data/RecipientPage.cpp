@@ -7,7 +7,7 @@
 #include "render/SlipRenderer.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 #include "settings/NumberText.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "data/RowSearch.h"
 
 #include "data/DbfTable.h"
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 
 #include <QLineEdit>
 #include <QTableView>

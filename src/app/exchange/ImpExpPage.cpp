@@ -10,7 +10,7 @@
 #include "shell/Desktop.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 
 #include <QDir>
 #include <QFileDialog>

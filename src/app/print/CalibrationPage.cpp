@@ -11,7 +11,7 @@
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 #include "shell/UpDown.h"
 
 #include <QPrinter>

@@ -6,7 +6,7 @@
 #include "settings/OwnerSettings.h"
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 
 #include <QHash>
 #include <QPixmap>

@@ -8,7 +8,7 @@
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 #include "shell/AccountBoxKeys.h"
-#include "shell/PageBase.h"
+#include "shell/PageControls.h"
 
 #include <QFile>
 #include <QFontDialog>

@@ -2,7 +2,7 @@
 #include "AboutPage.h"
 
 #include "Desktop.h"
-#include "PageBase.h"
+#include "PageControls.h"
 
 #include <QGroupBox>
 

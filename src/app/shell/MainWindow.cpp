@@ -3,7 +3,7 @@
 
 #include "AboutPage.h"
 #include "MessageBox.h"
-#include "PageBase.h"
+#include "PageControls.h"
 #include "ProgramFolder.h"
 #include "UpDown.h"
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window: owns the settings file, the two tables, the slip state and the
-// pages, runs start-up and the save at close. The pages hold the controls and
-// their handlers; the window only assembles them and offers what several pages share.
+// The main window, class `TForm1`: the class keeps the name the program has always
+// given its main form; the file is named for what it is. The window owns the
+// settings file, the two tables, the slip state and the pages, runs start-up and
+// the save at close. The pages hold the controls and their handlers; the window
+// only assembles them and offers what several pages share.
 #pragma once
 
 #include "data/DbfTable.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "PageBase.h"
+#include "PageControls.h"
 
 #include "shell/LineBoxFilter.h"
 
