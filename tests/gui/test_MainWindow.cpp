@@ -97,6 +97,9 @@ TEST(MainWindow, firstCloseWritesEveryKeyInOrderInWindows1250)
         expected << k.key;
     EXPECT_EQ(keys.size(), 147);
     EXPECT_EQ(keys, expected);
+
+    // Byte for byte the file every earlier version wrote at its first close.
+    EXPECT_EQ(bytes, testsupport::readFile(testsupport::sourceDir() + "/tests/data/settings/first-close.ini"));
 }
 
 // Two programs on one folder: the second ends with a message that names the first,
