@@ -107,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         RecordsCase{"commaFromTheFirstLine", "a,\"b,c\",d\n1;2,3\n", {{"a", "b,c", "d"}, {"1;2", "3"}}, {1, 2}},
         RecordsCase{"tabBeatsComma", "a\t1,5\n", {{"a", "1,5"}}, {1}},
         RecordsCase{"commaInsideQuotesIsNoSeparator", "\"a,b\"\n", {{"a,b"}}, {1}},
+        RecordsCase{"doubledQuoteKeepsTheTabQuoted", "\"\"\"x\"\"\t\";b\n", {{"\"x\"\t", "b"}}, {1}},
         RecordsCase{"unterminatedAtEnd", "a\n\"b;c\nd", {{"a"}}, {1}, R::Unterminated},
         RecordsCase{"openQuoteRunsTooLong", "a\n\"" + QByteArray(700, 'x') + "\n" + QByteArray(100, 'y') + "\n",
                     {{"a"}}, {1}, R::TooLong}),

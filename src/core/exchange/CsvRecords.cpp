@@ -14,10 +14,16 @@ char DetectCsvSeparator(QByteArrayView firstLine)
     bool inQuotes = false;
     bool fieldStart = true;
     int tabs = 0, commas = 0;
-    for (const char c : firstLine) {
+    for (qsizetype i = 0; i < firstLine.size(); ++i) {
+        const char c = firstLine[i];
         if (inQuotes) {
-            if (c == '"')
-                inQuotes = false;   // a doubled quote reopens at once below
+            if (c == '"') {
+                // A doubled quote is a quotation mark of the text; the field goes on.
+                if (i + 1 < firstLine.size() && firstLine[i + 1] == '"')
+                    ++i;
+                else
+                    inQuotes = false;
+            }
             continue;
         }
         if (c == '"' && fieldStart) {
