@@ -38,7 +38,7 @@ enum class TableType { FoxPro };
 
 enum class FieldType {
     String,     // ftString: C column of `size` characters
-    Float,      // ftFloat: a double (stored as N 20.4; see DbfTable.cpp)
+    Float,      // ftFloat: a double (stored as N 20.4; see DbfFieldCodec.cpp)
     Smallint,   // ftSmallint: 16-bit integer (stored as N 6.0)
 };
 
