@@ -441,15 +441,25 @@ void DbfTable::deleteRecord()
     d->file.requireWritable();
     d->cancel();
     d->flushTail();
-    d->file.deleteRow(d->pos);
-    const int n = int(d->live().size());
-    if (n == 0) {
-        d->pos = -1;
-        d->bof = d->eof = true;
-    } else {
-        d->pos = qMin(d->pos, n - 1);
-        d->bof = d->eof = false;
+    // The cursor stays on a row that exists also when the header's date cannot be
+    // written after the row is gone.
+    const auto settle = [this] {
+        const int n = int(d->live().size());
+        if (n == 0) {
+            d->pos = -1;
+            d->bof = d->eof = true;
+        } else {
+            d->pos = qMin(d->pos, n - 1);
+            d->bof = d->eof = false;
+        }
+    };
+    try {
+        d->file.deleteRow(d->pos);
+    } catch (...) {
+        settle();
+        throw;
     }
+    settle();
 }
 
 void DbfTable::deleteAll()
