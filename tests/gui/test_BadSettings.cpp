@@ -116,7 +116,7 @@ TEST_F(BadInput, SettingsFileOfRandomBytesGivesTheDesignedValues)
     int present = 0;
     for (const SettingKey &k : settingKeys())
         present += ini.hasKey(k.section, k.key) ? 1 : 0;
-    EXPECT_EQ(present, 147);
+    EXPECT_EQ(present, int(settingKeys().size()));
     EXPECT_EQ(ini.readString("LAYOUT", "EditLayoutPriceX", QString()), QStringLiteral("465"));
 }
 

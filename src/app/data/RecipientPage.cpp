@@ -8,6 +8,7 @@
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 #include "shell/PageControls.h"
+#include "settings/SettingKeyNames.h"
 #include "settings/NumberText.h"
 
 #include <QDir>
@@ -81,7 +82,7 @@ void RecipientPage::buildControls()
     GroupBoxDataEdit = ui::groupBox(GroupBoxData, "GroupBoxDataEdit", QString(), 8, 262, 793, 202);
     QWidget *g = GroupBoxDataEdit;
     const auto rowY = [](int row) { return 18 + 30 * row; };
-    const auto box = [&](const char *name, const char *caption, int labelX, int editX, int row, int width,
+    const auto box = [&](const QString &name, const char *caption, int labelX, int editX, int row, int width,
                          int limit) {
         QLabel *l = ui::label(g, QString::fromUtf8(caption), labelX, rowY(row) + 3);
         return ui::lineEdit(g, name, editX, rowY(row), width, limit, l);
@@ -97,14 +98,14 @@ void RecipientPage::buildControls()
     EditDataPrice = box("EditDataPrice", "Cástka", 290, 408, 0, 100, 8);
     EditDataVarSymbol = box("EditDataVarSymbol", "Variabilní symbol", 290, 408, 1, 100, 10);
     EditDataSpecSymbol = box("EditDataSpecSymbol", "Specifický symbol", 290, 408, 2, 100, 10);
-    CheckBoxDataShowTitle = ui::checkBox(g, "CheckBoxDataShowTitle", "Tisknout titul k jménu a príjmení", 290,
+    CheckBoxDataShowTitle = ui::checkBox(g, key::CheckBoxDataShowTitle, "Tisknout titul k jménu a príjmení", 290,
                                          rowY(3) + 1, true);
     // Telephone, e-mail and the discard mark on the right.
     EditDataTel = box("EditDataTel", "Telefon", 530, 590, 0, 191, 20);
     EditDataEmail = box("EditDataEmail", "Email", 530, 590, 1, 191, 40);
     CheckBoxDataDiscard = ui::checkBox(g, "CheckBoxDataDiscard", "Vyrazeno z tisku", 590, rowY(2) + 1, false);
     // The amount in words spans to the right edge.
-    EditDataPriceWord = box("EditDataPriceWord", "Cástka slovy", 290, 408, 5, 373, 0);
+    EditDataPriceWord = box(key::EditDataPriceWord, "Cástka slovy", 290, 408, 5, 373, 0);
     EditDataPriceWord->setReadOnly(true);
 
     QWidget *order[] = {EditDataHonour,    EditDataFirstName,  EditDataSurname,       EditDataStreet,

@@ -44,11 +44,11 @@ CalibrationPage::CalibrationPage(TForm1 &form)
     QGroupBox *outer = ui::groupBox(this, "GroupBoxCalibration", " Korekce tisku ", 16, 16, 795, 417);
 
     QGroupBox *area = ui::groupBox(outer, "GroupBoxCalibrationPrintArea", " Rozmer tiskové plochy ", 24, 30, 449, 147);
-    EditCalibrationPrintSizePDFX = ui::lineEdit(area, "EditCalibrationPrintSizePDFX", 20, 41, 45);
+    EditCalibrationPrintSizePDFX = ui::lineEdit(area, key::EditCalibrationPrintSizePDFX, 20, 41, 45);
     UpDownCalibrationXArea = new UpDown("UpDownCalibrationXArea", 0, 5000, area);
     UpDownCalibrationXArea->move(64, 39);
     ui::label(area, "X", 87, 48);
-    EditCalibrationPrintSizePDFY = ui::lineEdit(area, "EditCalibrationPrintSizePDFY", 100, 41, 45);
+    EditCalibrationPrintSizePDFY = ui::lineEdit(area, key::EditCalibrationPrintSizePDFY, 100, 41, 45);
     UpDownCalibrationYArea = new UpDown("UpDownCalibrationYArea", 0, 3000, area);
     UpDownCalibrationYArea->move(145, 39);
     ui::label(area, "[pixelu tiskárny]", 184, 48);
@@ -61,11 +61,11 @@ CalibrationPage::CalibrationPage(TForm1 &form)
     QGroupBox *shift = ui::groupBox(outer, "GroupBoxCalibrationPrintNullAxes", " Posun všech údaju ve smeru X, Y  ",
                                     24, 200, 449, 113);
     QLabel *axisX = ui::label(shift, "Osa X", 16, 56);
-    EditCalibrationPrintNullAxesX = ui::lineEdit(shift, "EditCalibrationPrintNullAxesX", 51, 48, 33, 0, axisX);
+    EditCalibrationPrintNullAxesX = ui::lineEdit(shift, key::EditCalibrationPrintNullAxesX, 51, 48, 33, 0, axisX);
     UpDownCalibrationPrintNullAxesX = new UpDown("UpDownCalibrationPrintNullAxesX", -15, 500, shift);
     UpDownCalibrationPrintNullAxesX->move(83, 45);
     QLabel *axisY = ui::label(shift, "Osa Y", 133, 56);
-    EditCalibrationPrintNullAxesY = ui::lineEdit(shift, "EditCalibrationPrintNullAxesY", 169, 48, 33, 0, axisY);
+    EditCalibrationPrintNullAxesY = ui::lineEdit(shift, key::EditCalibrationPrintNullAxesY, 169, 48, 33, 0, axisY);
     UpDownCalibrationPrintNullAxesY = new UpDown("UpDownCalibrationPrintNullAxesY", -29, 500, shift);
     UpDownCalibrationPrintNullAxesY->move(201, 46);
     keepBefore(axisX, EditCalibrationPrintNullAxesX);
@@ -166,8 +166,8 @@ void CalibrationPage::ButtonCalibrationPrintClick()
 {
     m_form.UpdatePrintScale();
     // The print size as UpdatePrintScale has just taken it.
-    const int width = m_form.settings().integer(QStringLiteral("EditCalibrationPrintSizePDFX"));
-    const int height = m_form.settings().integer(QStringLiteral("EditCalibrationPrintSizePDFY"));
+    const int width = m_form.settings().integer(key::EditCalibrationPrintSizePDFX);
+    const int height = m_form.settings().integer(key::EditCalibrationPrintSizePDFY);
     PrintJobs &jobs = *m_form.Printing;
     const bool pdf = jobs.hasPrinter() && jobs.currentPrinter().pdf;
     if (jobs.hasPrinter() && !pdf && !outlineFitsPrintableArea(jobs.printer(), width, height))
@@ -299,10 +299,10 @@ void CalibrationPage::ButtonCalibrationSheetClick()
     // Sizes and shifts are checked before the job begins, as for a slip.
     m_form.UpdatePrintScale();
     const SettingsAccess &s = m_form.settings();
-    const CalibrationValues values{s.integer(QStringLiteral("EditCalibrationPrintSizePDFX")),
-                                   s.integer(QStringLiteral("EditCalibrationPrintSizePDFY")),
-                                   s.integer(QStringLiteral("EditCalibrationPrintNullAxesX")),
-                                   s.integer(QStringLiteral("EditCalibrationPrintNullAxesY"))};
+    const CalibrationValues values{s.integer(key::EditCalibrationPrintSizePDFX),
+                                   s.integer(key::EditCalibrationPrintSizePDFY),
+                                   s.integer(key::EditCalibrationPrintNullAxesX),
+                                   s.integer(key::EditCalibrationPrintNullAxesY)};
     const QString printer = m_form.Printing->currentPrinter().displayName();
     m_form.Printing->runJob(QStringLiteral("Kalibrační list"), [&](PrintSession &session) {
         CalibrationSheet::draw(session.painter(), values, printer);

@@ -10,6 +10,7 @@
 #include "render/PriceWords.h"
 #include "render/SlipRenderer.h"
 #include "render/SlipSurface.h"
+#include "settings/SettingKeyNames.h"
 #include "data/RecipientPage.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
@@ -410,7 +411,7 @@ void PrintJobs::printRows(int from, int to)
             JobPage page(m_form, session);
             m_form.UpdatePrintScale();
 
-            QLineEdit *priceWord = m_form.edit(QStringLiteral("EditDataPriceWord"));
+            QLineEdit *priceWord = m_form.edit(key::EditDataPriceWord);
             JobProgress progress(&m_form, QStringLiteral("Tisk kvitanek: %1 z %2"), toPrint);
             const DbfField excluded = table.fieldByName(QStringLiteral("VYRAZENO"));
             const DbfField amount = table.fieldByName(QStringLiteral("CASTKA"));

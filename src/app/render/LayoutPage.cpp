@@ -32,54 +32,16 @@ const ValueColumns OwnerColumns = {
 constexpr int BoxWidth = 33;
 constexpr int CaptionsTop = 20;
 
-const SlipFieldDef *findField(const QString &name)
-{
-    for (const SlipFieldDef &f : slipFields()) {
-        if (f.name == name)
-            return &f;
-    }
-    return nullptr;
-}
+// Rows of the value groups: the top of row 0 and the step to the next row.
+constexpr int FirstRowTop = 40;
+constexpr int RowStep = 24;
 
 QString designedText(const QString &key)
 {
-    const SettingKey *k = findSettingKey(key);
-    return k ? k->defaultValue : QString();
+    return settingKey(key).defaultValue;
 }
 
 } // namespace
-
-const QList<LayoutRow> &layoutRows()
-{
-    static const QList<LayoutRow> rows = [] {
-        QList<LayoutRow> r;
-        const char *const recipient[] = {"Price", "VS", "SS", "RecipientTitle", "RecipientFirstName",
-                                         "RecipientSurname", "RecipientStreet", "RecipientCity",
-                                         "RecipientPostCode", "PriceWord", "PriceWord", "PriceSM"};
-        int y = 40;
-        bool wordsSeen = false;
-        for (const char *name : recipient) {
-            const bool second = QLatin1String(name) == QLatin1String("PriceWord") && wordsSeen;
-            wordsSeen = wordsSeen || QLatin1String(name) == QLatin1String("PriceWord");
-            r.append({QString::fromLatin1(name), false, y, second});
-            y += 24;
-        }
-        r.append({"AccountNum1", true, 40, false});
-        r.append({"AccountNum2", true, 64, false});
-        r.append({"AccountIDB", true, 88, false});
-        r.append({"ConstS", true, 112, false});
-        // The gap at 136 holds the symbol-mode note.
-        r.append({"OwnerAddress1", true, 160, false});
-        r.append({"OwnerAddress2", true, 184, false});
-        r.append({"OwnerAddress3", true, 208, false});
-        r.append({"OwnerSubject", true, 232, false});
-        r.append({"OwnerMessage1", true, 256, false});
-        r.append({"OwnerMessage2", true, 280, false});
-        r.append({"OwnerTransCode", true, 304, false});
-        return r;
-    }();
-    return rows;
-}
 
 LayoutPage::LayoutPage(TForm1 &form)
     : m_form(form)
@@ -93,8 +55,8 @@ LayoutPage::LayoutPage(TForm1 &form)
 
     buildValues();
 
-    CheckBoxLayoutShow = ui::checkBox(this, "CheckBoxLayoutShow", "Usporádání - Náhled/Hodnoty", 24, 440, true);
-    CheckBoxLayoutPictureOn = ui::checkBox(this, "CheckBoxLayoutPictureOn", "Zapnout obrázek Kvitanky", 24, 464, true);
+    CheckBoxLayoutShow = ui::checkBox(this, key::CheckBoxLayoutShow, "Usporádání - Náhled/Hodnoty", 24, 440, true);
+    CheckBoxLayoutPictureOn = ui::checkBox(this, key::CheckBoxLayoutPictureOn, "Zapnout obrázek Kvitanky", 24, 464, true);
     LabelLayoutDiscard = ui::label(this, "Vyrazeno z tisku", 368, 448, "LabelLayoutDiscard");
     QPalette red = LabelLayoutDiscard->palette();
     red.setColor(QPalette::WindowText, Qt::red);
@@ -141,7 +103,6 @@ void LayoutPage::buildValues()
     }
     LabelLayoutVarS_KS = ui::label(GroupBoxLayoutValuesOwner, QString(), 14, 144, "LabelLayoutVarS_KS");
 
-    // Boxes row by row, so the tab order runs along each row and down the group.
     QHash<QGroupBox *, QList<QLabel *>> rowLabels;
     QHash<QGroupBox *, QList<QWidget *>> columnWidgets;
     for (QGroupBox *group : {GroupBoxLayoutValuesRecipient, GroupBoxLayoutValuesOwner}) {
@@ -150,36 +111,49 @@ void LayoutPage::buildValues()
                 columnWidgets[group] << l;
         }
     }
-    for (const LayoutRow &row : layoutRows()) {
-        const SlipFieldDef *field = findField(row.field);
-        if (!field)
-            continue;
-        QGroupBox *group = row.owner ? GroupBoxLayoutValuesOwner : GroupBoxLayoutValuesRecipient;
-        const ValueColumns &c = row.owner ? OwnerColumns : RecipientColumns;
-        const QString caption = row.secondWordRow ? QStringLiteral("Cástka slovy 2.rád.") : field->caption;
-        QLabel *rowLabel = ui::label(group, caption, 16, row.y + 3);
+    // One row of boxes: its caption, the three main boxes and, for the left strip,
+    // the three second boxes.
+    const auto addRow = [&](QGroupBox *group, const ValueColumns &c, int y, const QString &caption,
+                            const SlipPlaceKeys &main, const SlipPlaceKeys *second, bool secondUsed) {
+        QLabel *rowLabel = ui::label(group, caption, 16, y + 3);
         rowLabels[group] << rowLabel;
-        const QString base = QStringLiteral("EditLayout") + field->name;
-
-        QStringList mainKeys = {base + "X", base + "Y", base + "Dist"};
-        if (row.secondWordRow)
-            mainKeys = {base + "X2", base + "Y2", base + "Dist2"};
+        const QString *mainKeys[3] = {&main.x, &main.y, &main.set};
         for (int i = 0; i < 3; ++i) {
-            QLineEdit *e = ui::lineEdit(group, mainKeys[i], c.main[i], row.y, BoxWidth, 0, i == 0 ? rowLabel : nullptr);
-            e->setText(designedText(mainKeys[i]));
+            QLineEdit *e = ui::lineEdit(group, *mainKeys[i], c.main[i], y, BoxWidth, 0, i == 0 ? rowLabel : nullptr);
+            e->setText(designedText(*mainKeys[i]));
             e->setAccessibleName(caption + " - " + QString::fromUtf8(c.mainCaptions[i]));
             columnWidgets[group] << e;
         }
-        if (!field->hasSecond || field->name == QLatin1String("PriceWord"))
-            continue;
-        const QString secondKeys[3] = {base + "SX", base + "SY", base + "SDist"};
+        if (!second)
+            return;
+        const QString *secondKeys[3] = {&second->x, &second->y, &second->set};
         for (int i = 0; i < 3; ++i) {
-            QLineEdit *e = ui::lineEdit(group, secondKeys[i], c.second[i], row.y, BoxWidth);
+            QLineEdit *e = ui::lineEdit(group, *secondKeys[i], c.second[i], y, BoxWidth);
             // Composition never reads these; they are kept only so the file keeps its keys.
-            e->setText(field->secondUsed ? designedText(secondKeys[i]) : QStringLiteral("0"));
-            e->setEnabled(field->secondUsed);
+            e->setText(secondUsed ? designedText(*secondKeys[i]) : QStringLiteral("0"));
+            e->setEnabled(secondUsed);
             e->setAccessibleName(caption + " - " + QString::fromUtf8(c.secondCaptions[i]) + " 2");
             columnWidgets[group] << e;
+        }
+    };
+    // Group by group, row by row: the tab order runs along each row and down the group.
+    for (const LayoutGroup groupId : {LayoutGroup::Recipient, LayoutGroup::Owner}) {
+        const bool owner = groupId == LayoutGroup::Owner;
+        QGroupBox *group = owner ? GroupBoxLayoutValuesOwner : GroupBoxLayoutValuesRecipient;
+        const ValueColumns &c = owner ? OwnerColumns : RecipientColumns;
+        QList<const SlipFieldDef *> fields;
+        for (const SlipFieldDef &f : slipFields()) {
+            if (f.group == groupId)
+                fields << &f;
+        }
+        std::sort(fields.begin(), fields.end(), [](const SlipFieldDef *a, const SlipFieldDef *b) { return a->row < b->row; });
+        for (const SlipFieldDef *f : fields) {
+            const SlipFieldKeys &keys = slipFieldKeys(f->id);
+            const int y = FirstRowTop + RowStep * f->row;
+            const bool strip = f->hasSecond && !f->secondRow;
+            addRow(group, c, y, f->caption, keys.main, strip ? &keys.second : nullptr, f->secondUsed);
+            if (f->secondRow)
+                addRow(group, c, y + RowStep, f->secondCaption, keys.second, nullptr, true);
         }
     }
     for (QGroupBox *group : {GroupBoxLayoutValuesRecipient, GroupBoxLayoutValuesOwner}) {
@@ -247,7 +221,7 @@ void LayoutPage::CheckBoxLayoutPictureOnClick()
 
 void LayoutPage::putPriceWords()
 {
-    QLineEdit *words = m_form.edit("EditDataPriceWord");
+    QLineEdit *words = m_form.edit(key::EditDataPriceWord);
     if (words)
         words->setText(PriceToWords(m_form.TableData.fieldByName("CASTKA").asFloatOr(std::numeric_limits<double>::quiet_NaN())));
 }

@@ -19,16 +19,6 @@ namespace kvitanky {
 class TForm1;
 struct CursorSteps;
 
-// Where a slip field's position boxes sit on the page: its group, its row and,
-// for the second row of the amount in words, the keys shown in the main columns.
-struct LayoutRow {
-    QString field;        // slip field name (SettingKeys' slipFields())
-    bool owner;           // in " Majitel úctu " rather than " Adresát "
-    int y;                // top of the row inside its group
-    bool secondWordRow;   // PriceWord's X2, Y2, Dist2 in the main columns
-};
-const QList<LayoutRow> &layoutRows();
-
 class LayoutPage : public QWidget
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 #include "OwnerSettings.h"
 
 #include "data/DbfTable.h"
+#include "settings/SettingKeyNames.h"
 #include "text/SingleLine.h"
 
 #include <QLineEdit>
@@ -11,13 +12,13 @@ namespace kvitanky {
 const QList<OwnerColumnSetting> &ownerColumnSettings()
 {
     static const QList<OwnerColumnSetting> columns = {
-        {"Address1", "EditSetOwnerAddress1"},
-        {"Address2", "EditSetOwnerAddress2"},
-        {"Address3", "EditSetOwnerAddress3"},
-        {"Num1", "EditSetOwnerAccountNum1"},
-        {"Num2", "EditSetOwnerAccountNum2"},
-        {"IDB", "EditSetOwnerAccountIDB"},
-        {"ConstS", "EditSetOwnerAccountConstS"},
+        {"Address1", key::EditSetOwnerAddress1},
+        {"Address2", key::EditSetOwnerAddress2},
+        {"Address3", key::EditSetOwnerAddress3},
+        {"Num1", key::EditSetOwnerAccountNum1},
+        {"Num2", key::EditSetOwnerAccountNum2},
+        {"IDB", key::EditSetOwnerAccountIDB},
+        {"ConstS", key::EditSetOwnerAccountConstS},
     };
     return columns;
 }

@@ -43,8 +43,7 @@ SettingsPage::FontDialogHook &fontDialogHook()
 
 QString designed(const QString &key)
 {
-    const SettingKey *k = findSettingKey(key);
-    return k ? k->defaultValue : QString();
+    return settingKey(key).defaultValue;
 }
 
 // A settings edit with its designed text.
@@ -87,8 +86,9 @@ void SettingsPage::buildOwnerAccount()
 
     GroupBoxSetOwnerAdress = ui::groupBox(g, "GroupBoxSetOwnerAdress", " Adresa ", 16, 32, 281, 121);
     const char *const lines[] = {"Adresa 1. rádek", "Adresa 2. rádek", "Adresa 3. rádek"};
+    const QString *const lineKeys[] = {&key::EditSetOwnerAddress1, &key::EditSetOwnerAddress2, &key::EditSetOwnerAddress3};
     for (int i = 0; i < 3; ++i) {
-        QLineEdit *e = settingEdit(GroupBoxSetOwnerAdress, QStringLiteral("EditSetOwnerAddress%1").arg(i + 1), 20,
+        QLineEdit *e = settingEdit(GroupBoxSetOwnerAdress, *lineKeys[i], 20,
                                    26 + 30 * i, 241, 0, nullptr);
         e->setAccessibleName(QString::fromUtf8(lines[i]));
     }
@@ -96,25 +96,25 @@ void SettingsPage::buildOwnerAccount()
     GroupBoxSetOwnerAccountData = ui::groupBox(g, "GroupBoxSetOwnerAccountData", " Úcet ", 312, 32, 305, 121);
     QWidget *a = GroupBoxSetOwnerAccountData;
     QLabel *accountLabel = ui::label(a, "Císlo úctu", 16, 30);
-    QLineEdit *num1 = settingEdit(a, "EditSetOwnerAccountNum1", 144, 26, 57, 6, accountLabel);
+    QLineEdit *num1 = settingEdit(a, key::EditSetOwnerAccountNum1, 144, 26, 57, 6, accountLabel);
     num1->setAccessibleName("Císlo úctu 1");
     ui::label(a, "-", 205, 30);
-    QLineEdit *num2 = settingEdit(a, "EditSetOwnerAccountNum2", 214, 26, 81, 10, nullptr);
+    QLineEdit *num2 = settingEdit(a, key::EditSetOwnerAccountNum2, 214, 26, 81, 10, nullptr);
     num2->setAccessibleName("Císlo úctu 2");
-    QLineEdit *idb = settingEdit(a, "EditSetOwnerAccountIDB", 144, 56, 57, 4, ui::label(a, "Kód banky", 16, 60));
+    QLineEdit *idb = settingEdit(a, key::EditSetOwnerAccountIDB, 144, 56, 57, 4, ui::label(a, "Kód banky", 16, 60));
     LabelSetOwnerAccountConstS = ui::label(a, "Konstantní symbol", 16, 90, "LabelSetOwnerAccountConstS");
-    QLineEdit *constS = settingEdit(a, "EditSetOwnerAccountConstS", 144, 86, 81, 4, LabelSetOwnerAccountConstS);
+    QLineEdit *constS = settingEdit(a, key::EditSetOwnerAccountConstS, 144, 86, 81, 4, LabelSetOwnerAccountConstS);
     new AccountBoxKeys(num1, num2, idb);
     for (QLineEdit *e : {num1, num2, idb, constS}) {
         connect(e, &QLineEdit::textChanged, this, [this, e] { m_form.guard([this, e] { AccountEditChange(e); }); });
     }
     markAccountAsTyped(num1, num2, idb);
 
-    settingEdit(g, "EditSetOwnerAddressSubject", 216, 166, 241, 0, ui::label(g, "Úcel platby", 16, 170));
-    settingEdit(g, "EditSetOwnerTransCode", 664, 166, 113, 0, ui::label(g, "Transakcní kód", 480, 170));
-    settingEdit(g, "EditSetOwnerAddressMessage1", 216, 198, 113, 12,
+    settingEdit(g, key::EditSetOwnerAddressSubject, 216, 166, 241, 0, ui::label(g, "Úcel platby", 16, 170));
+    settingEdit(g, key::EditSetOwnerTransCode, 664, 166, 113, 0, ui::label(g, "Transakcní kód", 480, 170));
+    settingEdit(g, key::EditSetOwnerAddressMessage1, 216, 198, 113, 12,
                 ui::label(g, "Zpráva pro príjemce 1.rádek", 16, 202));
-    settingEdit(g, "EditSetOwnerAddressMessage2", 664, 198, 113, 12,
+    settingEdit(g, key::EditSetOwnerAddressMessage2, 664, 198, 113, 12,
                 ui::label(g, "Zpráva pro príjemce 2.rádek", 480, 202));
 }
 
@@ -133,7 +133,8 @@ void SettingsPage::buildOther()
         const int y = 36 + 26 * (set - 1);
         const QString row = QStringLiteral("Znaková sada [%1]").arg(set);
         QLabel *rowLabel = ui::label(g, row, 16, y + 3);
-        settingEdit(g, QStringLiteral("EditSetOtherCharSet%1").arg(set), nameX, y, 137, 0, rowLabel);
+        const key::CharacterSetKeys keys = key::characterSet(set);
+        settingEdit(g, keys.family, nameX, y, 137, 0, rowLabel);
         QPushButton *b = ui::button(g, QStringLiteral("ButtonSetOtherCharSet%1").arg(set), "Font", buttonX, y - 2, 53);
         // Only as wide as its caption needs: the size box follows closely.
         b->resize(std::max(53, b->fontMetrics().horizontalAdvance(b->text()) + 20), 25);
@@ -141,22 +142,22 @@ void SettingsPage::buildOther()
         *buttons[set - 1] = b;
         connect(b, &QPushButton::clicked, this,
                 [this, set] { m_form.guard([this, set] { ButtonSetOtherCharSetClick(set); }); });
-        settingEdit(g, QStringLiteral("EditSetOtherFontSize%1").arg(set), sizeX, y, 49, 0, nullptr)
+        settingEdit(g, keys.pointSize, sizeX, y, 49, 0, nullptr)
             ->setAccessibleName(row + QStringLiteral(" - Velikost"));
-        settingEdit(g, QStringLiteral("EditSetOtherDistance%1").arg(set), spacingX, y, 49, 0, nullptr)
+        settingEdit(g, keys.spacing, spacingX, y, 49, 0, nullptr)
             ->setAccessibleName(row + QStringLiteral(" - Rozestup"));
     }
-    settingEdit(g, "EditSetOtherLengthFirstPriceRow", 728, 36, 49, 0,
+    settingEdit(g, key::EditSetOtherLengthFirstPriceRow, 728, 36, 49, 0,
                 ui::label(g, "Pocet znaku v první rádce 'Cástka slovy'", 480, 39));
     ButtonDefaultSetting = ui::button(g, "ButtonDefaultSetting", "Puvodní nastavení programu", 584, 72, 193);
     connect(ButtonDefaultSetting, &QPushButton::clicked, this,
             [this] { m_form.guard([this] { ButtonDefaultSettingClick(); }); });
 
-    settingCheck(g, "CheckBoxSetOtherOffOverflowSecondRowPrice",
+    settingCheck(g, key::CheckBoxSetOtherOffOverflowSecondRowPrice,
                  "Vypnout varování presahu  u 'Cástka slovy' pri vysokých cástkách", 16, 116);
-    settingCheck(g, "CheckBoxSetOtherNotPrintPrice", "Vypnout tisk cástky", 480, 116);
-    QCheckBox *ownersAdr = settingCheck(g, "CheckBoxSetOwnersAdr", "Zapnout adresár majitelu úctu", 16, 140);
-    QCheckBox *ksVs = settingCheck(g, "CheckBoxSetOwnersKS_VS", "Zmenit KS na VS u majitele úctu", 480, 140);
+    settingCheck(g, key::CheckBoxSetOtherNotPrintPrice, "Vypnout tisk cástky", 480, 116);
+    QCheckBox *ownersAdr = settingCheck(g, key::CheckBoxSetOwnersAdr, "Zapnout adresár majitelu úctu", 16, 140);
+    QCheckBox *ksVs = settingCheck(g, key::CheckBoxSetOwnersKS_VS, "Zmenit KS na VS u majitele úctu", 480, 140);
     connect(ownersAdr, &QCheckBox::toggled, this, [this] { m_form.guard([this] { ApplyOwnersAdrMode(); }); });
     connect(ksVs, &QCheckBox::toggled, this, [this] { m_form.guard([this] { ApplyOwnersKsVsMode(); }); });
 }
@@ -177,8 +178,8 @@ QFontDialog &SettingsPage::fontDialog()
 
 void SettingsPage::ButtonSetOtherCharSetClick(int set)
 {
-    const QString nameKey = QStringLiteral("EditSetOtherCharSet%1").arg(set);
-    const QString sizeKey = QStringLiteral("EditSetOtherFontSize%1").arg(set);
+    const QString &nameKey = key::characterSet(set).family;
+    const QString &sizeKey = key::characterSet(set).pointSize;
     QLineEdit *nameEdit = m_form.edit(nameKey);
     QLineEdit *sizeEdit = m_form.edit(sizeKey);
     const QString name = nameEdit->text();
@@ -226,7 +227,7 @@ void SettingsPage::AccountEditChange(QLineEdit *edit)
 
 void SettingsPage::ApplyOwnersAdrMode()
 {
-    const bool on = m_form.check("CheckBoxSetOwnersAdr")->isChecked();
+    const bool on = m_form.check(key::CheckBoxSetOwnersAdr)->isChecked();
     m_form.PageControlMain->setTabVisible(OwnersTabIndex, on);
     LayoutPage *layout = m_form.TabSheetLayout;
     layout->ButtonLayoutValuesPreviousOwner->setVisible(on);
@@ -240,11 +241,11 @@ void SettingsPage::ApplyOwnersAdrMode()
 
 void SettingsPage::ApplyOwnersKsVsMode()
 {
-    const bool vs = m_form.check("CheckBoxSetOwnersKS_VS")->isChecked();
+    const bool vs = m_form.check(key::CheckBoxSetOwnersKS_VS)->isChecked();
     const QString symbol = vs ? QStringLiteral("Variabilní symbol") : QStringLiteral("Konstantní symbol");
     LabelSetOwnerAccountConstS->setText(symbol);
     LabelSetOwnerAccountConstS->adjustSize();
-    QLineEdit *constS = m_form.edit("EditSetOwnerAccountConstS");
+    QLineEdit *constS = m_form.edit(key::EditSetOwnerAccountConstS);
     ui::setTypingLimit(constS, vs ? 10 : 4);
     constS->setAccessibleName(symbol);
     QLabel *layoutLabel = m_form.TabSheetLayout->LabelLayoutVarS_KS;

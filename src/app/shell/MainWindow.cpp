@@ -33,34 +33,6 @@
 
 namespace kvitanky {
 
-void ControlSettings::bind(QWidget *root)
-{
-    m_edits.clear();
-    m_checks.clear();
-    for (const SettingKey &k : settingKeys()) {
-        if (k.form == SettingForm::Flag) {
-            if (auto *c = root->findChild<QCheckBox *>(k.key))
-                m_checks.insert(k.key, c);
-        } else if (auto *e = root->findChild<QLineEdit *>(k.key)) {
-            m_edits.insert(k.key, e);
-        }
-    }
-}
-
-QString ControlSettings::text(const QString &key) const
-{
-    if (QLineEdit *e = m_edits.value(key))
-        return e->text();
-    return {};
-}
-
-bool ControlSettings::flag(const QString &key) const
-{
-    if (QCheckBox *c = m_checks.value(key))
-        return c->isChecked();
-    return false;
-}
-
 TForm1::TForm1(const StartupOptions &options, QWidget *parent)
     : QWidget(parent)
 {
@@ -113,7 +85,7 @@ void TForm1::buildFrame()
     SlipContext ctx;
     ctx.settings = &m_settings;
     ctx.recipients = m_recipientSource.get();
-    ctx.priceWordText = [this] { return edit("EditDataPriceWord")->text(); };
+    ctx.priceWordText = [this] { return edit(key::EditDataPriceWord)->text(); };
     ctx.setDiscardVisible = [this](bool visible) { TabSheetLayout->LabelLayoutDiscard->setVisible(visible); };
     ctx.warn = [this](const QString &text) { ui::warning(this, "Kvitanky", text, false); };
     ctx.onLoadPictures = [this] { SaveOnClose = true; };
@@ -238,14 +210,14 @@ void TForm1::LoadSettings()
         if (ok && upDown)
             upDown->setPosition(v);
     };
-    const SettingKey *px = findSettingKey("EditCalibrationPrintSizePDFX");
-    const SettingKey *py = findSettingKey("EditCalibrationPrintSizePDFY");
+    const SettingKey *px = findSettingKey(key::EditCalibrationPrintSizePDFX);
+    const SettingKey *py = findSettingKey(key::EditCalibrationPrintSizePDFY);
     readText(*px);
     readText(*py);
     syncUpDown(px->key, TabSheetCalibration->UpDownCalibrationXArea);
     syncUpDown(py->key, TabSheetCalibration->UpDownCalibrationYArea);
-    const SettingKey *nx = findSettingKey("EditCalibrationPrintNullAxesX");
-    const SettingKey *ny = findSettingKey("EditCalibrationPrintNullAxesY");
+    const SettingKey *nx = findSettingKey(key::EditCalibrationPrintNullAxesX);
+    const SettingKey *ny = findSettingKey(key::EditCalibrationPrintNullAxesY);
     readText(*nx);
     readText(*ny);
     for (const SettingKey *k : {nx, ny}) {
@@ -255,8 +227,8 @@ void TForm1::LoadSettings()
     syncUpDown(nx->key, TabSheetCalibration->UpDownCalibrationPrintNullAxesX);
     syncUpDown(ny->key, TabSheetCalibration->UpDownCalibrationPrintNullAxesY);
     // 7. Data page.
-    readText(*findSettingKey("EditDataPriceWord"));
-    readFlag(*findSettingKey("CheckBoxDataShowTitle"));
+    readText(*findSettingKey(key::EditDataPriceWord));
+    readFlag(*findSettingKey(key::CheckBoxDataShowTitle));
     // 8. Preview or value boxes.
     TabSheetLayout->applyShowMode();
 }
@@ -390,7 +362,7 @@ int TForm1::visibleTabIndex(int index) const
 void TForm1::PageControlMainChange(int index)
 {
     ComposeSlip();
-    const int impExp = check("CheckBoxSetOwnersAdr") && check("CheckBoxSetOwnersAdr")->isChecked() ? 5 : 4;
+    const int impExp = check(key::CheckBoxSetOwnersAdr) && check(key::CheckBoxSetOwnersAdr)->isChecked() ? 5 : 4;
     if (index >= 0 && visibleTabIndex(index) == impExp)
         CheckExcelAvailable();
 }

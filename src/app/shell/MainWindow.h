@@ -9,7 +9,7 @@
 #include "data/DbfTable.h"
 #include "data/FolderLock.h"
 #include "settings/IniFile.h"
-#include "settings/SettingsAccess.h"
+#include "shell/ControlSettings.h"
 
 #include <QHash>
 #include <QPointer>
@@ -45,23 +45,6 @@ struct StartupOptions {
     QString programDir;   // empty: the executable's folder (or the per-user data folder)
     QString pictureDir;   // empty: where the program finds its pictures
     std::shared_ptr<PrinterProvider> printers;   // empty: the system's printers
-};
-
-// The settings as the controls show them: a control and its value always agree
-// because the control is the value.
-class ControlSettings : public SettingsAccess
-{
-public:
-    void bind(QWidget *root);   // finds the control of every key by its objectName
-    QString text(const QString &key) const override;
-    bool flag(const QString &key) const override;
-    QLineEdit *edit(const QString &key) const { return m_edits.value(key); }
-    QCheckBox *check(const QString &key) const { return m_checks.value(key); }
-    int boundCount() const { return int(m_edits.size() + m_checks.size()); }
-
-private:
-    QHash<QString, QLineEdit *> m_edits;
-    QHash<QString, QCheckBox *> m_checks;
 };
 
 class TForm1 : public QWidget

@@ -4,6 +4,7 @@
 #include "data/DbfTable.h"
 #include "render/PriceWords.h"
 #include "render/SlipRenderer.h"
+#include "settings/SettingKeyNames.h"
 #include "settings/SettingsAccess.h"
 
 #include <QScopeGuard>
@@ -43,13 +44,13 @@ constexpr unsigned bit(SlipFault f)
 
 SlipPreflight::SlipPreflight(const SettingsAccess &s)
 {
-    m_printPrice = !s.flag(QStringLiteral("CheckBoxSetOtherNotPrintPrice"));
-    m_ownerSymbolAsVs = s.flag(QStringLiteral("CheckBoxSetOwnersKS_VS"));
-    m_checkWords = !s.flag(QStringLiteral("CheckBoxSetOtherOffOverflowSecondRowPrice"));
+    m_printPrice = !s.flag(key::CheckBoxSetOtherNotPrintPrice);
+    m_ownerSymbolAsVs = s.flag(key::CheckBoxSetOwnersKS_VS);
+    m_checkWords = !s.flag(key::CheckBoxSetOtherOffOverflowSecondRowPrice);
     m_firstRowLength = priceWordFirstRowLength(s);
-    const QString prefix = s.text(QStringLiteral("EditSetOwnerAccountNum1"));
-    const QString number = s.text(QStringLiteral("EditSetOwnerAccountNum2"));
-    const QString bank = s.text(QStringLiteral("EditSetOwnerAccountIDB"));
+    const QString prefix = s.text(key::EditSetOwnerAccountNum1);
+    const QString number = s.text(key::EditSetOwnerAccountNum2);
+    const QString bank = s.text(key::EditSetOwnerAccountIDB);
     m_account = checkAccount(prefix, number, bank);
     m_accountText = kvitanky::accountText(prefix, number, bank);
 }

@@ -3,7 +3,9 @@
 
 #include "render/RecipientSource.h"
 #include "render/SlipSurface.h"
+#include "settings/SettingKeyNames.h"
 #include "settings/SettingsAccess.h"
+#include "settings/SlipFields.h"
 
 #include <QDir>
 #include <QLocale>
@@ -73,117 +75,16 @@ bool readsAsZero(const QString &text)
     return ok && v == 0.0;
 }
 
-// The settings keys of the slip fields, built once: composition reads some sixty
-// of them for every slip.
-enum Field {
-    OwnerAddress1,
-    OwnerAddress2,
-    OwnerAddress3,
-    AccountNum1,
-    AccountNum2,
-    AccountIDB,
-    ConstS,
-    VS,
-    SS,
-    OwnerSubject,
-    OwnerMessage1,
-    OwnerMessage2,
-    OwnerTransCode,
-    PriceWord,
-    Price,
-    PriceSM,
-    RecipientTitle,
-    RecipientFirstName,
-    RecipientSurname,
-    RecipientStreet,
-    RecipientCity,
-    RecipientPostCode,
-    FieldCount
-};
-
-constexpr const char *FieldNames[FieldCount] = {
-    "OwnerAddress1",  "OwnerAddress2",      "OwnerAddress3",    "AccountNum1",     "AccountNum2",
-    "AccountIDB",     "ConstS",             "VS",               "SS",              "OwnerSubject",
-    "OwnerMessage1",  "OwnerMessage2",      "OwnerTransCode",   "PriceWord",       "Price",
-    "PriceSM",        "RecipientTitle",     "RecipientFirstName", "RecipientSurname", "RecipientStreet",
-    "RecipientCity",  "RecipientPostCode",
-};
-
-} // namespace
-
-// Where a field is drawn: the keys of its X, Y and set number.
-struct SlipFieldKeys {
-    QString x;
-    QString y;
-    QString set;
-
-    SlipFieldKeys(const QString &base, const char *xSuffix, const char *ySuffix, const char *setSuffix)
-        : x(base + QLatin1String(xSuffix)), y(base + QLatin1String(ySuffix)), set(base + QLatin1String(setSuffix))
-    {
-    }
-};
-
-namespace {
-
-struct FieldPlaces {
-    SlipFieldKeys main;     // X, Y, Dist
-    SlipFieldKeys second;   // SX, SY, SDist: the left strip
-};
-
-const FieldPlaces &places(int field)
+const SlipPlaceKeys &mainPlace(SlipField field)
 {
-    static const std::vector<FieldPlaces> table = [] {
-        std::vector<FieldPlaces> t;
-        t.reserve(FieldCount);
-        for (const char *name : FieldNames) {
-            const QString base = QStringLiteral("EditLayout") + QLatin1String(name);
-            t.push_back(FieldPlaces{SlipFieldKeys(base, "X", "Y", "Dist"), SlipFieldKeys(base, "SX", "SY", "SDist")});
-        }
-        return t;
-    }();
-    return table[size_t(field)];
+    return slipFieldKeys(field).main;
 }
 
-const SlipFieldKeys &mainPlace(int field)
+// The left strip, or for the amount in words its second row.
+const SlipPlaceKeys &secondPlace(SlipField field)
 {
-    return places(field).main;
+    return slipFieldKeys(field).second;
 }
-
-const SlipFieldKeys &secondPlace(int field)
-{
-    return places(field).second;
-}
-
-// The second row of the amount in words.
-const SlipFieldKeys &priceWordRow2Place()
-{
-    static const SlipFieldKeys keys(QStringLiteral("EditLayoutPriceWord"), "X2", "Y2", "Dist2");
-    return keys;
-}
-
-struct CharacterSetKeys {
-    QString family;
-    QString pointSize;
-    QString spacing;
-};
-
-const CharacterSetKeys &characterSetKeys(int set)
-{
-    static const std::vector<CharacterSetKeys> table = [] {
-        std::vector<CharacterSetKeys> t;
-        for (int n = 1; n <= 3; ++n) {
-            const QString number = QString::number(n);
-            t.push_back(CharacterSetKeys{QStringLiteral("EditSetOtherCharSet") + number,
-                                         QStringLiteral("EditSetOtherFontSize") + number,
-                                         QStringLiteral("EditSetOtherDistance") + number});
-        }
-        return t;
-    }();
-    return table[size_t(set - 1)];
-}
-
-const QString ShiftXKey = QStringLiteral("EditCalibrationPrintNullAxesX");
-const QString ShiftYKey = QStringLiteral("EditCalibrationPrintNullAxesY");
 
 } // namespace
 
@@ -266,7 +167,7 @@ void SlipRenderer::loadPictures()
         m_picturePaths = PicturePaths{m_ctx.programDir, dir + SlipPictureFile, dir + CleanPictureFile,
                                       dir + CalibrationPictureFile};
     }
-    const bool form = m_ctx.settings->flag(QStringLiteral("CheckBoxLayoutPictureOn"));
+    const bool form = m_ctx.settings->flag(key::CheckBoxLayoutPictureOn);
     // A copy of the cached picture: drawing on it detaches, the cache stays clean.
     m_preview = m_pictures.load(form ? m_picturePaths.slip : m_picturePaths.clean, QSize(PreviewWidth, PreviewHeight));
     m_calibration = m_pictures.load(m_picturePaths.calibration);
@@ -282,8 +183,8 @@ void SlipRenderer::LoadSlipPictures()
 void SlipRenderer::UpdatePrintScale()
 {
     const SettingsAccess &s = *m_ctx.settings;
-    const int w = s.integer(QStringLiteral("EditCalibrationPrintSizePDFX"));
-    const int h = s.integer(QStringLiteral("EditCalibrationPrintSizePDFY"));
+    const int w = s.integer(key::EditCalibrationPrintSizePDFX);
+    const int h = s.integer(key::EditCalibrationPrintSizePDFY);
     m_printWidth = w;
     m_printHeight = h;
     m_printScaleX = double(w) / PreviewWidth;
@@ -300,7 +201,7 @@ const SlipRenderer::CharacterSet &SlipRenderer::characterSet(int set)
     CharacterSet &cs = m_reads.sets[set - 1];
     if (!m_reads.active || !cs.read) {
         const SettingsAccess &s = *m_ctx.settings;
-        const CharacterSetKeys &keys = characterSetKeys(set);
+        const key::CharacterSetKeys keys = key::characterSet(set);
         cs.family = s.text(keys.family);
         cs.pointSize = boundedInteger(s, keys.pointSize, 1, MaxFontSize);
         cs.spacing = s.integer(keys.spacing);
@@ -313,8 +214,8 @@ void SlipRenderer::DrawSlipText(int x, int y, const QString &text, int set)
 {
     if (!m_reads.active || !m_reads.shiftRead) {
         const SettingsAccess &s = *m_ctx.settings;
-        m_reads.shiftX = s.integer(ShiftXKey);
-        m_reads.shiftY = s.integer(ShiftYKey);
+        m_reads.shiftX = s.integer(key::EditCalibrationPrintNullAxesX);
+        m_reads.shiftY = s.integer(key::EditCalibrationPrintNullAxesY);
         m_reads.shiftRead = m_reads.active;
     }
     const std::int64_t xs = std::int64_t(x) + m_reads.shiftX;
@@ -374,7 +275,7 @@ void SlipRenderer::DrawSlipText(int x, int y, const QString &text, int set)
     }
 }
 
-void SlipRenderer::drawAt(const SlipFieldKeys &keys, const QString &text)
+void SlipRenderer::drawAt(const SlipPlaceKeys &keys, const QString &text)
 {
     const SettingsAccess &s = *m_ctx.settings;
     const int x = s.integer(keys.x);
@@ -383,7 +284,7 @@ void SlipRenderer::drawAt(const SlipFieldKeys &keys, const QString &text)
     DrawSlipText(x, y, text, set);
 }
 
-void SlipRenderer::drawSymbol(int field, const QString &symbol)
+void SlipRenderer::drawSymbol(SlipField field, const QString &symbol)
 {
     const QString formatted = slipSymbolText(symbol);
     if (formatted.isEmpty())
@@ -395,13 +296,13 @@ void SlipRenderer::drawSymbol(int field, const QString &symbol)
 QString SlipRenderer::wholeAccountNumber() const
 {
     const SettingsAccess &s = *m_ctx.settings;
-    const QString prefix = s.text(QStringLiteral("EditSetOwnerAccountNum1"));
+    const QString prefix = s.text(key::EditSetOwnerAccountNum1);
     QString a;
     if (!prefix.isEmpty() && !readsAsZero(prefix))
         a = prefix + QLatin1Char('-');
-    a += s.text(QStringLiteral("EditSetOwnerAccountNum2"));
+    a += s.text(key::EditSetOwnerAccountNum2);
     a += QLatin1Char('/');
-    a += s.text(QStringLiteral("EditSetOwnerAccountIDB"));
+    a += s.text(key::EditSetOwnerAccountIDB);
     return a;
 }
 
@@ -437,7 +338,7 @@ PriceWordRows splitPriceWordRows(const QString &words, int firstRowLength)
 
 int priceWordFirstRowLength(const SettingsAccess &settings)
 {
-    return boundedInteger(settings, QStringLiteral("EditSetOtherLengthFirstPriceRow"), 0, MaxFirstRowLength);
+    return boundedInteger(settings, key::EditSetOtherLengthFirstPriceRow, 0, MaxFirstRowLength);
 }
 
 QString slipSymbolText(const QString &symbol)
@@ -458,7 +359,7 @@ int SlipRenderer::SplitPriceWords(const QString &words)
         return 1;
     m_priceWordRow2 = split.row2;
 
-    if (m_targets.warn && !m_ctx.overflowWarningOff && !s.flag(QStringLiteral("CheckBoxSetOtherOffOverflowSecondRowPrice")) && m_ctx.formReady
+    if (m_targets.warn && !m_ctx.overflowWarningOff && !s.flag(key::CheckBoxSetOtherOffOverflowSecondRowPrice) && m_ctx.formReady
         && m_priceWordRow2.size() > PriceWordRowLimit && m_ctx.warn) {
         m_ctx.warn(QStringLiteral("Nebezpecí pretecení druhého rádku 'Cástka slovy'!\n"
                                   "Zkuste zmenšit v Nastavení velikost znakové sady\n"
@@ -523,6 +424,7 @@ void SlipRenderer::compose(Targets targets)
         }
     } showAtEnd{this, targets.preview};
 
+    using enum SlipField;
     const SettingsAccess &s = *m_ctx.settings;
     RecipientSource *rec = m_ctx.recipients;
     const bool tableOpen = rec && rec->isOpen();
@@ -537,39 +439,39 @@ void SlipRenderer::compose(Targets targets)
         m_ctx.setDiscardVisible(discarded != 0);
 
     // 3. The owner.
-    const QString address1 = s.text(QStringLiteral("EditSetOwnerAddress1"));
-    const QString address2 = s.text(QStringLiteral("EditSetOwnerAddress2"));
-    const QString address3 = s.text(QStringLiteral("EditSetOwnerAddress3"));
+    const QString address1 = s.text(key::EditSetOwnerAddress1);
+    const QString address2 = s.text(key::EditSetOwnerAddress2);
+    const QString address3 = s.text(key::EditSetOwnerAddress3);
     drawAt(mainPlace(OwnerAddress1), address1);
     drawAt(mainPlace(OwnerAddress2), address2);
     drawAt(mainPlace(OwnerAddress3), address3);
     drawAt(secondPlace(OwnerAddress1), address1);
     drawAt(secondPlace(OwnerAddress2), address2);
     drawAt(secondPlace(OwnerAddress3), address3);
-    drawAt(mainPlace(AccountNum1), s.text(QStringLiteral("EditSetOwnerAccountNum1")));
-    drawAt(mainPlace(AccountNum2), s.text(QStringLiteral("EditSetOwnerAccountNum2")));
-    drawAt(mainPlace(AccountIDB), s.text(QStringLiteral("EditSetOwnerAccountIDB")));
-    const bool ownerSymbolAsVs = s.flag(QStringLiteral("CheckBoxSetOwnersKS_VS"));
+    drawAt(mainPlace(AccountNum1), s.text(key::EditSetOwnerAccountNum1));
+    drawAt(mainPlace(AccountNum2), s.text(key::EditSetOwnerAccountNum2));
+    drawAt(mainPlace(AccountIDB), s.text(key::EditSetOwnerAccountIDB));
+    const bool ownerSymbolAsVs = s.flag(key::CheckBoxSetOwnersKS_VS);
     if (!ownerSymbolAsVs)
-        drawAt(mainPlace(ConstS), s.text(QStringLiteral("EditSetOwnerAccountConstS")));
+        drawAt(mainPlace(ConstS), s.text(key::EditSetOwnerAccountConstS));
     else
-        drawSymbol(VS, s.text(QStringLiteral("EditSetOwnerAccountConstS")));
+        drawSymbol(VS, s.text(key::EditSetOwnerAccountConstS));
     drawAt(secondPlace(AccountNum1), wholeAccountNumber());
-    drawAt(mainPlace(OwnerSubject), s.text(QStringLiteral("EditSetOwnerAddressSubject")));
-    drawAt(mainPlace(OwnerMessage1), s.text(QStringLiteral("EditSetOwnerAddressMessage1")));
-    drawAt(mainPlace(OwnerMessage2), s.text(QStringLiteral("EditSetOwnerAddressMessage2")));
-    drawAt(mainPlace(OwnerTransCode), s.text(QStringLiteral("EditSetOwnerTransCode")));
+    drawAt(mainPlace(OwnerSubject), s.text(key::EditSetOwnerAddressSubject));
+    drawAt(mainPlace(OwnerMessage1), s.text(key::EditSetOwnerAddressMessage1));
+    drawAt(mainPlace(OwnerMessage2), s.text(key::EditSetOwnerAddressMessage2));
+    drawAt(mainPlace(OwnerTransCode), s.text(key::EditSetOwnerTransCode));
 
     // 4. The amount in words, as the words box holds it. A closed table reads as 0.
     const double amount = tableOpen ? rec->number(QStringLiteral("CASTKA")) : 0.0;
-    const bool printPrice = !s.flag(QStringLiteral("CheckBoxSetOtherNotPrintPrice"));
+    const bool printPrice = !s.flag(key::CheckBoxSetOtherNotPrintPrice);
     const bool fits = amountFitsForm(amount);
     if (printPrice && amount != 0.0) {
         const QString words = fits ? (m_ctx.priceWordText ? m_ctx.priceWordText() : QString()) : VoidWords;
         const int rows = SplitPriceWords(words);
         drawAt(mainPlace(PriceWord), m_priceWordRow1);
         if (rows == 2)
-            drawAt(priceWordRow2Place(), m_priceWordRow2);
+            drawAt(secondPlace(PriceWord), m_priceWordRow2);
     }
 
     // 5.
@@ -598,7 +500,7 @@ void SlipRenderer::compose(Targets targets)
     drawSymbol(SS, rec->text(QStringLiteral("SPEC_SYMB")));
 
     // 8. Name and address in the main part.
-    const bool showTitle = s.flag(QStringLiteral("CheckBoxDataShowTitle"));
+    const bool showTitle = s.flag(key::CheckBoxDataShowTitle);
     const QString title = rec->text(QStringLiteral("TITUL"));
     const QString firstName = rec->text(QStringLiteral("JMENO"));
     const QString surname = rec->text(QStringLiteral("PRIJMENI"));

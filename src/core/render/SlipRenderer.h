@@ -45,7 +45,8 @@ class ImageSurface;
 class RecipientSource;
 class SettingsAccess;
 class SlipSurface;
-struct SlipFieldKeys;
+struct SlipPlaceKeys;
+enum class SlipField : int;
 
 // What composition needs of the main window. The window fills it once and keeps
 // the two flags up to date.
@@ -151,8 +152,8 @@ private:
     bool printingNow() const;
     void loadPictures();
     void finishPreview();
-    void drawAt(const SlipFieldKeys &keys, const QString &text);
-    void drawSymbol(int field, const QString &symbol);
+    void drawAt(const SlipPlaceKeys &keys, const QString &text);
+    void drawSymbol(SlipField field, const QString &symbol);
     QString wholeAccountNumber() const;
     const CharacterSet &characterSet(int set);
 

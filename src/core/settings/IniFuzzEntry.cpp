@@ -19,7 +19,7 @@ int fuzzIniInput(const std::uint8_t *data, std::size_t size)
     doc.readString(QStringLiteral("["), QStringLiteral("="), &value);
 
     // Writing keeps the file readable: the written value comes back.
-    doc.writeString(QStringLiteral("SET"), QStringLiteral("EditSetOtherCharSet1"), QStringLiteral("Arial"));
+    doc.writeString(Section::Set, key::EditSetOtherCharSet1, QStringLiteral("Arial"));
     doc.writeString(QStringLiteral("NEW"), QStringLiteral("Key"), QStringLiteral("hodnota"));
     IniDocument again(doc.toBytes());
     if (!again.readString(QStringLiteral("NEW"), QStringLiteral("Key"), &value) || value != QLatin1String("hodnota"))
@@ -30,11 +30,11 @@ int fuzzIniInput(const std::uint8_t *data, std::size_t size)
     QStringList before;
     for (const SettingKey &k : settingKeys())
         before << (again.readString(k.section, k.key, &value) ? value : QStringLiteral("<none>"));
-    again.writeString(QStringLiteral("OWNER"), QStringLiteral("EditSetOwnerAddress1"), pasted);
+    again.writeString(Section::Owner, key::EditSetOwnerAddress1, pasted);
     const IniDocument after(again.toBytes());
     const QList<SettingKey> &keys = settingKeys();
     for (int i = 0; i < keys.size(); ++i) {
-        if (keys[i].key == QLatin1String("EditSetOwnerAddress1"))
+        if (keys[i].key == key::EditSetOwnerAddress1)
             continue;
         if ((after.readString(keys[i].section, keys[i].key, &value) ? value : QStringLiteral("<none>")) != before[i])
             std::abort();

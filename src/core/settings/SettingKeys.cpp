@@ -5,90 +5,57 @@
 
 namespace kvitanky {
 
-const QList<SlipFieldDef> &slipFields()
+namespace {
+
+struct NamedSetting {
+    const QString *section;
+    const QString *key;
+    SettingForm form;
+    const char *designed;
+};
+
+const QList<NamedSetting> &namedSettings()
 {
-    static const QList<SlipFieldDef> fields = {
-        {"Price", "Cástka", 465, 29, 1, true, 50, 133, 2, true},
-        {"AccountNum1", "Císlo úctu 1", 466, 61, 1, true, 50, 258, 2, true},
-        {"AccountNum2", "Císlo úctu 2", 580, 61, 1, true, 0, 0, 0, false},
-        {"AccountIDB", "Kód banky", 466, 93, 1, true, 0, 0, 0, false},
-        {"ConstS", "Konstantní symbol", 466, 126, 1, false, 0, 0, 0, false},
-        {"VS", "Variabilní symbol", 580, 93, 1, true, 50, 275, 2, true},
-        {"SS", "Specifický symbol", 580, 126, 1, true, 50, 291, 2, true},
-        {"OwnerAddress1", "Adresa 1. rádek", 238, 135, 2, true, 15, 200, 2, true},
-        {"OwnerAddress2", "Adresa 2. rádek", 238, 155, 2, true, 15, 218, 2, true},
-        {"OwnerAddress3", "Adresa 3. rádek", 238, 175, 2, true, 15, 239, 2, true},
-        {"OwnerMessage1", "Zpráva pro príj. 1.r.", 238, 205, 1, false, 0, 0, 0, false},
-        {"OwnerMessage2", "Zpráva pro príj. 2.r.", 238, 232, 1, false, 0, 0, 0, false},
-        {"OwnerTransCode", "Transakcní kód", 731, 29, 1, false, 0, 0, 0, false},
-        {"RecipientFirstName", "Jméno", 490, 180, 3, true, 15, 310, 2, true},
-        {"RecipientSurname", "Príjmení", 490, 208, 3, true, 0, 0, 0, false},
-        {"RecipientStreet", "Ulice", 490, 235, 3, true, 15, 330, 2, true},
-        {"RecipientCity", "Obec", 490, 260, 3, true, 15, 350, 2, true},
-        {"RecipientPostCode", "PSC", 490, 285, 3, true, 0, 0, 0, false},
-        {"OwnerSubject", "Úcel platby", 50, 107, 2, false, 0, 0, 0, false},
-        {"PriceWord", "Cástka slovy 1.rád.", 25, 155, 2, true, 25, 175, 2, true},
-        {"RecipientTitle", "Titul", 490, 180, 3, true, 0, 0, 0, false},
-        {"PriceSM", "Halére ke slovum", 195, 175, 2, false, 0, 0, 0, false},
-    };
-    return fields;
+#define KVITANKY_NAMED_SETTING(section, form, name, designed) \
+    NamedSetting{&Section::section, &key::name, SettingForm::form, designed},
+    static const QList<NamedSetting> named = {KVITANKY_NAMED_SETTINGS(KVITANKY_NAMED_SETTING)};
+#undef KVITANKY_NAMED_SETTING
+    return named;
+}
+
+} // namespace
+
+UnknownSettingKey::UnknownSettingKey(const QString &key)
+    : std::logic_error(QStringLiteral("Neznámé nastavení '%1' (chyba programu)").arg(key).toStdString())
+{
 }
 
 const QList<SettingKey> &settingKeys()
 {
     static const QList<SettingKey> keys = [] {
         QList<SettingKey> k;
-        const auto text = [&k](const QString &section, const QString &key, const QString &def) {
-            k.append({section, key, def, SettingForm::Text});
+        const auto addNamed = [&k](bool layout) {
+            for (const NamedSetting &n : namedSettings()) {
+                if ((*n.section == Section::Layout) == layout)
+                    k.append({*n.section, *n.key, QString::fromUtf8(n.designed), n.form});
+            }
         };
-        const auto flag = [&k](const QString &section, const QString &key, bool def) {
-            k.append({section, key, def ? QStringLiteral("1") : QStringLiteral("0"), SettingForm::Flag});
+        const auto position = [&k](const QString &key, int designed) {
+            k.append({Section::Layout, key, QString::number(designed), SettingForm::Text});
         };
-        flag(Section::Layout, "CheckBoxLayoutShow", true);
-        flag(Section::Layout, "CheckBoxLayoutPictureOn", true);
+        addNamed(true);
         for (const SlipFieldDef &f : slipFields()) {
-            const QString base = QStringLiteral("EditLayout") + f.name;
-            text(Section::Layout, base + "X", QString::number(f.x));
-            text(Section::Layout, base + "Y", QString::number(f.y));
-            text(Section::Layout, base + "Dist", QString::number(f.dist));
+            const SlipFieldKeys &place = slipFieldKeys(f.id);
+            position(place.main.x, f.x);
+            position(place.main.y, f.y);
+            position(place.main.set, f.dist);
             if (!f.hasSecond)
                 continue;
-            const bool row2 = f.name == QLatin1String("PriceWord");
-            text(Section::Layout, base + (row2 ? "X2" : "SX"), QString::number(f.sx));
-            text(Section::Layout, base + (row2 ? "Y2" : "SY"), QString::number(f.sy));
-            text(Section::Layout, base + (row2 ? "Dist2" : "SDist"), QString::number(f.sdist));
+            position(place.second.x, f.sx);
+            position(place.second.y, f.sy);
+            position(place.second.set, f.sdist);
         }
-        text(Section::Owner, "EditSetOwnerAddress1", "STÁTNÍ SPRÁVA CR");
-        text(Section::Owner, "EditSetOwnerAddress2", "U Veselícka 123");
-        text(Section::Owner, "EditSetOwnerAddress3", "378 81");
-        text(Section::Owner, "EditSetOwnerAccountNum1", "123456");
-        text(Section::Owner, "EditSetOwnerAccountNum2", "0123456789");
-        text(Section::Owner, "EditSetOwnerAccountIDB", "0000");
-        text(Section::Owner, "EditSetOwnerAccountConstS", "0000");
-        text(Section::Owner, "EditSetOwnerAddressSubject", "Vodné stocné");
-        text(Section::Owner, "EditSetOwnerAddressMessage1", "Zpráva pro");
-        text(Section::Owner, "EditSetOwnerAddressMessage2", "príjemce");
-        text(Section::Owner, "EditSetOwnerTransCode", "");
-        text(Section::Set, "EditSetOtherCharSet1", "Arial");
-        text(Section::Set, "EditSetOtherCharSet2", "Arial");
-        text(Section::Set, "EditSetOtherCharSet3", "Arial");
-        text(Section::Set, "EditSetOtherDistance1", "19");
-        text(Section::Set, "EditSetOtherDistance2", "0");
-        text(Section::Set, "EditSetOtherDistance3", "0");
-        text(Section::Set, "EditSetOtherFontSize1", "10");
-        text(Section::Set, "EditSetOtherFontSize2", "9");
-        text(Section::Set, "EditSetOtherFontSize3", "12");
-        text(Section::Set, "EditSetOtherLengthFirstPriceRow", "25");
-        flag(Section::Set, "CheckBoxSetOtherOffOverflowSecondRowPrice", false);
-        flag(Section::Set, "CheckBoxSetOtherNotPrintPrice", false);
-        flag(Section::Set, "CheckBoxSetOwnersAdr", false);
-        flag(Section::Set, "CheckBoxSetOwnersKS_VS", false);
-        text(Section::Calibration, "EditCalibrationPrintSizePDFX", "4900");
-        text(Section::Calibration, "EditCalibrationPrintSizePDFY", "2350");
-        text(Section::Calibration, "EditCalibrationPrintNullAxesX", "-1");
-        text(Section::Calibration, "EditCalibrationPrintNullAxesY", "1");
-        text(Section::Data, "EditDataPriceWord", "");
-        flag(Section::Data, "CheckBoxDataShowTitle", true);
+        addNamed(false);
         return k;
     }();
     return keys;
@@ -105,6 +72,24 @@ const SettingKey *findSettingKey(const QString &key)
     }();
     const auto it = index.constFind(key);
     return it == index.constEnd() ? nullptr : &settingKeys()[*it];
+}
+
+const SettingKey &settingKey(const QString &key)
+{
+    if (const SettingKey *k = findSettingKey(key))
+        return *k;
+    throw UnknownSettingKey(key);
+}
+
+const QList<NamedSettingKey> &namedSettingKeys()
+{
+    static const QList<NamedSettingKey> named = [] {
+        QList<NamedSettingKey> n;
+        for (const NamedSetting &s : namedSettings())
+            n.append({*s.key, *s.section, s.form});
+        return n;
+    }();
+    return named;
 }
 
 } // namespace kvitanky

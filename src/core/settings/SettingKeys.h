@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Every setting of the program: its key (the objectName of the control that holds
-// it), its section of the settings file, its designed value and its form.
+// it), its section of the settings file, its designed value and its form. The
+// table is built from the named settings (SettingKeyNames.h) and the slip fields
+// (SlipFields.h).
 #pragma once
+
+#include "SettingKeyNames.h"
+#include "SlipFields.h"
 
 #include <QList>
 #include <QString>
+
+#include <stdexcept>
 
 namespace kvitanky {
 
@@ -17,24 +24,28 @@ struct SettingKey {
     SettingForm form;
 };
 
-// One slip field of the layout section: its name and designed values. A field
-// without a second position has hasSecond false; PriceWord's second row uses the
-// suffixes X2, Y2, Dist2 instead of SX, SY, SDist.
-struct SlipFieldDef {
-    QString name;
-    QString caption;        // row label on the layout page
-    int x, y, dist;
-    bool hasSecond;
-    int sx, sy, sdist;
-    bool secondUsed;        // false: the second-position boxes are never read (disabled)
-};
-
-const QList<SlipFieldDef> &slipFields();
-
-// All 147 keys in save order: LAYOUT (two flags, then 114 positions), OWNER, SET,
-// CALIBRATION, DATA.
+// All keys in save order: LAYOUT (its named flags, then every slip field's
+// positions in field order), OWNER, SET, CALIBRATION, DATA.
 const QList<SettingKey> &settingKeys();
 const SettingKey *findSettingKey(const QString &key);
+
+// The key as it stands in the table; throws UnknownSettingKey when it is not there.
+const SettingKey &settingKey(const QString &key);
+
+// A key that is not in the table: a fault of the program, never of the user's data.
+class UnknownSettingKey : public std::logic_error
+{
+public:
+    explicit UnknownSettingKey(const QString &key);
+};
+
+// The named settings (SettingKeyNames.h) with the section and form their line gives.
+struct NamedSettingKey {
+    QString key;
+    QString section;
+    SettingForm form;
+};
+const QList<NamedSettingKey> &namedSettingKeys();
 
 namespace Section {
 inline const QString Layout = QStringLiteral("LAYOUT");

@@ -5,6 +5,18 @@
 
 namespace kvitanky {
 
+QString SettingsAccess::text(const QString &key) const
+{
+    settingKey(key);
+    return readText(key);
+}
+
+bool SettingsAccess::flag(const QString &key) const
+{
+    settingKey(key);
+    return readFlag(key);
+}
+
 int SettingsAccess::integer(const QString &key) const
 {
     const QString t = text(key);
@@ -24,12 +36,22 @@ MapSettings::MapSettings()
         m_values.insert(k.key, k.defaultValue);
 }
 
-QString MapSettings::text(const QString &key) const
+void MapSettings::setText(const QString &key, const QString &value)
+{
+    m_values[settingKey(key).key] = value;
+}
+
+void MapSettings::setFlag(const QString &key, bool value)
+{
+    m_values[settingKey(key).key] = value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+QString MapSettings::readText(const QString &key) const
 {
     return m_values.value(key);
 }
 
-bool MapSettings::flag(const QString &key) const
+bool MapSettings::readFlag(const QString &key) const
 {
     return m_values.value(key) == QLatin1String("1");
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Read access to the live settings. In the program the controls of the main
-// window are the values; tests use a plain map.
+// window are the values; tests use a plain map. Asking for a key that is not in
+// the key table (SettingKeys.h) throws UnknownSettingKey.
 #pragma once
 
 #include <QHash>
@@ -21,12 +22,17 @@ class SettingsAccess
 {
 public:
     virtual ~SettingsAccess() = default;
-    virtual QString text(const QString &key) const = 0;
-    virtual bool flag(const QString &key) const = 0;
+    QString text(const QString &key) const;
+    bool flag(const QString &key) const;
 
     // The setting read as an integer (blanks around it allowed); throws SettingError
     // "'<text>' není platné celé císlo (nastavení <key>)" when it is not one.
     int integer(const QString &key) const;
+
+protected:
+    // The value of a key of the table.
+    virtual QString readText(const QString &key) const = 0;
+    virtual bool readFlag(const QString &key) const = 0;
 };
 
 // Settings held in a map, initialised with the designed values.
@@ -34,10 +40,12 @@ class MapSettings : public SettingsAccess
 {
 public:
     MapSettings();
-    QString text(const QString &key) const override;
-    bool flag(const QString &key) const override;
-    void setText(const QString &key, const QString &value) { m_values[key] = value; }
-    void setFlag(const QString &key, bool value) { m_values[key] = value ? "1" : "0"; }
+    void setText(const QString &key, const QString &value);
+    void setFlag(const QString &key, bool value);
+
+protected:
+    QString readText(const QString &key) const override;
+    bool readFlag(const QString &key) const override;
 
 private:
     QHash<QString, QString> m_values;
