@@ -273,7 +273,7 @@ void RecipientPage::DeleteAllRecipients()
     const QString question = "Opravdu si prejete Vymazat všechna data (" + QString::number(count)
                              + ") záznamu z adresáre?";
     // Cancel is the default button: a stray Enter erases nothing.
-    if (ui::riskyQuestion(&m_form, "Vymazání všech dat s adresáre", question) != ui::MessageAnswer::Ok)
+    if (ui::riskyQuestion(m_form.desktop(), &m_form, "Vymazání všech dat s adresáre", question) != ui::MessageAnswer::Ok)
         return;
     const QString backupPath = backupBeforeDeleteAll(count);
     if (m_table.active() && m_table.isEditing())
@@ -285,7 +285,7 @@ void RecipientPage::DeleteAllRecipients()
     QString report = "Bylo vymazáno všech " + QString::number(count) + "záznamu z adresáre.";
     if (!backupPath.isEmpty())
         report += "\n\nPůvodní data jsou uložena v souboru " + QDir::toNativeSeparators(backupPath) + ".";
-    ui::information(&m_form, report);
+    ui::information(m_form.desktop(), &m_form, report);
 }
 
 QString RecipientPage::backupBeforeDeleteAll(int count)
@@ -309,7 +309,7 @@ BackupResult RecipientPage::backupDataFile(const BackupMaker &backups)
 
 void RecipientPage::reportCopyFailure()
 {
-    ui::warning(&m_form, "File Error", "Can't perform one of the following file operations: Open, Seek, Read, Close.",
+    ui::warning(m_form.desktop(), &m_form, "File Error", "Can't perform one of the following file operations: Open, Seek, Read, Close.",
                 true);
 }
 
@@ -340,7 +340,7 @@ void RecipientPage::ButtonDataTableSaveClick()
             reportCopyFailure();
     }
     if (dataSaved) {
-        ui::information(&m_form, "Data byla uložena do adresáre "
+        ui::information(m_form.desktop(), &m_form, "Data byla uložena do adresáre "
                                      + QDir::toNativeSeparators(m_form.ProgramDir + "/Data") + " ");
     }
     m_form.ComposeSlip();
