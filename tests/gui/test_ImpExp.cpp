@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The import/export page: imports and exports through its buttons with the file
-// dialogs answered by hooks, the workbook export into the program folder, the
+// dialogs answered by the test desktop, the workbook export into the program folder, the
 // check for an application that opens workbooks, and deleting all recipients.
 #include "GuiTestSupport.h"
 

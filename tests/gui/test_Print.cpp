@@ -150,7 +150,8 @@ protected:
     int answerPdfTarget(QMessageBox &box)
     {
         const QString text = box.text();
-        const QString path = QDir::fromNativeSeparators(text.section(QString::fromUtf8(" již existuje."), 0, 0).mid(7));
+        const QString shownPath = text.section(QString::fromUtf8(" již existuje."), 0, 0).mid(QStringLiteral("Soubor ").size());
+        const QString path = QDir::fromNativeSeparators(shownPath);
         targetQuestions << path;
         proposed = QFileInfo(path).dir().filePath(text.section(QString::fromUtf8("do nového souboru "), 1).chopped(1));
         const char *button = pdfAnswer == PdfTargetAnswer::Replace ? "ButtonPdfReplace"

@@ -31,7 +31,6 @@ QString FakeDesktop::fileName(QWidget *, const FileRequest &request)
 
 int FakeDesktop::runDialog(QDialog &dialog)
 {
-    dialogs << dialog.objectName();
     return onDialog ? onDialog(dialog) : answerAsUser(dialog);
 }
 
@@ -54,13 +53,13 @@ int FakeDesktop::answerAsUser(QDialog &dialog)
         const auto *summary = dialog.findChild<QLabel *>(QStringLiteral("LabelPreflightSummary"));
         const ui::MessageRequest request{ui::MessageKind::Question, dialog.windowTitle(),
                                          summary ? summary->text() : QString(), true, false};
-        return click(dialog, message(&dialog, request) == ui::MessageAnswer::Ok ? QStringLiteral("ButtonPreflightPrint")
-                                                                               : QStringLiteral("ButtonPreflightCancel"));
+        const bool print = message(&dialog, request) == ui::MessageAnswer::Ok;
+        return click(dialog, print ? QStringLiteral("ButtonPreflightPrint") : QStringLiteral("ButtonPreflightCancel"));
     }
     if (auto *box = qobject_cast<QMessageBox *>(&dialog); box && name == QLatin1String("PdfTargetQuestion")) {
         const ui::MessageRequest request{ui::MessageKind::Question, box->windowTitle(), box->text(), true, false};
-        return click(dialog, message(&dialog, request) == ui::MessageAnswer::Ok ? QStringLiteral("ButtonPdfReplace")
-                                                                               : QStringLiteral("ButtonPdfCancel"));
+        const bool replace = message(&dialog, request) == ui::MessageAnswer::Ok;
+        return click(dialog, replace ? QStringLiteral("ButtonPdfReplace") : QStringLiteral("ButtonPdfCancel"));
     }
     if (auto *box = qobject_cast<QMessageBox *>(&dialog); box && name == QLatin1String("JobReport")) {
         message(&dialog, {ui::MessageKind::Information, QString(), box->text(), false, false});

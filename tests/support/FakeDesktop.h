@@ -10,7 +10,6 @@
 
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <QUrl>
 
 #include <functional>
@@ -34,8 +33,7 @@ public:
     std::function<QString(const kvitanky::FileRequest &)> onFile;
 
     // Dialogs: `onDialog` works the real dialog and returns its result when set;
-    // otherwise answerAsUser() does. The objectName of every dialog is recorded.
-    QStringList dialogs;
+    // otherwise answerAsUser() does.
     std::function<int(QDialog &)> onDialog;
 
     // Links and files handed to the desktop, and whether it takes them.

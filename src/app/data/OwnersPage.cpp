@@ -117,8 +117,8 @@ void OwnersPage::ButtonTableOwnersInsertClick()
 void OwnersPage::RestoreDefaultOwners()
 {
     const QString caption = QString::fromUtf8(RestoreCaption);
-    if (ui::warning(m_form.desktop(), &m_form, caption, "Opravdu si prejete nastavit adresár majitelu úctu do výchozího nastavení?",
-                    true)
+    if (ui::warning(m_form.desktop(), &m_form, caption,
+                    "Opravdu si prejete nastavit adresár majitelu úctu do výchozího nastavení?", true)
         != ui::MessageAnswer::Ok)
         return;
     const QString path = m_form.programFile("Owners.dbf");
@@ -126,7 +126,7 @@ void OwnersPage::RestoreDefaultOwners()
     QFile::remove(path);
     if (QFile::exists(path)) {
         ui::information(m_form.desktop(), &m_form, "Nelze zpracovat soubor 'Owners.dbf'!\n\n"
-                                 "Nastavení adresáre majitelu úctu do puvodního stavu se nezdarlo!");
+                                                   "Nastavení adresáre majitelu úctu do puvodního stavu se nezdarlo!");
         // The file is still there and whole: keep working with it.
         m_table.setActive(true);
         m_model->reload();

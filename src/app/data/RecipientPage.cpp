@@ -309,8 +309,8 @@ BackupResult RecipientPage::backupDataFile(const BackupMaker &backups)
 
 void RecipientPage::reportCopyFailure()
 {
-    ui::warning(m_form.desktop(), &m_form, "File Error", "Can't perform one of the following file operations: Open, Seek, Read, Close.",
-                true);
+    ui::warning(m_form.desktop(), &m_form, "File Error",
+                "Can't perform one of the following file operations: Open, Seek, Read, Close.", true);
 }
 
 void RecipientPage::ButtonDataTableSaveClick()
@@ -341,7 +341,7 @@ void RecipientPage::ButtonDataTableSaveClick()
     }
     if (dataSaved) {
         ui::information(m_form.desktop(), &m_form, "Data byla uložena do adresáre "
-                                     + QDir::toNativeSeparators(m_form.ProgramDir + "/Data") + " ");
+                                                       + QDir::toNativeSeparators(m_form.ProgramDir + "/Data") + " ");
     }
     m_form.ComposeSlip();
 }

@@ -187,7 +187,7 @@ void ImpExpPage::ButtonExportXLSClick()
     const bool application = m_probe ? m_probe() : spreadsheetAppAvailable();
     if (!application || !m_form.desktop().openUrl(QUrl::fromLocalFile(path)))
         ui::information(m_form.desktop(), &m_form, QStringLiteral("Sešit byl uložen do souboru ") + native(path)
-                                     + QStringLiteral(".\nAplikaci pro jeho otevrení se nepodarilo spustit."));
+                                                       + QStringLiteral(".\nAplikaci pro jeho otevrení se nepodarilo spustit."));
 }
 
 void ImpExpPage::Button1Click()

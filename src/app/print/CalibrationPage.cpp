@@ -179,7 +179,8 @@ void CalibrationPage::ButtonCalibrationPrintClick()
         page.drawRect(0, 0, width, height);
     }, true);
     if (printed)
-        reportJob(m_form.desktop(), &m_form, QStringLiteral("Zkušební tisk odeslán") + jobs.jobTarget() + QLatin1Char('.'),
+        reportJob(m_form.desktop(), &m_form,
+                  QStringLiteral("Zkušební tisk odeslán") + jobs.jobTarget() + QLatin1Char('.'),
                   pdf ? jobs.currentPrinter().pdfPath : QString());
 }
 
@@ -314,7 +315,8 @@ void CalibrationPage::ButtonCalibrationMeasureClick()
 {
     const std::optional<CalibrationValues> values = currentValues();
     if (!values) {
-        ui::information(m_form.desktop(), &m_form, QStringLiteral("Nejdříve opravte hodnoty kalibrace: všechny čtyři musí být celá čísla."));
+        ui::information(m_form.desktop(), &m_form,
+                        QStringLiteral("Nejdříve opravte hodnoty kalibrace: všechny čtyři musí být celá čísla."));
         return;
     }
     const QString printer = m_printerKey.isEmpty() ? QStringLiteral("není k dispozici") : shownName(m_printerKey);

@@ -177,8 +177,9 @@ void PrintJobs::reportPrinter()
             b->setEnabled(false);
         if (ButtonPrintRange)
             ButtonPrintRange->setEnabled(false);
-        ui::information(m_form.desktop(), &m_form, QStringLiteral("Chybí instalace zarízení k tisku!\n"
-                                                "Nainstalujte tiskárnu nebo PDFCreator a spušťtte program znovu."));
+        ui::information(m_form.desktop(), &m_form,
+                        QStringLiteral("Chybí instalace zarízení k tisku!\n"
+                                       "Nainstalujte tiskárnu nebo PDFCreator a spušťtte program znovu."));
         return;
     }
     refreshLabel();
@@ -325,7 +326,8 @@ void PrintJobs::ButtonPrintActualClick()
         m_form.ComposeSlip();
     });
     if (printed)
-        reportJob(m_form.desktop(), &m_form, printedSlips(1) + jobTarget() + QLatin1Char('.'), m_choice.pdf ? m_choice.pdfPath : QString());
+        reportJob(m_form.desktop(), &m_form, printedSlips(1) + jobTarget() + QLatin1Char('.'),
+                  m_choice.pdf ? m_choice.pdfPath : QString());
 }
 
 void PrintJobs::ButtonPrintAllClick()
@@ -430,9 +432,9 @@ void PrintJobs::printRows(int from, int to)
     } catch (const JobCancelled &) {
         catchUp();
         ui::information(m_form.desktop(), &m_form, QStringLiteral("Tisk byl zrušen, nevytištěna žádná kvitance.\n"
-                                                "Pokračovat lze od řádku %1 v nabídce vedle tlačítka "
-                                                "„Tisk všech Kvitanky“.")
-                                     .arg(from + 1));
+                                                                  "Pokračovat lze od řádku %1 v nabídce vedle tlačítka "
+                                                                  "„Tisk všech Kvitanky“.")
+                                                       .arg(from + 1));
         return;
     }
     setResume(-1, -1);

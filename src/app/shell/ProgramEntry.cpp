@@ -91,8 +91,9 @@ int runProgram(QApplication &app, EntrySteps steps)
         return run(createWindow(steps));
     } catch (const std::exception &second) {
         if (QString::fromUtf8(second.what()) == QLatin1String(engineMissingText())) {
-            ui::information(desktop, nullptr, QStringLiteral("BDE (Borland Database Engine) - nástroj pro práci s databází "
-                                                    "není nainstalován. Aplikace bude ukončena."));
+            ui::information(desktop, nullptr,
+                            QStringLiteral("BDE (Borland Database Engine) - nástroj pro práci s databází "
+                                           "není nainstalován. Aplikace bude ukončena."));
         } else {
             ui::error(desktop, nullptr, QString::fromUtf8(second.what()));
         }
