@@ -4,6 +4,7 @@
 // search box and the backup save. Prints the figures; asserts nothing.
 //
 //   QT_QPA_PLATFORM=offscreen bench_pages [rows]
+#include "BenchDesktop.h"
 #include "BenchTable.h"
 
 #include <string>
@@ -79,10 +80,6 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
-    ui::setMessageHook([](const ui::MessageRequest &r) {
-        std::printf("  (message: %s)\n", qPrintable(r.text));
-        return ui::MessageAnswer::Ok;
-    });
 
     QTemporaryDir dir;
     QElapsedTimer t;
@@ -94,7 +91,9 @@ int main(int argc, char **argv)
 
     StartupOptions o;
     o.programDir = dir.path();
-    o.printers = FixedPrinters::pdfOnly();
+    o.desktop = std::make_shared<bench::BenchDesktop>(
+        [](const ui::MessageRequest &r) { std::printf("  (message: %s)\n", qPrintable(r.text)); },
+        FixedPrinters::pdfOnly());
     o.pictureDir = QCoreApplication::applicationDirPath();   // the slip pictures beside the built program
 
     t.restart();
@@ -170,6 +169,5 @@ int main(int argc, char **argv)
     t.restart();
     form.reset();
     report("closing the window", ms(t));
-    ui::setMessageHook({});
     return 0;
 }

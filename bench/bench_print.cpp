@@ -9,6 +9,7 @@
 // cups-pdf queue, timed from the click to the queue's PDF on disk.
 //
 //   bench_print [rows [copy-of-our-pdf]]
+#include "BenchDesktop.h"
 #include "BenchTable.h"
 
 #include "data/DbfTable.h"
@@ -130,7 +131,11 @@ bool printThroughCups(const Scheduler &cups, const QString &dir, int rows, doubl
     StartupOptions options;
     options.programDir = dir;
     options.pictureDir = QCoreApplication::applicationDirPath();
-    TForm1 form(options);   // the system's printers; the queue is the default one
+    // The system's printers; the queue is the default one.
+    options.desktop = std::make_shared<bench::BenchDesktop>([](const ui::MessageRequest &r) {
+        std::printf("  (message: %s)\n", qPrintable(r.text));
+    });
+    TForm1 form(options);
     if (form.Printing->currentPrinter().pdf || form.Printing->currentPrinter().name != cups.queue) {
         std::printf("CUPS print path not measured: the queue is not the current printer\n");
         return false;
@@ -163,16 +168,15 @@ int main(int argc, char **argv)
     fillTable(dir.path(), rows);
     int warnings = 0;
     QString lastMessage;
-    ui::setMessageHook([&](const ui::MessageRequest &r) {
+    const auto desktop = std::make_shared<bench::BenchDesktop>([&](const ui::MessageRequest &r) {
         lastMessage = r.text;
         ++warnings;
-        return ui::MessageAnswer::Ok;
-    });
+    }, FixedPrinters::pdfOnly());
 
     StartupOptions options;
     options.programDir = dir.path();
     options.pictureDir = QCoreApplication::applicationDirPath();
-    options.printers = FixedPrinters::pdfOnly();
+    options.desktop = desktop;
     TForm1 form(options);
     const QString ours = form.Printing->currentPrinter().pdfPath;
     const QPageLayout layout = form.Printing->printer().pageLayout();
@@ -267,7 +271,6 @@ int main(int argc, char **argv)
     }
     const double floorSeconds = t.nsecsElapsed() / 1e9;
     const double floorCpu = cpuSeconds() - cpu;
-    ui::setMessageHook({});
 
     if (argc > 2) {
         QFile::remove(QString::fromLocal8Bit(argv[2]));

@@ -6,6 +6,7 @@
 // messages; each test_Bad*.cpp drives the real window through one subject.
 #pragma once
 
+#include "FakeDesktop.h"
 #include "TestSupport.h"
 
 #include "../core/test_DbfSupport.h"
@@ -13,7 +14,6 @@
 #include "data/DbfTable.h"
 #include "data/RecipientTable.h"
 #include "exchange/ImpExpPage.h"
-#include "print/PrinterProvider.h"
 #include "settings/IniFile.h"
 #include "settings/SettingKeys.h"
 #include "shell/Desktop.h"
@@ -195,17 +195,9 @@ inline QMap<QString, QByteArray> snapshot(const QString &dir)
 class BadInput : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
-            messages.append(r);
-            return answer;
-        });
-    }
     void TearDown() override
     {
         form.reset();
-        ui::setMessageHook({});
     }
 
     StartupOptions options(const QString &programDir) const
@@ -213,7 +205,7 @@ protected:
         StartupOptions o;
         o.programDir = programDir;
         o.pictureDir = pictureDir.isEmpty() ? testsupport::binDir() : pictureDir;
-        o.printers = FixedPrinters::pdfOnly();
+        o.desktop = desktop;
         return o;
     }
 
@@ -237,21 +229,20 @@ protected:
             ADD_FAILURE() << "start-up failed: " << e.what();
             return false;
         }
-        impExp()->setFileDialogHook([this](const ImpExpPage::FileDialogRequest &) { return chosenFile; });
         return true;
     }
 
     // Starts the program as its entry does; true when the window came up.
     bool runEntry(const QString &programDir)
     {
-        EntryHooks hooks;
-        hooks.options = options(programDir);
+        EntrySteps steps;
+        steps.options = options(programDir);
         bool shown = false;
-        hooks.runLoop = [&](TForm1 &) {
+        steps.runLoop = [&](TForm1 &) {
             shown = true;
             return 0;
         };
-        EXPECT_EQ(runProgram(*static_cast<QApplication *>(QCoreApplication::instance()), hooks), 0);
+        EXPECT_EQ(runProgram(*static_cast<QApplication *>(QCoreApplication::instance()), steps), 0);
         return shown;
     }
 
@@ -283,10 +274,13 @@ protected:
 
     TempDir dir;
     QString pictureDir;
+    // The window's desktop: the PDF writer alone, every box recorded, the file
+    // dialogs answered with chosenFile.
+    std::shared_ptr<testsupport::FakeDesktop> desktop = std::make_shared<testsupport::FakeDesktop>();
     std::unique_ptr<TForm1> form;
-    QList<ui::MessageRequest> messages;
-    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
-    QString chosenFile;
+    QList<ui::MessageRequest> &messages = desktop->messages;
+    ui::MessageAnswer &answer = desktop->answer;
+    QString &chosenFile = desktop->chosenFile;
 };
 
 // The rows of a table file as our engine reads them (JMENO, PRIJMENI).

@@ -67,12 +67,21 @@ class CalibrationMeasureTest : public FormTest
 protected:
     CalibrationPage *page() const { return form->TabSheetCalibration; }
 
+    // The measuring dialog as the user works it.
+    void onMeasureDialog(std::function<void(CalibrationDialog &)> work)
+    {
+        desktop->onDialog = [work](QDialog &d) {
+            work(dynamic_cast<CalibrationDialog &>(d));
+            return d.result();
+        };
+    }
+
     // Opens the dialog, types the measured crosses, reads its new values and
     // presses "Použít" (or "Zrušit").
     QStringList measure(const QList<QPointF> &crosses, bool apply = true, QString *error = nullptr)
     {
         QStringList shown;
-        page()->measureDialogHook = [&](CalibrationDialog &d) {
+        onMeasureDialog([&](CalibrationDialog &d) {
             for (int i = 0; i < crosses.size(); ++i) {
                 d.findChild<QLineEdit *>(QString("EditCalibrationCross%1X").arg(i + 1))->setText(typed(crosses[i].x()));
                 d.findChild<QLineEdit *>(QString("EditCalibrationCross%1Y").arg(i + 1))->setText(typed(crosses[i].y()));
@@ -83,8 +92,9 @@ protected:
             if (error)
                 *error = d.findChild<QLabel *>("LabelCalibrationMeasureError")->text();
             d.findChild<QPushButton *>(apply ? "ButtonCalibrationApply" : "ButtonCalibrationCancel")->click();
-        };
+        });
         page()->ButtonCalibrationMeasure->click();
+        desktop->onDialog = {};
         return shown;
     }
 
@@ -159,11 +169,11 @@ TEST_F(CalibrationMeasureTest, CancelAndBadLengthsChangeNothing)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(values(), "4900;2350;-1;1");
 
-    page()->measureDialogHook = [&](CalibrationDialog &d) {
+    onMeasureDialog([&](CalibrationDialog &d) {
         d.findChild<QLineEdit *>("EditCalibrationCross1X")->setText("12a");
         error = d.findChild<QLabel *>("LabelCalibrationMeasureError")->text();
         EXPECT_FALSE(d.findChild<QPushButton *>("ButtonCalibrationApply")->isEnabled());
-    };
+    });
     page()->ButtonCalibrationMeasure->click();
     EXPECT_EQ(error, QString::fromUtf8("'12a' není délka v milimetrech (například 12,5)."));
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The import/export page: imports and exports through its buttons with the file
-// dialogs answered by hooks, the workbook export into the program folder, the
+// dialogs answered by the test desktop, the workbook export into the program folder, the
 // check for an application that opens workbooks, and deleting all recipients.
 #include "GuiTestSupport.h"
 
@@ -29,24 +29,11 @@ namespace {
 class ImpExpTest : public FormTest
 {
 protected:
-    void SetUp() override
-    {
-        FormTest::SetUp();
-        ui::setOpenUrlHook([this](const QUrl &url) {
-            opened << url;
-            return desktopOpens;
-        });
-    }
     void TearDown() override
     {
         JobProgress::setObserver({});   // it refers to the test body's variables, gone by now
-        ImportPreviewDialog::setAnswerHook([](ImportPreviewDialog &d) {
-            d.CheckBoxSkipDuplicates->setChecked(false);
-            d.CheckBoxRemoveSamples->setChecked(false);
-            return true;
-        });
+        desktop->onDialog = {};         // so does a dialog handler
         FormTest::TearDown();
-        ui::setOpenUrlHook({});
     }
 
     // The window with the page's file dialogs and the check for a spreadsheet
@@ -55,10 +42,6 @@ protected:
     {
         startForm();
         page = form->TabSheetImpExp;
-        page->setFileDialogHook([this](const ImpExpPage::FileDialogRequest &r) {
-            requests << r;
-            return chosen;
-        });
         page->setSpreadsheetProbe([this] {
             ++probes;
             return spreadsheetApp;
@@ -72,10 +55,11 @@ protected:
     }
 
     ImpExpPage *page = nullptr;
-    QList<ImpExpPage::FileDialogRequest> requests;
-    QList<QUrl> opened;
-    QString chosen;
-    bool desktopOpens = true;
+    // The page's file dialogs and the files it opens, on the window's desktop.
+    QList<FileRequest> &requests = desktop->fileRequests;
+    QList<QUrl> &opened = desktop->openedUrls;
+    QString &chosen = desktop->chosenFile;
+    bool &desktopOpens = desktop->opensUrls;
     bool spreadsheetApp = true;
     int probes = 0;
 };
@@ -316,15 +300,17 @@ TEST_F(ImpExpTest, PreviewThenImport)
     bool samplesOffered = false, duplicatesOffered = false;
     QString duplicatesText;
     bool answer = false;
-    ImportPreviewDialog::setAnswerHook([&](ImportPreviewDialog &d) {
+    desktop->onDialog = [&](QDialog &dialog) {
+        auto &d = dynamic_cast<ImportPreviewDialog &>(dialog);
         facts = d.LabelPreviewFacts->text();
         problems = d.LabelPreviewProblems->text();
         firstSurname = d.TablePreview->rowCount() ? d.TablePreview->item(0, 1)->text() : QString();
         samplesOffered = d.CheckBoxRemoveSamples->isVisibleTo(&d) && d.CheckBoxRemoveSamples->isChecked();
         duplicatesOffered = d.CheckBoxSkipDuplicates->isVisibleTo(&d) && d.CheckBoxSkipDuplicates->isChecked();
         duplicatesText = d.CheckBoxSkipDuplicates->text();
-        return answer;
-    });
+        answer ? d.accept() : d.reject();
+        return d.result();
+    };
     page->ButtonImportCsv->click();
     EXPECT_EQ(facts, QString::fromUtf8("Kódování: UTF-8    Oddělovač: čárka    Záhlaví: ano, první řádek se neimportuje    "
                                        "K importu: 2 řádky"));

@@ -10,6 +10,7 @@
 #include "shell/ProgramEntry.h"
 #include "text/Codepage.h"
 
+#include "FakeDesktop.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -34,25 +35,21 @@ using testsupport::TempDir;
 
 namespace {
 
-// Records every message box and answers it.
+// The window's desktop: records every message box and answers it; the printers
+// are the system's.
 struct Messages {
-    QList<ui::MessageRequest> seen;
-    ui::MessageAnswer answer = ui::MessageAnswer::Ok;
-    Messages()
-    {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
-            seen.append(r);
-            return answer;
-        });
-    }
-    ~Messages() { ui::setMessageHook({}); }
+    std::shared_ptr<testsupport::FakeDesktop> desktop = std::make_shared<testsupport::FakeDesktop>();
+    QList<ui::MessageRequest> &seen = desktop->messages;
+    ui::MessageAnswer &answer = desktop->answer;
+    Messages() { desktop->printerList = std::make_shared<SystemPrinters>(); }
 };
 
-StartupOptions optionsFor(const TempDir &dir)
+StartupOptions optionsFor(const TempDir &dir, const Messages &messages)
 {
     StartupOptions o;
     o.programDir = dir.path();
     o.pictureDir = testsupport::binDir();
+    o.desktop = messages.desktop;
     return o;
 }
 
@@ -60,7 +57,7 @@ TEST(MainWindow, firstStartCreatesEmptySettingsFile)
 {
     TempDir dir;
     Messages messages;
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     EXPECT_TRUE(QFile::exists(dir.file("Kvitanky.ini")));
     EXPECT_EQ(QFileInfo(dir.file("Kvitanky.ini")).size(), 0);
     EXPECT_TRUE(form.FormReady);
@@ -74,7 +71,7 @@ TEST(MainWindow, firstCloseWritesEveryKeyInOrderInWindows1250)
     TempDir dir;
     Messages messages;
     {
-        TForm1 form(optionsFor(dir));
+        TForm1 form(optionsFor(dir, messages));
         form.show();
         EXPECT_TRUE(form.close());
     }
@@ -108,16 +105,16 @@ TEST(MainWindow, secondProgramOnTheSameFolderEndsWithAMessage)
 {
     TempDir dir;
     Messages messages;
-    TForm1 first(optionsFor(dir));
+    TForm1 first(optionsFor(dir, messages));
     first.SaveSettings();
     const QByteArray ini = testsupport::readFile(dir.file("Kvitanky.ini"));
     const QByteArray data = testsupport::readFile(dir.file("Data.dbf"));
 
-    EntryHooks hooks;
-    hooks.options = optionsFor(dir);
+    EntrySteps steps;
+    steps.options = optionsFor(dir, messages);
     bool shown = false;
-    hooks.runLoop = [&](TForm1 &) { shown = true; return 0; };
-    EXPECT_EQ(runProgram(*static_cast<QApplication *>(QCoreApplication::instance()), hooks), 0);
+    steps.runLoop = [&](TForm1 &) { shown = true; return 0; };
+    EXPECT_EQ(runProgram(*static_cast<QApplication *>(QCoreApplication::instance()), steps), 0);
     EXPECT_FALSE(shown);
     ASSERT_EQ(messages.seen.size(), 1);
     EXPECT_EQ(messages.seen[0].kind, ui::MessageKind::Error);
@@ -137,7 +134,7 @@ TEST(MainWindow, pagesInTabOrderWithTheirCaptions)
 {
     TempDir dir;
     Messages messages;
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     EXPECT_EQ(form.windowTitle(), "Kvitanky");
     auto *tabs = form.findChild<QTabWidget *>("PageControlMain");
     ASSERT_TRUE(tabs);
@@ -161,7 +158,7 @@ TEST(MainWindow, everySettingHasItsControl)
 {
     TempDir dir;
     Messages messages;
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     for (const SettingKey &k : settingKeys()) {
         if (k.form == SettingForm::Flag)
             EXPECT_TRUE(form.check(k.key)) << k.key.toStdString();
@@ -174,7 +171,7 @@ TEST(MainWindow, importExportPageRecognisedByVisibleIndex)
 {
     TempDir dir;
     Messages messages;
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     auto *tabs = form.PageControlMain;
     const int impExp = tabs->indexOf(form.findChild<QWidget *>("TabSheetImpExp"));
     EXPECT_EQ(form.visibleTabIndex(impExp), 4);
@@ -200,7 +197,7 @@ TEST(MainWindow, everyPageSwitchRecomposesThePreview)
 {
     TempDir dir;
     Messages messages;
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     auto *preview = form.findChild<QLabel *>("ImageCheque");
     ASSERT_TRUE(preview);
     for (int i : {1, 3, 4, 5, 6, 0}) {   // every visible page (the owner page is hidden)
@@ -214,12 +211,8 @@ TEST(MainWindow, aboutLinksOpenTheirCaptionsAndTheFixedMailto)
 {
     TempDir dir;
     Messages messages;
-    QList<QUrl> opened;
-    ui::setOpenUrlHook([&](const QUrl &u) {
-        opened << u;
-        return true;
-    });
-    TForm1 form(optionsFor(dir));
+    const QList<QUrl> &opened = messages.desktop->openedUrls;
+    TForm1 form(optionsFor(dir, messages));
     for (const char *name : {"LabelAboutWebHomePage", "LabelAboutWebTSURL", "LabelAboutEmail"}) {
         auto *l = form.findChild<QLabel *>(name);
         ASSERT_TRUE(l) << name;
@@ -230,7 +223,6 @@ TEST(MainWindow, aboutLinksOpenTheirCaptionsAndTheFixedMailto)
         QCoreApplication::sendEvent(l, &press);
         QCoreApplication::sendEvent(l, &release);
     }
-    ui::setOpenUrlHook({});
     ASSERT_EQ(opened.size(), 3);
     EXPECT_EQ(opened[0].toString(), form.findChild<QLabel *>("LabelAboutWebHomePage")->text());
     EXPECT_EQ(opened[1].toString(), form.findChild<QLabel *>("LabelAboutWebTSURL")->text());
@@ -253,7 +245,7 @@ TEST_P(LoadSettings, controlShowsTheValue)
     TempDir dir;
     Messages messages;
     testsupport::writeFile(dir.file("Kvitanky.ini"), GetParam().ini);
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     const QString key = GetParam().key;
     if (form.check(key))
         EXPECT_EQ(form.check(key)->isChecked(), QByteArray(GetParam().expected) == "1");
@@ -284,7 +276,7 @@ TEST(MainWindow, ownerDirectoryFlagFromFileShowsItsTab)
     TempDir dir;
     Messages messages;
     testsupport::writeFile(dir.file("Kvitanky.ini"), "[SET]\r\nCheckBoxSetOwnersAdr=1\r\n");
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     EXPECT_TRUE(form.PageControlMain->isTabVisible(2));
     EXPECT_EQ(form.findChild<QPushButton *>("ButtonLayoutValuesPrevious")->text(), "Adresát - Zpet");
     EXPECT_EQ(form.findChild<QPushButton *>("ButtonLayoutValuesNext")->text(), "Adresát - Další");
@@ -296,7 +288,7 @@ TEST(MainWindow, badNumbersInTheSettingsFileDoNotStopTheStart)
     Messages messages;
     testsupport::writeFile(dir.file("Kvitanky.ini"),
                            "[LAYOUT]\r\nEditLayoutPriceX=abc\r\n[CALIBRATION]\r\nEditCalibrationPrintSizePDFX=x1\r\n");
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     EXPECT_TRUE(form.FormReady);
     EXPECT_EQ(form.edit("EditLayoutPriceX")->text(), "abc");   // left for the user to correct
     bool named = false;
@@ -309,7 +301,7 @@ TEST(MainWindow, failedSaveAtCloseLetsTheUserChoose)
 {
     TempDir dir;
     Messages messages;
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     form.show();
     // A folder where the settings file should be: it cannot be replaced.
     QFile::remove(dir.file("Kvitanky.ini"));
@@ -332,6 +324,7 @@ TEST(SaveKill, DISABLED_childSavesForever)
     o.programDir = dirPath;
     o.pictureDir = testsupport::binDir();
     Messages messages;
+    o.desktop = messages.desktop;
     TForm1 form(o);
     for (int i = 0;; ++i) {
         form.edit("EditSetOwnerAddress2")->setText(i % 2 ? "Nová ulice 1" : "Stará ulice 2");
@@ -376,7 +369,7 @@ TEST(MainWindow, arrowKeysNeverShowTheHiddenOwnerPage)
 {
     TempDir dir;
     Messages messages;
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     form.PageControlMain->setCurrentIndex(1);
     form.PageControlMain->setCurrentIndex(2);   // as the tab bar's Right key does
     EXPECT_EQ(form.PageControlMain->currentIndex(), 3);
@@ -394,7 +387,7 @@ TEST(MainWindow, everyEditBoxHasACaption)
 {
     TempDir dir;
     Messages messages;
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     QSet<const QWidget *> buddies;
     for (const QLabel *l : form.findChildren<QLabel *>()) {
         if (l->buddy())
@@ -416,7 +409,7 @@ TEST(MainWindow, aboutCaptionsAndLinksDoNotOverlap)
 {
     TempDir dir;
     Messages messages;
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     const auto geometryOf = [&](const char *name) { return form.findChild<QLabel *>(name)->geometry(); };
     EXPECT_FALSE(geometryOf("LabelAboutHomeSite").intersects(geometryOf("LabelAboutWebHomePage")));
     EXPECT_FALSE(geometryOf("LabelAboutWebTS").intersects(geometryOf("LabelAboutWebTSURL")));
@@ -432,7 +425,7 @@ TEST(MainWindow, aBadSettingIsReportedOnceAtStartUp)
     TempDir dir;
     Messages messages;
     testsupport::writeFile(dir.file("Kvitanky.ini"), "[LAYOUT]\r\nEditLayoutVSY=x\r\n");
-    TForm1 form(optionsFor(dir));
+    TForm1 form(optionsFor(dir, messages));
     int reports = 0;
     for (const auto &m : messages.seen)
         reports += m.text.contains("EditLayoutVSY") ? 1 : 0;

@@ -188,7 +188,7 @@ protected:
         StartupOptions o;
         o.programDir = run.dir.path();
         o.pictureDir = binDir();
-        o.printers = FixedPrinters::pdfOnly();
+        o.desktop = desktop;
         run.form = std::make_unique<TForm1>(o);
         if (!run.form->findChild<QCheckBox *>("CheckBoxSetOwnersAdr")->isChecked())
             run.form->findChild<QCheckBox *>("CheckBoxSetOwnersAdr")->click();
@@ -231,7 +231,7 @@ protected:
         return limit > 0 ? t.left(limit) : t;
     }
 
-    static void act(Run &run, const Action &x)
+    void act(Run &run, const Action &x)
     {
         TForm1 &f = *run.form;
         TableModel &m = x.owners ? run.owners : run.recipients;
@@ -412,7 +412,7 @@ protected:
                 added << QStringList{QString(), name, QStringLiteral("Brno"), QString(), QString()};
             }
             writeFile(csv, content);
-            f.TabSheetImpExp->setFileDialogHook([csv](const ImpExpPage::FileDialogRequest &) { return csv; });
+            desktop->chosenFile = csv;
             f.PageControlMain->setCurrentWidget(f.TabSheetImpExp);
             f.TabSheetImpExp->ButtonImportCsv->click();
             run.recipients.dropPending();

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -34,8 +35,15 @@ class PreflightTest : public FormTest
 protected:
     void SetUp() override
     {
-        FormTest::SetUp();
-        PreflightDialog::setHook([this](const PreflightDialog &d) {
+        desktop->onDialog = [this](QDialog &dialog) {
+            if (auto *box = qobject_cast<QMessageBox *>(&dialog); box && box->objectName() == "JobReport") {
+                reports << box->text();
+                box->button(QMessageBox::Ok)->click();
+                return box->result();
+            }
+            if (dialog.objectName() != "PreflightDialog")
+                return desktop->answerAsUser(dialog);
+            auto &d = dynamic_cast<PreflightDialog &>(dialog);
             summary = d.summary();
             for (const char *name : {"ButtonPreflightPrint", "ButtonPreflightPrintCorrect", "ButtonPreflightCancel",
                                      "ButtonPreflightShowFirst"}) {
@@ -45,20 +53,19 @@ protected:
                     defaultButton = name;
             }
             // Answered by a click on the button, as the user would.
-            if (auto *b = d.findChild<QPushButton *>(clickOn))
-                b->click();
-            return answer;
-        });
-        setJobReportHook([this](const QString &text, const QString &) {
-            reports << text;
-            return false;
-        });
+            return FakeDesktop::click(d, QString::fromLatin1(*clickOn ? clickOn : buttonOf(answer)));
+        };
     }
-    void TearDown() override
+
+    static const char *buttonOf(PreflightDialog::Answer a)
     {
-        PreflightDialog::setHook({});
-        setJobReportHook({});
-        FormTest::TearDown();
+        switch (a) {
+        case PreflightDialog::Answer::PrintAll: return "ButtonPreflightPrint";
+        case PreflightDialog::Answer::PrintCorrect: return "ButtonPreflightPrintCorrect";
+        case PreflightDialog::Answer::ShowFirstFault: return "ButtonPreflightShowFirst";
+        case PreflightDialog::Answer::Cancel: break;
+        }
+        return "ButtonPreflightCancel";
     }
 
     void setRow(int row, const char *column, const QString &value)

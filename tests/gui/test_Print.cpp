@@ -2,6 +2,7 @@
 // Print jobs into the PDF writer, read back with poppler's tools: pages, the place
 // and size of the printed characters, failed and cancelled jobs, and the printer
 // choice shown in the bottom row.
+#include "FakeDesktop.h"
 #include "TestSupport.h"
 
 #include "data/DbfTable.h"
@@ -26,6 +27,8 @@
 #include <QSpinBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QImage>
 #include <QLabel>
@@ -37,6 +40,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <numeric>
 
@@ -99,39 +103,72 @@ class PrintTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ui::setMessageHook([this](const ui::MessageRequest &r) {
+        desktop->onMessage = [this](const ui::MessageRequest &r) {
             messages << r.text;
             return ui::MessageAnswer::Ok;
-        });
-        PreflightDialog::setHook([this](const PreflightDialog &d) {
-            summaries << d.summary();
-            faultCounts.clear();
-            for (int k = 0; k < SlipPreflight::FaultKinds; ++k)
-                faultCounts << d.preflight().count(SlipFault(k));
-            accountOk = d.preflight().account().ok();
-            canPrintCorrect = d.canPrintCorrect();
-            return preflightAnswer;
-        });
-        setPdfTargetHook([this](const QString &path, const QString &numbered) {
-            targetQuestions << path;
-            proposed = numbered;
-            return pdfAnswer;
-        });
-        setJobReportHook([this](const QString &text, const QString &pdf) {
-            reports << text;
-            reportedPdf = pdf;
-            return false;
-        });
+        };
+        desktop->onDialog = [this](QDialog &d) {
+            const QString name = d.objectName();
+            if (name == "PreflightDialog")
+                return answerPreflight(dynamic_cast<PreflightDialog &>(d));
+            if (name == "PdfTargetQuestion")
+                return answerPdfTarget(dynamic_cast<QMessageBox &>(d));
+            if (name == "JobReport")
+                return answerReport(dynamic_cast<QMessageBox &>(d));
+            if (name == "PrintDialog1" && onPrinterChoice) {
+                onPrinterChoice(dynamic_cast<PrinterChoiceDialog &>(d));
+                return d.result();
+            }
+            if (name == "PrinterSetupDialog1" && onPageSetup) {
+                onPageSetup(d);
+                return d.result();
+            }
+            if (name == "PrintRangeDialog" && onRange) {
+                onRange(dynamic_cast<PrintRangeDialog &>(d));
+                return d.result();
+            }
+            return desktop->answerAsUser(d);
+        };
     }
     void TearDown() override
     {
-        ui::setMessageHook({});
         JobProgress::setObserver({});
-        PreflightDialog::setHook({});
-        setPdfTargetHook({});
-        setJobReportHook({});
-        PrinterChoiceDialog::setHook({});
-        ui::setOpenUrlHook({});
+    }
+
+    int answerPreflight(PreflightDialog &d)
+    {
+        summaries << d.summary();
+        faultCounts.clear();
+        for (int k = 0; k < SlipPreflight::FaultKinds; ++k)
+            faultCounts << d.preflight().count(SlipFault(k));
+        accountOk = d.preflight().account().ok();
+        canPrintCorrect = d.canPrintCorrect();
+        return FakeDesktop::click(d, "ButtonPreflightPrint");
+    }
+
+    // "Soubor <path> již existuje. … do nového souboru <name>?"
+    int answerPdfTarget(QMessageBox &box)
+    {
+        const QString text = box.text();
+        const QString shownPath = text.section(QString::fromUtf8(" již existuje."), 0, 0).mid(QStringLiteral("Soubor ").size());
+        const QString path = QDir::fromNativeSeparators(shownPath);
+        targetQuestions << path;
+        proposed = QFileInfo(path).dir().filePath(text.section(QString::fromUtf8("do nového souboru "), 1).chopped(1));
+        const char *button = pdfAnswer == PdfTargetAnswer::Replace ? "ButtonPdfReplace"
+            : pdfAnswer == PdfTargetAnswer::NewName                ? "ButtonPdfNewName"
+                                                                   : "ButtonPdfCancel";
+        return FakeDesktop::click(box, button);
+    }
+
+    // "… do souboru <pdf>."; "Otevřít" pressed when openReports is set.
+    int answerReport(QMessageBox &box)
+    {
+        reports << box.text();
+        reportedPdf = QDir::fromNativeSeparators(box.text().section(" do souboru ", 1).chopped(1));
+        if (openReports)
+            return FakeDesktop::click(box, "ButtonOpenPdf");
+        box.button(QMessageBox::Ok)->click();
+        return box.result();
     }
 
     std::unique_ptr<TForm1> makeForm(std::shared_ptr<PrinterProvider> printers = FixedPrinters::pdfOnly())
@@ -139,7 +176,8 @@ protected:
         StartupOptions options;
         options.programDir = dir.path();
         options.pictureDir = binDir();
-        options.printers = std::move(printers);
+        desktop->printerList = std::move(printers);
+        options.desktop = desktop;
         auto form = std::make_unique<TForm1>(options);
         startupMessages = messages;
         messages.clear();
@@ -202,13 +240,18 @@ protected:
     int faults(SlipFault kind) const { return faultCounts.value(int(kind)); }
 
     TempDir dir;
+    std::shared_ptr<FakeDesktop> desktop = std::make_shared<FakeDesktop>();
+    // The printer choice, the page set-up and the range of rows as the user works them.
+    std::function<void(PrinterChoiceDialog &)> onPrinterChoice;
+    std::function<void(QDialog &)> onPageSetup;
+    std::function<void(PrintRangeDialog &)> onRange;
+    bool openReports = false;
     QStringList messages;
     QStringList startupMessages;
     QStringList summaries;           // of the preflight dialog, one per bulk job
     QList<int> faultCounts;          // of the last preflight, by SlipFault
     bool accountOk = false;
     bool canPrintCorrect = false;
-    PreflightDialog::Answer preflightAnswer = PreflightDialog::Answer::PrintAll;
     QStringList targetQuestions;     // existing PDF files a job asked about
     QString proposed;
     PdfTargetAnswer pdfAnswer = PdfTargetAnswer::Replace;
@@ -468,10 +511,11 @@ TEST_F(PrintTest, UnwritableTargetIsReported)
 {
     auto form = makeForm();
     const QString target = dir.file("missing-folder/out.pdf");
-    form->Printing->setPrintDialogHook([&](QPrinter &printer) {
-        printer.setOutputFileName(target);
-        return true;
-    });
+    onPrinterChoice = [&](PrinterChoiceDialog &d) {
+        d.ComboPrinter->setCurrentIndex(d.ComboPrinter->findText("PDF soubor"));
+        d.EditPdfFile->setText(QDir::toNativeSeparators(target));
+        d.ButtonChoose->click();
+    };
     form->ButtonPrinter->click();
     form->ButtonPrintAll->click();
     ASSERT_EQ(messages.size(), 1);
@@ -540,14 +584,14 @@ TEST_F(PrintTest, DialogsRefreshTheLabel)
         return form->LabelPrinter->toolTip().isEmpty() ? form->LabelPrinter->text() : form->LabelPrinter->toolTip();
     };
     int dialogs = 0;
-    form->Printing->setPrintDialogHook([&](QPrinter &) {
+    onPrinterChoice = [&](PrinterChoiceDialog &d) {
         ++dialogs;
-        return false;
-    });
-    form->Printing->setPageSetupDialogHook([&](QPrinter &) {
+        d.ButtonCancel->click();
+    };
+    onPageSetup = [&](QDialog &d) {
         ++dialogs;
-        return false;
-    });
+        d.reject();
+    };
     for (QPushButton *button : {form->ButtonPrinter, form->ButtonPrinterSetup}) {
         form->LabelPrinter->setText("x");
         button->click();
@@ -556,10 +600,10 @@ TEST_F(PrintTest, DialogsRefreshTheLabel)
     EXPECT_EQ(dialogs, 2);
 
     const QString other = dir.file("jiny.pdf");
-    form->Printing->setPrintDialogHook([&](QPrinter &printer) {
-        printer.setOutputFileName(other);
-        return true;
-    });
+    onPrinterChoice = [&](PrinterChoiceDialog &d) {
+        d.EditPdfFile->setText(QDir::toNativeSeparators(other));
+        d.ButtonChoose->click();
+    };
     form->ButtonPrinter->click();
     EXPECT_EQ(shown(), QString::fromUtf8("Tiskárna: PDF soubor (%1)").arg(QDir::toNativeSeparators(other)));
     form->ButtonPrintActual->click();
@@ -610,7 +654,7 @@ TEST_F(PrintTest, PrinterDialogOnlyChooses)
     writeFile(chosen, "keep");
     QStringList offered;
     const auto choose = [&](const QString &entry, const QString &file) {
-        PrinterChoiceDialog::setHook([&](PrinterChoiceDialog &d) {
+        onPrinterChoice = [&](PrinterChoiceDialog &d) {
             offered.clear();
             for (int i = 0; i < d.ComboPrinter->count(); ++i)
                 offered << d.ComboPrinter->itemText(i);
@@ -618,7 +662,7 @@ TEST_F(PrintTest, PrinterDialogOnlyChooses)
             if (!file.isEmpty())
                 d.EditPdfFile->setText(QDir::toNativeSeparators(file));
             d.ButtonChoose->click();
-        });
+        };
         form->ButtonPrinter->click();
     };
     choose(QString::fromUtf8("Kancelář"), {});
@@ -631,12 +675,8 @@ TEST_F(PrintTest, PrinterDialogOnlyChooses)
     EXPECT_EQ(readFile(chosen), "keep");
 
     // The report's button opens the file in the desktop's viewer.
-    QList<QUrl> opened;
-    ui::setOpenUrlHook([&](const QUrl &url) {
-        opened << url;
-        return true;
-    });
-    setJobReportHook([](const QString &, const QString &) { return true; });
+    const QList<QUrl> &opened = desktop->openedUrls;
+    openReports = true;
     form->ButtonPrintActual->click();
     EXPECT_EQ(targetQuestions, QStringList{chosen});
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(chosen)});
@@ -651,14 +691,14 @@ TEST_F(PrintTest, RangeAndResume)
         GTEST_SKIP() << "poppler-utils missing";
     auto form = makeForm();
     const QString pdf = dir.file("Kvitanky.pdf");
-    PrintRangeDialog::setHook([](PrintRangeDialog &d) {
+    onRange = [](PrintRangeDialog &d) {
         EXPECT_EQ(d.SpinTo->value(), 4);
         d.SpinFrom->setValue(2);
         d.SpinTo->setValue(3);
         d.ButtonPrint->click();
-    });
+    };
     form->Printing->ActionPrintRange->trigger();
-    PrintRangeDialog::setHook({});
+    onRange = {};
     ASSERT_EQ(pdfPages(pdf), 2);
     EXPECT_TRUE(pageText(pdf, 1).contains(QString::fromUtf8("Svobodová")));
     EXPECT_TRUE(pageText(pdf, 2).contains(QString::fromUtf8("Dvořák")));

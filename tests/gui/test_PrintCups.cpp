@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QHash>
 #include <QDir>
+#include <QMessageBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
@@ -113,36 +114,48 @@ protected:
         FormTest::SetUp();
         if (!scheduler().skipReason.isEmpty())
             GTEST_SKIP() << scheduler().skipReason.toStdString();
-        PreflightDialog::setHook([](const PreflightDialog &) { return PreflightDialog::Answer::PrintAll; });
-        setPdfTargetHook([](const QString &, const QString &) { return PdfTargetAnswer::Replace; });
-        setJobReportHook([this](const QString &text, const QString &) {
-            reports << text;
-            return false;
-        });
-    }
-    void TearDown() override
-    {
-        PreflightDialog::setHook({});
-        setPdfTargetHook({});
-        setJobReportHook({});
-        PrinterChoiceDialog::setHook({});
-        FormTest::TearDown();
+        // Every job prints all its slips over an existing file; what the jobs report
+        // goes to `reports`, not among the messages.
+        desktop->onMessage = [this](const ui::MessageRequest &r) {
+            if (r.kind == ui::MessageKind::Information && r.text.startsWith(QString::fromUtf8("Vytištěn")))
+                reports << r.text;
+            else
+                messages.append(r);
+            return answer;
+        };
+        desktop->onDialog = [this](QDialog &d) {
+            const QString name = d.objectName();
+            if (name == "PrintDialog1" && onPrinterChoice) {
+                onPrinterChoice(dynamic_cast<PrinterChoiceDialog &>(d));
+                return d.result();
+            }
+            if (name == "PreflightDialog")
+                return FakeDesktop::click(d, "ButtonPreflightPrint");
+            if (name == "PdfTargetQuestion")
+                return FakeDesktop::click(d, "ButtonPdfReplace");
+            if (auto *box = qobject_cast<QMessageBox *>(&d); box && name == "JobReport") {
+                reports << box->text();
+                box->button(QMessageBox::Ok)->click();
+                return d.result();
+            }
+            return desktop->answerAsUser(d);
+        };
     }
 
     // "Tiskárna": the user picks `entry` in the list (and a file for the PDF writer).
     void choosePrinter(const QString &entry, const QString &pdfFile = {})
     {
         bool listed = false;
-        PrinterChoiceDialog::setHook([&](PrinterChoiceDialog &d) {
+        onPrinterChoice = [&](PrinterChoiceDialog &d) {
             const int index = d.ComboPrinter->findText(entry);
             listed = index >= 0;
             d.ComboPrinter->setCurrentIndex(index);
             if (!pdfFile.isEmpty())
                 d.EditPdfFile->setText(QDir::toNativeSeparators(pdfFile));
             d.ButtonChoose->click();
-        });
+        };
         button("ButtonPrinter")->click();
-        PrinterChoiceDialog::setHook({});
+        onPrinterChoice = {};
         EXPECT_TRUE(listed) << entry.toStdString() << " is not offered";
     }
 
@@ -162,6 +175,7 @@ protected:
         return {};
     }
 
+    std::function<void(PrinterChoiceDialog &)> onPrinterChoice;   // "Tiskárna" as the user works it
     QStringList reports;
 };
 

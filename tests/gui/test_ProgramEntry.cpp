@@ -3,7 +3,7 @@
 #include "shell/MessageBox.h"
 #include "shell/ProgramEntry.h"
 
-#include "TestSupport.h"
+#include "GuiTestSupport.h"
 
 #include <QApplication>
 
@@ -32,34 +32,31 @@ TEST_P(ProgramEntry, recoversOrEndsWithTheRightMessages)
 {
     const EntryCase &c = GetParam();
     testsupport::TempDir dir;
-    QStringList texts;
-    ui::setMessageHook([&](const ui::MessageRequest &r) {
-        texts << r.text;
-        return ui::MessageAnswer::Ok;
-    });
+    auto desktop = std::make_shared<testsupport::FakeDesktop>();
+    desktop->printerList = std::make_shared<SystemPrinters>();
     int calls = 0, installs = 0, windows = 0;
-    EntryHooks hooks;
-    hooks.options.programDir = dir.path();
-    hooks.options.pictureDir = testsupport::binDir();
-    hooks.initialiseEngine = [&] {
+    EntrySteps steps;
+    steps.options.programDir = dir.path();
+    steps.options.pictureDir = testsupport::binDir();
+    steps.options.desktop = desktop;
+    steps.initialiseEngine = [&] {
         ++calls;
         if (c.otherError && calls == 1)
             throw std::runtime_error("Jiná chyba");
         if (calls <= c.engineFailures)
             throw EngineMissingError();
     };
-    hooks.installEngine = [&] { ++installs; };
-    hooks.runLoop = [&](TForm1 &) {
+    steps.installEngine = [&] { ++installs; };
+    steps.runLoop = [&](TForm1 &) {
         ++windows;
         return 0;
     };
-    EXPECT_EQ(runProgram(*qApp, hooks), 0);
-    ui::setMessageHook({});
+    EXPECT_EQ(runProgram(*qApp, steps), 0);
     EXPECT_EQ(installs, c.expectedInstalls);
     EXPECT_EQ(windows, c.expectedWindows);
     // Messages other than the entry's own (a printer notice) are not counted.
     QStringList entryTexts;
-    for (const QString &t : texts) {
+    for (const QString &t : testsupport::messageTexts(desktop->messages)) {
         if (t == kInstall || t == kGiveUp || t == "Jiná chyba")
             entryTexts << t;
     }

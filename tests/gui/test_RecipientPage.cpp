@@ -496,7 +496,8 @@ TEST_F(RecipientPageTest, DeleteAllQuestionDefaultsToCancel)
 {
     start();
     ASSERT_TRUE(installCzechTranslations(*qApp));
-    ui::setMessageHook({});   // the real box this time
+    SystemDesktop system;   // the real box this time
+    desktop->onMessage = [&](const ui::MessageRequest &r) { return system.message(form.get(), r); };
     QString defaultButton;
     QTimer::singleShot(0, [&] {
         QWidget *modal = QApplication::activeModalWidget();
@@ -508,7 +509,7 @@ TEST_F(RecipientPageTest, DeleteAllQuestionDefaultsToCancel)
         }
     });
     page->DeleteAllRecipients();
-    SetUp();   // boxes recorded again
+    desktop->onMessage = {};   // boxes recorded again
     EXPECT_EQ(defaultButton, QString::fromUtf8("Zrušit"));
     EXPECT_EQ(form->TableData.recordCount(), 4);
 }

@@ -31,10 +31,12 @@ namespace {
 class SettingsPageTest : public FormTest
 {
 protected:
-    void TearDown() override
+    // The font dialog as the user works it; `work` returns whether it was confirmed.
+    void onFontDialog(std::function<bool(QFontDialog &)> work)
     {
-        FormTest::TearDown();
-        SettingsPage::setFontDialogHook({});
+        desktop->onDialog = [work](QDialog &d) {
+            return work(dynamic_cast<QFontDialog &>(d)) ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        };
     }
 };
 
@@ -162,7 +164,7 @@ TEST_P(FontButton, CancelKeepsTheNameAndNormalisesTheSize)
     edit(key("EditSetOtherDistance"))->setText("7");
     int calls = 0;
     QFont shown;
-    SettingsPage::setFontDialogHook([&](QFontDialog &d) {
+    onFontDialog([&](QFontDialog &d) {
         ++calls;
         shown = d.currentFont();
         d.setCurrentFont(QFont("Courier", 20));   // browsing, then cancel
@@ -183,7 +185,7 @@ TEST_P(FontButton, ConfirmTakesNameAndWholeSize)
 {
     startForm();
     QString shownFamily, chosenFamily;
-    SettingsPage::setFontDialogHook([&](QFontDialog &d) {
+    onFontDialog([&](QFontDialog &d) {
         QFont f = d.currentFont();
         shownFamily = f.family();
         for (const QString &family : QFontDatabase::families()) {
@@ -209,7 +211,7 @@ TEST_P(FontButton, ConfirmTakesNameAndWholeSize)
 TEST_P(FontButton, ConfirmWithoutChoosingKeepsTheName)
 {
     startForm();
-    SettingsPage::setFontDialogHook([](QFontDialog &) { return true; });
+    onFontDialog([](QFontDialog &) { return true; });
     for (const char *name : {"Arial", "Nejaké Písmo"}) {
         edit(key("EditSetOtherCharSet"))->setText(QString::fromUtf8(name));
         button(key("ButtonSetOtherCharSet"))->click();
@@ -225,7 +227,7 @@ TEST_P(FontButton, SizeThatIsNotAnIntegerKeepsTheDialogClosed)
         edit(key("EditSetOtherFontSize"))->setText(bad);
         messages.clear();
         int calls = 0;
-        SettingsPage::setFontDialogHook([&](QFontDialog &) {
+        onFontDialog([&](QFontDialog &) {
             ++calls;
             return true;
         });

@@ -300,13 +300,8 @@ TEST_F(FullDisk, WorkbookExportIsNotReportedAsDone)
 {
     if (!startFull())
         GTEST_SKIP() << skipReason.toStdString();
-    QList<QUrl> opened;
-    ui::setOpenUrlHook([&](const QUrl &url) {
-        opened << url;
-        return true;
-    });
+    const QList<QUrl> &opened = desktop->openedUrls;
     impExp()->ButtonExportXLS->click();
-    ui::setOpenUrlHook({});
     // Either an error naming the workbook, or a whole workbook that opens.
     if (opened.isEmpty()) {
         ASSERT_EQ(messages.size(), 1);

@@ -116,18 +116,9 @@ QStringList messageTexts(const QList<ui::MessageRequest> &messages)
     return texts;
 }
 
-void FormTest::SetUp()
-{
-    ui::setMessageHook([this](const ui::MessageRequest &r) {
-        messages.append(r);
-        return answer;
-    });
-}
-
 void FormTest::TearDown()
 {
     form.reset();
-    ui::setMessageHook({});
 }
 
 void FormTest::startForm(const QByteArray &ini, std::shared_ptr<PrinterProvider> printers)
@@ -138,7 +129,8 @@ void FormTest::startForm(const QByteArray &ini, std::shared_ptr<PrinterProvider>
     StartupOptions o;
     o.programDir = dir.path();
     o.pictureDir = binDir();
-    o.printers = std::move(printers);
+    desktop->printerList = printers ? std::move(printers) : std::make_shared<SystemPrinters>();
+    o.desktop = desktop;
     form = std::make_unique<TForm1>(o);
     startupMessages = messages;
     messages.clear();

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the widget tests: keystrokes as the keyboard sends them, and
-// a fixture that starts the main window in a folder of its own with every
-// message box recorded and answered instead of shown.
+// a fixture that starts the main window in a folder of its own on the tests'
+// desktop, every message box recorded and answered instead of shown.
 #pragma once
 
+#include "FakeDesktop.h"
 #include "TestSupport.h"
 
 #include "print/PrinterProvider.h"
@@ -48,12 +49,11 @@ QStringList messageTexts(const QList<kvitanky::ui::MessageRequest> &messages);
 class FormTest : public ::testing::Test
 {
 protected:
-    void SetUp() override;
-    void TearDown() override;   // closes the window before the boxes are shown again
+    void TearDown() override;   // closes the window while the test's desktop still answers
 
     // Writes the settings file first unless `ini` is null (given in UTF-8, stored
     // in cp1250 as the program keeps it), then starts the main window. What the
-    // start-up reported moves to startupMessages.
+    // start-up reported moves to startupMessages. `printers` null: the system's.
     void startForm(const QByteArray &ini = {},
                    std::shared_ptr<kvitanky::PrinterProvider> printers = kvitanky::FixedPrinters::pdfOnly());
     // Shows the window on `page`; forgets what showing it reported.
@@ -67,10 +67,12 @@ protected:
     QStringList texts() const { return messageTexts(messages); }
 
     TempDir dir;   // the program folder
+    // The window's desktop; it outlives every window the test starts.
+    std::shared_ptr<FakeDesktop> desktop = std::make_shared<FakeDesktop>();
     std::unique_ptr<kvitanky::TForm1> form;
-    QList<kvitanky::ui::MessageRequest> messages;
+    QList<kvitanky::ui::MessageRequest> &messages = desktop->messages;
     QList<kvitanky::ui::MessageRequest> startupMessages;
-    kvitanky::ui::MessageAnswer answer = kvitanky::ui::MessageAnswer::Ok;   // to every box
+    kvitanky::ui::MessageAnswer &answer = desktop->answer;   // to every box
 };
 
 } // namespace testsupport

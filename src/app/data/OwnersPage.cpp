@@ -117,16 +117,16 @@ void OwnersPage::ButtonTableOwnersInsertClick()
 void OwnersPage::RestoreDefaultOwners()
 {
     const QString caption = QString::fromUtf8(RestoreCaption);
-    if (ui::warning(&m_form, caption, "Opravdu si prejete nastavit adresár majitelu úctu do výchozího nastavení?",
-                    true)
+    if (ui::warning(m_form.desktop(), &m_form, caption,
+                    "Opravdu si prejete nastavit adresár majitelu úctu do výchozího nastavení?", true)
         != ui::MessageAnswer::Ok)
         return;
     const QString path = m_form.programFile("Owners.dbf");
     m_table.setActive(false);
     QFile::remove(path);
     if (QFile::exists(path)) {
-        ui::information(&m_form, "Nelze zpracovat soubor 'Owners.dbf'!\n\n"
-                                 "Nastavení adresáre majitelu úctu do puvodního stavu se nezdarlo!");
+        ui::information(m_form.desktop(), &m_form, "Nelze zpracovat soubor 'Owners.dbf'!\n\n"
+                                                   "Nastavení adresáre majitelu úctu do puvodního stavu se nezdarlo!");
         // The file is still there and whole: keep working with it.
         m_table.setActive(true);
         m_model->reload();
@@ -135,7 +135,7 @@ void OwnersPage::RestoreDefaultOwners()
     }
     m_model->reload();
     m_shown.remember();
-    ui::warning(&m_form, caption,
+    ui::warning(m_form.desktop(), &m_form, caption,
                 "Puvodní adresár majitelu úctú bude nastaven do výchozího nastavení. \n\n"
                 "Program Kvitanky bude nyní ukoncen.\n\n"
                 "Spusťtte prosím program znovu obvyklým zpusobem.",

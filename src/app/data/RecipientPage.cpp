@@ -274,7 +274,7 @@ void RecipientPage::DeleteAllRecipients()
     const QString question = "Opravdu si prejete Vymazat všechna data (" + QString::number(count)
                              + ") záznamu z adresáre?";
     // Cancel is the default button: a stray Enter erases nothing.
-    if (ui::riskyQuestion(&m_form, "Vymazání všech dat s adresáre", question) != ui::MessageAnswer::Ok)
+    if (ui::riskyQuestion(m_form.desktop(), &m_form, "Vymazání všech dat s adresáre", question) != ui::MessageAnswer::Ok)
         return;
     const QString backupPath = backupBeforeDeleteAll(count);
     if (m_table.active() && m_table.isEditing())
@@ -286,7 +286,7 @@ void RecipientPage::DeleteAllRecipients()
     QString report = "Bylo vymazáno všech " + QString::number(count) + "záznamu z adresáre.";
     if (!backupPath.isEmpty())
         report += "\n\nPůvodní data jsou uložena v souboru " + QDir::toNativeSeparators(backupPath) + ".";
-    ui::information(&m_form, report);
+    ui::information(m_form.desktop(), &m_form, report);
 }
 
 QString RecipientPage::backupBeforeDeleteAll(int count)
@@ -310,8 +310,8 @@ BackupResult RecipientPage::backupDataFile(const BackupMaker &backups)
 
 void RecipientPage::reportCopyFailure()
 {
-    ui::warning(&m_form, "File Error", "Can't perform one of the following file operations: Open, Seek, Read, Close.",
-                true);
+    ui::warning(m_form.desktop(), &m_form, "File Error",
+                "Can't perform one of the following file operations: Open, Seek, Read, Close.", true);
 }
 
 void RecipientPage::ButtonDataTableSaveClick()
@@ -341,8 +341,8 @@ void RecipientPage::ButtonDataTableSaveClick()
             reportCopyFailure();
     }
     if (dataSaved) {
-        ui::information(&m_form, "Data byla uložena do adresáre "
-                                     + QDir::toNativeSeparators(m_form.ProgramDir + "/Data") + " ");
+        ui::information(m_form.desktop(), &m_form, "Data byla uložena do adresáre "
+                                                       + QDir::toNativeSeparators(m_form.ProgramDir + "/Data") + " ");
     }
     m_form.ComposeSlip();
 }

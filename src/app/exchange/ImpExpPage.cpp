@@ -13,7 +13,6 @@
 #include "shell/PageControls.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -76,41 +75,26 @@ void ImpExpPage::CheckExcelAvailable()
 
 QString ImpExpPage::chooseFile(bool save)
 {
-    FileDialogRequest request;
+    FileRequest request;
     request.save = save;
+    request.objectName = save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1");
     request.filters = CsvFilters;
     request.defaultSuffix = CsvSuffix;
     if (save)
         request.proposed = m_saveName.isEmpty() ? m_form.programFile(QStringLiteral("DataKvitanky")) : m_saveName;
     else
         request.proposed = m_openName.isEmpty() ? m_form.ProgramDir + QLatin1Char('/') : m_openName;
-
-    if (m_fileDialogHook)
-        return m_fileDialogHook(request);
-
-    QFileDialog dialog(&m_form);
-    dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // A name that does not exist is accepted; the import then reports it.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(request.filters);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    const QFileInfo proposed(request.proposed);
-    dialog.setDirectory(proposed.absolutePath());
-    if (!proposed.fileName().isEmpty())
-        dialog.selectFile(proposed.fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return m_form.desktop().fileName(&m_form, request);
 }
 
 void ImpExpPage::showMessages(const QStringList &messages, const QString &engineError)
 {
     for (const QString &m : messages) {
         if (!engineError.isEmpty() && m == engineError)
-            ui::error(&m_form, m);
+            ui::error(m_form.desktop(), &m_form, m);
         else
-            ui::information(&m_form, m);
+            ui::information(m_form.desktop(), &m_form, m);
     }
 }
 
@@ -132,7 +116,7 @@ void ImpExpPage::importFile(CsvLayout layout)
     CsvImportOptions options;
     if (preview.canImport()) {
         ImportPreviewDialog dialog(preview, &m_form);
-        if (!dialog.ask())
+        if (!dialog.ask(m_form.desktop()))
             return;
         options = dialog.options();
     }
@@ -172,7 +156,7 @@ void ImpExpPage::ButtonExportCsvClick()
     }
     m_form.TablesChanged();   // the cursor went through the table
     if (result.cancelled) {
-        ui::information(&m_form, QStringLiteral("Export byl zrušen, soubor nebyl zapsán."));
+        ui::information(m_form.desktop(), &m_form, QStringLiteral("Export byl zrušen, soubor nebyl zapsán."));
         return;
     }
     showMessages(CsvExportMessages(result, native(path)), result.engineError);
@@ -191,19 +175,19 @@ void ImpExpPage::ButtonExportXLSClick()
     }
     m_form.TablesChanged();
     if (result.cancelled) {
-        ui::information(&m_form, QStringLiteral("Export byl zrušen, sešit nebyl zapsán."));
+        ui::information(m_form.desktop(), &m_form, QStringLiteral("Export byl zrušen, sešit nebyl zapsán."));
         return;
     }
     if (!result.error.isEmpty()) {
-        ui::error(&m_form, result.error);
+        ui::error(m_form.desktop(), &m_form, result.error);
         return;
     }
     // The desktop's opener may report success without any application for the
     // workbook (xdg-open does): then only the file's place is told.
     const bool application = m_probe ? m_probe() : spreadsheetAppAvailable();
-    if (!application || !ui::openUrl(QUrl::fromLocalFile(path)))
-        ui::information(&m_form, QStringLiteral("Sešit byl uložen do souboru ") + native(path)
-                                     + QStringLiteral(".\nAplikaci pro jeho otevrení se nepodarilo spustit."));
+    if (!application || !m_form.desktop().openUrl(QUrl::fromLocalFile(path)))
+        ui::information(m_form.desktop(), &m_form, QStringLiteral("Sešit byl uložen do souboru ") + native(path)
+                                                       + QStringLiteral(".\nAplikaci pro jeho otevrení se nepodarilo spustit."));
 }
 
 void ImpExpPage::Button1Click()

@@ -40,23 +40,13 @@ public:
     QPushButton *Button1 = nullptr;
     QLabel *LabelExcelComment = nullptr;
 
-    // The file dialogs (OpenDialog1 for both imports, SaveDialog1 for the export).
-    struct FileDialogRequest {
-        bool save = false;
-        QString proposed;       // full path the dialog starts with
-        QStringList filters;
-        QString defaultSuffix;
-    };
-    // Tests answer the dialogs here: the chosen path, or empty for Cancel.
-    using FileDialogHook = std::function<QString(const FileDialogRequest &)>;
-    void setFileDialogHook(FileDialogHook hook) { m_fileDialogHook = std::move(hook); }
-
     using SpreadsheetProbe = std::function<bool()>;
     void setSpreadsheetProbe(SpreadsheetProbe probe) { m_probe = std::move(probe); }
     using Clock = std::function<QDateTime()>;
     void setClock(Clock clock) { m_clock = std::move(clock); }
 
 private:
+    // The file dialogs: OpenDialog1 for both imports, SaveDialog1 for the export.
     QString chooseFile(bool save);
     void importFile(CsvLayout layout);
     void showMessages(const QStringList &messages, const QString &engineError);
@@ -64,7 +54,6 @@ private:
     TForm1 &m_form;
     QString m_openName;   // last file chosen for an import
     QString m_saveName;   // last file chosen for the export
-    FileDialogHook m_fileDialogHook;
     SpreadsheetProbe m_probe;
     Clock m_clock;
 };

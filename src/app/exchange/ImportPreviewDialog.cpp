@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ImportPreviewDialog.h"
 
+#include "shell/Desktop.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,12 +16,6 @@
 namespace kvitanky {
 
 namespace {
-
-ImportPreviewDialog::AnswerHook &answerHook()
-{
-    static ImportPreviewDialog::AnswerHook hook;
-    return hook;
-}
 
 // The column titles of the workbook export.
 const char *const Titles[CsvColumnCount] = {"Titul", "Jméno", "Příjmení", "Ulice", "Obec", "PSČ", "Částka",
@@ -127,16 +123,9 @@ CsvImportOptions ImportPreviewDialog::options() const
     return o;
 }
 
-bool ImportPreviewDialog::ask()
+bool ImportPreviewDialog::ask(Desktop &desktop)
 {
-    if (answerHook())
-        return answerHook()(*this);
-    return exec() == QDialog::Accepted;
-}
-
-void ImportPreviewDialog::setAnswerHook(AnswerHook hook)
-{
-    answerHook() = std::move(hook);
+    return desktop.runDialog(*this) == QDialog::Accepted;
 }
 
 } // namespace kvitanky

@@ -9,14 +9,14 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
 
 namespace kvitanky {
+
+class Desktop;
 
 class ImportPreviewDialog : public QDialog
 {
@@ -35,11 +35,8 @@ public:
     QPushButton *ButtonPreviewImport = nullptr;
     QPushButton *ButtonPreviewCancel = nullptr;
 
-    // Shows the dialog; true for "Importovat". While a hook is set the hook answers
-    // instead (it may change the check boxes first).
-    bool ask();
-    using AnswerHook = std::function<bool(ImportPreviewDialog &)>;
-    static void setAnswerHook(AnswerHook hook);
+    // Shows the dialog through `desktop`; true for "Importovat".
+    bool ask(Desktop &desktop);
 };
 
 } // namespace kvitanky

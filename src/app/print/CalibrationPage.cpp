@@ -10,6 +10,7 @@
 #include "settings/SettingsAccess.h"
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
+#include "shell/Desktop.h"
 #include "shell/MessageBox.h"
 #include "shell/PageControls.h"
 #include "shell/UpDown.h"
@@ -143,7 +144,7 @@ void CalibrationPage::editChanged(QLineEdit *edit, UpDown *upDown, bool allowMin
         }
         return;
     }
-    ui::information(&m_form, notANumberMessage(text));
+    ui::information(m_form.desktop(), &m_form, notANumberMessage(text));
     // Putting back a different text runs this handler once more.
     edit->setText(restoredValue(edit->objectName()));
 }
@@ -178,7 +179,8 @@ void CalibrationPage::ButtonCalibrationPrintClick()
         page.drawRect(0, 0, width, height);
     }, true);
     if (printed)
-        reportJob(&m_form, QStringLiteral("Zkušební tisk odeslán") + jobs.jobTarget() + QLatin1Char('.'),
+        reportJob(m_form.desktop(), &m_form,
+                  QStringLiteral("Zkušební tisk odeslán") + jobs.jobTarget() + QLatin1Char('.'),
                   pdf ? jobs.currentPrinter().pdfPath : QString());
 }
 
@@ -196,13 +198,13 @@ bool CalibrationPage::outlineFitsPrintableArea(QPrinter &printer, int width, int
                              .arg(height)
                              .arg(areaWidth)
                              .arg(areaHeight);
-    return ui::warning(&m_form, QStringLiteral("Kvitanky"), text, true) == ui::MessageAnswer::Ok;
+    return ui::warning(m_form.desktop(), &m_form, QStringLiteral("Kvitanky"), text, true) == ui::MessageAnswer::Ok;
 }
 
 void CalibrationPage::ButtonCalibrationSaveValuesClick()
 {
     m_form.SaveSettings();
-    ui::information(&m_form, QStringLiteral("Uloženo!"));
+    ui::information(m_form.desktop(), &m_form, QStringLiteral("Uloženo!"));
 }
 
 namespace {
@@ -313,16 +315,13 @@ void CalibrationPage::ButtonCalibrationMeasureClick()
 {
     const std::optional<CalibrationValues> values = currentValues();
     if (!values) {
-        ui::information(&m_form, QStringLiteral("Nejdříve opravte hodnoty kalibrace: všechny čtyři musí být celá čísla."));
+        ui::information(m_form.desktop(), &m_form,
+                        QStringLiteral("Nejdříve opravte hodnoty kalibrace: všechny čtyři musí být celá čísla."));
         return;
     }
     const QString printer = m_printerKey.isEmpty() ? QStringLiteral("není k dispozici") : shownName(m_printerKey);
     CalibrationDialog dialog(*values, printer, &m_form);
-    if (measureDialogHook)
-        measureDialogHook(dialog);
-    else
-        dialog.exec();
-    if (dialog.result() != QDialog::Accepted || !dialog.fit().ok)
+    if (m_form.desktop().runDialog(dialog) != QDialog::Accepted || !dialog.fit().ok)
         return;
     setValues(dialog.fit().values);
     m_valuesOwner = m_printerKey;

@@ -63,10 +63,6 @@ public:
     // The name the values of the current printer are kept under.
     const QString &printerKey() const { return m_printerKey; }
 
-    // The measuring dialog; a test answers it here instead of the user (the hook
-    // fills its boxes and presses its buttons).
-    std::function<void(CalibrationDialog &)> measureDialogHook;
-
 private:
     // One edit box and its up-down button, kept in step by the two handlers.
     void pair(QLineEdit *edit, UpDown *upDown, bool allowMinus);

@@ -12,6 +12,7 @@
 #include "render/SlipSurface.h"
 #include "settings/SettingKeyNames.h"
 #include "data/RecipientPage.h"
+#include "shell/Desktop.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
 
@@ -142,12 +143,12 @@ void PrintJobs::ActionPrintRangeTriggered()
 {
     const int rows = m_form.TableData.recordCount();
     if (rows == 0) {
-        ui::information(&m_form, QStringLiteral("Žádná kvitance k tisku."));
+        ui::information(m_form.desktop(), &m_form, QStringLiteral("Žádná kvitance k tisku."));
         return;
     }
     int from = std::max(m_form.TableData.recNo(), 0) + 1;
     int to = rows;
-    if (PrintRangeDialog::askRange(&m_form, rows, from, to))
+    if (PrintRangeDialog::askRange(m_form.desktop(), &m_form, rows, from, to))
         printRows(from - 1, to - 1);
 }
 
@@ -159,14 +160,14 @@ void PrintJobs::ActionPrintResumeTriggered()
 
 void PrintJobs::reportPrinter()
 {
-    m_provider = m_form.Printers ? m_form.Printers : std::make_shared<SystemPrinters>();
-    const QStringList names = m_provider->printerNames();
-    const QString defaultName = m_provider->defaultPrinterName();
+    const PrinterProvider &printers = m_form.desktop().printers();
+    const QStringList names = printers.printerNames();
+    const QString defaultName = printers.defaultPrinterName();
     m_hasPrinter = false;
     if (!defaultName.isEmpty() && names.contains(defaultName)) {
         m_choice = PrinterChoice{false, defaultName, m_form.programFile(QStringLiteral("Kvitanky.pdf"))};
         m_hasPrinter = true;
-    } else if (m_provider->hasPdfWriter()) {
+    } else if (printers.hasPdfWriter()) {
         m_choice = PrinterChoice{true, QString(), m_form.programFile(QStringLiteral("Kvitanky.pdf"))};
         m_hasPrinter = true;
     }
@@ -177,8 +178,9 @@ void PrintJobs::reportPrinter()
             b->setEnabled(false);
         if (ButtonPrintRange)
             ButtonPrintRange->setEnabled(false);
-        ui::information(&m_form, QStringLiteral("Chybí instalace zarízení k tisku!\n"
-                                                "Nainstalujte tiskárnu nebo PDFCreator a spušťtte program znovu."));
+        ui::information(m_form.desktop(), &m_form,
+                        QStringLiteral("Chybí instalace zarízení k tisku!\n"
+                                       "Nainstalujte tiskárnu nebo PDFCreator a spušťtte program znovu."));
         return;
     }
     refreshLabel();
@@ -232,23 +234,18 @@ void PrintJobs::ButtonPrinterClick()
     if (!m_hasPrinter)
         throw PrintError(NoPrinterMessage().toStdString());
     QPrinter &p = printer();
-    if (m_printDialogHook) {
-        m_printDialogHook(p);
-        takeChoiceFromPrinter();
-    } else {
-        // Only the choice: the dialog neither prints nor asks about files.
-        PrinterChoice chosen = m_choice;
-        if (PrinterChoiceDialog::choose(&m_form, m_provider->printerNames(), m_provider->hasPdfWriter(), chosen)) {
-            if (chosen.pdf) {
-                p.setOutputFormat(QPrinter::PdfFormat);
-                p.setOutputFileName(chosen.pdfPath);
-            } else {
-                p.setOutputFileName(QString());
-                p.setOutputFormat(QPrinter::NativeFormat);
-                p.setPrinterName(chosen.name);
-            }
-            m_choice = chosen;
+    // Only the choice: the dialog neither prints nor asks about files.
+    PrinterChoice chosen = m_choice;
+    if (PrinterChoiceDialog::choose(m_form.desktop(), &m_form, chosen)) {
+        if (chosen.pdf) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(chosen.pdfPath);
+        } else {
+            p.setOutputFileName(QString());
+            p.setOutputFormat(QPrinter::NativeFormat);
+            p.setPrinterName(chosen.name);
         }
+        m_choice = chosen;
     }
     // Whatever the user chose, the label names the printer now current.
     refreshLabel();
@@ -267,13 +264,9 @@ void PrintJobs::ButtonPrinterSetupClick()
     if (!m_hasPrinter)
         throw PrintError(NoPrinterMessage().toStdString());
     QPrinter &p = printer();
-    if (m_pageSetupDialogHook) {
-        m_pageSetupDialogHook(p);
-    } else {
-        QPageSetupDialog PrinterSetupDialog1(&p, &m_form);
-        PrinterSetupDialog1.setObjectName(QStringLiteral("PrinterSetupDialog1"));
-        PrinterSetupDialog1.exec();
-    }
+    QPageSetupDialog PrinterSetupDialog1(&p, &m_form);
+    PrinterSetupDialog1.setObjectName(QStringLiteral("PrinterSetupDialog1"));
+    m_form.desktop().runDialog(PrinterSetupDialog1);
     takeChoiceFromPrinter();
     refreshLabel();
     Q_EMIT printerChosen();
@@ -291,7 +284,7 @@ bool PrintJobs::confirmPdfTarget()
     if (!m_choice.pdf || !QFileInfo(m_choice.pdfPath).isFile())
         return true;
     const QString numbered = numberedPdfName(m_choice.pdfPath);
-    switch (askPdfTarget(&m_form, m_choice.pdfPath, numbered)) {
+    switch (askPdfTarget(m_form.desktop(), &m_form, m_choice.pdfPath, numbered)) {
     case PdfTargetAnswer::Replace:
         return true;
     case PdfTargetAnswer::NewName:
@@ -334,7 +327,8 @@ void PrintJobs::ButtonPrintActualClick()
         m_form.ComposeSlip();
     });
     if (printed)
-        reportJob(&m_form, printedSlips(1) + jobTarget() + QLatin1Char('.'), m_choice.pdf ? m_choice.pdfPath : QString());
+        reportJob(m_form.desktop(), &m_form, printedSlips(1) + jobTarget() + QLatin1Char('.'),
+                  m_choice.pdf ? m_choice.pdfPath : QString());
 }
 
 void PrintJobs::ButtonPrintAllClick()
@@ -353,10 +347,10 @@ void PrintJobs::printRows(int from, int to)
     SlipPreflight preflight(m_form.settings());
     preflight.run(table, from, to);
     if (preflight.slips() == 0) {
-        ui::information(&m_form, QStringLiteral("Žádná kvitance k tisku."));
+        ui::information(m_form.desktop(), &m_form, QStringLiteral("Žádná kvitance k tisku."));
         return;
     }
-    const PreflightDialog::Answer answer = PreflightDialog::ask(&m_form, preflight, m_choice);
+    const PreflightDialog::Answer answer = PreflightDialog::ask(m_form.desktop(), &m_form, preflight, m_choice);
     if (answer == PreflightDialog::Answer::Cancel)
         return;
     if (answer == PreflightDialog::Answer::ShowFirstFault) {
@@ -368,7 +362,7 @@ void PrintJobs::printRows(int from, int to)
     }
     const bool skipFaulty = answer == PreflightDialog::Answer::PrintCorrect;
     if (skipFaulty && preflight.faultySlips() >= preflight.slips()) {
-        ui::information(&m_form, QStringLiteral("Žádná kvitance k tisku."));
+        ui::information(m_form.desktop(), &m_form, QStringLiteral("Žádná kvitance k tisku."));
         return;
     }
 
@@ -438,16 +432,16 @@ void PrintJobs::printRows(int from, int to)
         });
     } catch (const JobCancelled &) {
         catchUp();
-        ui::information(&m_form, QStringLiteral("Tisk byl zrušen, nevytištěna žádná kvitance.\n"
-                                                "Pokračovat lze od řádku %1 v nabídce vedle tlačítka "
-                                                "„Tisk všech Kvitanky“.")
-                                     .arg(from + 1));
+        ui::information(m_form.desktop(), &m_form, QStringLiteral("Tisk byl zrušen, nevytištěna žádná kvitance.\n"
+                                                                  "Pokračovat lze od řádku %1 v nabídce vedle tlačítka "
+                                                                  "„Tisk všech Kvitanky“.")
+                                                       .arg(from + 1));
         return;
     }
     setResume(-1, -1);
     catchUp();   // an error here is reported; the slips are on paper
     if (ran)
-        reportJob(&m_form, printedSlips(printed) + jobTarget() + QLatin1Char('.'),
+        reportJob(m_form.desktop(), &m_form, printedSlips(printed) + jobTarget() + QLatin1Char('.'),
                   m_choice.pdf ? m_choice.pdfPath : QString());
 }
 

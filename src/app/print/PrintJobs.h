@@ -20,7 +20,6 @@ class QToolButton;
 
 namespace kvitanky {
 
-class PrinterProvider;
 class TForm1;
 
 class PrintJobs : public QObject
@@ -31,7 +30,8 @@ public:
     ~PrintJobs() override;
 
     // Start-up: names the current printer in LabelPrinter, or disables the print
-    // buttons and reports that there is no printer. Reads the window's Printers.
+    // buttons and reports that there is no printer. Asks the window's desktop
+    // for the printers.
     void reportPrinter();
 
     // Handlers of the bottom row.
@@ -74,13 +74,6 @@ public:
     // The platform's printer object the dialogs work on; created at first use.
     QPrinter &printer();
 
-    // The print dialog and the page set-up dialog; tests answer them here (the
-    // hook may change the printer object as the user would, and returns whether
-    // the dialog was confirmed).
-    using DialogHook = std::function<bool(QPrinter &)>;
-    void setPrintDialogHook(DialogHook hook) { m_printDialogHook = std::move(hook); }
-    void setPageSetupDialogHook(DialogHook hook) { m_pageSetupDialogHook = std::move(hook); }
-
 Q_SIGNALS:
     // The current printer is known (start-up) or the user has been through a
     // printer dialog; currentPrinter() tells which one it is.
@@ -97,15 +90,12 @@ private:
     bool confirmPdfTarget();
 
     TForm1 &m_form;
-    std::shared_ptr<PrinterProvider> m_provider;
     std::unique_ptr<QPrinter> m_printer;
     PrinterChoice m_choice;
     bool m_hasPrinter = false;
     bool m_jobRunning = false;
     int m_resumeFrom = -1;   // rows of the job that did not end well
     int m_resumeTo = -1;
-    DialogHook m_printDialogHook;
-    DialogHook m_pageSetupDialogHook;
 };
 
 } // namespace kvitanky

@@ -19,31 +19,6 @@ namespace kvitanky {
 
 namespace {
 
-PreflightDialog::Hook &preflightHook()
-{
-    static PreflightDialog::Hook h;
-    return h;
-}
-
-PdfTargetHook &pdfTargetHook()
-{
-    static PdfTargetHook h;
-    return h;
-}
-
-JobReportHook &jobReportHook()
-{
-    static JobReportHook h;
-    return h;
-}
-
-bool messageHookSet()
-{
-    // The tests' message hook answers every box; a question of its own asked
-    // through it cannot block a headless run.
-    return ui::hasMessageHook();
-}
-
 QString preflightSummary(const SlipPreflight &p, const PrinterChoice &printer)
 {
     QString text = QStringLiteral("Tisk %1 na tiskárnu %2.").arg(slipCount(p.slips()), printer.pdf ? QStringLiteral("PDF soubor") : printer.name);
@@ -136,24 +111,12 @@ PreflightDialog::PreflightDialog(QWidget *parent, const SlipPreflight &preflight
     layout->addWidget(buttons);
 }
 
-PreflightDialog::Answer PreflightDialog::ask(QWidget *parent, const SlipPreflight &preflight,
+PreflightDialog::Answer PreflightDialog::ask(Desktop &desktop, QWidget *parent, const SlipPreflight &preflight,
                                              const PrinterChoice &printer)
 {
     PreflightDialog dialog(parent, preflight, printer);
-    if (preflightHook())
-        return preflightHook()(dialog);
-    if (messageHookSet()) {
-        return ui::warning(parent, dialog.windowTitle(), dialog.summary(), true) == ui::MessageAnswer::Ok
-            ? Answer::PrintAll
-            : Answer::Cancel;
-    }
-    dialog.exec();
+    desktop.runDialog(dialog);
     return dialog.m_answer;
-}
-
-void PreflightDialog::setHook(Hook hook)
-{
-    preflightHook() = std::move(hook);
 }
 
 QString numberedPdfName(const QString &path)
@@ -168,22 +131,19 @@ QString numberedPdfName(const QString &path)
     }
 }
 
-PdfTargetAnswer askPdfTarget(QWidget *parent, const QString &path, const QString &numbered)
+PdfTargetAnswer askPdfTarget(Desktop &desktop, QWidget *parent, const QString &path, const QString &numbered)
 {
-    if (pdfTargetHook())
-        return pdfTargetHook()(path, numbered);
     const QString text = QStringLiteral("Soubor %1 již existuje.\nMá se přepsat, nebo uložit kvitance do nového souboru %2?")
                              .arg(QDir::toNativeSeparators(path), QFileInfo(numbered).fileName());
-    if (messageHookSet())
-        return ui::warning(parent, QStringLiteral("Kvitanky"), text, true) == ui::MessageAnswer::Ok
-            ? PdfTargetAnswer::Replace
-            : PdfTargetAnswer::Cancel;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Kvitanky"), text, QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("PdfTargetQuestion"));
     QPushButton *replace = box.addButton(QStringLiteral("Přepsat"), QMessageBox::DestructiveRole);
+    replace->setObjectName(QStringLiteral("ButtonPdfReplace"));
     QPushButton *newName = box.addButton(QStringLiteral("Nový soubor"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Zrušit"), QMessageBox::RejectRole);
+    newName->setObjectName(QStringLiteral("ButtonPdfNewName"));
+    box.addButton(QStringLiteral("Zrušit"), QMessageBox::RejectRole)->setObjectName(QStringLiteral("ButtonPdfCancel"));
     box.setDefaultButton(newName);
-    box.exec();
+    desktop.runDialog(box);
     if (box.clickedButton() == replace)
         return PdfTargetAnswer::Replace;
     if (box.clickedButton() == newName)
@@ -191,33 +151,21 @@ PdfTargetAnswer askPdfTarget(QWidget *parent, const QString &path, const QString
     return PdfTargetAnswer::Cancel;
 }
 
-void setPdfTargetHook(PdfTargetHook hook)
+void reportJob(Desktop &desktop, QWidget *parent, const QString &text, const QString &pdfPath)
 {
-    pdfTargetHook() = std::move(hook);
-}
-
-void reportJob(QWidget *parent, const QString &text, const QString &pdfPath)
-{
-    bool open = false;
-    if (jobReportHook()) {
-        open = jobReportHook()(text, pdfPath);
-    } else if (messageHookSet() || pdfPath.isEmpty()) {
-        ui::information(parent, text);
-    } else {
-        QMessageBox box(QMessageBox::Information, QStringLiteral("Kvitanky"), text, QMessageBox::Ok, parent);
-        QPushButton *openButton = box.addButton(QStringLiteral("Otevřít"), QMessageBox::ActionRole);
-        openButton->setObjectName(QStringLiteral("ButtonOpenPdf"));
-        box.setDefaultButton(QMessageBox::Ok);
-        box.exec();
-        open = box.clickedButton() == openButton;
+    if (pdfPath.isEmpty()) {
+        ui::information(desktop, parent, text);
+        return;
     }
-    if (open && !pdfPath.isEmpty() && !ui::openUrl(QUrl::fromLocalFile(pdfPath)))
-        ui::information(parent, QStringLiteral("Soubor %1 nelze otevřít.").arg(QDir::toNativeSeparators(pdfPath)));
-}
-
-void setJobReportHook(JobReportHook hook)
-{
-    jobReportHook() = std::move(hook);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Kvitanky"), text, QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("JobReport"));
+    QPushButton *openButton = box.addButton(QStringLiteral("Otevřít"), QMessageBox::ActionRole);
+    openButton->setObjectName(QStringLiteral("ButtonOpenPdf"));
+    box.setDefaultButton(QMessageBox::Ok);
+    desktop.runDialog(box);
+    if (box.clickedButton() == openButton && !desktop.openUrl(QUrl::fromLocalFile(pdfPath)))
+        ui::information(desktop, parent,
+                        QStringLiteral("Soubor %1 nelze otevřít.").arg(QDir::toNativeSeparators(pdfPath)));
 }
 
 } // namespace kvitanky

@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a print job asks and tells: the summary of its preflight before the first
 // page, the question about an existing PDF file, and the report of what went out.
-// Tests answer each through a hook; without one, but with the message hook of
-// the tests set, the question goes through that hook as an OK / Cancel box.
+// Each is shown through the window's desktop.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 
-#include <functional>
-
 namespace kvitanky {
 
+class Desktop;
 class SlipPreflight;
 struct PrinterChoice;
 
@@ -28,15 +26,12 @@ public:
 
     PreflightDialog(QWidget *parent, const SlipPreflight &preflight, const PrinterChoice &printer);
 
-    // Shows the dialog modally (or asks the hook) and returns the user's choice.
-    static Answer ask(QWidget *parent, const SlipPreflight &preflight, const PrinterChoice &printer);
+    // Shows the dialog through `desktop` and returns the user's choice.
+    static Answer ask(Desktop &desktop, QWidget *parent, const SlipPreflight &preflight, const PrinterChoice &printer);
 
     QString summary() const { return m_summary; }
     const SlipPreflight &preflight() const { return m_preflight; }
     bool canPrintCorrect() const { return m_canPrintCorrect; }
-
-    using Hook = std::function<Answer(const PreflightDialog &)>;
-    static void setHook(Hook hook);
 
 private:
     const SlipPreflight &m_preflight;
@@ -47,17 +42,15 @@ private:
 
 // An existing PDF target: replace it, write a new numbered file beside it, or stop.
 enum class PdfTargetAnswer { Replace, NewName, Cancel };
-// `numbered` is the free name proposed ("Kvitanky (2).pdf").
-PdfTargetAnswer askPdfTarget(QWidget *parent, const QString &path, const QString &numbered);
-using PdfTargetHook = std::function<PdfTargetAnswer(const QString &path, const QString &numbered)>;
-void setPdfTargetHook(PdfTargetHook hook);
+// `numbered` is the free name proposed ("Kvitanky (2).pdf"). The box is
+// "PdfTargetQuestion" with the buttons "ButtonPdfReplace", "ButtonPdfNewName" and
+// "ButtonPdfCancel".
+PdfTargetAnswer askPdfTarget(Desktop &desktop, QWidget *parent, const QString &path, const QString &numbered);
 // The first "name (n).pdf" beside `path` that does not exist.
 QString numberedPdfName(const QString &path);
 
-// After a job: what went out and, for a PDF, where, with a button that opens it.
-void reportJob(QWidget *parent, const QString &text, const QString &pdfPath);
-// Tests: receives the text and the file, returns whether "Otevřít" was pressed.
-using JobReportHook = std::function<bool(const QString &text, const QString &pdfPath)>;
-void setJobReportHook(JobReportHook hook);
+// After a job: what went out and, for a PDF, where, with a button that opens it
+// (the box "JobReport" with "ButtonOpenPdf"); without a PDF a plain notice.
+void reportJob(Desktop &desktop, QWidget *parent, const QString &text, const QString &pdfPath);
 
 } // namespace kvitanky

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrintRangeDialog.h"
 
+#include "shell/Desktop.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -9,16 +11,6 @@
 #include <algorithm>
 
 namespace kvitanky {
-
-namespace {
-
-PrintRangeDialog::Hook &hook()
-{
-    static PrintRangeDialog::Hook h;
-    return h;
-}
-
-} // namespace
 
 PrintRangeDialog::PrintRangeDialog(QWidget *parent, int rows, int from, int to) : QDialog(parent)
 {
@@ -52,25 +44,14 @@ PrintRangeDialog::PrintRangeDialog(QWidget *parent, int rows, int from, int to) 
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool PrintRangeDialog::askRange(QWidget *parent, int rows, int &from, int &to)
+bool PrintRangeDialog::askRange(Desktop &desktop, QWidget *parent, int rows, int &from, int &to)
 {
     PrintRangeDialog dialog(parent, rows, from, to);
-    if (hook()) {
-        dialog.show();
-        hook()(dialog);
-    } else {
-        dialog.exec();
-    }
-    if (dialog.result() != QDialog::Accepted)
+    if (desktop.runDialog(dialog) != QDialog::Accepted)
         return false;
     from = dialog.SpinFrom->value();
     to = dialog.SpinTo->value();
     return true;
-}
-
-void PrintRangeDialog::setHook(Hook h)
-{
-    hook() = std::move(h);
 }
 
 } // namespace kvitanky

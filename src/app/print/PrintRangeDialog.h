@@ -5,12 +5,12 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class QPushButton;
 class QSpinBox;
 
 namespace kvitanky {
+
+class Desktop;
 
 class PrintRangeDialog : public QDialog
 {
@@ -24,11 +24,8 @@ public:
     QPushButton *ButtonPrint = nullptr;
     QPushButton *ButtonCancel = nullptr;
 
-    // Asks for the rows; false when cancelled. `from` and `to` are 1-based.
-    static bool askRange(QWidget *parent, int rows, int &from, int &to);
-    // Tests receive the dialog instead of the user and click its buttons.
-    using Hook = std::function<void(PrintRangeDialog &)>;
-    static void setHook(Hook hook);
+    // Asks for the rows through `desktop`; false when cancelled. `from` and `to` are 1-based.
+    static bool askRange(Desktop &desktop, QWidget *parent, int rows, int &from, int &to);
 };
 
 } // namespace kvitanky

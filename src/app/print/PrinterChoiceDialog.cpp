@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrinterChoiceDialog.h"
 
+#include "print/PrinterProvider.h"
+#include "shell/Desktop.h"
+
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,19 +16,9 @@
 
 namespace kvitanky {
 
-namespace {
-
-PrinterChoiceDialog::Hook &hook()
-{
-    static PrinterChoiceDialog::Hook h;
-    return h;
-}
-
-} // namespace
-
-PrinterChoiceDialog::PrinterChoiceDialog(QWidget *parent, const QStringList &printers, bool pdfWriter,
-                                         const PrinterChoice &current)
-    : QDialog(parent), m_pdfItem(QStringLiteral("PDF soubor"))
+PrinterChoiceDialog::PrinterChoiceDialog(Desktop &desktop, QWidget *parent, const QStringList &printers,
+                                         bool pdfWriter, const PrinterChoice &current)
+    : QDialog(parent), m_desktop(desktop), m_pdfItem(QStringLiteral("PDF soubor"))
 {
     setObjectName(QStringLiteral("PrintDialog1"));
     setWindowTitle(QStringLiteral("Tiskárna"));
@@ -93,32 +85,25 @@ void PrinterChoiceDialog::updateControls()
 void PrinterChoiceDialog::browse()
 {
     // Only a name is chosen here; the job asks before it replaces an existing file.
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Soubor PDF"), choice().pdfPath,
-                                                      QStringLiteral("PDF (*.pdf)"), nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
+    FileRequest request;
+    request.save = true;
+    request.caption = QStringLiteral("Soubor PDF");
+    request.proposed = choice().pdfPath;
+    request.filters = QStringList{QStringLiteral("PDF (*.pdf)")};
+    request.confirmOverwrite = false;
+    const QString path = m_desktop.fileName(this, request);
     if (!path.isEmpty())
         EditPdfFile->setText(QDir::toNativeSeparators(path));
 }
 
-bool PrinterChoiceDialog::choose(QWidget *parent, const QStringList &printers, bool pdfWriter, PrinterChoice &out)
+bool PrinterChoiceDialog::choose(Desktop &desktop, QWidget *parent, PrinterChoice &out)
 {
-    PrinterChoiceDialog dialog(parent, printers, pdfWriter, out);
-    if (hook()) {
-        dialog.setModal(false);
-        dialog.show();
-        hook()(dialog);
-        if (dialog.result() != QDialog::Accepted)
-            return false;
-    } else if (dialog.exec() != QDialog::Accepted) {
+    const PrinterProvider &printers = desktop.printers();
+    PrinterChoiceDialog dialog(desktop, parent, printers.printerNames(), printers.hasPdfWriter(), out);
+    if (desktop.runDialog(dialog) != QDialog::Accepted)
         return false;
-    }
     out = dialog.choice();
     return true;
-}
-
-void PrinterChoiceDialog::setHook(Hook h)
-{
-    hook() = std::move(h);
 }
 
 } // namespace kvitanky

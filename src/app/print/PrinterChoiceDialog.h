@@ -9,19 +9,21 @@
 #include <QDialog>
 #include <QStringList>
 
-#include <functional>
-
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
 namespace kvitanky {
 
+class Desktop;
+
 class PrinterChoiceDialog : public QDialog
 {
     Q_OBJECT
 public:
-    PrinterChoiceDialog(QWidget *parent, const QStringList &printers, bool pdfWriter, const PrinterChoice &current);
+    // The PDF file is browsed for through `desktop`.
+    PrinterChoiceDialog(Desktop &desktop, QWidget *parent, const QStringList &printers, bool pdfWriter,
+                        const PrinterChoice &current);
 
     QComboBox *ComboPrinter = nullptr;
     QLineEdit *EditPdfFile = nullptr;
@@ -32,15 +34,14 @@ public:
     // The choice as the controls show it.
     PrinterChoice choice() const;
 
-    // Shows the dialog modally; returns whether the user chose (the choice in `out`).
-    // A test hook receives the dialog instead of the user and clicks its buttons.
-    static bool choose(QWidget *parent, const QStringList &printers, bool pdfWriter, PrinterChoice &out);
-    using Hook = std::function<void(PrinterChoiceDialog &)>;
-    static void setHook(Hook hook);
+    // Shows the dialog through `desktop` with the desktop's printers; returns whether
+    // the user chose (the choice in `out`).
+    static bool choose(Desktop &desktop, QWidget *parent, PrinterChoice &out);
 
 private:
     void updateControls();
     void browse();
+    Desktop &m_desktop;
     QString m_pdfItem;
 };
 

@@ -6,6 +6,7 @@
 #include "settings/AccountMarks.h"
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
+#include "shell/Desktop.h"
 #include "shell/MessageBox.h"
 #include "shell/AccountBoxKeys.h"
 #include "shell/PageControls.h"
@@ -34,12 +35,6 @@ const char *const DefaultFailed =
 
 // Page of the owner directory in PageControlMain (hidden tabs keep their index).
 constexpr int OwnersTabIndex = 2;
-
-SettingsPage::FontDialogHook &fontDialogHook()
-{
-    static SettingsPage::FontDialogHook hook;
-    return hook;
-}
 
 QString designed(const QString &key)
 {
@@ -162,11 +157,6 @@ void SettingsPage::buildOther()
     connect(ksVs, &QCheckBox::toggled, this, [this] { m_form.guard([this] { ApplyOwnersKsVsMode(); }); });
 }
 
-void SettingsPage::setFontDialogHook(FontDialogHook hook)
-{
-    fontDialogHook() = std::move(hook);
-}
-
 QFontDialog &SettingsPage::fontDialog()
 {
     if (!FontDialog1) {
@@ -199,7 +189,7 @@ void SettingsPage::ButtonSetOtherCharSetClick(int set)
     // The family the dialog shows for the box's name: the desktop may show another
     // one for a font it lacks (Liberation Sans for Arial).
     const QString shownFamily = dialog.currentFont().family();
-    const bool accepted = fontDialogHook() ? fontDialogHook()(dialog) : dialog.exec() == QDialog::Accepted;
+    const bool accepted = m_form.desktop().runDialog(dialog) == QDialog::Accepted;
 
     QString newName = name;
     int newSize = size;
@@ -257,22 +247,22 @@ void SettingsPage::ApplyOwnersKsVsMode()
 void SettingsPage::ButtonSetSaveClick()
 {
     m_form.SaveSettings();
-    ui::information(this, "Uloženo!");
+    ui::information(m_form.desktop(), this, "Uloženo!");
 }
 
 void SettingsPage::ButtonDefaultSettingClick()
 {
     const QString caption = QString::fromUtf8(DefaultCaption);
-    if (ui::warning(this, caption, QString::fromUtf8(DefaultQuestion), true) != ui::MessageAnswer::Ok)
+    if (ui::warning(m_form.desktop(), this, caption, QString::fromUtf8(DefaultQuestion), true) != ui::MessageAnswer::Ok)
         return;
     const QString path = m_form.programFile("Kvitanky.ini");
     // The file must really be gone before the user is told so: a file left behind
     // would bring the old settings back at the next start.
     if (!QFile::exists(path) || !QFile::remove(path)) {
-        ui::information(this, QString::fromUtf8(DefaultFailed));
+        ui::information(m_form.desktop(), this, QString::fromUtf8(DefaultFailed));
         return;
     }
-    ui::warning(this, caption, QString::fromUtf8(DefaultDone), false);
+    ui::warning(m_form.desktop(), this, caption, QString::fromUtf8(DefaultDone), false);
     m_form.SaveOnClose = false;
     m_form.close();
 }

@@ -43,11 +43,6 @@ public:
     void ButtonDefaultSettingClick();
     void AccountEditChange(QLineEdit *edit);
 
-    // Runs the font dialog in place of exec() while set (tests); returns whether
-    // the dialog was confirmed.
-    using FontDialogHook = std::function<bool(QFontDialog &)>;
-    static void setFontDialogHook(FontDialogHook hook);
-
 private:
     void buildOwnerAccount();
     void buildOther();

@@ -54,8 +54,8 @@ QString AboutPage::mailtoAddress()
     return QStringLiteral("mailto:info@kvitanky.cz");
 }
 
-AboutPage::AboutPage(QWidget *parent)
-    : QWidget(parent)
+AboutPage::AboutPage(Desktop &desktop, QWidget *parent)
+    : QWidget(parent), m_desktop(desktop)
 {
     setObjectName("TabSheetAbout");
     auto *group = ui::groupBox(this, "GroupBoxAbout", QString(), 12, 16, 797, 449);
@@ -90,17 +90,17 @@ AboutPage::AboutPage(QWidget *parent)
 
 void AboutPage::LabelAboutWebHomePageClick()
 {
-    ui::openUrl(QUrl(LabelAboutWebHomePage->text()));
+    m_desktop.openUrl(QUrl(LabelAboutWebHomePage->text()));
 }
 
 void AboutPage::LabelAboutWebTSURLClick()
 {
-    ui::openUrl(QUrl(LabelAboutWebTSURL->text()));
+    m_desktop.openUrl(QUrl(LabelAboutWebTSURL->text()));
 }
 
 void AboutPage::LabelAboutEmailClick()
 {
-    ui::openUrl(QUrl(mailtoAddress()));
+    m_desktop.openUrl(QUrl(mailtoAddress()));
 }
 
 } // namespace kvitanky

@@ -8,11 +8,14 @@ class QLabel;
 
 namespace kvitanky {
 
+class Desktop;
+
 class AboutPage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit AboutPage(QWidget *parent = nullptr);
+    // The links open through `desktop`.
+    explicit AboutPage(Desktop &desktop, QWidget *parent = nullptr);
 
     static QString mailtoAddress();
 
@@ -23,6 +26,9 @@ public:
     void LabelAboutWebHomePageClick();
     void LabelAboutWebTSURLClick();
     void LabelAboutEmailClick();
+
+private:
+    Desktop &m_desktop;
 };
 
 } // namespace kvitanky

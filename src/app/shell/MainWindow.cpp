@@ -2,6 +2,7 @@
 #include "MainWindow.h"
 
 #include "AboutPage.h"
+#include "Desktop.h"
 #include "MessageBox.h"
 #include "PageControls.h"
 #include "ProgramFolder.h"
@@ -34,7 +35,7 @@
 namespace kvitanky {
 
 TForm1::TForm1(const StartupOptions &options, QWidget *parent)
-    : QWidget(parent)
+    : QWidget(parent), m_desktop(options.desktop ? options.desktop : std::make_shared<SystemDesktop>())
 {
     // 1. Controls with their designed values.
     buildFrame();
@@ -60,7 +61,7 @@ void TForm1::buildFrame()
     TabSheetSetting = new SettingsPage(*this);
     TabSheetCalibration = new CalibrationPage(*this);
     TabSheetImpExp = new ImpExpPage(*this);
-    TabSheetAbout = new AboutPage;
+    TabSheetAbout = new AboutPage(*m_desktop);
     PageControlMain->addTab(TabSheetLayout, "Usporádání");
     PageControlMain->addTab(TabSheetData, "Adresár");
     PageControlMain->addTab(TabSheetOwnersAdr, "Majitelé úctu");
@@ -87,7 +88,7 @@ void TForm1::buildFrame()
     ctx.recipients = m_recipientSource.get();
     ctx.priceWordText = [this] { return edit(key::EditDataPriceWord)->text(); };
     ctx.setDiscardVisible = [this](bool visible) { TabSheetLayout->LabelLayoutDiscard->setVisible(visible); };
-    ctx.warn = [this](const QString &text) { ui::warning(this, "Kvitanky", text, false); };
+    ctx.warn = [this](const QString &text) { ui::warning(desktop(), this, "Kvitanky", text, false); };
     ctx.onLoadPictures = [this] { SaveOnClose = true; };
     ctx.showPreview = [this](const QImage &image) { TabSheetLayout->showPreview(image); };
     Slip = std::make_unique<SlipRenderer>(std::move(ctx));
@@ -111,7 +112,6 @@ void TForm1::buildFrame()
 
 void TForm1::startUp(const StartupOptions &options)
 {
-    Printers = options.printers;
     // 2. The program folder.
     const ProgramFolder folder = ProgramFolder::locate(options.programDir, options.pictureDir);
     ProgramDir = folder.dataDir;
@@ -126,7 +126,7 @@ void TForm1::startUp(const StartupOptions &options)
     if (!QFile::exists(iniPath)) {
         QFile f(iniPath);
         if (!f.open(QIODevice::WriteOnly))
-            ui::information(this, "Nelze otevrít soubor 'Kvitanky.ini'");
+            ui::information(desktop(), this, "Nelze otevrít soubor 'Kvitanky.ini'");
     }
     SettingsFile = std::make_unique<IniFile>(iniPath);
 
@@ -165,7 +165,7 @@ bool TForm1::guard(const std::function<void()> &handler)
                 return false;
             m_startupErrors.insert(text);
         }
-        ui::error(this, text);
+        ui::error(desktop(), this, text);
     }
     return false;
 }
@@ -345,7 +345,7 @@ QString TForm1::ValidateNumberText(const QString &text)
     if (isCommaDecimalNumber(t))
         return t;
     if (!t.isEmpty())
-        ui::information(this, notANumberMessage(t));
+        ui::information(desktop(), this, notANumberMessage(t));
     return QString();
 }
 
@@ -375,7 +375,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         } catch (const std::exception &e) {
             const QString text = QString::fromUtf8(e.what())
                 + QStringLiteral("\n\nNastavení nebylo uloženo. Ukoncit program i tak?");
-            if (ui::warning(this, "Kvitanky", text, true) != ui::MessageAnswer::Ok) {
+            if (ui::warning(desktop(), this, "Kvitanky", text, true) != ui::MessageAnswer::Ok) {
                 event->ignore();
                 return;
             }

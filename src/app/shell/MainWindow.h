@@ -39,12 +39,13 @@ class SettingsPage;
 class SlipRenderer;
 class SlipSurface;
 class RecipientSource;
-class PrinterProvider;
+class Desktop;
 
 struct StartupOptions {
     QString programDir;   // empty: the executable's folder (or the per-user data folder)
     QString pictureDir;   // empty: where the program finds its pictures
-    std::shared_ptr<PrinterProvider> printers;   // empty: the system's printers
+    // Message boxes, dialogs, links and printers; empty: the system's own.
+    std::shared_ptr<Desktop> desktop;
 };
 
 class TForm1 : public QWidget
@@ -55,8 +56,11 @@ public:
     ~TForm1() override;
 
 private:
-    // The program folder held against a second running program; declared first, so
-    // it is let go last, after the tables are closed.
+    // What the window shows and asks through; declared first, so that it outlives
+    // everything that may still ask something while it is closed.
+    std::shared_ptr<Desktop> m_desktop;
+    // The program folder held against a second running program; declared early, so
+    // it is let go late, after the tables are closed.
     std::unique_ptr<FolderLock> m_folderLock;
 
 public:
@@ -73,9 +77,6 @@ public:
     DbfTable TableOwners;
     // The slip: composition, preview, print scale, the two rows of the amount in words.
     std::unique_ptr<SlipRenderer> Slip;
-    // The printers the platform offers (StartupOptions::printers; empty: the system's),
-    // read by the print jobs' reportPrinter at the end of start-up.
-    std::shared_ptr<PrinterProvider> Printers;
     SlipSurface *PrinterPage = nullptr;   // page of the running print job, drawn on while !PreviewOnly
 
     // Frame.
@@ -95,6 +96,10 @@ public:
     ImpExpPage *TabSheetImpExp = nullptr;
     AboutPage *TabSheetAbout = nullptr;
     PrintJobs *Printing = nullptr;
+
+    // The desktop the window was started with (StartupOptions::desktop): every
+    // message box, dialog, link and the printers go through it.
+    Desktop &desktop() const { return *m_desktop; }
 
     // Settings.
     const ControlSettings &settings() const { return m_settings; }

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every message box of the program goes through here, so tests answer them
-// through one hook instead of timing.
+// The message boxes of the program: what a box asks, and the helpers the pages
+// call. Every box is shown by the window's desktop (shell/Desktop.h).
 #pragma once
 
 #include <QString>
 
-#include <functional>
-
 class QWidget;
 
-namespace kvitanky::ui {
+namespace kvitanky {
+
+class Desktop;
+
+namespace ui {
 
 enum class MessageKind { Information, Warning, Error, Question };
 enum class MessageAnswer { Ok, Cancel };
@@ -23,19 +25,15 @@ struct MessageRequest {
 };
 
 // A plain notice with OK ("Uloženo!", counts).
-void information(QWidget *parent, const QString &text);
+void information(Desktop &desktop, QWidget *parent, const QString &text);
 // A warning with a caption; OK only, or OK and Cancel. Returns the button pressed.
-MessageAnswer warning(QWidget *parent, const QString &caption, const QString &text, bool withCancel);
+MessageAnswer warning(Desktop &desktop, QWidget *parent, const QString &caption, const QString &text,
+                      bool withCancel);
 // A question with OK and Cancel where Cancel is the default button: for actions
 // that destroy much, so that a stray Enter does nothing.
-MessageAnswer riskyQuestion(QWidget *parent, const QString &caption, const QString &text);
+MessageAnswer riskyQuestion(Desktop &desktop, QWidget *parent, const QString &caption, const QString &text);
 // The general error display: an error's text in a box with OK.
-void error(QWidget *parent, const QString &text);
+void error(Desktop &desktop, QWidget *parent, const QString &text);
 
-using MessageHook = std::function<MessageAnswer(const MessageRequest &)>;
-// While a hook is set no box is shown; the hook answers instead.
-void setMessageHook(MessageHook hook);
-// Whether a hook answers the boxes (dialogs of their own then ask through it).
-bool hasMessageHook();
-
-} // namespace kvitanky::ui
+} // namespace ui
+} // namespace kvitanky

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgramEntry.h"
 
+#include "Desktop.h"
 #include "MessageBox.h"
 
 #include <QApplication>
@@ -36,10 +37,10 @@ int defaultRunLoop(TForm1 &window)
 }
 
 // Creates the window; an error goes up with its text.
-std::unique_ptr<TForm1> createWindow(const EntryHooks &hooks)
+std::unique_ptr<TForm1> createWindow(const EntrySteps &steps)
 {
-    hooks.initialiseEngine();
-    return std::make_unique<TForm1>(hooks.options);
+    steps.initialiseEngine();
+    return std::make_unique<TForm1>(steps.options);
 }
 
 } // namespace
@@ -55,42 +56,46 @@ bool installCzechTranslations(QApplication &app)
     return app.installTranslator(&qtTranslator);
 }
 
-int runProgram(QApplication &app, EntryHooks hooks)
+int runProgram(QApplication &app, EntrySteps steps)
 {
-    if (!hooks.initialiseEngine)
-        hooks.initialiseEngine = defaultInitialiseEngine;
-    if (!hooks.installEngine)
-        hooks.installEngine = defaultInstallEngine;
-    if (!hooks.runLoop)
-        hooks.runLoop = defaultRunLoop;
+    if (!steps.initialiseEngine)
+        steps.initialiseEngine = defaultInitialiseEngine;
+    if (!steps.installEngine)
+        steps.installEngine = defaultInstallEngine;
+    if (!steps.runLoop)
+        steps.runLoop = defaultRunLoop;
+    if (!steps.options.desktop)
+        steps.options.desktop = std::make_shared<SystemDesktop>();
+    Desktop &desktop = *steps.options.desktop;
 
     installCzechTranslations(app);
     app.setApplicationName(QStringLiteral("kvitanky"));
     app.setApplicationDisplayName(QStringLiteral("Kvitanky"));
 
     const auto run = [&](std::unique_ptr<TForm1> window) {
-        hooks.runLoop(*window);
+        steps.runLoop(*window);
         return 0;
     };
     try {
-        return run(createWindow(hooks));
+        return run(createWindow(steps));
     } catch (const std::exception &first) {
         if (QString::fromUtf8(first.what()) != QLatin1String(engineMissingText())) {
-            ui::error(nullptr, QString::fromUtf8(first.what()));
+            ui::error(desktop, nullptr, QString::fromUtf8(first.what()));
             return 0;
         }
     }
-    ui::information(nullptr, QStringLiteral(
+    ui::information(desktop, nullptr, QStringLiteral(
         "Nyní bude instalován BDE (Borland Database Engine) - nástroj pro práci s databází."));
-    hooks.installEngine();
+    steps.installEngine();
     try {
-        return run(createWindow(hooks));
+        return run(createWindow(steps));
     } catch (const std::exception &second) {
         if (QString::fromUtf8(second.what()) == QLatin1String(engineMissingText())) {
-            ui::information(nullptr, QStringLiteral("BDE (Borland Database Engine) - nástroj pro práci s databází "
-                                                    "není nainstalován. Aplikace bude ukončena."));
+            ui::information(desktop, nullptr,
+                            QStringLiteral("BDE (Borland Database Engine) - nástroj pro práci s databází "
+                                           "není nainstalován. Aplikace bude ukončena."));
         } else {
-            ui::error(nullptr, QString::fromUtf8(second.what()));
+            ui::error(desktop, nullptr, QString::fromUtf8(second.what()));
         }
     }
     return 0;

@@ -26,7 +26,9 @@ public:
     EngineMissingError() : std::runtime_error(engineMissingText()) {}
 };
 
-struct EntryHooks {
+// The steps of the program's entry; a step left empty is the program's own. The
+// window's options carry the desktop, which also shows the entry's own messages.
+struct EntrySteps {
     // Checks that the table engine can work; throws EngineMissingError when not.
     std::function<void()> initialiseEngine;
     // Installs the engine (runs the installer and waits for it).
@@ -41,6 +43,6 @@ struct EntryHooks {
 bool installCzechTranslations(QApplication &app);
 
 // Sets up the application (Czech translations of Qt's dialogs, fonts) and runs the program.
-int runProgram(QApplication &app, EntryHooks hooks = {});
+int runProgram(QApplication &app, EntrySteps steps = {});
 
 } // namespace kvitanky
