@@ -14,32 +14,45 @@
 
 namespace kvitanky {
 
-// The fields in table order, which is also the order of their keys in the file.
+// clang-format off
+// One line a field, in table order, which is also the order of its keys in the file:
+//   F(name, caption, X, Y, Dist, second place?, SX, SY, SDist, second place read?,
+//     second place is a row of its own?, that row's caption, layout group, row)
+// Owner row 4 of the layout page holds the note of the variable-symbol mode.
+#define KVITANKY_SLIP_FIELDS(F) \
+    F(Price, "Cástka", 465, 29, 1, true, 50, 133, 2, true, false, {}, Recipient, 0) \
+    F(AccountNum1, "Císlo úctu 1", 466, 61, 1, true, 50, 258, 2, true, false, {}, Owner, 0) \
+    F(AccountNum2, "Císlo úctu 2", 580, 61, 1, true, 0, 0, 0, false, false, {}, Owner, 1) \
+    F(AccountIDB, "Kód banky", 466, 93, 1, true, 0, 0, 0, false, false, {}, Owner, 2) \
+    F(ConstS, "Konstantní symbol", 466, 126, 1, false, 0, 0, 0, false, false, {}, Owner, 3) \
+    F(VS, "Variabilní symbol", 580, 93, 1, true, 50, 275, 2, true, false, {}, Recipient, 1) \
+    F(SS, "Specifický symbol", 580, 126, 1, true, 50, 291, 2, true, false, {}, Recipient, 2) \
+    F(OwnerAddress1, "Adresa 1. rádek", 238, 135, 2, true, 15, 200, 2, true, false, {}, Owner, 5) \
+    F(OwnerAddress2, "Adresa 2. rádek", 238, 155, 2, true, 15, 218, 2, true, false, {}, Owner, 6) \
+    F(OwnerAddress3, "Adresa 3. rádek", 238, 175, 2, true, 15, 239, 2, true, false, {}, Owner, 7) \
+    F(OwnerMessage1, "Zpráva pro príj. 1.r.", 238, 205, 1, false, 0, 0, 0, false, false, {}, Owner, 9) \
+    F(OwnerMessage2, "Zpráva pro príj. 2.r.", 238, 232, 1, false, 0, 0, 0, false, false, {}, Owner, 10) \
+    F(OwnerTransCode, "Transakcní kód", 731, 29, 1, false, 0, 0, 0, false, false, {}, Owner, 11) \
+    F(RecipientFirstName, "Jméno", 490, 180, 3, true, 15, 310, 2, true, false, {}, Recipient, 4) \
+    F(RecipientSurname, "Príjmení", 490, 208, 3, true, 0, 0, 0, false, false, {}, Recipient, 5) \
+    F(RecipientStreet, "Ulice", 490, 235, 3, true, 15, 330, 2, true, false, {}, Recipient, 6) \
+    F(RecipientCity, "Obec", 490, 260, 3, true, 15, 350, 2, true, false, {}, Recipient, 7) \
+    F(RecipientPostCode, "PSC", 490, 285, 3, true, 0, 0, 0, false, false, {}, Recipient, 8) \
+    F(OwnerSubject, "Úcel platby", 50, 107, 2, false, 0, 0, 0, false, false, {}, Owner, 8) \
+    F(PriceWord, "Cástka slovy 1.rád.", 25, 155, 2, true, 25, 175, 2, true, true, "Cástka slovy 2.rád.", Recipient, 9) \
+    F(RecipientTitle, "Titul", 490, 180, 3, true, 0, 0, 0, false, false, {}, Recipient, 3) \
+    F(PriceSM, "Halére ke slovum", 195, 175, 2, false, 0, 0, 0, false, false, {}, Recipient, 11)
+// clang-format on
+
+// The fields in table order.
 enum class SlipField : int {
-    Price,
-    AccountNum1,
-    AccountNum2,
-    AccountIDB,
-    ConstS,
-    VS,
-    SS,
-    OwnerAddress1,
-    OwnerAddress2,
-    OwnerAddress3,
-    OwnerMessage1,
-    OwnerMessage2,
-    OwnerTransCode,
-    RecipientFirstName,
-    RecipientSurname,
-    RecipientStreet,
-    RecipientCity,
-    RecipientPostCode,
-    OwnerSubject,
-    PriceWord,
-    RecipientTitle,
-    PriceSM,
+#define KVITANKY_SLIP_FIELD_ID(name, ...) name,
+    KVITANKY_SLIP_FIELDS(KVITANKY_SLIP_FIELD_ID)
+#undef KVITANKY_SLIP_FIELD_ID
 };
-inline constexpr int SlipFieldCount = int(SlipField::PriceSM) + 1;
+#define KVITANKY_SLIP_FIELD_ONE(...) +1
+inline constexpr int SlipFieldCount = 0 KVITANKY_SLIP_FIELDS(KVITANKY_SLIP_FIELD_ONE);
+#undef KVITANKY_SLIP_FIELD_ONE
 
 // The group of the layout page that holds a field's position boxes.
 enum class LayoutGroup { Recipient, Owner };
