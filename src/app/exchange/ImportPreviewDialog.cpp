@@ -2,6 +2,7 @@
 #include "ImportPreviewDialog.h"
 
 #include "shell/Desktop.h"
+#include "text/CzechPlural.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -23,11 +24,7 @@ const char *const Titles[CsvColumnCount] = {"Titul", "Jméno", "Příjmení", "U
 
 QString rowsWord(int n)
 {
-    if (n == 1)
-        return QStringLiteral("řádek");
-    if (n >= 2 && n <= 4)
-        return QStringLiteral("řádky");
-    return QStringLiteral("řádků");
+    return czechPlural(n, QStringLiteral("řádek"), QStringLiteral("řádky"), QStringLiteral("řádků"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "print/PrintSession.h"
 #include "print/SlipPreflight.h"
+#include "text/CzechPlural.h"
 #include "shell/Desktop.h"
 #include "shell/MessageBox.h"
 
@@ -52,20 +53,15 @@ QString preflightSummary(const SlipPreflight &p, const PrinterChoice &printer)
 
 QString slipCount(int n)
 {
-    if (n == 1)
-        return QStringLiteral("1 kvitance");
-    if (n >= 2 && n <= 4)
-        return QStringLiteral("%1 kvitance").arg(n);
-    return QStringLiteral("%1 kvitancí").arg(n);
+    return czechPlural(n, QStringLiteral("%1 kvitance"), QStringLiteral("%1 kvitance"), QStringLiteral("%1 kvitancí"))
+        .arg(n);
 }
 
 QString printedSlips(int n)
 {
-    if (n == 1)
-        return QStringLiteral("Vytištěna 1 kvitance");
-    if (n >= 2 && n <= 4)
-        return QStringLiteral("Vytištěny %1 kvitance").arg(n);
-    return QStringLiteral("Vytištěno %1 kvitancí").arg(n);
+    return czechPlural(n, QStringLiteral("Vytištěna %1 kvitance"), QStringLiteral("Vytištěny %1 kvitance"),
+                       QStringLiteral("Vytištěno %1 kvitancí"))
+        .arg(n);
 }
 
 PreflightDialog::PreflightDialog(QWidget *parent, const SlipPreflight &preflight, const PrinterChoice &printer)

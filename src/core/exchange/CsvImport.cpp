@@ -6,6 +6,7 @@
 #include "exchange/CsvFormat.h"
 #include "exchange/CsvRecords.h"
 #include "text/Codepage.h"
+#include "text/CzechPlural.h"
 
 #include <QDir>
 #include <QFile>
@@ -538,10 +539,10 @@ QString CsvImportNotes(const CsvImportResult &r)
         notes << QStringLiteral("Sloupce, které adresář nemá (nebo jsou v souboru podruhé), nebyly importovány: „%1“.")
                      .arg(r.unknownColumns.join(QStringLiteral("“, „")));
     if (r.skippedDuplicates)
-        notes << (r.skippedDuplicates == 1 ? QStringLiteral("1 řádek už v adresáři byl, nebyl importován znovu.")
-                  : r.skippedDuplicates <= 4
-                      ? QStringLiteral("%1 řádky už v adresáři byly, nebyly importovány znovu.").arg(r.skippedDuplicates)
-                      : QStringLiteral("%1 řádků už v adresáři bylo, nebyly importovány znovu.").arg(r.skippedDuplicates));
+        notes << czechPlural(r.skippedDuplicates, QStringLiteral("%1 řádek už v adresáři byl, nebyl importován znovu."),
+                             QStringLiteral("%1 řádky už v adresáři byly, nebyly importovány znovu."),
+                             QStringLiteral("%1 řádků už v adresáři bylo, nebyly importovány znovu."))
+                     .arg(r.skippedDuplicates);
     if (r.amountProblems) {
         QString t = QStringLiteral("Částku se nepodařilo přečíst nebo byla záporná na %1 řádcích:").arg(r.amountProblems);
         for (const QString &p : r.problems)
