@@ -15,15 +15,14 @@ work=$(mktemp -d /tmp/kvitanky-deb.XXXXXX)
 chmod 755 "$work"
 installed=
 cleanup() {
-  [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null || true
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_desktop
   [ -n "$installed" ] && dpkg -r kvitanky >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/desktop_session.sh"
 
 # 1. Build it (from the program as built; packaging builds nothing else).
 cmake --build "$build" --target kvitanky slip_pictures >/dev/null
@@ -55,37 +54,12 @@ installed=1
 [ -f /usr/share/qt6/translations/qtbase_cs.qm ] || fail "Qt's Czech translations are missing"
 
 # 4. Start it as an ordinary user on an X display.
-user=nobody
-home="$work/home"
-mkdir -p "$home"
-chown "$user" "$home"
-data="$home/data/kvitanky"
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-sleep 0.5
-(cd "$home" && setpriv --reuid="$user" --regid=nogroup --clear-groups \
-   env HOME="$home" XDG_DATA_HOME="$home/data" QT_QPA_PLATFORM=xcb DISPLAY="$display" LC_ALL=cs_CZ.UTF-8 \
-   /usr/bin/kvitanky >"$work/app.log" 2>&1) &
-app_pid=$!
-win=
-for _ in $(seq 300); do
-  win=$(xdotool search --onlyvisible --name '^Kvitanky$' 2>/dev/null | head -1 || true)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { cat "$work/app.log"; fail "the installed program's window did not appear"; }
+start_desktop
+LC_ALL=cs_CZ.UTF-8 start_program /usr/bin/kvitanky "the installed program" "$home"
 [ -f "$data/Data.dbf" ] || fail "no Data.dbf in the per-user data folder $data"
 [ -f "$data/Kvitanky.ini" ] || fail "no Kvitanky.ini in the per-user data folder $data"
 [ ! -e /usr/bin/Data.dbf ] || fail "the program wrote into /usr/bin"
-wmctrl -c Kvitanky
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the installed program did not end after the close"
-app_pid=
+close_window "the installed program"
 grep -q '^EditLayoutPriceX=465' "$data/Kvitanky.ini" || fail "the settings file was not written at close"
 
 # 5. Remove it.

@@ -15,13 +15,12 @@ shots="$build/screenshots"
 work=$(mktemp -d /tmp/kvitanky-smoke.XXXXXX)
 chmod 755 "$work"
 cleanup() {
-  [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null || true
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_desktop
   rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/desktop_session.sh"
 
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -34,36 +33,15 @@ grep -q '^Name\[cs\]=Kvitanky' "$prefix/share/applications/kvitanky.desktop" || 
 grep -q '^Comment\[cs\]=.*poštovních poukázek' "$prefix/share/applications/kvitanky.desktop" || fail "no Czech comment"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$prefix/share/applications/kvitanky.desktop"; fi
 
-# An ordinary user who cannot write into the install.
-user=nobody
-home="$work/home"
-mkdir -p "$home"
-chown "$user" "$home"
-run_as() { setpriv --reuid="$user" --regid=nogroup --clear-groups env HOME="$home" XDG_DATA_HOME="$home/data" "$@"; }
-data="$home/data/kvitanky"
-
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-sleep 0.5
+# An ordinary user who cannot write into the install, on an X desktop.
+start_desktop
 
 # Starts the program, waits for its window and captures each of its <pages> pages
 # as <prefix><n>.png, stepping through the tabs with the arrow key.
 start_and_capture() {
   local name=$1 pages=$2
-  run_as env QT_QPA_PLATFORM=xcb DISPLAY="$display" LC_ALL="${LC_ALL:-C.UTF-8}" "$prefix/bin/kvitanky" >"$work/app.log" 2>&1 &
-  app_pid=$!
-  win=
-  for _ in $(seq 300); do   # up to 30 s on a loaded machine
-    win=$(xdotool search --onlyvisible --name '^Kvitanky$' 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] || { cat "$work/app.log"; fail "the window did not appear"; }
+  # From the test's folder, which the user cannot write to.
+  start_program "$prefix/bin/kvitanky" "the program"
   sleep 1
   xdotool windowactivate --sync "$win" 2>/dev/null || true
   # Focus the tab bar by clicking the first tab, then step with the arrow key.
@@ -75,14 +53,6 @@ start_and_capture() {
     xdotool key Right
     sleep 0.5
   done
-}
-
-# Close through the window manager, as the title bar's close does.
-close_window() {
-  wmctrl -c Kvitanky
-  for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the close"
-  app_pid=
 }
 
 rm -rf "$shots"; mkdir -p "$shots"
@@ -111,7 +81,7 @@ for _ in $(seq 30); do xdotool search --onlyvisible --name '^Kalibrace měření
 
 [ -f "$data/Data.dbf" ] || fail "no Data.dbf in the per-user data folder $data"
 [ ! -e "$prefix/bin/Data.dbf" ] || fail "wrote into the install"
-close_window
+close_window "the program"
 grep -q '^EditLayoutPriceX=465' "$data/Kvitanky.ini" || fail "the settings file was not written at close"
 
 # Again with the owner directory switched on: its page and the layout page's
@@ -119,5 +89,5 @@ grep -q '^EditLayoutPriceX=465' "$data/Kvitanky.ini" || fail "the settings file 
 run_as sed -i 's/^CheckBoxSetOwnersAdr=.*/CheckBoxSetOwnersAdr=1/' "$data/Kvitanky.ini"   # stays the user's file
 grep -q '^CheckBoxSetOwnersAdr=1' "$data/Kvitanky.ini" || fail "the owner directory option is not in the settings file"
 start_and_capture owners-page 7
-close_window
+close_window "the program"
 echo "install and desktop smoke test passed; screenshots in $shots"
