@@ -153,8 +153,7 @@ QString CalibrationPage::restoredValue(const QString &key) const
 {
     // The saved value; without one (a fresh install) the designed value, so that
     // the next print finds a number.
-    const SettingKey *designed = findSettingKey(key);
-    const QString fallback = designed ? designed->defaultValue : QString();
+    const QString fallback = settingKey(key).defaultValue;
     return m_form.SettingsFile ? m_form.SettingsFile->readString(Section::Calibration, key, fallback) : fallback;
 }
 

@@ -210,25 +210,21 @@ void TForm1::LoadSettings()
         if (ok && upDown)
             upDown->setPosition(v);
     };
-    const SettingKey *px = findSettingKey(key::EditCalibrationPrintSizePDFX);
-    const SettingKey *py = findSettingKey(key::EditCalibrationPrintSizePDFY);
-    readText(*px);
-    readText(*py);
-    syncUpDown(px->key, TabSheetCalibration->UpDownCalibrationXArea);
-    syncUpDown(py->key, TabSheetCalibration->UpDownCalibrationYArea);
-    const SettingKey *nx = findSettingKey(key::EditCalibrationPrintNullAxesX);
-    const SettingKey *ny = findSettingKey(key::EditCalibrationPrintNullAxesY);
-    readText(*nx);
-    readText(*ny);
-    for (const SettingKey *k : {nx, ny}) {
-        if (edit(k->key)->text() == QLatin1String("-"))
-            edit(k->key)->setText("0");
+    readText(settingKey(key::EditCalibrationPrintSizePDFX));
+    readText(settingKey(key::EditCalibrationPrintSizePDFY));
+    syncUpDown(key::EditCalibrationPrintSizePDFX, TabSheetCalibration->UpDownCalibrationXArea);
+    syncUpDown(key::EditCalibrationPrintSizePDFY, TabSheetCalibration->UpDownCalibrationYArea);
+    readText(settingKey(key::EditCalibrationPrintNullAxesX));
+    readText(settingKey(key::EditCalibrationPrintNullAxesY));
+    for (const QString &k : {key::EditCalibrationPrintNullAxesX, key::EditCalibrationPrintNullAxesY}) {
+        if (edit(k)->text() == QLatin1String("-"))
+            edit(k)->setText("0");
     }
-    syncUpDown(nx->key, TabSheetCalibration->UpDownCalibrationPrintNullAxesX);
-    syncUpDown(ny->key, TabSheetCalibration->UpDownCalibrationPrintNullAxesY);
+    syncUpDown(key::EditCalibrationPrintNullAxesX, TabSheetCalibration->UpDownCalibrationPrintNullAxesX);
+    syncUpDown(key::EditCalibrationPrintNullAxesY, TabSheetCalibration->UpDownCalibrationPrintNullAxesY);
     // 7. Data page.
-    readText(*findSettingKey(key::EditDataPriceWord));
-    readFlag(*findSettingKey(key::CheckBoxDataShowTitle));
+    readText(settingKey(key::EditDataPriceWord));
+    readFlag(settingKey(key::CheckBoxDataShowTitle));
     // 8. Preview or value boxes.
     TabSheetLayout->applyShowMode();
 }
