@@ -8,6 +8,7 @@
 #include "print/PrinterProvider.h"
 #include "print/SlipPreflight.h"
 #include "render/PriceWords.h"
+#include "render/RecipientSource.h"
 #include "render/SlipRenderer.h"
 #include "render/SlipSurface.h"
 #include "settings/SettingKeyNames.h"
@@ -31,7 +32,6 @@
 #include <QToolButton>
 
 #include <climits>
-#include <limits>
 
 namespace kvitanky {
 
@@ -417,7 +417,7 @@ void PrintJobs::printRows(int from, int to)
                 if (printed > 0)
                     session.newPage();
                 // A stale amount in words never reaches paper.
-                const QString words = PriceToWords(amount.asFloatOr(std::numeric_limits<double>::quiet_NaN()));
+                const QString words = PriceToWords(slipAmount(amount));
                 if (priceWord)
                     priceWord->setText(words);
                 // A composition that fails shows its own slip on the preview.

@@ -3,6 +3,7 @@
 
 #include "data/TableNavigator.h"
 #include "render/PriceWords.h"
+#include "render/RecipientSource.h"
 #include "settings/OwnerSettings.h"
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
@@ -12,7 +13,6 @@
 #include <QPixmap>
 
 #include <algorithm>
-#include <limits>
 
 namespace kvitanky {
 namespace {
@@ -223,7 +223,7 @@ void LayoutPage::putPriceWords()
 {
     QLineEdit *words = m_form.edit(key::EditDataPriceWord);
     if (words)
-        words->setText(PriceToWords(m_form.TableData.fieldByName("CASTKA").asFloatOr(std::numeric_limits<double>::quiet_NaN())));
+        words->setText(PriceToWords(slipAmount(m_form.TableData.fieldByName("CASTKA"))));
 }
 
 void LayoutPage::ButtonLayoutValuesNextClick()

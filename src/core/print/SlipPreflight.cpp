@@ -3,6 +3,7 @@
 
 #include "data/DbfTable.h"
 #include "render/PriceWords.h"
+#include "render/RecipientSource.h"
 #include "render/SlipRenderer.h"
 #include "settings/SettingKeyNames.h"
 #include "settings/SettingsAccess.h"
@@ -10,7 +11,6 @@
 #include <QScopeGuard>
 
 #include <algorithm>
-#include <limits>
 
 namespace kvitanky {
 
@@ -140,7 +140,7 @@ void SlipPreflight::run(DbfTable &table, int from, int to)
         if (excluded.asIntegerOr(0) != 0)
             continue;
         SlipRecord r;
-        r.amount = amount.asFloatOr(std::numeric_limits<double>::quiet_NaN());   // no number in the file: a void slip
+        r.amount = slipAmount(amount);
         r.variableSymbol = vs.asString();
         r.specificSymbol = ss.asString();
         r.firstName = firstName.asString();

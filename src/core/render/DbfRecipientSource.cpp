@@ -24,10 +24,14 @@ QString DbfRecipientSource::text(const QString &column) const
     return hasRecord() ? m_table->fieldByName(column).asString() : QString();
 }
 
+double slipAmount(const DbfField &amount)
+{
+    return amount.asFloatOr(std::numeric_limits<double>::quiet_NaN());
+}
+
 double DbfRecipientSource::number(const QString &column) const
 {
-    // A value the file holds in place of a number voids the slip.
-    return hasRecord() ? m_table->fieldByName(column).asFloatOr(std::numeric_limits<double>::quiet_NaN()) : 0.0;
+    return hasRecord() ? slipAmount(m_table->fieldByName(column)) : 0.0;
 }
 
 int DbfRecipientSource::integer(const QString &column) const

@@ -7,7 +7,12 @@
 
 namespace kvitanky {
 
+class DbfField;
 class DbfTable;
+
+// An amount of the table as a slip reads it: a value the file holds in place of a
+// number reads as NaN, which voids the slip (and the words for it).
+double slipAmount(const DbfField &amount);
 
 class RecipientSource
 {
