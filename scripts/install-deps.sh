@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config clang
+  build-essential cmake ninja-build pkg-config clang
   qt6-base-dev qt6-translations-l10n libxlsxwriter-dev libgtest-dev
   fonts-liberation locales
   gdal-bin python3-dbfread python3-openpyxl poppler-utils strace

@@ -8,6 +8,7 @@
 #include "test_DbfSupport.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <cmath>
 #include <functional>
@@ -496,6 +497,27 @@ TEST(DbfTable, AppendBatchAgreesWithTheFileAfterEveryFlush)
     }
     t.setActive(false);
     EXPECT_EQ(fileRows(), model);
+}
+
+// The table's own file by any spelling or link, open or closed; nothing for a
+// table without a file.
+TEST(DbfTable, KnowsItsOwnFile)
+{
+    TempDir dir;
+    DbfTable t;
+    EXPECT_FALSE(t.isOwnFile(dir.file(QStringLiteral("Data.dbf"))));
+    CreateRecipientTable(t, dir.path());
+    ASSERT_TRUE(QFile::link(t.tableName(), dir.file(QStringLiteral("link.dbf"))));
+    testsupport::writeFile(dir.file(QStringLiteral("other.dbf")), testsupport::readFile(t.tableName()));
+    for (const bool open : {true, false}) {
+        t.setActive(open);
+        EXPECT_TRUE(t.isOwnFile(t.tableName()));
+        EXPECT_TRUE(t.isOwnFile(dir.path() + QStringLiteral("/./../") + QDir(dir.path()).dirName() + QStringLiteral("/Data.dbf")));
+        EXPECT_TRUE(t.isOwnFile(dir.file(QStringLiteral("link.dbf"))));
+        EXPECT_FALSE(t.isOwnFile(dir.file(QStringLiteral("other.dbf"))));
+        EXPECT_FALSE(t.isOwnFile(dir.path()));
+        EXPECT_FALSE(t.isOwnFile(QString()));
+    }
 }
 
 // ---------------------------------------------------------------- program tables

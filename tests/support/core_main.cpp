@@ -2,12 +2,16 @@
 // Test entry for the core: a GUI application object without widgets (fonts, images).
 #include <QGuiApplication>
 
+#include "TestUnit.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    if (!testsupport::selectTestUnit(argc, argv))
+        return 1;
+    QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -270,6 +270,12 @@ void DbfTable::setTableName(const QString &path)
 
 QString DbfTable::tableName() const { return d->file.path(); }
 
+bool DbfTable::isOwnFile(const QString &path) const
+{
+    const QString own = QFileInfo(d->file.path()).canonicalFilePath();
+    return !own.isEmpty() && QFileInfo(path).canonicalFilePath() == own;
+}
+
 void DbfTable::setActive(bool active)
 {
     if (active == d->file.isOpen())

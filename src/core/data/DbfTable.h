@@ -91,6 +91,9 @@ public:
     void setTableType(TableType type);
     void setTableName(const QString &path);   // only while closed
     QString tableName() const;
+    // True when `path` names this table's file, by whatever spelling or link; an
+    // export must not replace it and an import must not read it.
+    bool isOwnFile(const QString &path) const;
 
     void setActive(bool active);   // open (cursor on the first row) or close
     bool active() const;

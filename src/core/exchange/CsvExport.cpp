@@ -48,8 +48,7 @@ void appendText(QByteArray &out, const QString &text)
 CsvExportResult ExportCsvFile(const QString &path, DbfTable &table, const ExchangeProgress &progress)
 {
     CsvExportResult result;
-    const QString own = QFileInfo(table.tableName()).canonicalFilePath();
-    if (!own.isEmpty() && QFileInfo(path).canonicalFilePath() == own) {
+    if (table.isOwnFile(path)) {
         // Replacing the open table's file with its own export would lose the table.
         result.createFailed = true;
         result.reason = QStringLiteral("je to soubor tabulky");

@@ -3,8 +3,13 @@
 //
 // A line ends at LF or at the end of the file; every CR is dropped wherever it
 // stands; a Ctrl-Z (26) ends the file; a line's content ends at its first NUL.
-// Fields are separated by ";" with no quoting at all: a quotation mark inside a
-// field becomes a blank and nothing is trimmed. All of it is locale-independent.
+// The import reads its records from these lines through CsvRecords.h, which also
+// takes "," or a tab as the separator and reads a field that begins with a
+// quotation mark the way spreadsheets write it; the export puts a text holding ";",
+// a quotation mark or a line break between quotation marks (CsvExport.h).
+// SplitCsvLine below is the plain split without quoting: fields separated by ";",
+// a quotation mark inside a field becomes a blank and nothing is trimmed.
+// All of it is locale-independent.
 #pragma once
 
 #include <QByteArray>

@@ -46,12 +46,6 @@ std::vector<int> layoutColumns(CsvLayout layout)
     return all;
 }
 
-bool sameFile(const QString &a, const QString &b)
-{
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
 QString native(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -237,7 +231,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     p.columnOf = layoutColumns(layout);
     QFile file(path);
     // The table's own file is never read as CSV: it would grow under the reader.
-    if (QFileInfo(path).isDir() || sameFile(path, table.tableName()) || !file.open(QIODevice::ReadOnly)) {
+    if (QFileInfo(path).isDir() || table.isOwnFile(path) || !file.open(QIODevice::ReadOnly)) {
         p.openFailed = true;
         return p;
     }

@@ -188,8 +188,7 @@ XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const Exch
         result.error = writeFailedMessage(path, QStringLiteral("je to složka"));
         return result;
     }
-    const QString own = QFileInfo(table.tableName()).canonicalFilePath();
-    if (!own.isEmpty() && QFileInfo(path).canonicalFilePath() == own) {
+    if (table.isOwnFile(path)) {
         result.error = writeFailedMessage(path, QStringLiteral("je to soubor tabulky"));
         return result;
     }
