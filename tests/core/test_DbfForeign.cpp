@@ -338,8 +338,6 @@ const BadFile kBadFiles[] = {
      "neznámý typ '0x01'"},
     {"ZeroLengthColumn", [] { return dbftest::buildFile(with([](FileSpec &s) { s.columns.push_back({"PRAZDNY", 'C', 0}); })); },
      "nulovou délku"},
-    {"ColumnsLongerThanRecord",
-     [] { return dbftest::buildFile(with([](FileSpec &s) { s.recordLengthOverride = 12; })); }, "sloupce mají 31 bajtů"},
     {"ZeroRecordLength", [] { return dbftest::buildFile(with([](FileSpec &s) { s.recordLengthOverride = 0; })); },
      "nulová délka záznamu"},
 };
@@ -400,7 +398,7 @@ const OddFile kOddFiles[] = {
     {"CountFarLargerThanFile",
      [] { return dbftest::buildFile(with([](FileSpec &s) { s.countOverride = 0xFFFFFFFFLL; })); }, 2},
     {"PartialLastRecord", [] { return dbftest::buildFile(with([](FileSpec &s) { s.endMark = false; })).chopped(7); }, 1},
-    {"RecordBeyondTheCount", [] { return dbftest::buildFile(with([](FileSpec &s) { s.countOverride = 1; })); }, 1},
+    {"RecordBeyondTheCount", [] { return dbftest::buildFile(with([](FileSpec &s) { s.countOverride = 1; })); }, 2},
     {"JunkAfterRecords", [] { return dbftest::buildFile(with([](FileSpec &s) { s.trailing = "junk junk junk junk junk junk junk"; })); }, 2},
     {"NoEndMark", [] { return dbftest::buildFile(with([](FileSpec &s) { s.endMark = false; })); }, 2},
     {"DeletedAndNulFlags",
@@ -412,7 +410,6 @@ const OddFile kOddFiles[] = {
          }));
      },
      2, 2},   // dbfread passes over the 0x00 row
-    {"LongerRecordThanColumns", [] { return dbftest::buildFile(with([](FileSpec &s) { s.recordLengthOverride = 40; s.records.clear(); })); }, 0, -1},   // dbfread reads column by column
     {"VisualFoxProBacklink", [] { return dbftest::buildFile(with([](FileSpec &s) { s.version = 0x30; s.headerPadding = 263; })); }, 2},
     {"ZeroRecords", [] { return dbftest::buildFile(with([](FileSpec &s) { s.records.clear(); })); }, 0},
     {"NoColumns", [] {
@@ -593,6 +590,43 @@ TEST(FuzzSeeds, RunCleanly)
     }
     EXPECT_GT(opened, 0);
     EXPECT_LT(opened, files.size());   // the seeds hold refused files too
+}
+
+} // namespace
+
+namespace {
+
+// A header counting fewer records than the file holds: every record is shown, the
+// user hears of it once, and a new row goes behind the last one.
+TEST(ShortCount, RecordsBehindItAreShownAndNeverOverwritten)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("Data.dbf"));
+    FileSpec s = goodSpec();
+    s.records.push_back(QByteArray(" Petr      ") + QByteArray("1").rightJustified(20, ' '));
+    s.records.push_back(QByteArray(" Zdenek    ") + QByteArray("2").rightJustified(20, ' '));
+    s.countOverride = 2;
+    const QByteArray before = dbftest::buildFile(s);
+    testsupport::writeFile(path, before);
+    DbfTable t;
+    t.setTableName(path);
+    t.setActive(true);
+    EXPECT_EQ(t.recordCount(), 4);
+    EXPECT_TRUE(t.openNotice().contains(path) && t.openNotice().contains(QStringLiteral("(4)"))
+                && t.openNotice().contains(QStringLiteral("(2)")))
+        << t.openNotice().toStdString();
+    EXPECT_FALSE(t.isReadOnly());
+    t.append();
+    t.fieldByName(QStringLiteral("JMENO")).setAsString(QStringLiteral("Nový"));
+    t.post();
+    t.setActive(false);
+    const QByteArray after = testsupport::readFile(path);
+    const int headerLength = 32 + 64 + 1;
+    EXPECT_EQ(after.mid(headerLength, 4 * 31), before.mid(headerLength, 4 * 31));
+    t.setActive(true);
+    EXPECT_EQ(column(t, QStringLiteral("JMENO")),
+              QStringList({"Jan", "Eva", "Petr", "Zdenek", "Nový"}));
+    EXPECT_EQ(t.openNotice(), QString());
 }
 
 } // namespace
