@@ -10,6 +10,7 @@
 #include <QJsonArray>
 
 #include <cmath>
+#include <malloc.h>
 #include <functional>
 #include <string>
 
@@ -627,6 +628,30 @@ TEST(ShortCount, RecordsBehindItAreShownAndNeverOverwritten)
     EXPECT_EQ(column(t, QStringLiteral("JMENO")),
               QStringList({"Jan", "Eva", "Petr", "Zdenek", "Nový"}));
     EXPECT_EQ(t.openNotice(), QString());
+}
+
+} // namespace
+
+namespace {
+
+// A header declaring 500 million records in a file of 4 KB: memory follows the
+// records in the file.
+TEST(DeclaredCount, MemoryFollowsTheRecordsPresent)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("Data.dbf"));
+    FileSpec s = goodSpec();
+    s.countOverride = 500'000'000;
+    for (int i = 0; i < 128; ++i)
+        s.records.push_back(s.records[i % 2]);
+    testsupport::writeFile(path, dbftest::buildFile(s));
+    const size_t before = ::mallinfo2().uordblks;
+    DbfTable t;
+    t.setTableName(path);
+    t.setActive(true);
+    const size_t used = ::mallinfo2().uordblks - before;
+    EXPECT_EQ(t.recordCount(), 130);
+    EXPECT_LT(used, size_t(4) << 20);
 }
 
 } // namespace
