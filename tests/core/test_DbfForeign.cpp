@@ -593,25 +593,27 @@ TEST(FuzzSeeds, RunCleanly)
     EXPECT_LT(opened, files.size());   // the seeds hold refused files too
 }
 
-} // namespace
-
-namespace {
+// Data.dbf in `dir` with the bytes of `s`, opened in `t`.
+void openSpec(const TempDir &dir, const FileSpec &s, DbfTable &t)
+{
+    t.setTableName(dir.file(QStringLiteral("Data.dbf")));
+    testsupport::writeFile(t.tableName(), dbftest::buildFile(s));
+    t.setActive(true);
+}
 
 // A header counting fewer records than the file holds: every record is shown, the
 // user hears of it once, and a new row goes behind the last one.
 TEST(ShortCount, RecordsBehindItAreShownAndNeverOverwritten)
 {
     TempDir dir;
-    const QString path = dir.file(QStringLiteral("Data.dbf"));
     FileSpec s = goodSpec();
     s.records.push_back(QByteArray(" Petr      ") + QByteArray("1").rightJustified(20, ' '));
     s.records.push_back(QByteArray(" Zdenek    ") + QByteArray("2").rightJustified(20, ' '));
     s.countOverride = 2;
-    const QByteArray before = dbftest::buildFile(s);
-    testsupport::writeFile(path, before);
     DbfTable t;
-    t.setTableName(path);
-    t.setActive(true);
+    openSpec(dir, s, t);
+    const QString path = t.tableName();
+    const QByteArray before = dbftest::buildFile(s);
     EXPECT_EQ(t.recordCount(), 4);
     EXPECT_TRUE(t.openNotice().contains(path) && t.openNotice().contains(QStringLiteral("(4)"))
                 && t.openNotice().contains(QStringLiteral("(2)")))
@@ -630,25 +632,18 @@ TEST(ShortCount, RecordsBehindItAreShownAndNeverOverwritten)
     EXPECT_EQ(t.openNotice(), QString());
 }
 
-} // namespace
-
-namespace {
-
 // A header declaring 500 million records in a file of 4 KB: memory follows the
 // records in the file.
 TEST(DeclaredCount, MemoryFollowsTheRecordsPresent)
 {
     TempDir dir;
-    const QString path = dir.file(QStringLiteral("Data.dbf"));
     FileSpec s = goodSpec();
     s.countOverride = 500'000'000;
     for (int i = 0; i < 128; ++i)
         s.records.push_back(s.records[i % 2]);
-    testsupport::writeFile(path, dbftest::buildFile(s));
     const size_t before = ::mallinfo2().uordblks;
     DbfTable t;
-    t.setTableName(path);
-    t.setActive(true);
+    openSpec(dir, s, t);
     const size_t used = ::mallinfo2().uordblks - before;
     EXPECT_EQ(t.recordCount(), 130);
     EXPECT_LT(used, size_t(4) << 20);
