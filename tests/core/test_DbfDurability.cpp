@@ -12,8 +12,10 @@
 #include <QJsonArray>
 
 #include <csignal>
+#include <cstring>
 #include <cstdint>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -402,5 +404,86 @@ TEST(Pending, PostWritesBeforeReturning)
     reader.setActive(true);
     EXPECT_EQ(names(reader), QStringList({"r0", "Příliš žluťoučký", "r2", "r3"}));
 }
+
+} // namespace
+
+namespace {
+
+// Another dBase program appending to the same table: it takes the byte-range lock
+// on the header, reads the count, writes its record and the end mark, then the
+// count. Plain system calls, as a program that knows nothing of this engine.
+[[noreturn]] void appendAsAnotherProgram(const QByteArray &path, int rows)
+{
+    const int fd = ::open(path.constData(), O_RDWR);
+    unsigned char h[12];
+    if (fd < 0 || ::pread(fd, h, 12, 0) != 12)
+        ::_exit(2);
+    const int headerLength = h[8] | h[9] << 8;
+    const int recordLength = h[10] | h[11] << 8;
+    for (int i = 0; i < rows; ++i) {
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_len = headerLength;
+        if (::fcntl(fd, F_SETLKW, &lock) != 0)
+            ::_exit(3);
+        unsigned char c[4];
+        if (::pread(fd, c, 4, 4) != 4)
+            ::_exit(4);
+        const uint32_t count = uint32_t(c[0]) | uint32_t(c[1]) << 8 | uint32_t(c[2]) << 16 | uint32_t(c[3]) << 24;
+        QByteArray rec(recordLength + 1, ' ');
+        const QByteArray name = "o" + QByteArray::number(i);
+        std::memcpy(rec.data() + 1 + 10, name.constData(), size_t(name.size()));   // JMENO follows TITUL (10)
+        rec[recordLength] = 0x1A;
+        const off_t at = off_t(headerLength) + off_t(count) * recordLength;
+        const uint32_t next = count + 1;
+        const unsigned char n[4] = {uint8_t(next), uint8_t(next >> 8), uint8_t(next >> 16), uint8_t(next >> 24)};
+        if (::pwrite(fd, rec.constData(), size_t(rec.size()), at) != rec.size() || ::pwrite(fd, n, 4, 4) != 4)
+            ::_exit(5);
+        lock.l_type = F_UNLCK;
+        ::fcntl(fd, F_SETLK, &lock);
+    }
+    ::_exit(0);
+}
+
+class SharedTable : public ::testing::TestWithParam<int> {};
+
+// Both programs append a thousand rows at once (this one one by one, or in
+// batches): every row of either is there afterwards, each once.
+TEST_P(SharedTable, AppendsOfAnotherProgramUnderTheLockAreKept)
+{
+    TempDir dir;
+    DbfTable t;
+    CreateRecipientTable(t, dir.path());
+    t.setAppendBatch(GetParam());
+    const int rows = 1000;
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0)
+        appendAsAnotherProgram(QFile::encodeName(recipientTablePath(dir.path())), rows);
+    for (int i = 0; i < rows; ++i) {
+        t.append();
+        t.fieldByName(QStringLiteral("JMENO")).setAsString(QStringLiteral("p%1").arg(i));
+        t.post();
+    }
+    t.flushAppends();
+    int status = 0;
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    t.setActive(false);
+    t.setActive(true);
+    QStringList ours, theirs;
+    for (const QString &n : names(t))
+        (n.startsWith(QLatin1Char('p')) ? ours : theirs) << n;
+    ASSERT_EQ(ours.size(), rows);
+    ASSERT_EQ(theirs.size(), rows);
+    for (int i = 0; i < rows; ++i) {
+        EXPECT_EQ(ours[i], QStringLiteral("p%1").arg(i));
+        EXPECT_EQ(theirs[i], QStringLiteral("o%1").arg(i));
+    }
+    EXPECT_EQ(t.storedRecordCount(), 2 * rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Posts, SharedTable, ::testing::Values(0, 37));
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QJsonArray>
 
 #include <cmath>
+#include <malloc.h>
 #include <functional>
 #include <string>
 
@@ -338,8 +339,6 @@ const BadFile kBadFiles[] = {
      "neznámý typ '0x01'"},
     {"ZeroLengthColumn", [] { return dbftest::buildFile(with([](FileSpec &s) { s.columns.push_back({"PRAZDNY", 'C', 0}); })); },
      "nulovou délku"},
-    {"ColumnsLongerThanRecord",
-     [] { return dbftest::buildFile(with([](FileSpec &s) { s.recordLengthOverride = 12; })); }, "sloupce mají 31 bajtů"},
     {"ZeroRecordLength", [] { return dbftest::buildFile(with([](FileSpec &s) { s.recordLengthOverride = 0; })); },
      "nulová délka záznamu"},
 };
@@ -400,7 +399,7 @@ const OddFile kOddFiles[] = {
     {"CountFarLargerThanFile",
      [] { return dbftest::buildFile(with([](FileSpec &s) { s.countOverride = 0xFFFFFFFFLL; })); }, 2},
     {"PartialLastRecord", [] { return dbftest::buildFile(with([](FileSpec &s) { s.endMark = false; })).chopped(7); }, 1},
-    {"RecordBeyondTheCount", [] { return dbftest::buildFile(with([](FileSpec &s) { s.countOverride = 1; })); }, 1},
+    {"RecordBeyondTheCount", [] { return dbftest::buildFile(with([](FileSpec &s) { s.countOverride = 1; })); }, 2},
     {"JunkAfterRecords", [] { return dbftest::buildFile(with([](FileSpec &s) { s.trailing = "junk junk junk junk junk junk junk"; })); }, 2},
     {"NoEndMark", [] { return dbftest::buildFile(with([](FileSpec &s) { s.endMark = false; })); }, 2},
     {"DeletedAndNulFlags",
@@ -412,7 +411,6 @@ const OddFile kOddFiles[] = {
          }));
      },
      2, 2},   // dbfread passes over the 0x00 row
-    {"LongerRecordThanColumns", [] { return dbftest::buildFile(with([](FileSpec &s) { s.recordLengthOverride = 40; s.records.clear(); })); }, 0, -1},   // dbfread reads column by column
     {"VisualFoxProBacklink", [] { return dbftest::buildFile(with([](FileSpec &s) { s.version = 0x30; s.headerPadding = 263; })); }, 2},
     {"ZeroRecords", [] { return dbftest::buildFile(with([](FileSpec &s) { s.records.clear(); })); }, 0},
     {"NoColumns", [] {
@@ -593,6 +591,62 @@ TEST(FuzzSeeds, RunCleanly)
     }
     EXPECT_GT(opened, 0);
     EXPECT_LT(opened, files.size());   // the seeds hold refused files too
+}
+
+// Data.dbf in `dir` with the bytes of `s`, opened in `t`.
+void openSpec(const TempDir &dir, const FileSpec &s, DbfTable &t)
+{
+    t.setTableName(dir.file(QStringLiteral("Data.dbf")));
+    testsupport::writeFile(t.tableName(), dbftest::buildFile(s));
+    t.setActive(true);
+}
+
+// A header counting fewer records than the file holds: every record is shown, the
+// user hears of it once, and a new row goes behind the last one.
+TEST(ShortCount, RecordsBehindItAreShownAndNeverOverwritten)
+{
+    TempDir dir;
+    FileSpec s = goodSpec();
+    s.records.push_back(QByteArray(" Petr      ") + QByteArray("1").rightJustified(20, ' '));
+    s.records.push_back(QByteArray(" Zdenek    ") + QByteArray("2").rightJustified(20, ' '));
+    s.countOverride = 2;
+    DbfTable t;
+    openSpec(dir, s, t);
+    const QString path = t.tableName();
+    const QByteArray before = dbftest::buildFile(s);
+    EXPECT_EQ(t.recordCount(), 4);
+    EXPECT_TRUE(t.openNotice().contains(path) && t.openNotice().contains(QStringLiteral("(4)"))
+                && t.openNotice().contains(QStringLiteral("(2)")))
+        << t.openNotice().toStdString();
+    EXPECT_FALSE(t.isReadOnly());
+    t.append();
+    t.fieldByName(QStringLiteral("JMENO")).setAsString(QStringLiteral("Nový"));
+    t.post();
+    t.setActive(false);
+    const QByteArray after = testsupport::readFile(path);
+    const int headerLength = 32 + 64 + 1;
+    EXPECT_EQ(after.mid(headerLength, 4 * 31), before.mid(headerLength, 4 * 31));
+    t.setActive(true);
+    EXPECT_EQ(column(t, QStringLiteral("JMENO")),
+              QStringList({"Jan", "Eva", "Petr", "Zdenek", "Nový"}));
+    EXPECT_EQ(t.openNotice(), QString());
+}
+
+// A header declaring 500 million records in a file of 4 KB: memory follows the
+// records in the file.
+TEST(DeclaredCount, MemoryFollowsTheRecordsPresent)
+{
+    TempDir dir;
+    FileSpec s = goodSpec();
+    s.countOverride = 500'000'000;
+    for (int i = 0; i < 128; ++i)
+        s.records.push_back(s.records[i % 2]);
+    const size_t before = ::mallinfo2().uordblks;
+    DbfTable t;
+    openSpec(dir, s, t);
+    const size_t used = ::mallinfo2().uordblks - before;
+    EXPECT_EQ(t.recordCount(), 130);
+    EXPECT_LT(used, size_t(4) << 20);
 }
 
 } // namespace

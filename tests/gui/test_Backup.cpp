@@ -107,6 +107,48 @@ TEST(BackupMakerTest, SavesWithinOneSecondGetDistinctNamesAndLeaveNoWorkingCopy)
     EXPECT_EQ(filesIn(dir.path()), QStringList({"Data", "Data.dbf"}));
 }
 
+// A table's memo file goes along under the same stamp, and each copy may be read
+// by whom its source may be read.
+TEST(BackupMakerTest, MemoFileGoesAlongAndPermissionsStay)
+{
+    TempDir dir;
+    writeFile(dir.file("Data.dbf"), "table");
+    writeFile(dir.file("Data.FPT"), "memo");
+    ASSERT_TRUE(QFile::setPermissions(dir.file("Data.dbf"), QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(dir.file("Data.FPT"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const BackupMaker maker(dir.path(), [] { return FixedTime; });
+    maker.ensureBackupDir();
+    const BackupResult r = maker.backup("Data.dbf", "DataTemp.dbf", "Data", ".dbf");
+    ASSERT_TRUE(r.saved) << r.reason.toStdString();
+    const QString memo = dir.file("Data/Data20240309070503.fpt");
+    EXPECT_EQ(readFile(r.path), QByteArray("table"));
+    EXPECT_EQ(readFile(memo), QByteArray("memo"));
+    EXPECT_EQ(QFileInfo(r.path).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFileInfo(memo).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    EXPECT_EQ(filesIn(dir.path()), QStringList({"Data", "Data.FPT", "Data.dbf"}));
+}
+
+// Links someone put in the program folder or the backup folder: the file they
+// point to stays as it was, the backup goes to a name of its own.
+TEST(BackupMakerTest, LinksPlantedInTheFoldersAreNeverWrittenThrough)
+{
+    TempDir dir, elsewhere;
+    writeFile(dir.file("Data.dbf"), "table");
+    writeFile(elsewhere.file("victim"), "keep");
+    const BackupMaker maker(dir.path(), [] { return FixedTime; });
+    maker.ensureBackupDir();
+    ASSERT_TRUE(QFile::link(elsewhere.file("victim"), dir.file("DataTemp.dbf")));
+    ASSERT_TRUE(QFile::link(elsewhere.file("victim"), dir.file("Data/Data20240309070503.dbf")));
+    ASSERT_TRUE(QFile::link(elsewhere.file("nothing"), dir.file("Data/Data20240309070503_2.dbf")));
+    const BackupResult r = maker.backup("Data.dbf", "DataTemp.dbf", "Data", ".dbf");
+    ASSERT_TRUE(r.saved) << r.reason.toStdString();
+    EXPECT_EQ(QFileInfo(r.path).fileName(), "Data20240309070503_3.dbf");
+    EXPECT_EQ(readFile(r.path), QByteArray("table"));
+    EXPECT_EQ(readFile(elsewhere.file("victim")), QByteArray("keep"));
+    EXPECT_FALSE(QFileInfo::exists(elsewhere.file("nothing")));
+    EXPECT_EQ(filesIn(dir.path()), QStringList({"Data", "Data.dbf"}));
+}
+
 TEST(BackupMakerTest, FolderThatCannotBeMadeIsAnError)
 {
     TempDir dir;

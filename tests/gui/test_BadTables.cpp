@@ -249,4 +249,32 @@ TEST_F(BadInput, ForeignTableWithMissingColumnsIsNamedAndLeftAlone)
     expectDbfreadRows(path, 1);
 }
 
+// A table with a column the engine does not write (a Visual FoxPro varchar) opens
+// read-only, said once; typing is refused with the same words, the box goes back to
+// what the file holds, and the file stays byte for byte.
+TEST_F(BadInput, TableWithAColumnNotUnderstoodIsShownReadOnly)
+{
+    dbftest::FileSpec spec;
+    spec.languageDriver = 0xC8;
+    spec.columns = {{"TITUL", 'C', 10},    {"JMENO", 'C', 30},     {"PRIJMENI", 'C', 30},  {"ULICE", 'C', 30},
+                    {"OBEC", 'C', 30},     {"PSC", 'C', 10},       {"CASTKA", 'N', 20, 4}, {"VAR_SYMB", 'C', 12},
+                    {"SPEC_SYMB", 'C', 12}, {"TELEFON", 'C', 20},   {"EMAIL", 'C', 40},     {"VYRAZENO", 'N', 6},
+                    {"POZNAMKA", 'V', 20}};
+    spec.records = {QByteArray(" Pan       Jan") + QByteArray(27, ' ') + "Novak"};
+    const QString path = dir.file("Data.dbf");
+    writeFile(path, dbftest::buildFile(spec));
+    const QByteArray original = readFile(path);
+    const QString reason =
+        QStringLiteral("Tabulka '%1' má sloupec 'POZNAMKA', kterému program nerozumí; otevřena jen pro čtení.").arg(path);
+
+    ASSERT_TRUE(start(dir.path()));
+    EXPECT_EQ(texts(), QStringList({reason}));
+    messages.clear();
+    edit("EditDataSurname")->setText(QStringLiteral("Dvořák"));
+    EXPECT_EQ(texts(), QStringList({reason}));
+    EXPECT_EQ(edit("EditDataSurname")->text(), QStringLiteral("Novak"));
+    form.reset();
+    EXPECT_EQ(readFile(path), original);
+}
+
 } // namespace

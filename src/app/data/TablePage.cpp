@@ -60,6 +60,12 @@ void TablePage::writeField(const QString &column, const QString &value)
         showRow();
         return;
     }
+    if (m_table.isReadOnly()) {
+        // Nothing is written to such a table: the box goes back to what the file
+        // holds, and the engine's refusal says why.
+        showRow();
+        m_table.edit();
+    }
     try {
         m_table.edit();
         storeValue(column, m_table.fieldByName(column), value);

@@ -307,10 +307,18 @@ void openOrCreate(DbfTable &table, const QString &path, const QString &programDi
 
 void TForm1::OpenTables()
 {
+    // What the engine found worth saying about a table (a layout shown read-only,
+    // records behind the header's count) is said once, as it opens.
+    const auto tell = [this](const DbfTable &table) {
+        if (!table.openNotice().isEmpty())
+            ui::warning(desktop(), this, QStringLiteral("Upozornění"), table.openNotice(), false);
+    };
     openOrCreate(TableData, recipientTablePath(ProgramDir), ProgramDir, CreateRecipientTable, AddSampleRecipients);
+    tell(TableData);
     guard([this] { ShowRecipient(); });
     // The owner table is opened whatever the owner-directory option says.
     openOrCreate(TableOwners, ownerTablePath(ProgramDir), ProgramDir, CreateOwnerTable, AddSampleOwners);
+    tell(TableOwners);
     guard([this] { ShowOwner(); });
 }
 

@@ -5,7 +5,10 @@
 // A copy is made into a working file beside the source, checked to be whole, then
 // moved to its stamped name. When that name is taken (two saves within one second)
 // the copy gets the next free name (stamp + "_2", "_3", ...), so no backup is lost
-// and no working file is left behind.
+// and no working file is left behind. A table's memo file (.fpt, .dbt) goes along
+// under the same stamp; copies keep the source's permissions. Nothing is written
+// through a link found in either folder: a working name is made anew, a stamped
+// name that exists in any form (a dangling link too) counts as taken.
 #pragma once
 
 #include <QDateTime>
@@ -25,9 +28,10 @@ public:
 // The local date and time as 14 digits: year, month, day, hour, minute, second.
 QString BackupStamp(const QDateTime &when);
 
-// Copies a whole file in one read and one write. The destination is replaced and
-// checked to hold exactly the source's bytes count; on failure it is removed and
-// the reason (naming the file) goes to *reason.
+// Copies a whole file in one read and one write. The destination is a new file
+// (what stood under its name, a link included, is removed, never followed) with
+// the source's permissions, checked to hold exactly the source's bytes count; on
+// failure it is removed and the reason (naming the file) goes to *reason.
 bool CopyFileWhole(const QString &source, const QString &destination, QString *reason = nullptr);
 
 struct BackupResult {

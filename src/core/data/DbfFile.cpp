@@ -24,8 +24,10 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,6 +39,16 @@ namespace {
 
 constexpr int kBlockBytes = 64 * 1024;
 constexpr char kEndOfFile = 0x1A;
+// How long a write waits for another program's lock on the header.
+constexpr std::chrono::seconds kLockWait(10);
+
+#ifdef F_OFD_SETLK
+// Locks of the open file, not of the process: two tables of this program exclude
+// each other too, and closing another descriptor of the file keeps the lock.
+constexpr int kSetLock = F_OFD_SETLK;
+#else
+constexpr int kSetLock = F_SETLK;
+#endif
 
 QString errnoText(int err)
 {
@@ -53,8 +65,31 @@ void DbfFile::requireOpen() const
 
 void DbfFile::requireWritable() const
 {
-    if (!writable)
-        fail(QStringLiteral("soubor je jen pro čtení, změny nelze uložit"));
+    if (writable)
+        return;
+    const QString reason = readOnlyReason();
+    if (!reason.isEmpty())
+        throw DbfError(reason.toStdString());
+    fail(QStringLiteral("soubor je jen pro čtení, změny nelze uložit"));
+}
+
+QString DbfFile::readOnlyReason() const
+{
+    return isOpen() && !m_layout.writable ? dbflayout::notUnderstoodText(m_path, m_layout.strangeColumn) : QString();
+}
+
+QString DbfFile::openNotice() const
+{
+    QStringList notes;
+    if (!readOnlyReason().isEmpty())
+        notes << readOnlyReason();
+    if (isOpen() && uncounted > 0)
+        notes << QStringLiteral("Tabulka '%1' obsahuje víc záznamů (%2), než uvádí její hlavička (%3). "
+                                "Program ukazuje všechny a nové řádky zapisuje až za ně.")
+                     .arg(m_path)
+                     .arg(stored)
+                     .arg(stored - uncounted);
+    return notes.join(QStringLiteral("\n\n"));
 }
 
 const DbfColumn &DbfFile::column(int index) const
@@ -89,6 +124,7 @@ void DbfFile::readExactly(qint64 offset, char *to, qint64 size) const
 
 void DbfFile::writeExactly(qint64 offset, const char *from, qint64 size)
 {
+    requireWritable();
     qint64 done = 0;
     while (done < size) {
         const ssize_t n = ::pwrite(fd, from + done, size_t(size - done), off_t(offset + done));
@@ -107,13 +143,102 @@ void DbfFile::writeHeaderStamp()
     writeExactly(1, m_layout.header.constData() + 1, 7);
 }
 
+class DbfFile::HeaderLock
+{
+public:
+    explicit HeaderLock(DbfFile &file) : m_fd(file.fd), m_length(file.m_layout.headerLength)
+    {
+        const auto until = std::chrono::steady_clock::now() + kLockWait;
+        auto pause = std::chrono::milliseconds(1);
+        for (;;) {
+            struct flock lock = request(F_WRLCK);
+            if (::fcntl(m_fd, kSetLock, &lock) == 0) {
+                m_locked = true;
+                return;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno != EACCES && errno != EAGAIN)
+                return;   // a file system without locks: nobody else can take one either
+            if (std::chrono::steady_clock::now() >= until)
+                file.fail(QStringLiteral("tabulku právě zapisuje jiný program (hlavička je zamčená); "
+                                         "zkuste to prosím znovu"));
+            std::this_thread::sleep_for(pause);
+            pause = qMin(pause * 2, std::chrono::milliseconds(20));
+        }
+    }
+    ~HeaderLock()
+    {
+        if (!m_locked)
+            return;
+        struct flock lock = request(F_UNLCK);
+        ::fcntl(m_fd, kSetLock, &lock);
+    }
+    HeaderLock(const HeaderLock &) = delete;
+    HeaderLock &operator=(const HeaderLock &) = delete;
+
+private:
+    struct flock request(short type) const
+    {
+        struct flock lock {};
+        lock.l_type = type;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0;
+        lock.l_len = m_length;
+        return lock;
+    }
+
+    int m_fd;
+    int m_length;
+    bool m_locked = false;
+};
+
+// Under the header's lock: records another program appended since the count was
+// last read become rows here, placed before the rows of an unwritten batch, and the
+// next record goes after them.
+void DbfFile::takeInForeignRecords()
+{
+    takenIn = 0;
+    char count[4];
+    readExactly(4, count, 4);
+    const quint32 counted = quint32(quint8(count[0])) | quint32(quint8(count[1])) << 8
+        | quint32(quint8(count[2])) << 16 | quint32(quint8(count[3])) << 24;
+    if (counted <= stored)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        fail(QStringLiteral("soubor nelze číst: %1").arg(errnoText(errno)));
+    const qint64 room = (st.st_size - m_layout.headerLength) / m_layout.recordLength;
+    const qint64 present = qMin<qint64>(counted, room);
+    if (present <= stored)
+        return;
+    if (present > std::numeric_limits<qint32>::max() - 1 - qint64(tailRows))
+        fail(QStringLiteral("tabulka má příliš mnoho záznamů (%1)").arg(present));
+    std::vector<qint32> foreign;
+    scanRecords(stored, quint32(present), present, foreign);
+    const quint32 added = quint32(present) - stored;
+    // The batch's rows move behind the records taken in.
+    std::vector<qint32> batch(m_live.end() - tailRows, m_live.end());
+    m_live.resize(m_live.size() - tailRows);
+    m_live.insert(m_live.end(), foreign.begin(), foreign.end());
+    for (qint32 recno : batch)
+        m_live.push_back(recno + qint32(added));
+    takenIn = int(foreign.size());
+    stored = quint32(present);
+    endMarkChecked = false;
+    resetCache();
+}
+
 // Date of last change, once a day: edits and deletions need no other header bytes.
 void DbfFile::stampDateIfOld()
 {
     QByteArray probe = m_layout.header.left(8);
     dbflayout::stampHeader(probe, stored);
-    if (probe != m_layout.header.left(8))
-        writeHeaderStamp();
+    if (probe == m_layout.header.left(8))
+        return;
+    const HeaderLock lock(*this);
+    takeInForeignRecords();
+    writeHeaderStamp();
 }
 
 void DbfFile::open()
@@ -147,18 +272,23 @@ void DbfFile::open()
             }
         }
         m_layout = dbflayout::parse(head, size, m_path);
+        writable = writable && m_layout.writable;
         const qint64 room = (size - m_layout.headerLength) / m_layout.recordLength;
-        const qint64 count = qMin<qint64>(m_layout.headerCount, room);
-        if (count > std::numeric_limits<qint32>::max() - 1)
-            fail(QStringLiteral("tabulka má příliš mnoho záznamů (%1)").arg(count));
-        stored = quint32(count);
+        const qint64 counted = qMin<qint64>(m_layout.headerCount, room);
+        if (counted > std::numeric_limits<qint32>::max() - 1)
+            fail(QStringLiteral("tabulka má příliš mnoho záznamů (%1)").arg(counted));
+        // Memory follows the records in the file, whatever the header claims.
+        m_live.clear();
+        deletedInFile = 0;
+        stored = scanRecords(0, quint32(counted), room, m_live);
+        uncounted = stored - quint32(counted);
         blockRecords = quint32(qMax(1, kBlockBytes / m_layout.recordLength));
-        scanDeletionFlags();
     } catch (...) {
         ::close(fd);
         fd = -1;
         m_live.clear();
         stored = 0;
+        uncounted = 0;
         deletedInFile = 0;
         m_layout = DbfLayout();
         throw;
@@ -170,26 +300,32 @@ void DbfFile::open()
     m_separator = DbfTable::systemDecimalSeparator();
 }
 
-// One pass over the file: which records are live ('*' marks a deleted one; a
-// blank, a 0x00 or anything else counts as live, as GDAL reads it).
-void DbfFile::scanDeletionFlags()
+// One pass over the deletion flags of records `first` on. Below `counted` every
+// record is one ('*' marks a deleted one; a blank, a 0x00 or anything else counts
+// as live, as GDAL reads it). Records behind a header's short count are taken while
+// they lie whole in the file and start with a deletion flag (' ' or '*'): the end
+// mark or junk after the last record ends them. Live record numbers go to `live`;
+// returns the number of records, the first ones included.
+quint32 DbfFile::scanRecords(quint32 first, quint32 counted, qint64 room, std::vector<qint32> &live)
 {
-    m_live.clear();
-    m_live.reserve(stored);
-    deletedInFile = 0;
     const qint64 chunkRecords = qMax<qint64>(1, (1 << 20) / m_layout.recordLength);
+    const qint64 last = qMin<qint64>(room, std::numeric_limits<qint32>::max() - 1);
     QByteArray chunk;
-    for (quint32 first = 0; first < stored; first += quint32(chunkRecords)) {
-        const quint32 n = quint32(qMin<qint64>(chunkRecords, stored - first));
+    for (qint64 at = first; at < last; at += chunkRecords) {
+        const qint64 n = qMin<qint64>(chunkRecords, last - at);
         chunk.resize(qsizetype(n) * m_layout.recordLength);
-        readExactly(recordOffset(first), chunk.data(), chunk.size());
-        for (quint32 i = 0; i < n; ++i) {
-            if (chunk[qsizetype(i) * m_layout.recordLength] == '*')
+        readExactly(recordOffset(quint32(at)), chunk.data(), chunk.size());
+        for (qint64 i = 0; i < n; ++i) {
+            const char flag = chunk[qsizetype(i) * m_layout.recordLength];
+            if (at + i >= counted && flag != ' ' && flag != '*')
+                return quint32(at + i);
+            if (flag == '*')
                 ++deletedInFile;
             else
-                m_live.push_back(qint32(first + i));
+                live.push_back(qint32(at + i));
         }
     }
+    return quint32(qMax<qint64>(first, last));
 }
 
 void DbfFile::close()
@@ -206,6 +342,7 @@ void DbfFile::close()
     tailRows = 0;
     batchRows = 0;
     stored = 0;
+    uncounted = 0;
     deletedInFile = 0;
     resetCache();
     m_layout = DbfLayout();
@@ -271,6 +408,11 @@ const char *DbfFile::record(quint32 recno)
 
 void DbfFile::append(const QByteArray &record)
 {
+    requireWritable();
+    // Another program appending at the same time waits for the lock, and what it
+    // appended before is behind the count read under it.
+    const HeaderLock lock(*this);
+    takeInForeignRecords();
     if (stored >= quint32(std::numeric_limits<qint32>::max() - 1))
         fail(QStringLiteral("tabulka má příliš mnoho záznamů"));
     const quint32 recno = stored;
@@ -330,8 +472,17 @@ void DbfFile::addToBatch(const QByteArray &record)
 // write shows a prefix of the rows).
 void DbfFile::flushBatch()
 {
+    takenIn = 0;
     if (tailRows == 0)
         return;
+    requireWritable();
+    const HeaderLock lock(*this);
+    try {
+        takeInForeignRecords();
+    } catch (...) {
+        dropTail();
+        throw;
+    }
     const quint32 n = tailRows;
     const qint64 at = recordOffset(stored);
     QByteArray hidden = tail;
@@ -402,7 +553,30 @@ void DbfFile::deleteRow(int row)
 
 // ---- writing whole files ----
 
-void DbfFile::rewrite(const std::vector<qint32> &keep)
+void DbfFile::rewrite(const std::vector<qint32> &keepRows)
+{
+    requireWritable();
+    {
+        const HeaderLock lock(*this);
+        // Rows another program appended meanwhile are kept.
+        std::vector<qint32> keep = keepRows;
+        const auto firstTaken = m_live.size() - tailRows;
+        takeInForeignRecords();
+        keep.insert(keep.end(), m_live.begin() + qsizetype(firstTaken),
+                    m_live.begin() + qsizetype(firstTaken) + takenIn);
+        writeWhole(keep);
+    }
+    // The old descriptor points at the replaced file.
+    ::close(fd);
+    fd = -1;
+    m_live.clear();
+    tail.clear();
+    tailRows = 0;
+    open();
+    wrote = true;
+}
+
+void DbfFile::writeWhole(const std::vector<qint32> &keep)
 {
     QSaveFile out(m_path);
     if (!out.open(QIODevice::WriteOnly))
@@ -423,15 +597,6 @@ void DbfFile::rewrite(const std::vector<qint32> &keep)
     out.write(chunk);
     if (!out.flush() || !out.commit())
         fail(QStringLiteral("soubor nelze přepsat: %1").arg(out.errorString()));
-
-    // The old descriptor points at the replaced file.
-    ::close(fd);
-    fd = -1;
-    m_live.clear();
-    tail.clear();
-    tailRows = 0;
-    open();
-    wrote = true;
 }
 
 } // namespace kvitanky

@@ -34,6 +34,10 @@ public:
 
     bool isOpen() const { return fd >= 0; }
     bool isWritable() const { return writable; }
+    // Why the open file will not be written ("" when it may be, or when only the
+    // system refuses), and what else a user should hear about it when it opens.
+    QString readOnlyReason() const;
+    QString openNotice() const;
     const DbfLayout &layout() const { return m_layout; }
     const DbfColumn &column(int index) const;   // requires an open file
     QChar separator() const { return m_separator; }   // the decimal separator shown
@@ -43,6 +47,9 @@ public:
     quint32 storedRecords() const { return stored; }   // in the file, deleted ones included
     quint32 batchedRecords() const { return tailRows; }   // posted, not yet in the file
     quint32 deletedRecords() const { return deletedInFile; }
+    // Live rows another program had added, taken in by the last write, placed
+    // before the rows of the batch.
+    int rowsTakenIn() const { return takenIn; }
     // Closing compacts a file this session deleted a quarter of.
     bool wantsCompaction() const;
 
@@ -81,8 +88,13 @@ private:
     void readExactly(qint64 offset, char *to, qint64 size) const;
     void writeExactly(qint64 offset, const char *from, qint64 size);
     void writeHeaderStamp();
+    void writeWhole(const std::vector<qint32> &keep);
+    // Waits for the byte-range lock other dBase programs take on the header while
+    // they append; released when the returned guard ends.
+    class HeaderLock;
+    void takeInForeignRecords();
+    quint32 scanRecords(quint32 first, quint32 counted, qint64 room, std::vector<qint32> &live);
     void stampDateIfOld();
-    void scanDeletionFlags();
     void ensureEndMarkAt(qint64 at);
     void dropTail();
     void resetCache();
@@ -96,6 +108,8 @@ private:
     quint32 stored = 0;            // records in the file, deleted ones included
     quint32 deletedInFile = 0;
     bool deletedThisSession = false;
+    quint32 uncounted = 0;         // records behind the header's count when opened
+    int takenIn = 0;
     std::vector<qint32> m_live;    // record numbers of the live rows, ascending
     bool endMarkChecked = false;   // the byte after the last record is known to be 0x1A
     // New rows posted in a batch, not yet in the file: records stored .. stored+tailRows-1.

@@ -75,7 +75,106 @@ FieldType apiTypeOf(char type, int length, int decimals)
     }
 }
 
+// Clipper and Harbour keep a character column longer than 255 bytes with the
+// length's high byte in the decimals byte. Read so where that, and only that,
+// makes the columns fill the record.
+bool longCharacterColumns(const QList<DbfColumn> &columns, int recordLength)
+{
+    int plain = 1, wide = 1;
+    bool any = false;
+    for (const DbfColumn &c : columns) {
+        plain += c.length;
+        wide += c.length + (c.type == 'C' ? 256 * c.decimals : 0);
+        any = any || (c.type == 'C' && c.decimals > 0);
+    }
+    return any && plain != recordLength && wide == recordLength;
+}
+
+// Columns whose bytes this engine writes as their programs do, and leaves intact
+// when it writes the others (memo references: empty in a new row, kept otherwise).
+bool writableColumn(const DbfColumn &c, bool nullableColumns)
+{
+    switch (c.type) {
+    case 'C':
+        return true;
+    case 'N':
+    case 'F':
+        return c.length <= 254 && (c.decimals == 0 || c.decimals < c.length);
+    case 'L':
+        return c.length == 1;
+    case 'D':
+        return c.length == 8;
+    case 'I':
+        return c.length == 4;
+    case 'Y':
+    case 'T':
+        return c.length == 8;
+    case 'B':
+        return c.length == 8 || c.length == 10;
+    case 'M':
+    case 'G':
+    case 'P':
+        return c.length == 4 || c.length == 10;
+    case '0':   // Visual FoxPro's null flags: all clear is right while no column may hold null
+        return !nullableColumns;
+    default:    // V, Q and W keep their lengths in the null flags; +, @, O: counters, dBase 7
+        return false;
+    }
+}
+
+// Offsets of the columns, and whether this engine may write the file.
+void placeColumns(DbfLayout &l)
+{
+    const bool wide = longCharacterColumns(l.columns, l.recordLength);
+    bool nullable = false;
+    for (const DbfColumn &c : std::as_const(l.columns))
+        nullable = nullable || (c.flags & 0x02) != 0 || c.type == 'V' || c.type == 'Q';
+    const auto refuse = [&l](const QString &column) {
+        if (l.writable)
+            l.strangeColumn = column;
+        l.writable = false;
+    };
+    int offset = 1;   // after the deletion flag
+    for (DbfColumn &c : l.columns) {
+        if (wide && c.type == 'C') {
+            c.length += 256 * c.decimals;
+            c.decimals = 0;
+        }
+        if (!writableColumn(c, nullable))
+            refuse(c.name);
+        c.offset = offset;
+        offset += c.length;
+        c.apiType = apiTypeOf(c.type, c.length, c.decimals);
+    }
+    if (offset == l.recordLength)
+        return;
+    // The columns do not fill the record: which bytes hold what is a guess. The
+    // columns are shown within the record, cut where it ends.
+    QString strange;
+    for (const DbfColumn &c : std::as_const(l.columns))
+        if (strange.isEmpty() && c.type == 'C' && c.decimals > 0)
+            strange = c.name;
+    for (DbfColumn &c : l.columns) {
+        if (strange.isEmpty() && c.offset + c.length > l.recordLength)
+            strange = c.name;
+        c.offset = qMin(c.offset, l.recordLength);
+        c.length = qMin(c.length, l.recordLength - c.offset);
+    }
+    if (strange.isEmpty() && !l.columns.isEmpty())
+        strange = l.columns.last().name;
+    refuse(strange);
+    l.writable = false;
+}
+
 } // namespace
+
+QString notUnderstoodText(const QString &path, const QString &column)
+{
+    if (column.isEmpty())
+        return QStringLiteral("Tabulka '%1' má sloupce, kterým program nerozumí; otevřena jen pro čtení.").arg(path);
+    return QStringLiteral("Tabulka '%1' má sloupec '%2', kterému program nerozumí; otevřena jen pro čtení.")
+        .arg(path, column);
+}
 
 Codepage codepageForLanguageDriver(quint8 ldid)
 {
@@ -115,7 +214,6 @@ DbfLayout parse(const QByteArray &header, qint64 fileSize, const QString &path)
     if (l.recordLength < 1)
         throwDbfError(path, QStringLiteral("poškozená hlavička (nulová délka záznamu)"));
 
-    int offset = 1;   // after the deletion flag
     int at = 32;
     for (;;) {
         if (at >= l.headerLength)
@@ -133,19 +231,15 @@ DbfLayout parse(const QByteArray &header, qint64 fileSize, const QString &path)
         c.type = header[at + 11];
         c.length = quint8(header[at + 16]);
         c.decimals = quint8(header[at + 17]);
+        c.flags = quint8(header[at + 18]);
         if (!knownType(c.type))
             throwDbfError(path, QStringLiteral("sloupec '%1' má neznámý typ '%2'").arg(c.name, typeText(c.type)));
         if (c.length == 0)
             throwDbfError(path, QStringLiteral("sloupec '%1' má nulovou délku").arg(c.name));
-        c.offset = offset;
-        offset += c.length;
-        c.apiType = apiTypeOf(c.type, c.length, c.decimals);
         l.columns.append(c);
         at += 32;
     }
-    if (offset > l.recordLength)
-        throwDbfError(path, QStringLiteral("poškozená hlavička (sloupce mají %1 bajtů, záznam jen %2)")
-                                .arg(offset).arg(l.recordLength));
+    placeColumns(l);
     l.header = header.left(l.headerLength);
     return l;
 }

@@ -19,6 +19,7 @@ struct DbfColumn {
     int length = 0;
     int decimals = 0;
     FieldType apiType = FieldType::String;
+    quint8 flags = 0;      // Visual FoxPro: 0x02 the column may hold null
 };
 
 struct DbfLayout {
@@ -30,6 +31,11 @@ struct DbfLayout {
     int headerLength = 0;
     int recordLength = 0;
     QList<DbfColumn> columns;
+    // A layout this engine cannot keep whole when it writes (columns that do not
+    // fill the record exactly, a type or size it does not write): the file is shown
+    // but never written. `strangeColumn` names the column ("" when there is none).
+    bool writable = true;
+    QString strangeColumn;
 };
 
 namespace dbflayout {
@@ -37,6 +43,9 @@ namespace dbflayout {
 // Bytes of the header area must hold at least the 32-byte prologue; the rest is
 // read as needed. fileSize is the whole file's size. Throws DbfError naming `path`.
 DbfLayout parse(const QByteArray &header, qint64 fileSize, const QString &path);
+
+// "Tabulka '<file>' má sloupec 'X', kterému program nerozumí; otevřena jen pro čtení."
+QString notUnderstoodText(const QString &path, const QString &column);
 
 // The header of a new, empty FoxPro 2.x / dBase III table (version 0x03, Windows-1250).
 DbfLayout create(const QList<FieldDef> &fields, const QString &path);

@@ -136,8 +136,12 @@ struct DbfTable::Impl {
     // cursor too.
     void flushTail()
     {
+        const int firstBatched = int(live().size() - file.batchedRecords());
         try {
             file.flushBatch();
+            // Rows another program appended came in before the batch's rows.
+            if (pos >= firstBatched)
+                pos += file.rowsTakenIn();
         } catch (...) {
             const int rows = int(live().size());
             pos = rows == 0 ? -1 : qMin(pos, rows - 1);
@@ -548,6 +552,8 @@ QChar DbfTable::systemDecimalSeparator()
 }
 
 bool DbfTable::isReadOnly() const { return d->file.isOpen() && !d->file.isWritable(); }
+QString DbfTable::readOnlyReason() const { return d->file.readOnlyReason(); }
+QString DbfTable::openNotice() const { return d->file.openNotice(); }
 int DbfTable::storedRecordCount() const { return int(d->file.storedRecords() + d->file.batchedRecords()); }
 
 void DbfTable::setAppendBatch(int rows)

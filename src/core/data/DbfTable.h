@@ -144,7 +144,14 @@ public:
     static QString formatGeneral(double value, QChar decimalSeparator);
     static QChar systemDecimalSeparator();
 
-    bool isReadOnly() const;          // open on a file this user may not write
+    bool isReadOnly() const;          // open on a file this user may not write, or on a
+                                      // layout this engine does not write (see readOnlyReason)
+    // Why an open table is not written although the file could be: a layout whose
+    // bytes this engine cannot keep whole ("" otherwise).
+    QString readOnlyReason() const;
+    // What to tell a user once after opening: the layout's reason, records found
+    // behind the header's count ("" when nothing).
+    QString openNotice() const;
     int storedRecordCount() const;
     // For bulk appends: new rows are posted into memory and written `rows` at a
     // time (0, the default: each as it is posted). Rows not yet written go to the
