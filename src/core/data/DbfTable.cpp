@@ -542,6 +542,7 @@ QChar DbfTable::systemDecimalSeparator()
 }
 
 bool DbfTable::isReadOnly() const { return d->file.isOpen() && !d->file.isWritable(); }
+Codepage DbfTable::codepage() const { return d->file.isOpen() ? d->file.layout().codepage : Codepage::Cp1250; }
 int DbfTable::storedRecordCount() const { return int(d->file.storedRecords() + d->file.batchedRecords()); }
 
 void DbfTable::setAppendBatch(int rows)

@@ -19,6 +19,8 @@
 // Every engine error is a DbfError whose text names the table file and the reason.
 #pragma once
 
+#include "text/Codepage.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -142,6 +144,7 @@ public:
     static QChar systemDecimalSeparator();
 
     bool isReadOnly() const;          // open on a file this user may not write
+    Codepage codepage() const;        // of the open file's text; Windows-1250 while closed
     int storedRecordCount() const;
     // For bulk appends: new rows are posted into memory and written `rows` at a
     // time (0, the default: each as it is posted). Rows not yet written go to the
