@@ -276,10 +276,20 @@ bool IniFile::readBool(const QString &section, const QString &key, bool defaultV
     return parseFlag(v, defaultValue);
 }
 
+void IniFile::reloadForWrite()
+{
+    // What cannot be read as a settings file cannot be replaced by one either.
+    try {
+        reloadIfChanged();
+    } catch (const IniError &) {
+        throw IniError(QStringLiteral("Unable to write to %1").arg(m_path).toStdString());
+    }
+}
+
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
     if (m_batchDepth == 0)
-        reloadIfChanged();
+        reloadForWrite();
     m_doc.writeString(section, key, value);
     if (m_batchDepth > 0) {
         m_batchDirty = true;
@@ -295,10 +305,11 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
 
 void IniFile::beginBatch()
 {
-    if (m_batchDepth++ == 0) {
-        reloadIfChanged();
+    if (m_batchDepth == 0) {
+        reloadForWrite();   // may throw: no batch is begun then
         m_batchDirty = false;
     }
+    ++m_batchDepth;
 }
 
 void IniFile::endBatch()

@@ -87,6 +87,7 @@ public:
 
 private:
     void reloadIfChanged() const;
+    void reloadForWrite();
     void keepForeignOriginal();
     void store();
 
