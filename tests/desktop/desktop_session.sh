@@ -3,8 +3,8 @@
 # Needs $work (the test's scratch folder) and a fail() that ends the test.
 # stop_desktop belongs in the test's exit trap.
 #
-# Window titles are read by the X tools in a UTF-8 locale of their own, so they
-# match whatever locale the caller has; the program itself runs in the caller's.
+# Window titles are read in a UTF-8 locale of their own and matched byte for byte,
+# so they match whatever locale the caller has; the program runs in the caller's.
 
 # The ordinary user who runs the program, with a home folder of their own.
 user=nobody
@@ -55,11 +55,19 @@ stop_desktop() {
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 
-# The id of the first visible window whose title matches <regex>; false when none.
+# The id of the first window on the display whose title matches the extended
+# <regex>; false when none. The window manager's list is read as UTF-8 and matched
+# byte for byte, which works the same in every locale of the caller (xdotool's own
+# title search converts titles into its locale, where "ě" is lost under LC_ALL=C).
 find_window() {
-  local id
-  id=$(xdo search --onlyvisible --name "$1" 2>/dev/null | head -1)
-  [ -n "$id" ] && echo "$id"
+  local id title
+  while IFS=$'\t' read -r id title; do
+    if printf '%s\n' "$title" | LC_ALL=C grep -qE -- "$1"; then
+      echo "$id"
+      return 0
+    fi
+  done < <(LC_ALL=C.UTF-8 wmctrl -l 2>/dev/null | sed -E 's/^(0x[0-9a-fA-F]+) +[-0-9]+ +[^ ]+ (.*)$/\1\t\2/')
+  return 1
 }
 
 # Starts <program> as the user on the display, in the background from <folder>
