@@ -4,13 +4,11 @@
 
 #include "TestSupport.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 
 #include <sys/stat.h>
@@ -159,10 +157,7 @@ TEST(IniFile, writesWindows1250AndReadsBack)
 // either end and enclosing quotation marks included. KVITANKY_SEED repeats a run.
 TEST(IniWrite, anyValueComesBackWhole)
 {
-    const unsigned seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? qEnvironmentVariableIntValue("KVITANKY_SEED")
-                                                                    : unsigned(QDateTime::currentMSecsSinceEpoch());
-    std::printf("anyValueComesBackWhole seed %u\n", seed);
-    std::mt19937 rng(seed);
+    std::mt19937 rng(testsupport::randomSeed("anyValueComesBackWhole"));
     const QString alphabet = QStringLiteral("  \t\"'\"'=;[]aZ0ěš");
     for (int i = 0; i < 2000; ++i) {
         QString value;
