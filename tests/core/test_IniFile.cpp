@@ -4,7 +4,14 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
+#include <QStringEncoder>
+
 #include <gtest/gtest.h>
+
+#include <random>
+
+#include <sys/stat.h>
 
 using namespace kvitanky;
 using testsupport::TempDir;
@@ -102,7 +109,7 @@ TEST(IniWrite, lineBreaksInAValueBecomeBlanks)
     const struct { const char *value, *stored; } cases[] = {
         {"Obecn\xC3\xAD \xC3\xBA\xC5\x99" "ad\r\nHlavn\xC3\xAD 1", "Obecn\xC3\xAD \xC3\xBA\xC5\x99" "ad Hlavn\xC3\xAD 1"},
         {"a\nb\rc\n\rd", "a b c  d"},
-        {"x\n[SET]\nEditSetOtherFontSize1=0\n", "x [SET] EditSetOtherFontSize1=0"},
+        {"x\n[SET]\nEditSetOtherFontSize1=0\n", "x [SET] EditSetOtherFontSize1=0 "},
     };
     for (const auto &c : cases) {
         IniDocument doc("[OWNER]\r\nEditSetOwnerAddress1=old\r\n[SET]\r\nEditSetOtherFontSize1=10\r\n");
@@ -144,6 +151,97 @@ TEST(IniFile, writesWindows1250AndReadsBack)
               QByteArray("[OWNER]\r\nEditSetOwnerAddressSubject=Vodn\xE9 stocn\xE9\r\n"));
     IniFile again(dir.file("Kvitanky.ini"));
     EXPECT_EQ(again.readString("owner", "editsetowneraddresssubject", "-"), QStringLiteral("Vodné stocné"));
+}
+
+// Any value a box can hold comes back whole after a write and a read: blanks at
+// either end and enclosing quotation marks included. KVITANKY_SEED repeats a run.
+TEST(IniWrite, anyValueComesBackWhole)
+{
+    std::mt19937 rng(testsupport::randomSeed("anyValueComesBackWhole"));
+    const QString alphabet = QStringLiteral("  \t\"'\"'=;[]aZ0ěš");
+    for (int i = 0; i < 2000; ++i) {
+        QString value;
+        const int len = int(rng() % 8);
+        for (int k = 0; k < len; ++k)
+            value += alphabet.at(int(rng() % unsigned(alphabet.size())));
+        IniDocument doc("[OWNER]\r\nEditSetOwnerAddress1=old\r\n");
+        doc.writeString("OWNER", "EditSetOwnerAddress1", value);
+        doc.writeString("OWNER", "EditSetOwnerAddress2", "next");
+        QString back;
+        const IniDocument again(doc.toBytes());
+        ASSERT_TRUE(again.readString("OWNER", "EditSetOwnerAddress1", &back));
+        ASSERT_EQ(back, value) << "written as " << doc.toBytes().toStdString();
+        ASSERT_TRUE(again.readString("OWNER", "EditSetOwnerAddress2", &back));
+        ASSERT_EQ(back, "next");
+    }
+    IniDocument doc;
+    doc.writeString("S", "A", "   odsazeno");
+    doc.writeString("S", "B", "\"Vodne\"");
+    doc.writeString("S", "C", "Vodné stocné");
+    EXPECT_EQ(doc.toBytes(), QByteArray("[S]\r\nA=\"   odsazeno\"\r\nB=\"\"Vodne\"\"\r\nC=Vodn\xE9 stocn\xE9\r\n"));
+}
+
+// A settings file another tool saved in UTF-8 or UTF-16 is read as such; the first
+// write keeps a copy of the original in Data/ and writes Windows-1250 only.
+TEST(IniFile, foreignEncodingsAreReadAndConvertedOnceWithACopy)
+{
+    const QString text = QStringLiteral("[OWNER]\r\nEditSetOwnerAddressSubject=Vodné stočné – €\r\n[SET]\r\nX=1\r\n");
+    const auto utf16 = [&](bool little) {
+        QStringEncoder encoder(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return QByteArray(encoder(text));
+    };
+    const struct { const char *name; QByteArray bytes; } files[] = {
+        {"utf8 with mark", "\xEF\xBB\xBF" + text.toUtf8()},
+        {"utf8", text.toUtf8()},
+        {"utf16le with mark", "\xFF\xFE" + utf16(true)},
+        {"utf16be with mark", "\xFE\xFF" + utf16(false)},
+        {"utf16le", utf16(true)},
+        {"utf16be", utf16(false)},
+    };
+    for (const auto &f : files) {
+        SCOPED_TRACE(f.name);
+        TempDir dir;
+        const QString path = dir.file("Kvitanky.ini");
+        testsupport::writeFile(path, f.bytes);
+        IniFile ini(path);
+        EXPECT_EQ(ini.readString("OWNER", "EditSetOwnerAddressSubject", "-"), QStringLiteral("Vodné stočné – €"));
+        ini.writeString("SET", "X", "2");
+        EXPECT_EQ(testsupport::readFile(path),
+                  QByteArray("[OWNER]\r\nEditSetOwnerAddressSubject=Vodn\xE9 sto\xE8n\xE9 \x96 \x80\r\n[SET]\r\nX=2\r\n"));
+        const QStringList kept = QDir(dir.file("Data")).entryList(QDir::Files);
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_EQ(testsupport::readFile(dir.file("Data/" + kept[0])), f.bytes);
+        ini.writeString("SET", "X", "3");   // converted once: no second copy
+        EXPECT_EQ(QDir(dir.file("Data")).entryList(QDir::Files).size(), 1);
+        EXPECT_EQ(IniFile(path).readString("SET", "X", "-"), "3");
+    }
+}
+
+// What cannot be a settings file is refused with its name, before anything is read.
+TEST(IniFile, fifoAndHugeFileAreRefused)
+{
+    TempDir dir;
+    const QString fifo = dir.file("fifo.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString huge = dir.file("huge.ini");
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(300LL * 1024 * 1024));
+    }
+    const struct { QString path; QString said; } cases[] = {
+        {fifo, QStringLiteral("Nastavení nelze načíst ze souboru '%1': nejde o soubor.").arg(fifo)},
+        {"/dev/zero", QStringLiteral("Nastavení nelze načíst ze souboru '/dev/zero': nejde o soubor.")},
+        {huge, QStringLiteral("Nastavení nelze načíst ze souboru '%1': soubor má 300 MB, soubor nastavení má jen "
+                              "několik kB.").arg(huge)},
+    };
+    for (const auto &c : cases) {
+        try {
+            IniFile ini(c.path);
+            ADD_FAILURE() << "accepted " << c.path.toStdString();
+        } catch (const IniError &e) {
+            EXPECT_EQ(QString::fromUtf8(e.what()), c.said);
+        }
+    }
 }
 
 struct FlagCase {

@@ -464,7 +464,7 @@ protected:
             if (box != run.settings[i])
                 return QStringLiteral("settings box %1 shows '%2', model '%3'").arg(settingBoxes[i].name, box, run.settings[i]);
             if (QFile::exists(ini.path()) && ini.hasKey("OWNER", settingBoxes[i].name)
-                && ini.readString("OWNER", settingBoxes[i].name, QString()) != box.trimmed())
+                && ini.readString("OWNER", settingBoxes[i].name, QString()) != box)   // blanks at the ends kept
                 return QStringLiteral("settings file holds '%1' for %2, box '%3'")
                     .arg(ini.readString("OWNER", settingBoxes[i].name, QString()), settingBoxes[i].name, box);
         }

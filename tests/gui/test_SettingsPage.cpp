@@ -403,9 +403,9 @@ TEST_F(SettingsPageTest, RestoreDefaultsDeletesTheFileAndCloses)
     EXPECT_EQ(messages[1].caption, DefaultCaption);
     EXPECT_FALSE(messages[1].withCancel);
     EXPECT_EQ(messages[1].kind, ui::MessageKind::Warning);
-    EXPECT_EQ(messages[1].text,
-              "Puvodní nastavení je obnoveno. Program Kvitanky bude nyní ukoncen.\n\n"
-              "Spusťtte prosím program znovu obvyklým zpusobem.");
+    EXPECT_TRUE(messages[1].text.startsWith(
+        "Puvodní nastavení je obnoveno. Program Kvitanky bude nyní ukoncen.\n\n"
+        "Spusťtte prosím program znovu obvyklým zpusobem.\n\nPůvodní nastavení je uloženo v souboru "));
     EXPECT_FALSE(form->SaveOnClose);
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.ini")));

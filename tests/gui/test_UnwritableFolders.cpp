@@ -3,6 +3,10 @@
 // marked immutable, a full disk.
 #include "BadInputFixture.h"
 
+#include "shell/AboutPage.h"
+
+#include <QLabel>
+
 using namespace badinput;
 
 namespace {
@@ -66,6 +70,29 @@ protected:
         form.reset();
     }
 
+    static QString readOnlyNote(const QString &folder)
+    {
+        return QStringLiteral("Do složky '%1' nelze zapisovat (%2). Data v ní jsou otevřena jen pro čtení: "
+                              "lze je prohlížet a tisknout, změny ale nepůjde uložit.")
+            .arg(native(folder), systemReason(EROFS));
+    }
+    // Starts the program as if it were installed in `executableDir`, with the
+    // per-user data folder under the test's folder; false when start-up failed.
+    bool startInstalledIn(const QString &executableDir)
+    {
+        userData = std::make_unique<ScopedEnv>("XDG_DATA_HOME", dir.file("user").toUtf8());
+        StartupOptions o = options(QString());
+        o.executableDir = executableDir;
+        try {
+            form = std::make_unique<TForm1>(o);
+        } catch (const std::exception &e) {
+            ADD_FAILURE() << "start-up failed: " << e.what();
+            return false;
+        }
+        return true;
+    }
+    QString dataFolderShown() const { return form->TabSheetAbout->LabelAboutDataFolder->text(); }
+
     QString readOnlyTable(const QString &folder) const
     {
         return QStringLiteral("Tabulka '%1': soubor je jen pro čtení, změny nelze uložit")
@@ -76,10 +103,69 @@ protected:
         return QStringLiteral("Opravdu si prejete Vymazat všechna data (%1) záznamu z adresáre?").arg(rows);
     }
 
+    // An environment variable set for the test and put back afterwards.
+    struct ScopedEnv {
+        ScopedEnv(const char *name, const QByteArray &value) : name(name), old(qgetenv(name)), had(qEnvironmentVariableIsSet(name))
+        {
+            qputenv(name, value);
+        }
+        ~ScopedEnv() { had ? qputenv(name, old) : qunsetenv(name); }
+        const char *name;
+        QByteArray old;
+        bool had;
+    };
+
     QString source;
     QString view;
     std::unique_ptr<Mount> mount;
+    std::unique_ptr<ScopedEnv> userData;
 };
+
+// An office's program folder the clerk cannot write to: its data are shown, read
+// only, said once with the reason; nothing goes to the per-user folder.
+TEST_F(Unwritable, ProgramFolderWithDataIsUsedReadOnly)
+{
+    prepareProgramFolder(source);
+    QString why;
+    mount = Mount::readOnlyView(source, view, &why);
+    if (!mount)
+        GTEST_SKIP() << why.toStdString();
+    ASSERT_TRUE(startInstalledIn(view));
+    EXPECT_EQ(form->ProgramDir, view);
+    EXPECT_EQ(texts(), QStringList({readOnlyNote(view)}));
+    EXPECT_EQ(form->TableData.recordCount(), 4);
+    EXPECT_EQ(dataFolderShown(), QStringLiteral("Data programu: %1 (jen pro čtení)").arg(native(view)));
+    form.reset();
+    EXPECT_FALSE(QFileInfo::exists(dir.file("user")) && !QDir(dir.file("user")).isEmpty());
+}
+
+// Installed where nothing can be written and no data are: the per-user folder
+// holds them, and the information page says where.
+TEST_F(Unwritable, EmptyProgramFolderFallsBackToTheUserFolder)
+{
+    QString why;
+    mount = Mount::readOnlyView(source, view, &why);
+    if (!mount)
+        GTEST_SKIP() << why.toStdString();
+    ASSERT_TRUE(startInstalledIn(view));
+    EXPECT_EQ(texts(), QStringList());
+    EXPECT_TRUE(form->ProgramDir.startsWith(dir.file("user/"))) << form->ProgramDir.toStdString();
+    EXPECT_EQ(dataFolderShown(), QStringLiteral("Data programu: %1").arg(native(form->ProgramDir)));
+    EXPECT_TRUE(QFileInfo::exists(QDir(form->ProgramDir).filePath("Data.dbf")));
+}
+
+// Links someone planted in a shared program folder under the name of the folder's
+// write test: nothing is written through them.
+TEST_F(Unwritable, WriteTestNeverFollowsALink)
+{
+    const QString target = dir.file("target.txt");
+    writeFile(target, "keep me");
+    ASSERT_TRUE(QFile::link(target, QDir(source).filePath(".kvitanky-write-test")));
+    ASSERT_TRUE(startInstalledIn(source));
+    EXPECT_EQ(form->ProgramDir, source);
+    EXPECT_EQ(readFile(target), QByteArray("keep me"));
+    EXPECT_TRUE(QFileInfo(QDir(source).filePath(".kvitanky-write-test")).isSymLink());
+}
 
 // The program folder mounted read-only: the program starts, shows the data and
 // refuses every change with a message that names the file; nothing is changed.
@@ -93,7 +179,7 @@ TEST_F(Unwritable, ProgramFolderRefusesEveryChangeAndKeepsTheFiles)
     const auto before = snapshot(source);
 
     ASSERT_TRUE(start(view));
-    EXPECT_EQ(texts(), QStringList());
+    EXPECT_EQ(texts(), QStringList({readOnlyNote(view)}));
     EXPECT_EQ(form->TableData.recordCount(), 4);
     const QString ini = QDir(view).filePath("Kvitanky.ini");
     steps({

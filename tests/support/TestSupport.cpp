@@ -4,6 +4,7 @@
 #include "data/DbfTable.h"
 #include "data/RecipientTable.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -13,8 +14,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace testsupport {
+
+unsigned randomSeed(const char *test)
+{
+    const unsigned seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? qEnvironmentVariableIntValue("KVITANKY_SEED")
+                                                                    : unsigned(QDateTime::currentMSecsSinceEpoch());
+    std::printf("%s seed %u\n", test, seed);
+    return seed;
+}
 
 TempDir::TempDir()
 {

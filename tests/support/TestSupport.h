@@ -28,6 +28,10 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The seed of a randomised test: KVITANKY_SEED when set (to repeat a run), else
+// the clock; printed with the test's name.
+unsigned randomSeed(const char *test);
+
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
 

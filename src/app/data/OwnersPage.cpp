@@ -2,6 +2,7 @@
 #include "data/OwnersPage.h"
 
 #include "data/DbfTable.h"
+#include "data/RemovalBackup.h"
 #include "data/TableNavigator.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
@@ -9,6 +10,7 @@
 #include "shell/AccountBoxKeys.h"
 #include "shell/PageControls.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTableView>
 
@@ -117,29 +119,44 @@ void OwnersPage::ButtonTableOwnersInsertClick()
 void OwnersPage::RestoreDefaultOwners()
 {
     const QString caption = QString::fromUtf8(RestoreCaption);
-    if (ui::warning(m_form.desktop(), &m_form, caption,
-                    "Opravdu si prejete nastavit adresár majitelu úctu do výchozího nastavení?", true)
+    // Cancel is the default button: a stray Enter deletes no owner.
+    if (ui::riskyQuestion(m_form.desktop(), &m_form, caption,
+                          "Opravdu si prejete nastavit adresár majitelu úctu do výchozího nastavení?")
         != ui::MessageAnswer::Ok)
         return;
     const QString path = m_form.programFile("Owners.dbf");
+    // Closed first, so that the copy holds every row written so far.
     m_table.setActive(false);
-    QFile::remove(path);
-    if (QFile::exists(path)) {
-        ui::information(m_form.desktop(), &m_form, "Nelze zpracovat soubor 'Owners.dbf'!\n\n"
-                                                   "Nastavení adresáre majitelu úctu do puvodního stavu se nezdarlo!");
+    QString copy;
+    const auto keepWorking = [this] {
         // The file is still there and whole: keep working with it.
         m_table.setActive(true);
         m_model->reload();
         ShowOwner();
+    };
+    try {
+        if (QFile::exists(path))
+            copy = backupBeforeRemoval(m_form.ProgramDir, QStringLiteral("Owners.dbf"),
+                                       QStringLiteral("Adresář majitelů účtů zůstal beze změny."));
+    } catch (const BackupError &) {
+        keepWorking();
+        throw;
+    }
+    QFile::remove(path);
+    if (QFile::exists(path)) {
+        ui::information(m_form.desktop(), &m_form, "Nelze zpracovat soubor 'Owners.dbf'!\n\n"
+                                                   "Nastavení adresáre majitelu úctu do puvodního stavu se nezdarlo!");
+        keepWorking();
         return;
     }
     m_model->reload();
     m_shown.remember();
-    ui::warning(m_form.desktop(), &m_form, caption,
-                "Puvodní adresár majitelu úctú bude nastaven do výchozího nastavení. \n\n"
-                "Program Kvitanky bude nyní ukoncen.\n\n"
-                "Spusťtte prosím program znovu obvyklým zpusobem.",
-                false);
+    QString done = "Puvodní adresár majitelu úctú bude nastaven do výchozího nastavení. \n\n"
+                   "Program Kvitanky bude nyní ukoncen.\n\n"
+                   "Spusťtte prosím program znovu obvyklým zpusobem.";
+    if (!copy.isEmpty())
+        done += QStringLiteral("\n\nPůvodní adresář majitelů účtů je uložen v souboru %1.").arg(QDir::toNativeSeparators(copy));
+    ui::warning(m_form.desktop(), &m_form, caption, done, false);
     m_form.close();
 }
 

@@ -296,9 +296,10 @@ bool LayoutPage::settingsHoldCurrentOwner()
     DbfTable &owners = m_form.TableOwners;
     if (!owners.active() || owners.recordCount() == 0 || owners.recNo() < 0)
         return true;   // nothing to copy
+    // A column another program's table lacks has nothing to copy.
     for (const OwnerColumnSetting &c : ownerColumnSettings()) {
         const QLineEdit *box = m_form.edit(c.key);
-        if (box && box->text() != owners.fieldByName(c.column).asString())
+        if (box && owners.fieldIndex(c.column) >= 0 && box->text() != owners.fieldByName(c.column).asString())
             return false;
     }
     return true;

@@ -30,12 +30,15 @@ void CopyOwnerToSettings(DbfTable &owners, const std::function<QLineEdit *(const
     // Read the whole row first: a box's change handler may show a message, and
     // nothing may move the cursor between the columns of one owner. A line break
     // another program left in a column reaches the box (and the settings file) as a blank.
+    // A column another program's table lacks has nothing to copy: its box keeps its text.
     QStringList values;
     for (const OwnerColumnSetting &c : ownerColumnSettings())
-        values << lineBreaksAsBlanks(owners.fieldByName(c.column).asString());
+        values << (owners.fieldIndex(c.column) >= 0 ? lineBreaksAsBlanks(owners.fieldByName(c.column).asString())
+                                                    : QString());
     const auto &columns = ownerColumnSettings();
     for (int i = 0; i < columns.size(); ++i) {
-        if (QLineEdit *e = editOf(columns[i].key))
+        QLineEdit *e = editOf(columns[i].key);
+        if (e && owners.fieldIndex(columns[i].column) >= 0)
             e->setText(values[i]);
     }
 }

@@ -3,6 +3,7 @@
 
 #include "render/LayoutPage.h"
 #include "data/OwnersPage.h"
+#include "data/RemovalBackup.h"
 #include "settings/AccountMarks.h"
 #include "settings/SettingKeys.h"
 #include "shell/MainWindow.h"
@@ -11,6 +12,7 @@
 #include "shell/AccountBoxKeys.h"
 #include "shell/PageControls.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontDialog>
 #include <QTabWidget>
@@ -253,16 +255,26 @@ void SettingsPage::ButtonSetSaveClick()
 void SettingsPage::ButtonDefaultSettingClick()
 {
     const QString caption = QString::fromUtf8(DefaultCaption);
-    if (ui::warning(m_form.desktop(), this, caption, QString::fromUtf8(DefaultQuestion), true) != ui::MessageAnswer::Ok)
+    // Cancel is the default button: the file holds every printer's calibration.
+    if (ui::riskyQuestion(m_form.desktop(), this, caption, QString::fromUtf8(DefaultQuestion)) != ui::MessageAnswer::Ok)
         return;
     const QString path = m_form.programFile("Kvitanky.ini");
-    // The file must really be gone before the user is told so: a file left behind
-    // would bring the old settings back at the next start.
-    if (!QFile::exists(path) || !QFile::remove(path)) {
+    if (!QFile::exists(path)) {
         ui::information(m_form.desktop(), this, QString::fromUtf8(DefaultFailed));
         return;
     }
-    ui::warning(m_form.desktop(), this, caption, QString::fromUtf8(DefaultDone), false);
+    const QString copy = backupBeforeRemoval(m_form.ProgramDir, QStringLiteral("Kvitanky.ini"),
+                                             QStringLiteral("Nastavení zůstalo beze změny."));
+    // The file must really be gone before the user is told so: a file left behind
+    // would bring the old settings back at the next start.
+    if (!QFile::remove(path)) {
+        ui::information(m_form.desktop(), this, QString::fromUtf8(DefaultFailed));
+        return;
+    }
+    ui::warning(m_form.desktop(), this, caption,
+                QString::fromUtf8(DefaultDone) + QStringLiteral("\n\nPůvodní nastavení je uloženo v souboru %1.")
+                                                     .arg(QDir::toNativeSeparators(copy)),
+                false);
     m_form.SaveOnClose = false;
     m_form.close();
 }

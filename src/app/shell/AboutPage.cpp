@@ -86,6 +86,8 @@ AboutPage::AboutPage(Desktop &desktop, QWidget *parent)
     LabelAboutWebTSURL = link("LabelAboutWebTSURL", "https://www.kvitanky.cz/tvorba/",
                               LabelAboutWebHomePage->x(), 136, webTs, [this] { LabelAboutWebTSURLClick(); });
     LabelAboutEmail = link("LabelAboutEmail", "info@kvitanky.cz", 69, 249, email, [this] { LabelAboutEmailClick(); });
+    LabelAboutDataFolder = ui::label(group, QString(), 32, 300, "LabelAboutDataFolder");
+    LabelAboutDataFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
 }
 
 void AboutPage::LabelAboutWebHomePageClick()
@@ -96,6 +98,12 @@ void AboutPage::LabelAboutWebHomePageClick()
 void AboutPage::LabelAboutWebTSURLClick()
 {
     m_desktop.openUrl(QUrl(LabelAboutWebTSURL->text()));
+}
+
+void AboutPage::showDataFolder(const QString &text)
+{
+    LabelAboutDataFolder->setText(text);
+    LabelAboutDataFolder->adjustSize();
 }
 
 void AboutPage::LabelAboutEmailClick()

@@ -27,6 +27,10 @@ public:
     void LabelAboutWebTSURLClick();
     void LabelAboutEmailClick();
 
+    // Which folder holds the program's data (and whether it can be written).
+    void showDataFolder(const QString &text);
+    QLabel *LabelAboutDataFolder = nullptr;
+
 private:
     Desktop &m_desktop;
 };

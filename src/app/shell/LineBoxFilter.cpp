@@ -18,7 +18,7 @@ LineBoxFilter::LineBoxFilter(QLineEdit *box, int limit)
     connect(box, &QLineEdit::textEdited, this, [this] { m_box->setToolTip(QString()); });
     // The note waits until the box has taken its new text, so that it stands beside it.
     connect(this, &LineBoxFilter::refused, this, [this](const QString &chars) {
-        const QString note = refusedNote(chars);
+        const QString note = refusedNote(chars, m_codepage);
         m_box->setToolTip(note);
         QTimer::singleShot(0, m_box, [box = m_box, note] {
             QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), note, box);
@@ -26,9 +26,12 @@ LineBoxFilter::LineBoxFilter(QLineEdit *box, int limit)
     }, Qt::QueuedConnection);
 }
 
-QString LineBoxFilter::refusedNote(const QString &refused)
+QString LineBoxFilter::refusedNote(const QString &refused, Codepage codepage)
 {
-    return QStringLiteral("Znak „%1“ nelze v kódování Windows-1250 uložit, nebyl vložen.").arg(refused);
+    const char *name = codepage == Codepage::Cp852    ? "CP852"
+                       : codepage == Codepage::Cp1252 ? "Windows-1252"
+                                                      : "Windows-1250";
+    return QStringLiteral("Znak „%1“ nelze v kódování %2 uložit, nebyl vložen.").arg(refused, QLatin1String(name));
 }
 
 QString LineBoxFilter::oneLine(QString text)
@@ -39,9 +42,9 @@ QString LineBoxFilter::oneLine(QString text)
     return text;
 }
 
-bool LineBoxFilter::storable(QChar c)
+bool LineBoxFilter::storable(QChar c, Codepage codepage)
 {
-    return c == QLatin1Char('?') || toCp1250(QString(c)) != "?";
+    return c == QLatin1Char('?') || encode(QString(c), codepage) != "?";
 }
 
 QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
@@ -62,7 +65,7 @@ QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
 
     QString refusedChars;
     for (qsizetype i = 0; i < input.size();) {
-        if (input[i].isSurrogate() || !storable(input[i])) {
+        if (input[i].isSurrogate() || !storable(input[i], m_codepage)) {
             const qsizetype n = input[i].isHighSurrogate() && i + 1 < input.size() ? 2 : 1;
             if (!refusedChars.contains(input.mid(i, n)))
                 refusedChars += input.mid(i, n);

@@ -6,8 +6,11 @@
 //     standard line edit does; a longer text the program put there stays whole and
 //     cannot grow;
 //   - a character the file cannot hold is refused at once with a short note beside
-//     the box, so what the box shows is what gets stored.
+//     the box, so what the box shows is what gets stored (a box of a foreign table
+//     checks against that table's code page).
 #pragma once
+
+#include "text/Codepage.h"
 
 #include <QValidator>
 
@@ -24,15 +27,17 @@ public:
 
     int limit() const { return m_limit; }
     void setLimit(int limit) { m_limit = limit; }
+    // The code page of the file the box's text goes to (Windows-1250 unless set).
+    void setCodepage(Codepage codepage) { m_codepage = codepage; }
 
     State validate(QString &input, int &pos) const override;
 
     // The note shown when characters were refused ("Znak „Ω“ nelze uložit ...").
-    static QString refusedNote(const QString &refused);
+    static QString refusedNote(const QString &refused, Codepage codepage = Codepage::Cp1250);
     // The text with every line break (CR LF, CR or LF) as one blank.
     static QString oneLine(QString text);
-    // Whether the program's files (Windows-1250) can hold the character.
-    static bool storable(QChar c);
+    // Whether a file in the code page (the program's own: Windows-1250) can hold the character.
+    static bool storable(QChar c, Codepage codepage = Codepage::Cp1250);
 
 Q_SIGNALS:
     // Characters were refused from what the user typed or pasted.
@@ -41,6 +46,7 @@ Q_SIGNALS:
 private:
     QLineEdit *m_box;
     int m_limit;
+    Codepage m_codepage = Codepage::Cp1250;
     QString m_previous;   // the text before the edit being validated
 };
 

@@ -113,13 +113,17 @@ void TForm1::buildFrame()
 void TForm1::startUp(const StartupOptions &options)
 {
     // 2. The program folder.
-    const ProgramFolder folder = ProgramFolder::locate(options.programDir, options.pictureDir);
+    const ProgramFolder folder = ProgramFolder::locate(options.programDir, options.pictureDir, options.executableDir);
     ProgramDir = folder.dataDir;
     PictureDir = folder.pictureDir;
     // One running program per folder: a second one ends here with a message that
     // names the first, before it reads or writes anything.
     m_folderLock = std::make_unique<FolderLock>(ProgramDir);
     m_folderLock->acquire();
+    // Where the data are; data the user cannot change are said so once.
+    TabSheetAbout->showDataFolder(folder.description());
+    if (!folder.readOnlyNote().isEmpty())
+        ui::warning(desktop(), this, "Kvitanky", folder.readOnlyNote(), false);
 
     // 3. The settings file, created empty when missing.
     const QString iniPath = programFile("Kvitanky.ini");
@@ -315,10 +319,12 @@ void TForm1::OpenTables()
     };
     openOrCreate(TableData, recipientTablePath(ProgramDir), ProgramDir, CreateRecipientTable, AddSampleRecipients);
     tell(TableData);
+    ui::setBoxesCodepage(TabSheetData, TableData.codepage());
     guard([this] { ShowRecipient(); });
     // The owner table is opened whatever the owner-directory option says.
     openOrCreate(TableOwners, ownerTablePath(ProgramDir), ProgramDir, CreateOwnerTable, AddSampleOwners);
     tell(TableOwners);
+    ui::setBoxesCodepage(TabSheetOwnersAdr, TableOwners.codepage());
     guard([this] { ShowOwner(); });
 }
 

@@ -44,6 +44,7 @@ class Desktop;
 struct StartupOptions {
     QString programDir;   // empty: the executable's folder (or the per-user data folder)
     QString pictureDir;   // empty: where the program finds its pictures
+    QString executableDir;   // empty: the running executable's folder
     // Message boxes, dialogs, links and printers; empty: the system's own.
     std::shared_ptr<Desktop> desktop;
 };

@@ -19,6 +19,14 @@ int typingLimit(const QLineEdit *edit)
     return filter ? filter->limit() : 0;
 }
 
+void setBoxesCodepage(QWidget *page, Codepage codepage)
+{
+    for (const QLineEdit *box : page->findChildren<QLineEdit *>()) {
+        if (LineBoxFilter *filter = lineBoxFilter(box))
+            filter->setCodepage(codepage);
+    }
+}
+
 QLabel *label(QWidget *parent, const QString &text, int x, int y, const QString &objectName)
 {
     auto *l = new QLabel(text, parent);

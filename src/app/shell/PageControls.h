@@ -2,6 +2,8 @@
 // Small helpers the pages use to place their controls at designed positions.
 #pragma once
 
+#include "text/Codepage.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,6 +18,8 @@ namespace kvitanky::ui {
 // one line of storable text (see LineBoxFilter), limited or not.
 void setTypingLimit(QLineEdit *edit, int maxLength);
 int typingLimit(const QLineEdit *edit);   // 0 when unlimited
+// Every box on `page` takes only what a file in `codepage` can hold (the page's table).
+void setBoxesCodepage(QWidget *page, Codepage codepage);
 
 QLabel *label(QWidget *parent, const QString &text, int x, int y, const QString &objectName = {});
 QLineEdit *lineEdit(QWidget *parent, const QString &objectName, int x, int y, int width, int maxLength = 0,

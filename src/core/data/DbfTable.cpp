@@ -554,6 +554,7 @@ QChar DbfTable::systemDecimalSeparator()
 bool DbfTable::isReadOnly() const { return d->file.isOpen() && !d->file.isWritable(); }
 QString DbfTable::readOnlyReason() const { return d->file.readOnlyReason(); }
 QString DbfTable::openNotice() const { return d->file.openNotice(); }
+Codepage DbfTable::codepage() const { return d->file.isOpen() ? d->file.layout().codepage : Codepage::Cp1250; }
 int DbfTable::storedRecordCount() const { return int(d->file.storedRecords() + d->file.batchedRecords()); }
 
 void DbfTable::setAppendBatch(int rows)

@@ -19,6 +19,8 @@
 // Every engine error is a DbfError whose text names the table file and the reason.
 #pragma once
 
+#include "text/Codepage.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -152,6 +154,7 @@ public:
     // What to tell a user once after opening: the layout's reason, records found
     // behind the header's count ("" when nothing).
     QString openNotice() const;
+    Codepage codepage() const;        // of the open file's text; Windows-1250 while closed
     int storedRecordCount() const;
     // For bulk appends: new rows are posted into memory and written `rows` at a
     // time (0, the default: each as it is posted). Rows not yet written go to the

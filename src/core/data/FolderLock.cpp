@@ -5,7 +5,20 @@
 #include <QLockFile>
 #include <QSysInfo>
 
+#include <cerrno>
+
+#include <signal.h>
+
 namespace kvitanky {
+namespace {
+
+// A process of another user counts: it runs, only this one may not signal it.
+bool processRuns(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+} // namespace
 
 FolderLock::FolderLock(const QString &dir)
     : m_dir(dir)
@@ -42,8 +55,18 @@ bool FolderLock::acquire()
     QString text = QStringLiteral("Data ve složce '%1' právě používá jiný spuštěný program Kvitanky (%2). "
                                   "Dva programy nesmějí zapisovat do stejných souborů, tento se proto ukončí.")
                        .arg(QDir::toNativeSeparators(m_dir), holder);
-    if (known && !host.isEmpty() && host != QSysInfo::machineHostName())
-        text += QStringLiteral(" Pokud tam program už neběží, smažte soubor '%1'.").arg(QDir::toNativeSeparators(m_path));
+    // What the user can do about it: a holder elsewhere may still run; one on this
+    // computer that no longer runs, or one nobody can tell, left a lock that could
+    // not be taken over (it cannot be read or removed, e.g. another user's file).
+    const QString file = QDir::toNativeSeparators(m_path);
+    const bool here = known && (host.isEmpty() || host == QSysInfo::machineHostName());
+    if (!known)
+        text += QStringLiteral(" Zámek nelze přečíst; pokud program Kvitanky s těmito daty nikde neběží, "
+                               "smažte soubor '%1'.").arg(file);
+    else if (!here)
+        text += QStringLiteral(" Pokud tam program už neběží, smažte soubor '%1'.").arg(file);
+    else if (!processRuns(pid))
+        text += QStringLiteral(" Ten proces už neběží, zámek po něm ale nelze odstranit: smažte soubor '%1'.").arg(file);
     m_lock.reset();
     throw FolderInUseError(text.toStdString());
 }

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "IniFile.h"
 
+#include "data/RemovalBackup.h"
 #include "text/Codepage.h"
 #include "text/SingleLine.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace kvitanky {
 namespace {
@@ -60,6 +62,43 @@ QByteArray unquoted(QByteArray v)
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.mid(1, v.size() - 2);
     return v;
+}
+
+// What the reader returns whole: a value it would trim or unquote goes inside one
+// more pair of double quotation marks.
+QByteArray valueAsWritten(const QByteArray &value)
+{
+    return unquoted(trimmed(value)) == value ? value : '"' + value + '"';
+}
+
+QString decodeUtf16(const QByteArray &bytes, QStringDecoder::Encoding encoding)
+{
+    QStringDecoder decoder(encoding);
+    return decoder(bytes);
+}
+
+// Settings files saved by other tools: UTF-8 (with its byte-order mark, or text that
+// is valid UTF-8 and nothing else), UTF-16 (with its mark, or a first line that
+// starts with "[" or ";" and a zero byte). The bytes as Windows-1250; *foreign
+// says whether they had to be converted.
+QByteArray asCp1250(const QByteArray &raw, bool *foreign)
+{
+    *foreign = true;
+    const auto startsWith = [&](const char *prefix, qsizetype n) { return raw.startsWith(QByteArrayView(prefix, n)); };
+    if (startsWith("\xEF\xBB\xBF", 3))
+        return toCp1250(QString::fromUtf8(raw.mid(3)));
+    if (startsWith("\xFF\xFE", 2))
+        return toCp1250(decodeUtf16(raw.mid(2), QStringDecoder::Utf16LE));
+    if (startsWith("\xFE\xFF", 2))
+        return toCp1250(decodeUtf16(raw.mid(2), QStringDecoder::Utf16BE));
+    if (startsWith("[\0", 2) || startsWith(";\0", 2))
+        return toCp1250(decodeUtf16(raw, QStringDecoder::Utf16LE));
+    if (startsWith("\0[", 2) || startsWith("\0;", 2))
+        return toCp1250(decodeUtf16(raw, QStringDecoder::Utf16BE));
+    if (looksLikeUtf8(raw))
+        return toCp1250(QString::fromUtf8(raw));
+    *foreign = false;
+    return raw;
 }
 
 } // namespace
@@ -138,7 +177,7 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
 {
     const QByteArray sec = toCp1250(lineBreaksAsBlanks(section));
     const QByteArray k = toCp1250(lineBreaksAsBlanks(key));
-    const QByteArray line = k + '=' + toCp1250(lineBreaksAsBlanks(value));
+    const QByteArray line = k + '=' + valueAsWritten(toCp1250(lineBreaksAsBlanks(value)));
     int s = findSection(sec);
     if (s < 0) {
         // A new section goes at the end of the file; the last line gets its end first.
@@ -180,11 +219,19 @@ void IniFile::reloadIfChanged() const
     const qint64 mtime = info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1;
     if (size == m_loadedSize && mtime == m_loadedMtime)
         return;
+    // Reading a FIFO or a device would wait for ever, a huge file fill the memory.
+    if (info.exists() && !info.isFile())
+        throw IniError(QStringLiteral("Nastavení nelze načíst ze souboru '%1': nejde o soubor.")
+                           .arg(m_path).toStdString());
+    if (size > MaxFileSize)
+        throw IniError(QStringLiteral("Nastavení nelze načíst ze souboru '%1': soubor má %2 MB, "
+                                      "soubor nastavení má jen několik kB.")
+                           .arg(m_path).arg(size / (1024 * 1024)).toStdString());
     QByteArray bytes;
     QFile f(m_path);
     if (f.open(QIODevice::ReadOnly))
-        bytes = f.readAll();
-    m_doc = IniDocument(bytes);
+        bytes = f.read(MaxFileSize + 1);
+    m_doc = IniDocument(asCp1250(bytes, &m_foreignEncoding));
     m_loadedSize = size;
     m_loadedMtime = mtime;
 }
@@ -229,10 +276,20 @@ bool IniFile::readBool(const QString &section, const QString &key, bool defaultV
     return parseFlag(v, defaultValue);
 }
 
+void IniFile::reloadForWrite()
+{
+    // What cannot be read as a settings file cannot be replaced by one either.
+    try {
+        reloadIfChanged();
+    } catch (const IniError &) {
+        throw IniError(QStringLiteral("Unable to write to %1").arg(m_path).toStdString());
+    }
+}
+
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
     if (m_batchDepth == 0)
-        reloadIfChanged();
+        reloadForWrite();
     m_doc.writeString(section, key, value);
     if (m_batchDepth > 0) {
         m_batchDirty = true;
@@ -248,10 +305,11 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
 
 void IniFile::beginBatch()
 {
-    if (m_batchDepth++ == 0) {
-        reloadIfChanged();
+    if (m_batchDepth == 0) {
+        reloadForWrite();   // may throw: no batch is begun then
         m_batchDirty = false;
     }
+    ++m_batchDepth;
 }
 
 void IniFile::endBatch()
@@ -262,8 +320,24 @@ void IniFile::endBatch()
     }
 }
 
+void IniFile::keepForeignOriginal()
+{
+    const QFileInfo info(m_path);
+    try {
+        backupBeforeRemoval(info.absolutePath(), info.fileName(),
+                            QStringLiteral("Soubor je uložen v kódování UTF a bez zálohy se do Windows-1250 "
+                                           "nepřevede."));
+    } catch (const BackupError &e) {
+        throw IniError(QStringLiteral("Unable to write to %1\n\n%2").arg(m_path, QString::fromUtf8(e.what())).toStdString());
+    }
+    m_foreignEncoding = false;
+}
+
 void IniFile::store()
 {
+    // A file another tool saved in UTF-8 or UTF-16 is replaced only once a copy of it is kept.
+    if (m_foreignEncoding)
+        keepForeignOriginal();
     QSaveFile f(m_path);
     // The folder may forbid new files while the settings file itself is writable.
     f.setDirectWriteFallback(false);

@@ -23,7 +23,9 @@ public:
 //   - a value is the rest of its line after "=", trimmed, with one pair of
 //     enclosing quotation marks (single or double) removed, cut at 2047 characters;
 //   - the first of duplicate sections or keys wins; comment lines (";"), lines before
-//     the first section and key lines without "=" are kept but never match.
+//     the first section and key lines without "=" are kept but never match;
+//   - a value the reader would change (blanks at either end, a pair of enclosing
+//     quotation marks) is written inside one more pair of double quotation marks.
 class IniDocument
 {
 public:
@@ -52,9 +54,17 @@ private:
 // The settings file object: reads with a default and writes at once. Each write
 // replaces the file through a new file renamed over the old one, so a crash never
 // leaves a truncated file behind.
+//
+// A file another tool saved as UTF-8 or UTF-16 is read as such; the first write
+// keeps a copy of it in the backup folder ("Data" beside it) and replaces it with
+// the Windows-1250 file. Anything that is not a plain file (a FIFO, a device), and a
+// file far larger than any settings file, is refused with IniError.
 class IniFile
 {
 public:
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
+    // Throws IniError when the file cannot serve as a settings file.
     explicit IniFile(QString path);
 
     const QString &path() const { return m_path; }
@@ -77,12 +87,15 @@ public:
 
 private:
     void reloadIfChanged() const;
+    void reloadForWrite();
+    void keepForeignOriginal();
     void store();
 
     QString m_path;
     mutable IniDocument m_doc;
     mutable qint64 m_loadedSize = -1;
     mutable qint64 m_loadedMtime = -1;
+    mutable bool m_foreignEncoding = false;   // the file on disk is UTF-8 or UTF-16
     int m_batchDepth = 0;
     bool m_batchDirty = false;
 };
