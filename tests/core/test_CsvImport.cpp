@@ -111,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "t;j;p;u;o;1;5;v;s;te;e;1;\na;b",
                    {"t|j|p|u|o|1|5|v|s|te|e|1", "a|b|||||0|||||0"}},
         ImportCase{"crlfAndNoFinalLf", CsvLayout::Full, "a\r\nb", {"a||||||0|||||0", "b||||||0|||||0"}},
+        ImportCase{"crOnlyLineEnds", CsvLayout::Full, "a\rb\rc\r", {"a||||||0|||||0", "b||||||0|||||0", "c||||||0|||||0"}},
         ImportCase{"emptyAndCrOnlyLinesSkipped", CsvLayout::Full, "\n\r\n\n", {}},
         ImportCase{"oneBlankIsARow", CsvLayout::Full, " \n", {Empty}},
         ImportCase{"headerLineSkipped", CsvLayout::Full,
@@ -135,11 +136,11 @@ INSTANTIATE_TEST_SUITE_P(
         ImportCase{"flagAnyNonZeroWholeNumber", CsvLayout::Full,
                    flagLine("1") + flagLine("01") + flagLine(" 1") + flagLine("\"2\"") + flagLine("-3")
                        + flagLine("") + flagLine("0") + flagLine("x") + flagLine("1,5"),
-                   {Flagged, Flagged, Flagged, Flagged, Flagged, Empty, Empty, Empty, Empty}},
+                   {Flagged, Flagged, Flagged, Flagged, Flagged, Empty, Empty, Flagged, Empty}},
         ImportCase{"amounts", CsvLayout::Full,
                    ";;;;;;1 234,50 K\xe8\n;;;;;;-150\n;;;;;;12.50\n;;;;;;abc\n;;;;;;1,2,3\n;;;;;;1.234,50\n"
                    ";;;;;;1,234.50\n;;;;;;150,-\n;;;;;;1\xa0" "234\n;;;;;;12abc\n",
-                   {"||||||1234.5|||||0", "||||||150|||||0", "||||||12.5|||||0", Empty, Empty,
+                   {"||||||1234.5|||||0", "||||||-150|||||0", "||||||12.5|||||0", Empty, Empty,
                     "||||||1234.5|||||0", "||||||1234.5|||||0", "||||||150|||||0", "||||||1234|||||0",
                     "||||||12|||||0"}},
         ImportCase{"longestLineImported", CsvLayout::Full, Line765 + "\n", {"T|J|" + std::string(30, 'x') + "||||0|||||0"}},
@@ -248,9 +249,9 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Bylo importováno 3 záznamu.",
                      "První řádek souboru je záhlaví se jmény sloupců; nebyl importován.\n\n"
                      "Sloupce, které adresář nemá (nebo jsou v souboru podruhé), nebyly importovány: „IČO“, „Jméno“.\n\n"
-                     "Částku se nepodařilo přečíst nebo byla záporná na 2 řádcích:\n"
-                     "Řádek 2: částku „abc“ nelze přečíst, uložena 0\n"
-                     "Řádek 3: částka „-150“ je záporná, uložena 150"}},
+                     "Na 2 řádcích souboru nešlo hodnoty přečíst s jistotou:\n"
+                     "Řádek souboru 2 (řádek adresáře 1): částku „abc“ nelze přečíst, uložena 0\n"
+                     "Řádek souboru 3 (řádek adresáře 2): částka „-150“ je záporná, uložena -150 (složenka bude neplatná)"}},
         MessageCase{"nulByte", CsvLayout::Full, "a.csv", QByteArray("a;b\nc\0d\n", 8),
                     {"Soubor %1 má na řádku 2 nulový bajt, není to tedy textový soubor CSV. Nic nebylo importováno.",
                      "Bylo importováno 0 záznamu."}},
@@ -464,6 +465,61 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"invalidFarAway", "\xc5\xa0" + Ascii + Ascii + "\xe8", CsvEncoding::Cp1250},
         EncodingCase{"truncatedAtEnd", "\xc5\xa0;\xc5", CsvEncoding::Cp1250},
         EncodingCase{"afterCtrlZIgnored", "\xc5\xa0\x1a\xe8", CsvEncoding::Utf8}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+
+// ---- what the preview finds and names ------------------------------------------
+
+struct PreviewCase {
+    const char *name;
+    QByteArray file;
+    char separator;
+    QList<int> captions;
+    int rows;
+    QStringList named;   // each problem line starts so, in this order
+    bool thousands = false;
+    QStringList firstSurnames = {};
+};
+
+class CsvPreviewNames : public RecipientFixture, public ::testing::WithParamInterface<PreviewCase> {};
+
+TEST_P(CsvPreviewNames, everyLineNotReadForSure)
+{
+    const PreviewCase &c = GetParam();
+    const CsvPreview p = PreviewCsvFile(csv(c.file), table, CsvLayout::Full, {}, CsvChoices{{}, c.thousands});
+    EXPECT_EQ(p.separator, c.separator);
+    EXPECT_EQ(p.captionLines, c.captions);
+    EXPECT_EQ(p.rows, c.rows);
+    ASSERT_EQ(p.problems.size(), c.named.size()) << p.problems.join(QLatin1Char('\n')).toStdString();
+    for (qsizetype k = 0; k < c.named.size(); ++k)
+        EXPECT_TRUE(p.problems[k].startsWith(c.named[k])) << p.problems[k].toStdString();
+    for (qsizetype k = 0; k < c.firstSurnames.size(); ++k)
+        EXPECT_EQ(p.firstRows.value(k).value(2), c.firstSurnames[k]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvPreviewNames,
+    ::testing::Values(
+        PreviewCase{"captionAboveHeaderDoesNotPickTheSeparator",
+                    "Seznam pl\xe1tc\xf9, 2024\nP\xf8\xedjmen\xed;Jm\xe9no;\xc8\xe1stka\nNov\xe1k;Jan;100\nDvo\xf8\xe1k;Petr;200\n",
+                    ';', {1}, 2, {}, false, {"Novák", "Dvořák"}},
+        PreviewCase{"blankFirstLineDoesNotPickTheSeparator",
+                    "\nP\xf8\xedjmen\xed,Jm\xe9no,\xc8\xe1stka\nNov\xe1k,Jan,100\nDvo\xf8\xe1k,Petr,200\n", ',', {}, 2, {},
+                    false, {"Novák", "Dvořák"}},
+        PreviewCase{"captionOverHeaderlessRows", "Platby\n;;Nov\xe1k;;;;100;\n;;Dvo\xf8\xe1k;;;;200;\n", ';', {1}, 2, {}},
+        PreviewCase{"amountsNotForSure",
+                    "P\xf8\xedjmen\xed;\xc8\xe1stka;Vy\xf8" "azeno\nA;2.500;ne\nB;;x\nC;-150;0\nD;abc;mo\x9en\xe1\nE;1 234,50;ano\n",
+                    ';', {}, 5,
+                    {"Řádek souboru 2 (řádek adresáře 1): částka „2.500“ může být",
+                     "Řádek souboru 3 (řádek adresáře 2): částka chybí",
+                     "Řádek souboru 4 (řádek adresáře 3): částka „-150“ je záporná, uložena -150",
+                     "Řádek souboru 5 (řádek adresáře 4): částku „abc“ nelze přečíst",
+                     "Řádek souboru 5 (řádek adresáře 4): vyřazení „možná“ nelze přečíst"}},
+        PreviewCase{"thousandsChosenForTheFile", "P\xf8\xedjmen\xed;\xc8\xe1stka\nA;2.500\n", ';', {}, 1,
+                    {"Řádek souboru 2 (řádek adresáře 1): částka „2.500“ může být v tisících i s desetinnou čárkou, "
+                     "uložena 2500"},
+                    true},
+        PreviewCase{"macLineEnds", "a;b;c\rd;e;f\rg;h;i\r", ';', {}, 3, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

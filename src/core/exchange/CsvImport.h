@@ -39,13 +39,23 @@ struct CsvPreview {
     CsvEncoding encoding = CsvEncoding::Cp1250;
     bool utf16 = false;           // read through a UTF-8 copy
     char separator = ';';
-    bool header = false;          // the first line names the columns and is skipped
+    bool header = false;          // a line names the columns and is skipped
+    int headerLine = 0;           // that line of the file
+    QStringList headerNames;      // its fields
+    QList<int> captionLines;      // lines above the rows that are skipped (captions)
+    int firstDataLine = 1;        // records before this line are not imported
+    int fileColumns = 0;          // fields most of the first lines have
     QStringList unknownColumns;   // header names that fill no column
     std::vector<int> columnOf;    // per field position: the column it fills, or -1
+    bool amountMapped = false;    // some field fills the amount
+    bool thousands = false;       // "2.500" read as thousands (CsvChoices)
     int rows = 0;                 // records that become rows
     QList<QStringList> firstRows; // the first rows as they land, CsvColumnCount texts each
-    int amountProblems = 0;       // rows whose amount is unreadable or negative
-    QStringList problems;         // "Řádek 17: částku „abc“ nelze přečíst, uložena 0", the first few
+    QList<int> firstLines;        // the file's line of each of them
+    QList<QStringList> firstFields; // their fields as the file has them
+    int amountProblems = 0;       // rows with a value the import cannot read for sure
+    int ambiguousAmounts = 0;     // amounts like "2.500": thousands or decimals?
+    QStringList problems;         // "Řádek souboru 17 (řádek adresáře 21): částku „abc“ nelze přečíst, uložena 0", the first few
     int stopLine = 0;             // the import ends before this line (too long, open quote)
     QString stopReason;           // what is wrong with that line
     int duplicates = 0;           // rows equal in every column to a row of the table
@@ -65,8 +75,14 @@ struct CsvPreview {
 inline constexpr int CsvPreviewRows = 20;
 inline constexpr int CsvListedProblems = 10;
 
+// What the user decided in the preview; the defaults are the program's own reading.
+struct CsvChoices {
+    std::vector<int> columnOf;    // per field position: the column it fills, or -1; empty: as found
+    bool thousands = false;       // one separator before three digits groups thousands
+};
+
 CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout,
-                          const ExchangeProgress &progress = {});
+                          const ExchangeProgress &progress = {}, const CsvChoices &choices = {});
 
 struct CsvImportOptions {
     bool skipDuplicates = false;
@@ -103,6 +119,8 @@ QString CsvOpenFailedMessage(const QString &path);   // "Nelze otevrít soubor "
 QString CsvImportedMessage(int rows);                 // full import's count
 QString Csv6ImportedMessage(int rows);                // six-column import's count
 QStringList CsvImportMessages(const CsvImportResult &result, const QString &path, CsvLayout layout);
+// "Na 3 řádcích souboru nešlo hodnoty přečíst s jistotou:", the heading of the rows' problems.
+QString CsvUncertainRowsText(int rows);
 // The notes after a count (header, unknown columns, duplicates, amounts); empty when none.
 QString CsvImportNotes(const CsvImportResult &result);
 

@@ -178,7 +178,7 @@ bool digitGroupsOk(QByteArrayView whole, char group)
 
 } // namespace
 
-CsvAmount ReadCsvAmount(QByteArrayView text)
+CsvAmount ReadCsvAmount(QByteArrayView text, bool threeDigitsAreThousands)
 {
     CsvAmount result;
     QVarLengthArray<char, 64> s;
@@ -236,7 +236,11 @@ CsvAmount ReadCsvAmount(QByteArrayView text)
         ok = (decimal == ',' ? commas : points) == 1;
     } else if (ok && (commas || points)) {
         const char sep = commas ? ',' : '.';
-        if (commas + points == 1)
+        const qsizetype at = v.indexOf(sep);
+        // "2.500", "1,234": one separator, one to three digits before it (not a
+        // lone 0), exactly three behind it. Thousands or decimals? Named.
+        result.ambiguous = commas + points == 1 && at >= 1 && at <= 3 && v.front() != '0' && v.size() - at - 1 == 3;
+        if (commas + points == 1 && !(result.ambiguous && threeDigitsAreThousands))
             decimal = sep;
         else
             group = sep;
@@ -262,28 +266,42 @@ CsvAmount ReadCsvAmount(QByteArrayView text)
         ok = ec == std::errc() && ptr == end && std::isfinite(value);
     }
     if (!ok) {
+        result.ambiguous = false;
         result.state = CsvAmount::State::Unreadable;
         result.value = CsvAmountToFloat(text);
         return result;
     }
     result.state = negative && value != 0 ? CsvAmount::State::Negative : CsvAmount::State::Ok;
-    result.value = value;
+    result.value = result.state == CsvAmount::State::Negative ? -value : value;
     return result;
 }
 
-int ReadCsvFlag(QByteArrayView text)
+int ReadCsvFlag(QByteArrayView text, bool *ok)
 {
+    if (ok)
+        *ok = true;
     text = text.trimmed();
-    if (!text.isEmpty() && (text.front() == '-' || text.front() == '+'))
-        text = text.sliced(1);
     if (text.isEmpty())
         return 0;
+    for (const char *yes : {"ano", "a", "x", "true", "yes"})
+        if (text.compare(QByteArrayView(yes), Qt::CaseInsensitive) == 0)
+            return 1;
+    for (const char *no : {"ne", "n", "false", "no"})
+        if (text.compare(QByteArrayView(no), Qt::CaseInsensitive) == 0)
+            return 0;
+    if (text.front() == '-' || text.front() == '+')
+        text = text.sliced(1);
     bool nonZero = false;
     for (const char c : text) {
-        if (c < '0' || c > '9')
+        if (c < '0' || c > '9') {
+            if (ok)
+                *ok = false;
             return 0;
+        }
         nonZero = nonZero || c != '0';
     }
+    if (ok && text.isEmpty())
+        *ok = false;
     return nonZero ? 1 : 0;
 }
 
@@ -309,7 +327,7 @@ bool fuzzCsvRecords(const std::uint8_t *data, std::size_t size)
             for (const QByteArrayView f : records.fields()) {
                 total += f.size();
                 const CsvAmount a = ReadCsvAmount(f);
-                if (!std::isfinite(a.value) || a.value < 0)
+                if (!std::isfinite(a.value) || (a.value < 0) != (a.state == CsvAmount::State::Negative))
                     return false;
                 const int flag = ReadCsvFlag(f);
                 if (flag != 0 && flag != 1)

@@ -64,17 +64,23 @@ private:
 // An amount field read as people write it: "1 234,50", "1 234,50" with a no-break
 // space, "1.234,50", "1,234.50", "150,-", "150 Kč", "12.50", "-150". Works on the
 // bytes of Windows-1250 and UTF-8 alike.
+// A single "," or "." followed by exactly three digits ("2.500", "1,234") is read
+// as the decimal separator unless `threeDigitsAreThousands`; either way the
+// amount says it was ambiguous. A negative amount keeps its minus sign.
 struct CsvAmount {
     enum class State { Empty, Ok, Negative, Unreadable };
     State state = State::Empty;
-    double value = 0;   // what is stored: without its minus sign; for an unreadable
-                        // text what the program's own rule gives (CsvAmountToFloat)
+    double value = 0;   // what is stored; for an unreadable text what the program's
+                        // own rule gives (CsvAmountToFloat)
+    bool ambiguous = false;
 };
-CsvAmount ReadCsvAmount(QByteArrayView text);
+CsvAmount ReadCsvAmount(QByteArrayView text, bool threeDigitsAreThousands = false);
 
-// The exclusion mark: 1 for any non-zero whole number (blanks around it allowed),
-// else 0.
-int ReadCsvFlag(QByteArrayView text);
+// The exclusion mark: 1 for any non-zero whole number (blanks around it allowed)
+// and for "ano", "a", "x", "true", "yes"; 0 for an empty field, zero and "ne",
+// "n", "false", "no" (letter case does not count). Anything else gives 0 and
+// `ok` false.
+int ReadCsvFlag(QByteArrayView text, bool *ok = nullptr);
 
 // Fuzzing body over the record reader and the two readings above. Returns false
 // when one of their guarantees does not hold.
