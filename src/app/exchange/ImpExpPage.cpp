@@ -115,10 +115,13 @@ void ImpExpPage::importFile(CsvLayout layout)
         return;
     CsvImportOptions options;
     if (preview.canImport()) {
-        ImportPreviewDialog dialog(preview, &m_form);
+        ImportPreviewDialog dialog(preview, &m_form, [&](const CsvChoices &choices) {
+            return PreviewCsvFile(path, m_form.TableData, layout, {}, choices);
+        });
         if (!dialog.ask(m_form.desktop()))
             return;
         options = dialog.options();
+        preview = dialog.preview();
     }
 
     CsvImportResult result;

@@ -416,7 +416,10 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         p.columnOf = choices.columnOf;
         p.unknownColumns.clear();
     }
-    const bool amountMapped = std::find(p.columnOf.begin(), p.columnOf.end(), CsvAmountColumn) != p.columnOf.end();
+    // The amount counts as filled when a column the file has goes into it.
+    const auto amountAt = std::find(p.columnOf.begin(), p.columnOf.end(), CsvAmountColumn);
+    const bool amountMapped = amountAt != p.columnOf.end()
+        && (p.fileColumns == 0 || amountAt - p.columnOf.begin() < p.fileColumns);
     p.amountMapped = amountMapped;
 
     std::unordered_multiset<std::size_t> existing;
