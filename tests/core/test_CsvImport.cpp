@@ -519,6 +519,13 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Řádek souboru 2 (řádek adresáře 1): částka „2.500“ může být v tisících i s desetinnou čárkou, "
                      "uložena 2500"},
                     true},
+        PreviewCase{"dittoMarksDoNotSwallowLines",
+                    "P\xf8\xedjmen\xed;Jm\xe9no;Obec;\xc8\xe1stka\nNov\xe1k;Jan;Praha;100\nMal\xe1;Eva;\";200\n"
+                    "Dvo\xf8\xe1k;Petr;Brno;300\nKr\xe1l;Ji\xf8\xed;\";400\n",
+                    ';', {}, 4,
+                    {"Řádek souboru 3 (řádek adresáře 2): uvozovka bez páru", "Řádek souboru 5 (řádek adresáře 4): uvozovka bez páru"},
+                    false, {"Novák", "Malá", "Dvořák", "Král"}},
+        PreviewCase{"quotedLineBreakStillOneField", "a;\"b\nc\";d\ne;f;g\n", ';', {}, 2, {}},
         PreviewCase{"macLineEnds", "a;b;c\rd;e;f\rg;h;i\r", ';', {}, 3, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 

@@ -67,6 +67,7 @@ struct Landed {
     int flag = 0;
     bool flagOk = true;
     QByteArrayView flagText;
+    bool quoteAsChar = false;   // a quotation mark without its pair read as a character
     std::array<bool, CsvColumnCount> filled{};
 };
 
@@ -200,10 +201,13 @@ QString amountShown(double value)
 }
 
 // What the import could not read for sure in one row, each with the file's line.
-void rowProblems(int line, int tableRow, const CsvAmount &a, QByteArrayView amountText, bool amountMapped,
-                 bool flagOk, QByteArrayView flagText, CsvEncoding encoding, QStringList &out)
+void rowProblems(int line, int tableRow, const Landed &row, bool amountMapped, CsvEncoding encoding, QStringList &out)
 {
+    const CsvAmount &a = row.amount;
     const QString at = QStringLiteral("Řádek souboru %1 (řádek adresáře %2): ").arg(line).arg(tableRow);
+    if (row.quoteAsChar)
+        out << at + QStringLiteral("uvozovka bez páru, čtena jako znak");
+    const QByteArrayView amountText = row.amountText;
     const QString shown = DecodeCsvField(amountText, encoding).trimmed();
     if (amountMapped) {
         switch (a.state) {
@@ -224,9 +228,9 @@ void rowProblems(int line, int tableRow, const CsvAmount &a, QByteArrayView amou
             out << at + QStringLiteral("částka „%1“ může být v tisících i s desetinnou čárkou, uložena %2")
                             .arg(shown, amountShown(a.value));
     }
-    if (!flagOk)
+    if (!row.flagOk)
         out << at + QStringLiteral("vyřazení „%1“ nelze přečíst, uloženo 0")
-                        .arg(DecodeCsvField(flagText, encoding).trimmed());
+                        .arg(DecodeCsvField(row.flagText, encoding).trimmed());
 }
 
 QString stopText(CsvRecordReader::Status s, bool inQuotes)
@@ -250,11 +254,10 @@ void noteRow(int line, int tableRow, const Landed &row, bool amountMapped, CsvEn
              QStringList &listed)
 {
     amountMapped = amountMapped && row.amountPresent;
-    if (!isProblem(row.amount, amountMapped) && row.flagOk)
+    if (!isProblem(row.amount, amountMapped) && row.flagOk && !row.quoteAsChar)
         return;
     if (count++ < CsvListedProblems)
-        rowProblems(line, tableRow, row.amount, row.amountText, amountMapped, row.flagOk, row.flagText, encoding,
-                    listed);
+        rowProblems(line, tableRow, row, amountMapped, encoding, listed);
 }
 
 // The first lines of a file say how it is written: the separator is the one that
@@ -438,6 +441,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     const qint64 total = in.size();
     CsvReader reader(&in);
     CsvRecordReader records(reader, p.separator);
+    records.setExpectedFields(p.fileColumns);
     Lander lander(p, table);
     Landed row;
     int lines = 0;
@@ -455,6 +459,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         if (!fields.isEmpty() && records.line() >= p.firstDataLine) {
             const bool shown = p.firstRows.size() < CsvPreviewRows;
             lander.land(fields, row, shown || !existing.empty());
+            row.quoteAsChar = records.quoteAsCharacter();
             if (shown) {
                 QStringList cells;
                 for (int c = 0; c < CsvColumnCount; ++c) {
@@ -516,6 +521,7 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
 
     CsvReader reader(&file);
     CsvRecordReader records(reader, preview.separator);
+    records.setExpectedFields(preview.fileColumns);
     Lander lander(preview, table);
     Landed row;
     int lines = 0;
@@ -562,6 +568,7 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                             }
                 }
                 lander.land(fields, row, false);
+                row.quoteAsChar = records.quoteAsCharacter();
                 noteRow(records.line(), rowsBefore + result.rows + 1, row, preview.amountMapped, preview.encoding,
                         result.amountProblems, result.problems);
                 table.append();

@@ -50,32 +50,87 @@ CsvRecordReader::CsvRecordReader(CsvReader &reader, char separator)
 {
 }
 
+bool CsvRecordReader::readLine(QByteArray &into)
+{
+    if (!m_pending.empty()) {
+        into = m_pending.front();
+        m_pending.pop_front();
+        return true;
+    }
+    return ReadCsvLineInto(m_reader, into);
+}
+
+int CsvRecordReader::plainFields(const QByteArray &line) const
+{
+    return int(line.count(m_separator)) + 1;
+}
+
+void CsvRecordReader::cookPlain()
+{
+    // Every quotation mark of the line is a character; the separator splits.
+    m_cooked = m_raw;
+    m_fields.clear();
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = m_cooked.indexOf(m_separator, from);
+        const qsizetype end = at < 0 ? m_cooked.size() : at;
+        m_fields.append(QByteArrayView(m_cooked.constData() + from, end - from));
+        if (at < 0)
+            break;
+        from = at + 1;
+    }
+    m_quoteAsChar = true;
+}
+
 CsvRecordReader::Status CsvRecordReader::next()
 {
     m_fields.clear();
     m_inQuotes = false;
-    if (m_reader.atEnd())
+    m_quoteAsChar = false;
+    if (m_pending.empty() && m_reader.atEnd())
         return Status::End;
     m_line = m_nextLine++;
-    if (!ReadCsvLineInto(m_reader, m_raw))
+    if (!readLine(m_raw))
         return Status::TooLong;
     if (m_raw.isEmpty())
         return Status::Record;
+    if (cook() != Status::Unterminated)
+        return Status::Record;
+    if (m_expected > 0 && plainFields(m_raw) >= m_expected) {
+        cookPlain();
+        return Status::Record;
+    }
+    // A quoted field goes on in the next line; the line break belongs to it.
+    const QByteArray first = m_raw;
+    std::vector<QByteArray> taken;
+    const auto giveBack = [&] {
+        for (auto it = taken.rbegin(); it != taken.rend(); ++it)
+            m_pending.push_front(*it);
+        m_nextLine -= int(taken.size());
+        m_raw = first;
+        cookPlain();
+        return Status::Record;
+    };
     for (;;) {
-        const Status s = cook();
-        if (s != Status::Unterminated)
-            return s;
-        // A quoted field goes on in the next line; the line break belongs to it.
         m_inQuotes = true;
-        if (m_reader.atEnd())
-            return Status::Unterminated;
+        if (m_pending.empty() && m_reader.atEnd())
+            return m_expected > 0 ? giveBack() : Status::Unterminated;
+        QByteArray more;
+        if (!readLine(more))
+            return Status::TooLong;
+        taken.push_back(more);
         ++m_nextLine;
-        if (!ReadCsvLineInto(m_reader, m_more))
-            return Status::TooLong;
         m_raw.append('\n');
-        m_raw.append(m_more);
+        m_raw.append(more);
         if (m_raw.size() > CsvMaxLineLength)
-            return Status::TooLong;
+            return m_expected > 0 ? giveBack() : Status::TooLong;
+        const Status s = cook();
+        if (s == Status::Unterminated)
+            continue;
+        if (m_expected > 0 && m_fields.size() > m_expected + 1)
+            return giveBack();
+        m_inQuotes = false;
+        return s;
     }
 }
 
@@ -315,6 +370,7 @@ bool fuzzCsvRecords(const std::uint8_t *data, std::size_t size)
     for (const char separator : {';', ',', '\t'}) {
         CsvReader reader(bytes);
         CsvRecordReader records(reader, separator);
+        records.setExpectedFields(int(size % 5));
         int lastLine = 0;
         for (;;) {
             const CsvRecordReader::Status s = records.next();

@@ -16,6 +16,7 @@
 #include <QList>
 
 #include <cstdint>
+#include <deque>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,15 @@ public:
 
     CsvRecordReader(CsvReader &reader, char separator);
 
+    // The field count a record of this file has. A field that opens with a
+    // quotation mark and does not close on its line may go on over the next lines
+    // only while the record still needs fields: where the line alone is complete,
+    // or the record over several lines gets more than one field too many, or the
+    // quotes never close, the quotation mark is read as a character of the line
+    // and quoteAsCharacter() says so. 0 (the default): any record is sensible.
+    void setExpectedFields(int fields) { m_expected = fields; }
+    bool quoteAsCharacter() const { return m_quoteAsChar; }
+
     Status next();
     // The physical line the last record began on.
     int line() const { return m_line; }
@@ -48,12 +58,18 @@ public:
 
 private:
     Status cook();
+    bool readLine(QByteArray &into);
+    void cookPlain();
+    int plainFields(const QByteArray &line) const;
 
     CsvReader &m_reader;
     char m_separator;
     int m_line = 0;
     int m_nextLine = 1;
     bool m_inQuotes = false;
+    bool m_quoteAsChar = false;
+    int m_expected = 0;
+    std::deque<QByteArray> m_pending;   // lines read ahead and given back
     QByteArray m_raw;
     QByteArray m_more;
     QByteArray m_cooked;
