@@ -479,6 +479,7 @@ struct PreviewCase {
     QStringList named;   // each problem line starts so, in this order
     bool thousands = false;
     QStringList firstSurnames = {};
+    QStringList repeats = {};
 };
 
 class CsvPreviewNames : public RecipientFixture, public ::testing::WithParamInterface<PreviewCase> {};
@@ -495,6 +496,15 @@ TEST_P(CsvPreviewNames, everyLineNotReadForSure)
         EXPECT_TRUE(p.problems[k].startsWith(c.named[k])) << p.problems[k].toStdString();
     for (qsizetype k = 0; k < c.firstSurnames.size(); ++k)
         EXPECT_EQ(p.firstRows.value(k).value(2), c.firstSurnames[k]);
+    EXPECT_EQ(p.repeatNotes, c.repeats);
+    // Repeats can be left out.
+    if (!c.repeats.isEmpty()) {
+        CsvImportOptions skip;
+        skip.skipRepeats = true;
+        const CsvImportResult r = ImportPreviewedCsv(p, table, skip);
+        EXPECT_EQ(r.rows, c.rows - int(c.repeats.size()));
+        EXPECT_EQ(r.skippedRepeats, int(c.repeats.size()));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -526,6 +536,12 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Řádek souboru 3 (řádek adresáře 2): uvozovka bez páru", "Řádek souboru 5 (řádek adresáře 4): uvozovka bez páru"},
                     false, {"Novák", "Malá", "Dvořák", "Král"}},
         PreviewCase{"quotedLineBreakStillOneField", "a;\"b\nc\";d\ne;f;g\n", ';', {}, 2, {}},
+        PreviewCase{"repeatsInsideTheFile",
+                    "P\xf8\xedjmen\xed;Jm\xe9no;VS;\xc8\xe1stka\nNov\xe1k;Jan;1;100\nMal\xe1;Eva;2;100\n"
+                    "nov\xe1k ;JAN;3;100\nKr\xe1l;Petr;2;100\nKr\xe1sa;Petr;;100\n",
+                    ';', {}, 5, {}, false, {},
+                    {"Řádek souboru 4 opakuje řádek souboru 2: stejný adresát",
+                     "Řádek souboru 5 opakuje řádek souboru 3: stejný variabilní symbol 2"}},
         PreviewCase{"macLineEnds", "a;b;c\rd;e;f\rg;h;i\r", ';', {}, 3, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 

@@ -452,4 +452,17 @@ TEST_F(ImpExpTest, MappingAColumnInThePreview)
     form->TableData.first();
     EXPECT_EQ(form->TableData.fieldByName(QStringLiteral("CASTKA")).asFloat(), 150);
     EXPECT_EQ(form->TableData.fieldByName(QStringLiteral("PRIJMENI")).asString(), QStringLiteral("Novák"));
+
+    // The same header again: the mapping chosen is offered.
+    QString offered;
+    desktop->onDialog = [&](QDialog &dialog) {
+        auto &d = dynamic_cast<ImportPreviewDialog &>(dialog);
+        warnedBefore = d.LabelNoAmount->isVisibleTo(&d);
+        offered = d.findChild<QComboBox *>(QStringLiteral("ComboMapping4"))->currentText();
+        d.reject();
+        return d.result();
+    };
+    page->ButtonImportCsv->click();
+    EXPECT_EQ(offered, QString::fromUtf8("Částka"));
+    EXPECT_FALSE(warnedBefore);
 }

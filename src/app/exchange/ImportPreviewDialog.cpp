@@ -107,6 +107,10 @@ ImportPreviewDialog::ImportPreviewDialog(const CsvPreview &p, QWidget *parent, R
     CheckBoxSkipDuplicates->setObjectName(QStringLiteral("CheckBoxSkipDuplicates"));
     layout->addWidget(CheckBoxSkipDuplicates);
 
+    CheckBoxSkipRepeats = new QCheckBox(this);
+    CheckBoxSkipRepeats->setObjectName(QStringLiteral("CheckBoxSkipRepeats"));
+    layout->addWidget(CheckBoxSkipRepeats);
+
     CheckBoxRemoveSamples = new QCheckBox(
         QStringLiteral("Adresář obsahuje jen čtyři ukázkové adresáty: před importem je odstranit"), this);
     CheckBoxRemoveSamples->setObjectName(QStringLiteral("CheckBoxRemoveSamples"));
@@ -189,6 +193,9 @@ void ImportPreviewDialog::showPreview()
                         .arg(p.unknownColumns.join(QStringLiteral("“, „")));
     if (p.stopLine)
         problems << QStringLiteral("Řádek souboru %1: %2. Import skončí před tímto řádkem.").arg(p.stopLine).arg(p.stopReason);
+    problems << p.repeatNotes;
+    if (p.repeats > p.repeatNotes.size())
+        problems << QStringLiteral("…");
     if (p.amountProblems) {
         problems << CsvUncertainRowsText(p.amountProblems);
         problems << p.problems;
@@ -203,6 +210,9 @@ void ImportPreviewDialog::showPreview()
     CheckBoxSkipDuplicates->setText(
         QStringLiteral("%1 %2 už v adresáři je: vynechat je").arg(p.duplicates).arg(rowsWord(p.duplicates)));
     CheckBoxSkipDuplicates->setVisible(p.duplicates > 0 && !p.onlySamples);
+    CheckBoxSkipRepeats->setText(QStringLiteral("%1 %2 opakuje dřívější řádek souboru: vynechat je")
+                                     .arg(p.repeats).arg(rowsWord(p.repeats)));
+    CheckBoxSkipRepeats->setVisible(p.repeats > 0);
     CheckBoxRemoveSamples->setVisible(p.onlySamples);
     ButtonPreviewImport->setEnabled(p.canImport());
 }
@@ -211,6 +221,7 @@ CsvImportOptions ImportPreviewDialog::options() const
 {
     CsvImportOptions o;
     o.skipDuplicates = CheckBoxSkipDuplicates->isChecked();
+    o.skipRepeats = m_preview.repeats > 0 && CheckBoxSkipRepeats->isChecked();
     o.removeSamples = CheckBoxRemoveSamples->isChecked();
     return o;
 }

@@ -46,6 +46,7 @@ public:
     QCheckBox *CheckBoxThousands = nullptr;         // shown only with amounts like "2.500"
     QLabel *LabelNoAmount = nullptr;                // shown when no column fills the amount
     QCheckBox *CheckBoxSkipDuplicates = nullptr;     // shown only with duplicates
+    QCheckBox *CheckBoxSkipRepeats = nullptr;        // shown only with rows repeating earlier ones
     QCheckBox *CheckBoxRemoveSamples = nullptr;      // shown only over the sample rows
     QPushButton *ButtonPreviewImport = nullptr;
     QPushButton *ButtonPreviewCancel = nullptr;

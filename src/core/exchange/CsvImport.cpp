@@ -21,6 +21,7 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace kvitanky {
@@ -445,6 +446,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     Lander lander(p, table);
     Landed row;
     int lines = 0;
+    std::unordered_map<std::size_t, int> seenPeople, seenSymbols;   // key -> first line
     const int rowsBefore = table.active() ? table.recordCount() : 0;
     for (;;) {
         const CsvRecordReader::Status s = records.next();
@@ -490,6 +492,27 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             }
             p.duplicate.push_back(dup);
             p.duplicates += dup;
+            // The same person, or the same variable symbol, earlier in the file.
+            const auto key = [&](std::initializer_list<int> columns) {
+                QString k;
+                for (const int c : columns)
+                    k += row.text[size_t(c)].trimmed().toCaseFolded() + QChar(0x1f);
+                return qHash(k);
+            };
+            const QString symbol = row.text[7].trimmed();
+            const auto person = seenPeople.try_emplace(key({1, 2, 3, 4}), records.line());
+            const auto same = symbol.isEmpty() ? std::make_pair(seenSymbols.end(), true)
+                                               : seenSymbols.try_emplace(qHash(symbol), records.line());
+            const bool repeated = (!person.second && (!row.text[1].trimmed().isEmpty() || !row.text[2].trimmed().isEmpty()))
+                || !same.second;
+            if (repeated && p.repeats++ < CsvListedProblems) {
+                p.repeatNotes << (!person.second
+                                      ? QStringLiteral("Řádek souboru %1 opakuje řádek souboru %2: stejný adresát")
+                                            .arg(records.line()).arg(person.first->second)
+                                      : QStringLiteral("Řádek souboru %1 opakuje řádek souboru %2: stejný variabilní symbol %3")
+                                            .arg(records.line()).arg(same.first->second).arg(symbol));
+            }
+            p.repeat.push_back(repeated);
             ++p.rows;
         }
         if (++lines % ExchangeProgressStep == 0 && progress && !progress(reader.position(), total)) {
@@ -557,6 +580,10 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 const int n = ordinal++;
                 if (skip && size_t(n) < preview.duplicate.size() && preview.duplicate[size_t(n)]) {
                     ++result.skippedDuplicates;
+                    continue;
+                }
+                if (options.skipRepeats && size_t(n) < preview.repeat.size() && preview.repeat[size_t(n)]) {
+                    ++result.skippedRepeats;
                     continue;
                 }
                 if (targets.empty()) {
@@ -673,6 +700,11 @@ QString CsvImportNotes(const CsvImportResult &r)
                              QStringLiteral("%1 řádky už v adresáři byly, nebyly importovány znovu."),
                              QStringLiteral("%1 řádků už v adresáři bylo, nebyly importovány znovu."))
                      .arg(r.skippedDuplicates);
+    if (r.skippedRepeats)
+        notes << czechPlural(r.skippedRepeats, QStringLiteral("%1 řádek opakoval dřívější řádek souboru, nebyl importován."),
+                             QStringLiteral("%1 řádky opakovaly dřívější řádky souboru, nebyly importovány."),
+                             QStringLiteral("%1 řádků opakovalo dřívější řádky souboru, nebyly importovány."))
+                     .arg(r.skippedRepeats);
     if (r.amountProblems) {
         QString t = CsvUncertainRowsText(r.amountProblems);
         for (const QString &p : r.problems)

@@ -60,6 +60,9 @@ struct CsvPreview {
     QString stopReason;           // what is wrong with that line
     int duplicates = 0;           // rows equal in every column to a row of the table
     std::vector<bool> duplicate;  // per row
+    int repeats = 0;              // rows whose person or variable symbol an earlier row of the file has
+    std::vector<bool> repeat;     // per row
+    QStringList repeatNotes;      // "Řádek souboru 9 opakuje řádek souboru 4: stejný adresát", the first few
     bool onlySamples = false;     // the table holds just the four untouched sample rows
 
     // The file the records are read from: the chosen one or its UTF-8 copy.
@@ -86,6 +89,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
 
 struct CsvImportOptions {
     bool skipDuplicates = false;
+    bool skipRepeats = false;     // rows repeating an earlier row of the file
     bool removeSamples = false;   // delete every row first (only offered for the samples)
 };
 
@@ -98,6 +102,7 @@ struct CsvImportResult {
     bool cancelled = false;       // the progress callback asked to stop
     QString engineError;          // the table's error text when writing a row failed
     int skippedDuplicates = 0;
+    int skippedRepeats = 0;
     bool removedSamples = false;
     bool header = false;
     QStringList unknownColumns;
