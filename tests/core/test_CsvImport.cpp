@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
+
 using namespace kvitanky;
 using testsupport::TempDir;
 
@@ -546,3 +549,85 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
+
+// Random registers as people keep them, written as CSV: the import gives what they
+// mean, and names exactly the lines it cannot read for sure. KVITANKY_SEED repeats a run.
+TEST_F(RecipientFixture, randomRegistersImportAsMeant)
+{
+    const unsigned seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? qEnvironmentVariableIntValue("KVITANKY_SEED")
+                                                                     : std::random_device{}();
+    std::printf("KVITANKY_SEED=%u\n", seed);
+    std::mt19937 rng(seed);
+    const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    struct Amount { const char *text; double value; bool named; };
+    const Amount amounts[] = {{"150", 150, false}, {"1 234,50", 1234.5, false}, {"150 Kč", 150, false},
+                              {"2.500", 2.5, true}, {"", 0, true}, {"-80", -80, true}, {"abc", 0, true},
+                              {"12,5", 12.5, false}};
+    struct Flag { const char *text; int value; bool named; };
+    const Flag flags[] = {{"", 0, false}, {"0", 0, false}, {"1", 1, false}, {"ano", 1, false}, {"ne", 0, false},
+                          {"x", 1, false}, {"možná", 0, true}};
+    for (int round = 0; round < 30; ++round) {
+        const char sep = ";,\t"[pick(3)];
+        const QByteArray eol = QList<QByteArray>{"\n", "\r\n", "\r"}[pick(3)];
+        const auto field = [&](const QByteArray &text) {
+            return text.contains(sep) ? '"' + text + '"' : text;
+        };
+        QByteArray file;
+        int line = 0;
+        if (pick(2)) {
+            file += "Seznam plátců 2024" + eol;
+            ++line;
+        }
+        file += QByteArray("Příjmení") + sep + "Jméno" + sep + "Obec" + sep + "Částka" + sep + "Vyřazeno" + eol;
+        ++line;
+        const int rows = 1 + pick(25);
+        std::vector<std::string> meant;
+        QList<int> named;
+        for (int r = 0; r < rows; ++r) {
+            while (pick(5) == 0) {
+                file += eol;
+                ++line;
+            }
+            ++line;
+            const bool ditto = r > 0 && pick(4) == 0;
+            int ai = pick(8);
+            while (ditto && QByteArray(amounts[ai].text).contains(sep))   // a ditto line holds no quoted field
+                ai = pick(8);
+            const Amount &a = amounts[ai];
+            const Flag &f = flags[pick(7)];
+            const QByteArray surname = "Nov\xc3\xa1k " + QByteArray::number(r) + (ditto ? "" : ", ml.");
+            const QByteArray town = ditto ? "\"" : "Praha";
+            file += (ditto ? surname : field(surname)) + sep + "Jan" + sep + town + sep
+                + (ditto ? QByteArray(a.text) : field(a.text)) + sep + f.text + eol;
+            meant.push_back(QString::fromUtf8("%1|%2|%3|%4").arg(QString::fromUtf8(surname), QString::fromUtf8(town))
+                                .arg(a.value).arg(f.value).toStdString());
+            if (a.named || f.named || ditto)
+                named << line;
+        }
+        table.deleteAll();
+        const QString path = csv(file);
+        const CsvPreview p = PreviewCsvFile(path, table, CsvLayout::Full);
+        const std::string context = "seed " + std::to_string(seed) + " round " + std::to_string(round);
+        ASSERT_EQ(p.rows, rows) << context;
+        QList<int> got;
+        for (const QString &problem : p.problems) {
+            const int l = problem.section(QLatin1Char(' '), 2, 2).toInt();
+            if (got.isEmpty() || got.back() != l)
+                got << l;
+        }
+        EXPECT_EQ(got, named.mid(0, CsvListedProblems)) << context;
+        EXPECT_EQ(p.amountProblems, named.size()) << context;
+        ImportPreviewedCsv(p, table);
+        std::vector<std::string> landed;
+        for (table.first(); !table.eof(); table.next())
+            landed.push_back(QStringLiteral("%1|%2|%3|%4")
+                                 .arg(table.fieldByName(QStringLiteral("PRIJMENI")).asString(),
+                                      table.fieldByName(QStringLiteral("OBEC")).asString())
+                                 .arg(table.fieldByName(QStringLiteral("CASTKA")).asFloat())
+                                 .arg(table.fieldByName(QStringLiteral("VYRAZENO")).asInteger())
+                                 .toStdString());
+        ASSERT_EQ(landed.size(), meant.size()) << context;
+        for (size_t k = 0; k < meant.size(); ++k)
+            EXPECT_EQ(landed[k], meant[k]) << context;
+    }
+}

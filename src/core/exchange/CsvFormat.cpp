@@ -87,15 +87,18 @@ bool ReadCsvLineInto(CsvReader &reader, QByteArray &bytes)
             run = z - p;
         bool crEnd = false;
         if (std::memchr(p, '\r', size_t(run))) {
-            // A CR before a CR or LF is dropped; a CR before anything else is a
-            // line end of its own (a file saved on a Mac).
+            // CRs before an LF are dropped; any other CR is a line end of its own
+            // (a file saved on a Mac).
             const qsizetype left = reader.m_buffer.size() - reader.m_pos;
             for (qsizetype i = 0; i < run; ++i) {
                 if (p[i] != '\r') {
                     bytes.append(p[i]);
                     continue;
                 }
-                if (i + 1 < left && (p[i + 1] == '\r' || p[i + 1] == '\n'))
+                qsizetype j = i + 1;
+                while (j < left && p[j] == '\r')
+                    ++j;
+                if (j < left && p[j] == '\n')
                     continue;
                 crEnd = true;
                 run = i + 1;

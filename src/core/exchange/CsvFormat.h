@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The byte-level rules of the program's semicolon-separated files.
 //
-// A line ends at LF, at a CR that is not followed by a CR or LF, or at the end of
-// the file; other CRs are dropped (CR LF and CR CR LF end one line); a Ctrl-Z
+// A line ends at LF, at a CR that is not followed by CRs and an LF, or at the end
+// of the file; other CRs are dropped (CR LF and CR CR LF end one line); a Ctrl-Z
 // (26) ends the file; a line's content ends at its first NUL.
 // Fields are separated by ";" with no quoting at all: a quotation mark inside a
 // field becomes a blank and nothing is trimmed. All of it is locale-independent.

@@ -284,8 +284,21 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
     std::vector<std::pair<int, QList<QByteArrayView>>> bestRecords;
     std::vector<QByteArray> keep;
     for (const char sep : {';', '\t', ','}) {
+        // Quotation marks used as ditto marks must not merge lines here either: the
+        // records are read expecting the field count most lines have split plainly.
+        std::map<int, int> plain;
+        for (const QByteArray &l : head.split('\n'))
+            if (!l.isEmpty())
+                ++plain[int(l.count(sep)) + 1];
+        int plainModal = 0, plainMost = 0;
+        for (const auto &[n, many] : plain)
+            if (n >= 2 && many >= plainMost) {
+                plainModal = n;
+                plainMost = many;
+            }
         CsvReader reader(head);
         CsvRecordReader records(reader, sep);
+        records.setExpectedFields(plainModal);
         std::vector<std::pair<int, int>> counts;   // line, fields
         while (records.next() == CsvRecordReader::Status::Record)
             if (!records.fields().isEmpty())
@@ -307,6 +320,7 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
     }
     CsvReader reader(head);
     CsvRecordReader records(reader, out.separator);
+    records.setExpectedFields(out.fields);
     int seen = 0;
     QList<int> oneField;
     while (seen < HeaderSearchRecords && records.next() == CsvRecordReader::Status::Record) {
