@@ -285,10 +285,11 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
     std::vector<QByteArray> keep;
     for (const char sep : {';', '\t', ','}) {
         // Quotation marks used as ditto marks must not merge lines here either: the
-        // records are read expecting the field count most lines have split plainly.
+        // records are read expecting the field count most lines without quotation
+        // marks have.
         std::map<int, int> plain;
         for (const QByteArray &l : head.split('\n'))
-            if (!l.isEmpty())
+            if (!l.isEmpty() && !l.contains('"'))
                 ++plain[int(l.count(sep)) + 1];
         int plainModal = 0, plainMost = 0;
         for (const auto &[n, many] : plain)
