@@ -457,7 +457,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     const qint64 total = in.size();
     CsvReader reader(&in);
     CsvRecordReader records(reader, p.separator);
-    records.setExpectedFields(p.fileColumns);
+    records.setExpectedFields(p.header ? p.fileColumns : 0);
     Lander lander(p, table);
     Landed row;
     int lines = 0;
@@ -559,7 +559,7 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
 
     CsvReader reader(&file);
     CsvRecordReader records(reader, preview.separator);
-    records.setExpectedFields(preview.fileColumns);
+    records.setExpectedFields(preview.header ? preview.fileColumns : 0);
     Lander lander(preview, table);
     Landed row;
     int lines = 0;

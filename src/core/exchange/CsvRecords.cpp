@@ -96,7 +96,12 @@ CsvRecordReader::Status CsvRecordReader::next()
         return Status::Record;
     if (cook() != Status::Unterminated)
         return Status::Record;
-    if (m_expected > 0 && plainFields(m_raw) >= m_expected) {
+    // A lone quotation mark as a whole field is a ditto mark where the line alone
+    // is a complete record.
+    const QByteArray lone = QByteArray(1, m_separator) + '"';
+    const bool ditto = m_raw.contains(lone + m_separator) || m_raw.startsWith('"' + QByteArray(1, m_separator))
+        || m_raw.endsWith(lone);
+    if (m_expected > 0 && ditto && plainFields(m_raw) >= m_expected) {
         cookPlain();
         return Status::Record;
     }
