@@ -300,6 +300,8 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
         CsvReader reader(head);
         CsvRecordReader records(reader, sep);
         records.setExpectedFields(plainModal);
+        if (sep != ';' && out.separator == ';' && out.fields >= CsvFullPositions)
+            break;
         std::vector<std::pair<int, int>> counts;   // line, fields
         while (records.next() == CsvRecordReader::Status::Record)
             if (!records.fields().isEmpty())
@@ -313,7 +315,8 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
                 modal = n;
                 score = many;
             }
-        if (score > bestScore) {
+        // The program's own separator wins wherever it splits lines the same way.
+        if (score > bestScore || (sep == ';' && score > 0 && modal >= CsvFullPositions)) {
             bestScore = score;
             out.separator = sep;
             out.fields = modal;
