@@ -281,8 +281,6 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
 {
     Sniffed out;
     int bestScore = 0;
-    std::vector<std::pair<int, QList<QByteArrayView>>> bestRecords;
-    std::vector<QByteArray> keep;
     for (const char sep : {';', '\t', ','}) {
         // Quotation marks used as ditto marks must not merge lines here either: the
         // records are read expecting the field count most lines without quotation
@@ -297,24 +295,35 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
                 plainModal = n;
                 plainMost = many;
             }
-        CsvReader reader(head);
-        CsvRecordReader records(reader, sep);
-        records.setExpectedFields(plainModal);
         if (sep != ';' && out.separator == ';' && out.fields >= CsvFullPositions)
             break;
-        std::vector<std::pair<int, int>> counts;   // line, fields
-        while (records.next() == CsvRecordReader::Status::Record)
-            if (!records.fields().isEmpty())
-                counts.emplace_back(records.line(), int(records.fields().size()));
-        std::map<int, int> lines;
-        for (const auto &[line, n] : counts)
-            ++lines[n];
+        // Where most records hold line breaks in quoted fields (as our own export
+        // writes them), the lines without quotation marks are only pieces of
+        // records: the records read as quoted fields say more than those pieces.
         int modal = 0, score = 0;
-        for (const auto &[n, many] : lines)
-            if (n >= 2 && many >= score) {
-                modal = n;
-                score = many;
+        for (const int expected : {plainModal, 0}) {
+            CsvReader reader(head);
+            CsvRecordReader records(reader, sep);
+            records.setExpectedFields(expected);
+            std::map<int, int> lines;
+            while (records.next() == CsvRecordReader::Status::Record)
+                if (!records.fields().isEmpty())
+                    ++lines[int(records.fields().size())];
+            int thisModal = 0, thisScore = 0;
+            for (const auto &[n, many] : lines)
+                if (n >= 2 && many >= thisScore) {
+                    thisModal = n;
+                    thisScore = many;
+                }
+            // The program's own layout read through quoted fields wins.
+            const bool ownLayout = expected == 0 && sep == ';' && thisModal >= CsvFullPositions;
+            if (thisScore > score || (ownLayout && thisScore > 0)) {
+                modal = thisModal;
+                score = thisScore;
             }
+            if (expected == 0)
+                break;
+        }
         // The program's own separator wins wherever it splits lines the same way.
         if (score > bestScore || (sep == ';' && score > 0 && modal >= CsvFullPositions)) {
             bestScore = score;
