@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
+
 using namespace kvitanky;
 using testsupport::TempDir;
 
@@ -111,6 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "t;j;p;u;o;1;5;v;s;te;e;1;\na;b",
                    {"t|j|p|u|o|1|5|v|s|te|e|1", "a|b|||||0|||||0"}},
         ImportCase{"crlfAndNoFinalLf", CsvLayout::Full, "a\r\nb", {"a||||||0|||||0", "b||||||0|||||0"}},
+        ImportCase{"crOnlyLineEnds", CsvLayout::Full, "a\rb\rc\r", {"a||||||0|||||0", "b||||||0|||||0", "c||||||0|||||0"}},
         ImportCase{"emptyAndCrOnlyLinesSkipped", CsvLayout::Full, "\n\r\n\n", {}},
         ImportCase{"oneBlankIsARow", CsvLayout::Full, " \n", {Empty}},
         ImportCase{"headerLineSkipped", CsvLayout::Full,
@@ -135,11 +139,11 @@ INSTANTIATE_TEST_SUITE_P(
         ImportCase{"flagAnyNonZeroWholeNumber", CsvLayout::Full,
                    flagLine("1") + flagLine("01") + flagLine(" 1") + flagLine("\"2\"") + flagLine("-3")
                        + flagLine("") + flagLine("0") + flagLine("x") + flagLine("1,5"),
-                   {Flagged, Flagged, Flagged, Flagged, Flagged, Empty, Empty, Empty, Empty}},
+                   {Flagged, Flagged, Flagged, Flagged, Flagged, Empty, Empty, Flagged, Empty}},
         ImportCase{"amounts", CsvLayout::Full,
                    ";;;;;;1 234,50 K\xe8\n;;;;;;-150\n;;;;;;12.50\n;;;;;;abc\n;;;;;;1,2,3\n;;;;;;1.234,50\n"
                    ";;;;;;1,234.50\n;;;;;;150,-\n;;;;;;1\xa0" "234\n;;;;;;12abc\n",
-                   {"||||||1234.5|||||0", "||||||150|||||0", "||||||12.5|||||0", Empty, Empty,
+                   {"||||||1234.5|||||0", "||||||-150|||||0", "||||||12.5|||||0", Empty, Empty,
                     "||||||1234.5|||||0", "||||||1234.5|||||0", "||||||150|||||0", "||||||1234|||||0",
                     "||||||12|||||0"}},
         ImportCase{"longestLineImported", CsvLayout::Full, Line765 + "\n", {"T|J|" + std::string(30, 'x') + "||||0|||||0"}},
@@ -248,9 +252,9 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Bylo importováno 3 záznamu.",
                      "První řádek souboru je záhlaví se jmény sloupců; nebyl importován.\n\n"
                      "Sloupce, které adresář nemá (nebo jsou v souboru podruhé), nebyly importovány: „IČO“, „Jméno“.\n\n"
-                     "Částku se nepodařilo přečíst nebo byla záporná na 2 řádcích:\n"
-                     "Řádek 2: částku „abc“ nelze přečíst, uložena 0\n"
-                     "Řádek 3: částka „-150“ je záporná, uložena 150"}},
+                     "Na 2 řádcích souboru nešlo hodnoty přečíst s jistotou:\n"
+                     "Řádek souboru 2 (řádek adresáře 1): částku „abc“ nelze přečíst, uložena 0\n"
+                     "Řádek souboru 3 (řádek adresáře 2): částka „-150“ je záporná, uložena -150 (složenka bude neplatná)"}},
         MessageCase{"nulByte", CsvLayout::Full, "a.csv", QByteArray("a;b\nc\0d\n", 8),
                     {"Soubor %1 má na řádku 2 nulový bajt, není to tedy textový soubor CSV. Nic nebylo importováno.",
                      "Bylo importováno 0 záznamu."}},
@@ -466,4 +470,164 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"afterCtrlZIgnored", "\xc5\xa0\x1a\xe8", CsvEncoding::Utf8}),
     [](const auto &info) { return std::string(info.param.name); });
 
+
+// ---- what the preview finds and names ------------------------------------------
+
+struct PreviewCase {
+    const char *name;
+    QByteArray file;
+    char separator;
+    QList<int> captions;
+    int rows;
+    QStringList named;   // each problem line starts so, in this order
+    bool thousands = false;
+    QStringList firstSurnames = {};
+    QStringList repeats = {};
+};
+
+class CsvPreviewNames : public RecipientFixture, public ::testing::WithParamInterface<PreviewCase> {};
+
+TEST_P(CsvPreviewNames, everyLineNotReadForSure)
+{
+    const PreviewCase &c = GetParam();
+    const CsvPreview p = PreviewCsvFile(csv(c.file), table, CsvLayout::Full, {}, CsvChoices{{}, c.thousands});
+    EXPECT_EQ(p.separator, c.separator);
+    EXPECT_EQ(p.captionLines, c.captions);
+    EXPECT_EQ(p.rows, c.rows);
+    ASSERT_EQ(p.problems.size(), c.named.size()) << p.problems.join(QLatin1Char('\n')).toStdString();
+    for (qsizetype k = 0; k < c.named.size(); ++k)
+        EXPECT_TRUE(p.problems[k].startsWith(c.named[k])) << p.problems[k].toStdString();
+    for (qsizetype k = 0; k < c.firstSurnames.size(); ++k)
+        EXPECT_EQ(p.firstRows.value(k).value(2), c.firstSurnames[k]);
+    EXPECT_EQ(p.repeatNotes, c.repeats);
+    // Repeats can be left out.
+    if (!c.repeats.isEmpty()) {
+        CsvImportOptions skip;
+        skip.skipRepeats = true;
+        const CsvImportResult r = ImportPreviewedCsv(p, table, skip);
+        EXPECT_EQ(r.rows, c.rows - int(c.repeats.size()));
+        EXPECT_EQ(r.skippedRepeats, int(c.repeats.size()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CsvPreviewNames,
+    ::testing::Values(
+        PreviewCase{"captionAboveHeaderDoesNotPickTheSeparator",
+                    "Seznam pl\xe1tc\xf9, 2024\nP\xf8\xedjmen\xed;Jm\xe9no;\xc8\xe1stka\nNov\xe1k;Jan;100\nDvo\xf8\xe1k;Petr;200\n",
+                    ';', {1}, 2, {}, false, {"Novák", "Dvořák"}},
+        PreviewCase{"blankFirstLineDoesNotPickTheSeparator",
+                    "\nP\xf8\xedjmen\xed,Jm\xe9no,\xc8\xe1stka\nNov\xe1k,Jan,100\nDvo\xf8\xe1k,Petr,200\n", ',', {}, 2, {},
+                    false, {"Novák", "Dvořák"}},
+        PreviewCase{"captionOverHeaderlessRows", "Platby\n;;Nov\xe1k;;;;100;\n;;Dvo\xf8\xe1k;;;;200;\n", ';', {1}, 2, {}},
+        PreviewCase{"amountsNotForSure",
+                    "P\xf8\xedjmen\xed;\xc8\xe1stka;Vy\xf8" "azeno\nA;2.500;ne\nB;;x\nC;-150;0\nD;abc;mo\x9en\xe1\nE;1 234,50;ano\n",
+                    ';', {}, 5,
+                    {"Řádek souboru 2 (řádek adresáře 1): částka „2.500“ může být",
+                     "Řádek souboru 3 (řádek adresáře 2): částka chybí",
+                     "Řádek souboru 4 (řádek adresáře 3): částka „-150“ je záporná, uložena -150",
+                     "Řádek souboru 5 (řádek adresáře 4): částku „abc“ nelze přečíst",
+                     "Řádek souboru 5 (řádek adresáře 4): vyřazení „možná“ nelze přečíst"}},
+        PreviewCase{"thousandsChosenForTheFile", "P\xf8\xedjmen\xed;\xc8\xe1stka\nA;2.500\n", ';', {}, 1,
+                    {"Řádek souboru 2 (řádek adresáře 1): částka „2.500“ může být v tisících i s desetinnou čárkou, "
+                     "uložena 2500"},
+                    true},
+        PreviewCase{"dittoMarksDoNotSwallowLines",
+                    "P\xf8\xedjmen\xed;Jm\xe9no;Obec;\xc8\xe1stka\nNov\xe1k;Jan;Praha;100\nMal\xe1;Eva;\";200\n"
+                    "Dvo\xf8\xe1k;Petr;Brno;300\nKr\xe1l;Ji\xf8\xed;\";400\n",
+                    ';', {}, 4,
+                    {"Řádek souboru 3 (řádek adresáře 2): uvozovka bez páru", "Řádek souboru 5 (řádek adresáře 4): uvozovka bez páru"},
+                    false, {"Novák", "Malá", "Dvořák", "Král"}},
+        PreviewCase{"quotedLineBreakStillOneField", "a;\"b\nc\";d\ne;f;g\n", ';', {}, 2, {}},
+        PreviewCase{"repeatsInsideTheFile",
+                    "P\xf8\xedjmen\xed;Jm\xe9no;VS;\xc8\xe1stka\nNov\xe1k;Jan;1;100\nMal\xe1;Eva;2;100\n"
+                    "nov\xe1k ;JAN;3;100\nKr\xe1l;Petr;2;100\nKr\xe1sa;Petr;;100\n",
+                    ';', {}, 5, {}, false, {},
+                    {"Řádek souboru 4 opakuje řádek souboru 2: stejný adresát",
+                     "Řádek souboru 5 opakuje řádek souboru 3: stejný variabilní symbol 2"}},
+        PreviewCase{"macLineEnds", "a;b;c\rd;e;f\rg;h;i\r", ';', {}, 3, {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace
+
+// Random registers as people keep them, written as CSV: the import gives what they
+// mean, and names exactly the lines it cannot read for sure. KVITANKY_SEED repeats a run.
+TEST_F(RecipientFixture, randomRegistersImportAsMeant)
+{
+    const unsigned seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? qEnvironmentVariableIntValue("KVITANKY_SEED")
+                                                                     : std::random_device{}();
+    std::printf("KVITANKY_SEED=%u\n", seed);
+    std::mt19937 rng(seed);
+    const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    struct Amount { const char *text; double value; bool named; };
+    const Amount amounts[] = {{"150", 150, false}, {"1 234,50", 1234.5, false}, {"150 Kč", 150, false},
+                              {"2.500", 2.5, true}, {"", 0, true}, {"-80", -80, true}, {"abc", 0, true},
+                              {"12,5", 12.5, false}};
+    struct Flag { const char *text; int value; bool named; };
+    const Flag flags[] = {{"", 0, false}, {"0", 0, false}, {"1", 1, false}, {"ano", 1, false}, {"ne", 0, false},
+                          {"x", 1, false}, {"možná", 0, true}};
+    for (int round = 0; round < 30; ++round) {
+        const char sep = ";,\t"[pick(3)];
+        const QByteArray eol = QList<QByteArray>{"\n", "\r\n", "\r"}[pick(3)];
+        const auto field = [&](const QByteArray &text) {
+            return text.contains(sep) ? '"' + text + '"' : text;
+        };
+        QByteArray file;
+        int line = 0;
+        if (pick(2)) {
+            file += "Seznam plátců 2024" + eol;
+            ++line;
+        }
+        file += QByteArray("Příjmení") + sep + "Jméno" + sep + "Obec" + sep + "Částka" + sep + "Vyřazeno" + eol;
+        ++line;
+        const int rows = 1 + pick(25);
+        std::vector<std::string> meant;
+        QList<int> named;
+        for (int r = 0; r < rows; ++r) {
+            while (pick(5) == 0) {
+                file += eol;
+                ++line;
+            }
+            ++line;
+            const bool ditto = r > 0 && pick(4) == 0;
+            int ai = pick(8);
+            while (ditto && QByteArray(amounts[ai].text).contains(sep))   // a ditto line holds no quoted field
+                ai = pick(8);
+            const Amount &a = amounts[ai];
+            const Flag &f = flags[pick(7)];
+            const QByteArray surname = "Nov\xc3\xa1k " + QByteArray::number(r) + (ditto ? "" : ", ml.");
+            const QByteArray town = ditto ? "\"" : "Praha";
+            file += (ditto ? surname : field(surname)) + sep + "Jan" + sep + town + sep
+                + (ditto ? QByteArray(a.text) : field(a.text)) + sep + f.text + eol;
+            meant.push_back(QString::fromUtf8("%1|%2|%3|%4").arg(QString::fromUtf8(surname), QString::fromUtf8(town))
+                                .arg(a.value).arg(f.value).toStdString());
+            if (a.named || f.named || ditto)
+                named << line;
+        }
+        table.deleteAll();
+        const QString path = csv(file);
+        const CsvPreview p = PreviewCsvFile(path, table, CsvLayout::Full);
+        const std::string context = "seed " + std::to_string(seed) + " round " + std::to_string(round);
+        ASSERT_EQ(p.rows, rows) << context;
+        QList<int> got;
+        for (const QString &problem : p.problems) {
+            const int l = problem.section(QLatin1Char(' '), 2, 2).toInt();
+            if (got.isEmpty() || got.back() != l)
+                got << l;
+        }
+        EXPECT_EQ(got, named.mid(0, CsvListedProblems)) << context;
+        EXPECT_EQ(p.amountProblems, named.size()) << context;
+        ImportPreviewedCsv(p, table);
+        std::vector<std::string> landed;
+        for (table.first(); !table.eof(); table.next())
+            landed.push_back(QStringLiteral("%1|%2|%3|%4")
+                                 .arg(table.fieldByName(QStringLiteral("PRIJMENI")).asString(),
+                                      table.fieldByName(QStringLiteral("OBEC")).asString())
+                                 .arg(table.fieldByName(QStringLiteral("CASTKA")).asFloat())
+                                 .arg(table.fieldByName(QStringLiteral("VYRAZENO")).asInteger())
+                                 .toStdString());
+        ASSERT_EQ(landed.size(), meant.size()) << context;
+        for (size_t k = 0; k < meant.size(); ++k)
+            EXPECT_EQ(landed[k], meant[k]) << context;
+    }
+}

@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         AmountCase{"150,-", S::Ok, 150}, AmountCase{"150,--", S::Ok, 150}, AmountCase{"150 K\xe8", S::Ok, 150},
         AmountCase{"150 K\xc4\x8d", S::Ok, 150}, AmountCase{"150 CZK", S::Ok, 150}, AmountCase{"150,- K\xe8.", S::Ok, 150},
         AmountCase{"12.50", S::Ok, 12.5}, AmountCase{",5", S::Ok, 0.5}, AmountCase{"+7", S::Ok, 7},
-        AmountCase{"-150", S::Negative, 150}, AmountCase{"-1 234,50 K\xe8", S::Negative, 1234.5},
+        AmountCase{"-150", S::Negative, -150}, AmountCase{"-1 234,50 K\xe8", S::Negative, -1234.5},
         AmountCase{"-0", S::Ok, 0},
         // Unreadable: stored as the plain rule gives it (digits and one separator kept).
         AmountCase{"abc", S::Unreadable, 0}, AmountCase{"12abc", S::Unreadable, 12},
@@ -49,12 +49,34 @@ INSTANTIATE_TEST_SUITE_P(
         AmountCase{"1.234,5,6", S::Unreadable, 0}, AmountCase{"1,5E20", S::Unreadable, 1.52},
         AmountCase{".", S::Unreadable, 0}, AmountCase{"-", S::Unreadable, 0}));
 
-TEST(CsvFlag, anyNonZeroWholeNumberExcludes)
+TEST(CsvAmount, threeDigitsBehindOneSeparatorAreNamedAndDecidedForTheFile)
 {
-    for (const char *one : {"1", "01", " 1 ", "2", "-3", "+1", "65535"})
-        EXPECT_EQ(ReadCsvFlag(one), 1) << one;
-    for (const char *zero : {"", "0", "00", "-0", "x", "1,5", "1 1", "ano"})
-        EXPECT_EQ(ReadCsvFlag(zero), 0) << zero;
+    struct Case { const char *text; bool ambiguous; double decimal, thousands; };
+    for (const Case &c : {Case{"2.500", true, 2.5, 2500}, Case{"1,234", true, 1.234, 1234}, Case{"-1.234", true, -1.234, -1234},
+                          Case{"0,500", false, 0.5, 0.5}, Case{"1234,567", false, 1234.567, 1234.567},
+                          Case{"12.50", false, 12.5, 12.5}, Case{"1.234,50", false, 1234.5, 1234.5},
+                          Case{"1.234.567", false, 1234567, 1234567}}) {
+        EXPECT_EQ(ReadCsvAmount(c.text).ambiguous, c.ambiguous) << c.text;
+        EXPECT_DOUBLE_EQ(ReadCsvAmount(c.text).value, c.decimal) << c.text;
+        EXPECT_DOUBLE_EQ(ReadCsvAmount(c.text, true).value, c.thousands) << c.text;
+    }
+}
+
+TEST(CsvFlag, wordsAndNumbersExcludeAnythingElseIsNamed)
+{
+    bool ok = false;
+    for (const char *one : {"1", "01", " 1 ", "2", "-3", "+1", "65535", "ano", "A", "x", "X", "true", "YES"}) {
+        EXPECT_EQ(ReadCsvFlag(one, &ok), 1) << one;
+        EXPECT_TRUE(ok) << one;
+    }
+    for (const char *zero : {"", "0", "00", "-0", "ne", "N", "false", "no"}) {
+        EXPECT_EQ(ReadCsvFlag(zero, &ok), 0) << zero;
+        EXPECT_TRUE(ok) << zero;
+    }
+    for (const char *unread : {"1,5", "1 1", "možná", "-", "?"}) {
+        EXPECT_EQ(ReadCsvFlag(unread, &ok), 0) << unread;
+        EXPECT_FALSE(ok) << unread;
+    }
 }
 
 // ---- records -------------------------------------------------------------------

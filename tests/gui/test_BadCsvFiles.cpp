@@ -15,6 +15,7 @@ struct BadCsv {
     int rows;                              // rows added; -1: refused, for whatever reason the bytes give
     QStringList messages;                  // %1: the path; empty: only the count
     qint64 size = 0;                       // the file grows to this size (a sparse tail of zeros)
+    QStringList notes = {};                // after the count
 };
 
 void PrintTo(const BadCsv &c, std::ostream *os) { *os << c.name; }
@@ -68,6 +69,7 @@ TEST_P(BadCsvFiles, AddOnlyWholeRowsAndSaySo)
     }
     expected << (c.sixColumns ? QStringLiteral("Importováno %1 záznamu.") : QStringLiteral("Bylo importováno %1 záznamu."))
                     .arg(added);
+    expected << c.notes;
     EXPECT_EQ(seen, expected);
     const QByteArray after = readFile(dir.file("Data.dbf"));
     EXPECT_EQ(after.left(h.headerLength + 4 * h.recordLength).mid(12), sampleRows);

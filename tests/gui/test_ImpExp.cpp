@@ -14,6 +14,7 @@
 #include "text/Codepage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -316,7 +317,7 @@ TEST_F(ImpExpTest, PreviewThenImport)
                                        "K importu: 2 řádky"));
     EXPECT_EQ(firstSurname, QString::fromUtf8("Novák"));
     EXPECT_TRUE(problems.contains(QString::fromUtf8("„Poznámka“"))) << problems.toStdString();
-    EXPECT_TRUE(problems.contains(QString::fromUtf8("Řádek 3: částku „abc“ nelze přečíst, uložena 0")))
+    EXPECT_TRUE(problems.contains(QString::fromUtf8("Řádek souboru 3 (řádek adresáře 6): částku „abc“ nelze přečíst")))
         << problems.toStdString();
     EXPECT_TRUE(samplesOffered);
     EXPECT_EQ(form->TableData.recordCount(), 4);   // "Zrušit": nothing written, nothing said
@@ -419,3 +420,49 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
+
+// A column the program does not know is mapped in the preview: the rows shown and
+// the warning about the amount follow the choice at once, and the import takes it.
+TEST_F(ImpExpTest, MappingAColumnInThePreview)
+{
+    start();
+    chosen = dir.file("zaci.csv");
+    writeFile(chosen, QString::fromUtf8("Číslo žáka;Příjmení;Jméno;Částka k úhradě\n1;Novák;Jan;150\n2;Malá;Eva;200\n").toUtf8());
+    bool warnedBefore = true, warnedAfter = true;
+    QString amountShown;
+    desktop->onDialog = [&](QDialog &dialog) {
+        auto &d = dynamic_cast<ImportPreviewDialog &>(dialog);
+        warnedBefore = d.LabelNoAmount->isVisibleTo(&d);
+        QComboBox *third = d.findChild<QComboBox *>(QStringLiteral("ComboMapping4"));
+        if (third)
+            third->setCurrentIndex(third->findText(QString::fromUtf8("Částka")));
+        warnedAfter = d.LabelNoAmount->isVisibleTo(&d);
+        for (int k = 0; k < d.TablePreview->columnCount(); ++k)
+            if (d.TablePreview->horizontalHeaderItem(k)->text() == QString::fromUtf8("Částka"))
+                amountShown = d.TablePreview->item(0, k)->text();
+        d.CheckBoxRemoveSamples->setChecked(true);
+        d.ButtonPreviewImport->click();
+        return d.result();
+    };
+    page->ButtonImportCsv->click();
+    EXPECT_TRUE(warnedBefore);
+    EXPECT_FALSE(warnedAfter);
+    EXPECT_EQ(amountShown, QStringLiteral("150"));
+    ASSERT_EQ(form->TableData.recordCount(), 2);
+    form->TableData.first();
+    EXPECT_EQ(form->TableData.fieldByName(QStringLiteral("CASTKA")).asFloat(), 150);
+    EXPECT_EQ(form->TableData.fieldByName(QStringLiteral("PRIJMENI")).asString(), QStringLiteral("Novák"));
+
+    // The same header again: the mapping chosen is offered.
+    QString offered;
+    desktop->onDialog = [&](QDialog &dialog) {
+        auto &d = dynamic_cast<ImportPreviewDialog &>(dialog);
+        warnedBefore = d.LabelNoAmount->isVisibleTo(&d);
+        offered = d.findChild<QComboBox *>(QStringLiteral("ComboMapping4"))->currentText();
+        d.reject();
+        return d.result();
+    };
+    page->ButtonImportCsv->click();
+    EXPECT_EQ(offered, QString::fromUtf8("Částka"));
+    EXPECT_FALSE(warnedBefore);
+}

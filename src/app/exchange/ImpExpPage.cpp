@@ -113,12 +113,25 @@ void ImpExpPage::importFile(CsvLayout layout)
     }
     if (preview.cancelled)
         return;
+    // The columns as the user mapped them the last time this header came.
+    const QString memory =
+        QFileInfo(m_form.TableData.tableName()).absoluteDir().filePath(QStringLiteral("SloupceImportu.ini"));
+    if (preview.canImport() && preview.header) {
+        std::vector<int> recalled = RecallCsvColumns(memory, preview.headerNames);
+        if (!recalled.empty() && recalled != preview.columnOf)
+            preview = PreviewCsvFile(path, m_form.TableData, layout, {}, CsvChoices{std::move(recalled), false});
+    }
     CsvImportOptions options;
     if (preview.canImport()) {
-        ImportPreviewDialog dialog(preview, &m_form);
+        ImportPreviewDialog dialog(preview, &m_form, [&](const CsvChoices &choices) {
+            return PreviewCsvFile(path, m_form.TableData, layout, {}, choices);
+        });
         if (!dialog.ask(m_form.desktop()))
             return;
         options = dialog.options();
+        preview = dialog.preview();
+        if (preview.header)
+            RememberCsvColumns(memory, preview.headerNames, dialog.choices().columnOf);
     }
 
     CsvImportResult result;

@@ -5,6 +5,7 @@
 #include "text/CzechPlural.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -27,71 +28,92 @@ QString rowsWord(int n)
     return czechPlural(n, QStringLiteral("řádek"), QStringLiteral("řádky"), QStringLiteral("řádků"));
 }
 
+constexpr int MappingValues = 3;   // first values shown under each file column
+
 } // namespace
 
-ImportPreviewDialog::ImportPreviewDialog(const CsvPreview &p, QWidget *parent)
+ImportPreviewDialog::ImportPreviewDialog(const CsvPreview &p, QWidget *parent, Reread reread)
     : QDialog(parent)
+    , m_preview(p)
+    , m_reread(std::move(reread))
 {
     setObjectName(QStringLiteral("ImportPreviewDialog"));
     setWindowTitle(QStringLiteral("Import souboru CSV"));
     auto *layout = new QVBoxLayout(this);
 
-    QStringList facts;
-    facts << QStringLiteral("Kódování: %1").arg(p.encodingName())
-          << QStringLiteral("Oddělovač: %1").arg(p.separatorName())
-          << (p.header ? QStringLiteral("Záhlaví: ano, první řádek se neimportuje") : QStringLiteral("Záhlaví: ne"))
-          << QStringLiteral("K importu: %1 %2").arg(p.rows).arg(rowsWord(p.rows));
-    LabelPreviewFacts = new QLabel(facts.join(QStringLiteral("    ")), this);
+    LabelPreviewFacts = new QLabel(this);
     LabelPreviewFacts->setObjectName(QStringLiteral("LabelPreviewFacts"));
     layout->addWidget(LabelPreviewFacts);
 
-    // Only the columns the file fills; the others keep a new row's empty value.
-    std::vector<int> shown;
-    for (int c = 0; c < CsvColumnCount; ++c)
-        if (std::find(p.columnOf.begin(), p.columnOf.end(), c) != p.columnOf.end())
-            shown.push_back(c);
-    TablePreview = new QTableWidget(int(p.firstRows.size()), int(shown.size()), this);
+    // The file's columns: what each fills, its header and first values.
+    int fileColumns = p.fileColumns;
+    for (const QStringList &fields : p.firstFields)
+        fileColumns = std::max(fileColumns, int(fields.size()));
+    const int headRows = p.header ? 2 : 1;
+    TableMapping = new QTableWidget(headRows + MappingValues, fileColumns, this);
+    TableMapping->setObjectName(QStringLiteral("TableMapping"));
+    TableMapping->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QStringList rowTitles{QStringLiteral("Do sloupce")};
+    if (p.header)
+        rowTitles << QStringLiteral("Záhlaví");
+    for (int r = 0; r < MappingValues; ++r)
+        rowTitles << QString::number(r + 1) + QStringLiteral(". hodnota");
+    TableMapping->setVerticalHeaderLabels(rowTitles);
+    for (int k = 0; k < fileColumns; ++k) {
+        auto *combo = new QComboBox(TableMapping);
+        combo->setObjectName(QStringLiteral("ComboMapping%1").arg(k + 1));
+        combo->addItem(QStringLiteral("nepoužít"), -1);
+        for (int c = 0; c < CsvColumnCount; ++c)
+            combo->addItem(QString::fromUtf8(Titles[c]), c);
+        const int mapped = size_t(k) < p.columnOf.size() ? p.columnOf[size_t(k)] : -1;
+        combo->setCurrentIndex(std::max(0, combo->findData(mapped)));
+        combo->setEnabled(bool(m_reread));
+        TableMapping->setCellWidget(0, k, combo);
+        ComboMapping << combo;
+        if (p.header)
+            TableMapping->setItem(1, k, new QTableWidgetItem(p.headerNames.value(k)));
+        for (int r = 0; r < MappingValues; ++r)
+            TableMapping->setItem(headRows + r, k, new QTableWidgetItem(p.firstFields.value(r).value(k)));
+        connect(combo, &QComboBox::currentIndexChanged, this, &ImportPreviewDialog::choiceChanged);
+    }
+    TableMapping->resizeColumnsToContents();
+    TableMapping->setMinimumHeight(TableMapping->verticalHeader()->length() + TableMapping->horizontalHeader()->height() + 4);
+    layout->addWidget(TableMapping);
+
+    TablePreview = new QTableWidget(this);
     TablePreview->setObjectName(QStringLiteral("TablePreview"));
     TablePreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    QStringList headers;
-    for (const int c : shown)
-        headers << QString::fromUtf8(Titles[c]);
-    TablePreview->setHorizontalHeaderLabels(headers);
-    for (int r = 0; r < p.firstRows.size(); ++r)
-        for (size_t k = 0; k < shown.size(); ++k)
-            TablePreview->setItem(r, int(k), new QTableWidgetItem(p.firstRows[r].value(shown[k])));
-    TablePreview->resizeColumnsToContents();
-    TablePreview->setMinimumSize(760, 300);
+    TablePreview->setMinimumSize(760, 260);
     layout->addWidget(TablePreview);
 
-    QStringList problems;
-    if (!p.unknownColumns.isEmpty())
-        problems << QStringLiteral("Sloupce, které adresář nemá, se neimportují: „%1“.")
-                        .arg(p.unknownColumns.join(QStringLiteral("“, „")));
-    if (p.stopLine)
-        problems << QStringLiteral("Řádek %1: %2. Import skončí před tímto řádkem.").arg(p.stopLine).arg(p.stopReason);
-    if (p.amountProblems) {
-        problems << QStringLiteral("Částku nelze přečíst nebo je záporná na %1 %2:").arg(p.amountProblems)
-                        .arg(p.amountProblems == 1 ? QStringLiteral("řádku") : QStringLiteral("řádcích"));
-        problems << p.problems;
-        if (p.amountProblems > p.problems.size())
-            problems << QStringLiteral("…");
-    }
-    LabelPreviewProblems = new QLabel(problems.join(QLatin1Char('\n')), this);
+    LabelPreviewProblems = new QLabel(this);
     LabelPreviewProblems->setObjectName(QStringLiteral("LabelPreviewProblems"));
-    LabelPreviewProblems->setVisible(!problems.isEmpty());
     layout->addWidget(LabelPreviewProblems);
 
-    CheckBoxSkipDuplicates = new QCheckBox(
-        QStringLiteral("%1 %2 už v adresáři je: vynechat je").arg(p.duplicates).arg(rowsWord(p.duplicates)), this);
+    CheckBoxThousands = new QCheckBox(
+        QStringLiteral("Částky jako „2.500“ nebo „1,234“ jsou v tisících (2 500, 1 234), ne s desetinnou čárkou"), this);
+    CheckBoxThousands->setObjectName(QStringLiteral("CheckBoxThousands"));
+    CheckBoxThousands->setChecked(p.thousands);
+    CheckBoxThousands->setEnabled(bool(m_reread));
+    connect(CheckBoxThousands, &QCheckBox::toggled, this, &ImportPreviewDialog::choiceChanged);
+    layout->addWidget(CheckBoxThousands);
+
+    LabelNoAmount = new QLabel(
+        QStringLiteral("Pozor: žádný sloupec souboru nejde do sloupce Částka, složenky budou bez částky."), this);
+    LabelNoAmount->setObjectName(QStringLiteral("LabelNoAmount"));
+    layout->addWidget(LabelNoAmount);
+
+    CheckBoxSkipDuplicates = new QCheckBox(this);
     CheckBoxSkipDuplicates->setObjectName(QStringLiteral("CheckBoxSkipDuplicates"));
-    CheckBoxSkipDuplicates->setVisible(p.duplicates > 0 && !p.onlySamples);
     layout->addWidget(CheckBoxSkipDuplicates);
+
+    CheckBoxSkipRepeats = new QCheckBox(this);
+    CheckBoxSkipRepeats->setObjectName(QStringLiteral("CheckBoxSkipRepeats"));
+    layout->addWidget(CheckBoxSkipRepeats);
 
     CheckBoxRemoveSamples = new QCheckBox(
         QStringLiteral("Adresář obsahuje jen čtyři ukázkové adresáty: před importem je odstranit"), this);
     CheckBoxRemoveSamples->setObjectName(QStringLiteral("CheckBoxRemoveSamples"));
-    CheckBoxRemoveSamples->setVisible(p.onlySamples);
     layout->addWidget(CheckBoxRemoveSamples);
     // Over the samples the samples go; otherwise rows already there stay out.
     CheckBoxRemoveSamples->setChecked(p.onlySamples);
@@ -102,7 +124,6 @@ ImportPreviewDialog::ImportPreviewDialog(const CsvPreview &p, QWidget *parent)
     ButtonPreviewImport = new QPushButton(QStringLiteral("Importovat"), this);
     ButtonPreviewImport->setObjectName(QStringLiteral("ButtonPreviewImport"));
     ButtonPreviewImport->setDefault(true);
-    ButtonPreviewImport->setEnabled(p.canImport());
     ButtonPreviewCancel = new QPushButton(QStringLiteral("Zrušit"), this);
     ButtonPreviewCancel->setObjectName(QStringLiteral("ButtonPreviewCancel"));
     buttons->addWidget(ButtonPreviewImport);
@@ -110,12 +131,97 @@ ImportPreviewDialog::ImportPreviewDialog(const CsvPreview &p, QWidget *parent)
     layout->addLayout(buttons);
     connect(ButtonPreviewImport, &QPushButton::clicked, this, &QDialog::accept);
     connect(ButtonPreviewCancel, &QPushButton::clicked, this, &QDialog::reject);
+    showPreview();
+}
+
+CsvChoices ImportPreviewDialog::choices() const
+{
+    CsvChoices c;
+    for (const QComboBox *combo : ComboMapping)
+        c.columnOf.push_back(combo->currentData().toInt());
+    c.thousands = CheckBoxThousands->isChecked();
+    return c;
+}
+
+void ImportPreviewDialog::choiceChanged()
+{
+    if (!m_reread)
+        return;
+    m_preview = m_reread(choices());
+    showPreview();
+}
+
+void ImportPreviewDialog::showPreview()
+{
+    const CsvPreview &p = m_preview;
+    QStringList facts;
+    facts << QStringLiteral("Kódování: %1").arg(p.encodingName())
+          << QStringLiteral("Oddělovač: %1").arg(p.separatorName())
+          << (!p.header ? QStringLiteral("Záhlaví: ne")
+              : p.headerLine == 1 ? QStringLiteral("Záhlaví: ano, první řádek se neimportuje")
+                                  : QStringLiteral("Záhlaví: ano, řádek souboru %1 se neimportuje").arg(p.headerLine))
+          << QStringLiteral("K importu: %1 %2").arg(p.rows).arg(rowsWord(p.rows));
+    LabelPreviewFacts->setText(facts.join(QStringLiteral("    ")));
+
+    // Only the columns the file fills; the others keep a new row's empty value.
+    // Each row is headed by its line in the file.
+    std::vector<int> shown;
+    for (int c = 0; c < CsvColumnCount; ++c)
+        if (std::find(p.columnOf.begin(), p.columnOf.end(), c) != p.columnOf.end())
+            shown.push_back(c);
+    TablePreview->clear();
+    TablePreview->setRowCount(int(p.firstRows.size()));
+    TablePreview->setColumnCount(int(shown.size()));
+    QStringList headers;
+    for (const int c : shown)
+        headers << QString::fromUtf8(Titles[c]);
+    TablePreview->setHorizontalHeaderLabels(headers);
+    QStringList lines;
+    for (const int line : p.firstLines)
+        lines << QStringLiteral("řádek souboru %1").arg(line);
+    TablePreview->setVerticalHeaderLabels(lines);
+    for (int r = 0; r < p.firstRows.size(); ++r)
+        for (size_t k = 0; k < shown.size(); ++k)
+            TablePreview->setItem(r, int(k), new QTableWidgetItem(p.firstRows[r].value(shown[k])));
+    TablePreview->resizeColumnsToContents();
+
+    QStringList problems;
+    for (const int line : p.captionLines)
+        problems << QStringLiteral("Řádek souboru %1 je nadpis nad řádky adresátů; neimportuje se.").arg(line);
+    if (!p.unknownColumns.isEmpty())
+        problems << QStringLiteral("Sloupce, které adresář nemá, se neimportují: „%1“.")
+                        .arg(p.unknownColumns.join(QStringLiteral("“, „")));
+    if (p.stopLine)
+        problems << QStringLiteral("Řádek souboru %1: %2. Import skončí před tímto řádkem.").arg(p.stopLine).arg(p.stopReason);
+    problems << p.repeatNotes;
+    if (p.repeats > p.repeatNotes.size())
+        problems << QStringLiteral("…");
+    if (p.amountProblems) {
+        problems << CsvUncertainRowsText(p.amountProblems);
+        problems << p.problems;
+        if (p.amountProblems > p.problems.size())
+            problems << QStringLiteral("…");
+    }
+    LabelPreviewProblems->setText(problems.join(QLatin1Char('\n')));
+    LabelPreviewProblems->setVisible(!problems.isEmpty());
+
+    CheckBoxThousands->setVisible(p.ambiguousAmounts > 0 || p.thousands);
+    LabelNoAmount->setVisible(!p.amountMapped && p.rows > 0);
+    CheckBoxSkipDuplicates->setText(
+        QStringLiteral("%1 %2 už v adresáři je: vynechat je").arg(p.duplicates).arg(rowsWord(p.duplicates)));
+    CheckBoxSkipDuplicates->setVisible(p.duplicates > 0 && !p.onlySamples);
+    CheckBoxSkipRepeats->setText(QStringLiteral("%1 %2 opakuje dřívější řádek souboru: vynechat je")
+                                     .arg(p.repeats).arg(rowsWord(p.repeats)));
+    CheckBoxSkipRepeats->setVisible(p.repeats > 0);
+    CheckBoxRemoveSamples->setVisible(p.onlySamples);
+    ButtonPreviewImport->setEnabled(p.canImport());
 }
 
 CsvImportOptions ImportPreviewDialog::options() const
 {
     CsvImportOptions o;
     o.skipDuplicates = CheckBoxSkipDuplicates->isChecked();
+    o.skipRepeats = m_preview.repeats > 0 && CheckBoxSkipRepeats->isChecked();
     o.removeSamples = CheckBoxRemoveSamples->isChecked();
     return o;
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exchange/CsvColumns.h"
 
+#include <QCryptographicHash>
 #include <QHash>
+#include <QSettings>
 
 namespace kvitanky {
 
@@ -81,6 +83,45 @@ CsvHeader RecogniseCsvHeader(const QStringList &fields)
         h.unknown.clear();
     }
     return h;
+}
+
+namespace {
+
+QString headerKey(const QStringList &header)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(header.join(QChar(0x1f)).toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+} // namespace
+
+std::vector<int> RecallCsvColumns(const QString &memoryFile, const QStringList &header)
+{
+    const QSettings memory(memoryFile, QSettings::IniFormat);
+    const QString text = memory.value(QStringLiteral("Sloupce/") + headerKey(header)).toString();
+    std::vector<int> columnOf;
+    if (text.isEmpty())
+        return columnOf;
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int c = part.toInt(&ok);
+        if (!ok || c < -1 || c >= CsvColumnCount)
+            return {};
+        columnOf.push_back(c);
+    }
+    if (columnOf.size() != size_t(header.size()))
+        return {};
+    return columnOf;
+}
+
+void RememberCsvColumns(const QString &memoryFile, const QStringList &header, const std::vector<int> &columnOf)
+{
+    QStringList parts;
+    for (const int c : columnOf)
+        parts << QString::number(c);
+    QSettings memory(memoryFile, QSettings::IniFormat);
+    memory.setValue(QStringLiteral("Sloupce/") + headerKey(header), parts.join(QLatin1Char(',')));
+    memory.sync();
 }
 
 } // namespace kvitanky

@@ -33,4 +33,10 @@ struct CsvHeader {
 // do, or every non-empty one does. A name given twice fills its column once.
 CsvHeader RecogniseCsvHeader(const QStringList &fields);
 
+// The mapping the user chose for a header (per field position: the column it fills,
+// or -1), kept in `memoryFile` and offered the next time the same header comes.
+// Recall gives an empty list for a header never seen.
+std::vector<int> RecallCsvColumns(const QString &memoryFile, const QStringList &header);
+void RememberCsvColumns(const QString &memoryFile, const QStringList &header, const std::vector<int> &columnOf);
+
 } // namespace kvitanky

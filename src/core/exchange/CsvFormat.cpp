@@ -63,6 +63,14 @@ CsvLine ReadCsvLine(CsvReader &reader)
 bool ReadCsvLineInto(CsvReader &reader, QByteArray &bytes)
 {
     bytes.resize(0);
+    // An LF right behind a CR that ended the line before belongs to that line end.
+    if (reader.m_afterCr) {
+        reader.m_afterCr = false;
+        if (!reader.atEnd() && reader.m_buffer.at(reader.m_pos) == '\n') {
+            ++reader.m_pos;
+            ++reader.m_consumed;
+        }
+    }
     // Works on runs of the buffer up to the next LF; a run is capped so that a file
     // without line ends never piles up in memory.
     constexpr qsizetype MaxRun = 4096;
@@ -77,10 +85,25 @@ bool ReadCsvLineInto(CsvReader &reader, QByteArray &bytes)
         const char *z = static_cast<const char *>(std::memchr(p, CtrlZ, size_t(run)));
         if (z)
             run = z - p;
+        bool crEnd = false;
         if (std::memchr(p, '\r', size_t(run))) {
-            for (qsizetype i = 0; i < run; ++i)
-                if (p[i] != '\r')
+            // CRs before an LF are dropped; any other CR is a line end of its own
+            // (a file saved on a Mac).
+            const qsizetype left = reader.m_buffer.size() - reader.m_pos;
+            for (qsizetype i = 0; i < run; ++i) {
+                if (p[i] != '\r') {
                     bytes.append(p[i]);
+                    continue;
+                }
+                qsizetype j = i + 1;
+                while (j < left && p[j] == '\r')
+                    ++j;
+                if (j < left && p[j] == '\n')
+                    continue;
+                crEnd = true;
+                run = i + 1;
+                break;
+            }
         } else {
             bytes.append(p, run);
         }
@@ -88,6 +111,10 @@ bool ReadCsvLineInto(CsvReader &reader, QByteArray &bytes)
         reader.m_consumed += run;
         if (bytes.size() > CsvMaxLineLength)
             return false;
+        if (crEnd) {
+            reader.m_afterCr = true;
+            break;
+        }
         if (z) {
             reader.m_ended = true;
             break;

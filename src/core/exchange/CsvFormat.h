@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The byte-level rules of the program's semicolon-separated files.
 //
-// A line ends at LF or at the end of the file; every CR is dropped wherever it
-// stands; a Ctrl-Z (26) ends the file; a line's content ends at its first NUL.
+// A line ends at LF, at a CR that is not followed by CRs and an LF, or at the end
+// of the file; other CRs are dropped (CR LF and CR CR LF end one line); a Ctrl-Z
+// (26) ends the file; a line's content ends at its first NUL.
 // The import reads its records from these lines through CsvRecords.h, which also
 // takes "," or a tab as the separator and reads a field that begins with a
 // quotation mark the way spreadsheets write it; the export puts a text holding ";",
@@ -55,6 +56,7 @@ private:
     qsizetype m_pos = 0;
     qint64 m_consumed = 0;
     bool m_ended = false;
+    bool m_afterCr = false;
 };
 
 struct CsvLine {

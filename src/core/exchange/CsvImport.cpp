@@ -18,8 +18,10 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <map>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace kvitanky {
@@ -55,8 +57,12 @@ QString native(const QString &path)
 struct Landed {
     std::array<QString, CsvColumnCount> text;   // text columns, cut to their size
     CsvAmount amount;
+    bool amountPresent = false;   // the record reaches the amount's field
     QByteArrayView amountText;
     int flag = 0;
+    bool flagOk = true;
+    QByteArrayView flagText;
+    bool quoteAsChar = false;   // a quotation mark without its pair read as a character
     std::array<bool, CsvColumnCount> filled{};
 };
 
@@ -99,11 +105,13 @@ public:
                 break;
             }
             case Kind::Amount:
-                row.amount = ReadCsvAmount(f);
+                row.amount = ReadCsvAmount(f, m_p.thousands);
+                row.amountPresent = pos < n;
                 row.amountText = f;
                 break;
             case Kind::Flag:
-                row.flag = ReadCsvFlag(f);
+                row.flag = ReadCsvFlag(f, &row.flagOk);
+                row.flagText = f;
                 break;
             }
         }
@@ -112,11 +120,15 @@ public:
                 continue;
             row.text[size_t(c)].clear();
             if (c == CsvAmountColumn) {
+                row.amountPresent = false;
                 row.amount = {};
                 row.amountText = {};
             }
-            if (c == CsvFlagColumn)
+            if (c == CsvFlagColumn) {
                 row.flag = 0;
+                row.flagOk = true;
+                row.flagText = {};
+            }
         }
     }
 
@@ -183,12 +195,37 @@ QString amountShown(double value)
     return QString::fromLatin1(FloatToCsvText(value));
 }
 
-QString problemText(int line, const CsvAmount &a, QByteArrayView text, CsvEncoding encoding)
+// What the import could not read for sure in one row, each with the file's line.
+void rowProblems(int line, int tableRow, const Landed &row, bool amountMapped, CsvEncoding encoding, QStringList &out)
 {
-    const QString shown = DecodeCsvField(text, encoding).trimmed();
-    if (a.state == CsvAmount::State::Negative)
-        return QStringLiteral("Řádek %1: částka „%2“ je záporná, uložena %3").arg(line).arg(shown, amountShown(a.value));
-    return QStringLiteral("Řádek %1: částku „%2“ nelze přečíst, uložena %3").arg(line).arg(shown, amountShown(a.value));
+    const CsvAmount &a = row.amount;
+    const QString at = QStringLiteral("Řádek souboru %1 (řádek adresáře %2): ").arg(line).arg(tableRow);
+    if (row.quoteAsChar)
+        out << at + QStringLiteral("uvozovka bez páru, čtena jako znak");
+    const QByteArrayView amountText = row.amountText;
+    const QString shown = DecodeCsvField(amountText, encoding).trimmed();
+    if (amountMapped) {
+        switch (a.state) {
+        case CsvAmount::State::Empty:
+            out << at + QStringLiteral("částka chybí, uložena 0");
+            break;
+        case CsvAmount::State::Negative:
+            out << at + QStringLiteral("částka „%1“ je záporná, uložena %2 (složenka bude neplatná)")
+                            .arg(shown, amountShown(a.value));
+            break;
+        case CsvAmount::State::Unreadable:
+            out << at + QStringLiteral("částku „%1“ nelze přečíst, uložena %2").arg(shown, amountShown(a.value));
+            break;
+        case CsvAmount::State::Ok:
+            break;
+        }
+        if (a.ambiguous)
+            out << at + QStringLiteral("částka „%1“ může být v tisících i s desetinnou čárkou, uložena %2")
+                            .arg(shown, amountShown(a.value));
+    }
+    if (!row.flagOk)
+        out << at + QStringLiteral("vyřazení „%1“ nelze přečíst, uloženo 0")
+                        .arg(DecodeCsvField(row.flagText, encoding).trimmed());
 }
 
 QString stopText(CsvRecordReader::Status s, bool inQuotes)
@@ -200,9 +237,128 @@ QString stopText(CsvRecordReader::Status s, bool inQuotes)
     return QStringLiteral("řádek je delší než %1 znaků").arg(CsvMaxLineLength);
 }
 
-bool isProblem(const CsvAmount &a)
+// An empty amount counts where the record has the amount's field at all: a short
+// line of the program's own layout simply has no amount.
+bool isProblem(const CsvAmount &a, bool amountMapped)
 {
-    return a.state == CsvAmount::State::Negative || a.state == CsvAmount::State::Unreadable;
+    return amountMapped && (a.state != CsvAmount::State::Ok || a.ambiguous);
+}
+
+// Adds a row's problems to the listed ones (the first few) and counts the row.
+void noteRow(int line, int tableRow, const Landed &row, bool amountMapped, CsvEncoding encoding, int &count,
+             QStringList &listed)
+{
+    amountMapped = amountMapped && row.amountPresent;
+    if (!isProblem(row.amount, amountMapped) && row.flagOk && !row.quoteAsChar)
+        return;
+    if (count++ < CsvListedProblems)
+        rowProblems(line, tableRow, row, amountMapped, encoding, listed);
+}
+
+// The first lines of a file say how it is written: the separator is the one that
+// gives the same field count on most of them, the header is the first of the first
+// few records that names columns, and one-field lines above the rows are captions.
+struct Sniffed {
+    char separator = ';';
+    int fields = 0;             // the field count most lines have
+    int headerLine = 0;
+    CsvHeader header;
+    QStringList headerNames;
+    int firstDataLine = 1;
+    QList<int> captions;
+};
+
+constexpr int SniffedLines = 12;
+constexpr int HeaderSearchRecords = 5;
+
+Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
+{
+    Sniffed out;
+    int bestScore = 0;
+    for (const char sep : {';', '\t', ','}) {
+        // Quotation marks used as ditto marks must not merge lines here either: the
+        // records are read expecting the field count most lines without quotation
+        // marks have.
+        std::map<int, int> plain;
+        for (const QByteArray &l : head.split('\n'))
+            if (!l.isEmpty() && !l.contains('"'))
+                ++plain[int(l.count(sep)) + 1];
+        int plainModal = 0, plainMost = 0;
+        for (const auto &[n, many] : plain)
+            if (n >= 2 && many >= plainMost) {
+                plainModal = n;
+                plainMost = many;
+            }
+        if (sep != ';' && out.separator == ';' && out.fields >= CsvFullPositions)
+            break;
+        // Where most records hold line breaks in quoted fields (as our own export
+        // writes them), the lines without quotation marks are only pieces of
+        // records: the records read as quoted fields say more than those pieces.
+        int modal = 0, score = 0;
+        for (const int expected : {plainModal, 0}) {
+            CsvReader reader(head);
+            CsvRecordReader records(reader, sep);
+            records.setExpectedFields(expected);
+            std::map<int, int> lines;
+            while (records.next() == CsvRecordReader::Status::Record)
+                if (!records.fields().isEmpty())
+                    ++lines[int(records.fields().size())];
+            int thisModal = 0, thisScore = 0;
+            for (const auto &[n, many] : lines)
+                if (n >= 2 && many >= thisScore) {
+                    thisModal = n;
+                    thisScore = many;
+                }
+            // The program's own layout read through quoted fields wins.
+            const bool ownLayout = expected == 0 && sep == ';' && thisModal >= CsvFullPositions;
+            if (thisScore > score || (ownLayout && thisScore > 0)) {
+                modal = thisModal;
+                score = thisScore;
+            }
+            if (expected == 0)
+                break;
+        }
+        // The program's own separator wins wherever it splits lines the same way.
+        if (score > bestScore || (sep == ';' && score > 0 && modal >= CsvFullPositions)) {
+            bestScore = score;
+            out.separator = sep;
+            out.fields = modal;
+        }
+    }
+    CsvReader reader(head);
+    CsvRecordReader records(reader, out.separator);
+    records.setExpectedFields(out.fields);
+    int seen = 0;
+    QList<int> oneField;
+    while (seen < HeaderSearchRecords && records.next() == CsvRecordReader::Status::Record) {
+        const QList<QByteArrayView> &fields = records.fields();
+        if (fields.isEmpty())
+            continue;
+        ++seen;
+        QStringList names;
+        int nonEmpty = 0;
+        for (QByteArrayView f : fields) {
+            names << DecodeCsvField(f, encoding);
+            nonEmpty += !f.trimmed().isEmpty();
+        }
+        const CsvHeader h = RecogniseCsvHeader(names);
+        if (h.found) {
+            out.header = h;
+            out.headerNames = names;
+            out.headerLine = records.line();
+            out.firstDataLine = records.line() + 1;
+            out.captions = oneField;
+            return out;
+        }
+        if (nonEmpty == 1 && out.fields >= 3 && int(fields.size()) < out.fields && oneField.size() + 1 == seen)
+            oneField << records.line();
+    }
+    // No header: the caption lines above the first row are skipped.
+    if (!oneField.isEmpty()) {
+        out.captions = oneField;
+        out.firstDataLine = oneField.back() + 1;
+    }
+    return out;
 }
 
 } // namespace
@@ -223,12 +379,14 @@ QString CsvPreview::separatorName() const
     }
 }
 
-CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout, const ExchangeProgress &progress)
+CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout, const ExchangeProgress &progress,
+                          const CsvChoices &choices)
 {
     CsvPreview p;
     p.path = path;
     p.readPath = path;
     p.columnOf = layoutColumns(layout);
+    p.thousands = choices.thousands;
     QFile file(path);
     // The table's own file is never read as CSV: it would grow under the reader.
     if (QFileInfo(path).isDir() || table.isOwnFile(path) || !file.open(QIODevice::ReadOnly)) {
@@ -259,14 +417,35 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         p.openFailed = true;
         return p;
     }
-    // The separator from the first line.
+    // The separator, the header and the captions from the first lines together.
     {
         CsvReader first(&in);
-        QByteArray line;
-        if (!first.atEnd() && ReadCsvLineInto(first, line))
-            p.separator = DetectCsvSeparator(line);
+        QByteArray head, line;
+        for (int n = 0; n < SniffedLines && !first.atEnd() && ReadCsvLineInto(first, line); ++n)
+            head += line + '\n';
+        const Sniffed sniffed = sniff(head, p.encoding);
+        p.separator = sniffed.separator;
+        p.captionLines = sniffed.captions;
+        p.firstDataLine = sniffed.firstDataLine;
+        if (sniffed.headerLine) {
+            p.header = true;
+            p.headerLine = sniffed.headerLine;
+            p.headerNames = sniffed.headerNames;
+            p.columnOf = sniffed.header.columnOf;
+            p.unknownColumns = sniffed.header.unknown;
+        }
+        p.fileColumns = std::max<int>(sniffed.fields, int(sniffed.headerNames.size()));
         in.seek(p.contentStart);
     }
+    if (!choices.columnOf.empty()) {
+        p.columnOf = choices.columnOf;
+        p.unknownColumns.clear();
+    }
+    // The amount counts as filled when a column the file has goes into it.
+    const auto amountAt = std::find(p.columnOf.begin(), p.columnOf.end(), CsvAmountColumn);
+    const bool amountMapped = amountAt != p.columnOf.end()
+        && (p.fileColumns == 0 || amountAt - p.columnOf.begin() < p.fileColumns);
+    p.amountMapped = amountMapped;
 
     std::unordered_multiset<std::size_t> existing;
     try {
@@ -284,11 +463,12 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     const qint64 total = in.size();
     CsvReader reader(&in);
     CsvRecordReader records(reader, p.separator);
+    records.setExpectedFields(p.header ? p.fileColumns : 0);
     Lander lander(p, table);
     Landed row;
-    bool firstRecord = true;
     int lines = 0;
-    qsizetype amountAt = -1;
+    std::unordered_map<std::size_t, int> seenPeople, seenSymbols;   // key -> first line
+    const int rowsBefore = table.active() ? table.recordCount() : 0;
     for (;;) {
         const CsvRecordReader::Status s = records.next();
         if (s == CsvRecordReader::Status::End)
@@ -299,38 +479,10 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             break;
         }
         const QList<QByteArrayView> &fields = records.fields();
-        // One pass of this block per record; `break` ends the record early.
-        while (!fields.isEmpty()) {
-            if (firstRecord) {
-                firstRecord = false;
-                QStringList names;
-                for (QByteArrayView f : fields)
-                    names << DecodeCsvField(f, p.encoding);
-                const CsvHeader h = RecogniseCsvHeader(names);
-                if (h.found) {
-                    p.header = true;
-                    p.columnOf = h.columnOf;
-                    p.unknownColumns = h.unknown;
-                    break;
-                }
-            }
+        if (!fields.isEmpty() && records.line() >= p.firstDataLine) {
             const bool shown = p.firstRows.size() < CsvPreviewRows;
-            if (!shown && existing.empty()) {
-                // Past the rows shown, with nothing to compare to, only the amount counts.
-                if (amountAt < 0) {
-                    amountAt = qsizetype(std::find(p.columnOf.begin(), p.columnOf.end(), CsvAmountColumn)
-                                         - p.columnOf.begin());
-                }
-                const QByteArrayView text = amountAt < fields.size() && size_t(amountAt) < p.columnOf.size()
-                    ? fields.at(amountAt) : QByteArrayView();
-                const CsvAmount amount = ReadCsvAmount(text);
-                if (isProblem(amount) && p.amountProblems++ < CsvListedProblems)
-                    p.problems << problemText(records.line(), amount, text, p.encoding);
-                p.duplicate.push_back(false);
-                ++p.rows;
-                break;
-            }
-            lander.land(fields, row, true);
+            lander.land(fields, row, shown || !existing.empty());
+            row.quoteAsChar = records.quoteAsCharacter();
             if (shown) {
                 QStringList cells;
                 for (int c = 0; c < CsvColumnCount; ++c) {
@@ -342,11 +494,15 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
                         cells << row.text[size_t(c)];
                 }
                 p.firstRows << cells;
+                p.firstLines << records.line();
+                QStringList raw;
+                for (QByteArrayView f : fields)
+                    raw << DecodeCsvField(f, p.encoding);
+                p.firstFields << raw;
             }
-            if (isProblem(row.amount)) {
-                if (p.amountProblems++ < CsvListedProblems)
-                    p.problems << problemText(records.line(), row.amount, row.amountText, p.encoding);
-            }
+            noteRow(records.line(), rowsBefore + p.rows + 1, row, amountMapped, p.encoding, p.amountProblems,
+                    p.problems);
+            p.ambiguousAmounts += amountMapped && row.amount.ambiguous;
             bool dup = false;
             if (!existing.empty()) {
                 const auto it = existing.find(landedHash(row));
@@ -357,8 +513,28 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             }
             p.duplicate.push_back(dup);
             p.duplicates += dup;
+            // The same person, or the same variable symbol, earlier in the file.
+            const auto key = [&](std::initializer_list<int> columns) {
+                QString k;
+                for (const int c : columns)
+                    k += row.text[size_t(c)].trimmed().toCaseFolded() + QChar(0x1f);
+                return qHash(k);
+            };
+            const QString symbol = row.text[7].trimmed();
+            const auto person = seenPeople.try_emplace(key({1, 2, 3, 4}), records.line());
+            const auto same = symbol.isEmpty() ? std::make_pair(seenSymbols.end(), true)
+                                               : seenSymbols.try_emplace(qHash(symbol), records.line());
+            const bool repeated = (!person.second && (!row.text[1].trimmed().isEmpty() || !row.text[2].trimmed().isEmpty()))
+                || !same.second;
+            if (repeated && p.repeats++ < CsvListedProblems) {
+                p.repeatNotes << (!person.second
+                                      ? QStringLiteral("Řádek souboru %1 opakuje řádek souboru %2: stejný adresát")
+                                            .arg(records.line()).arg(person.first->second)
+                                      : QStringLiteral("Řádek souboru %1 opakuje řádek souboru %2: stejný variabilní symbol %3")
+                                            .arg(records.line()).arg(same.first->second).arg(symbol));
+            }
+            p.repeat.push_back(repeated);
             ++p.rows;
-            break;
         }
         if (++lines % ExchangeProgressStep == 0 && progress && !progress(reader.position(), total)) {
             p.cancelled = true;
@@ -389,11 +565,11 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
 
     CsvReader reader(&file);
     CsvRecordReader records(reader, preview.separator);
+    records.setExpectedFields(preview.header ? preview.fileColumns : 0);
     Lander lander(preview, table);
     Landed row;
     int lines = 0;
     int ordinal = 0;
-    bool firstRecord = true;
     int rowsBefore = table.active() ? table.recordCount() : 0;
     try {
         if (options.removeSamples && preview.onlySamples) {
@@ -421,15 +597,14 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 break;
             }
             const QList<QByteArrayView> &fields = records.fields();
-            if (!fields.isEmpty()) {
-                if (firstRecord && preview.header) {
-                    firstRecord = false;
-                    continue;
-                }
-                firstRecord = false;
+            if (!fields.isEmpty() && records.line() >= preview.firstDataLine) {
                 const int n = ordinal++;
                 if (skip && size_t(n) < preview.duplicate.size() && preview.duplicate[size_t(n)]) {
                     ++result.skippedDuplicates;
+                    continue;
+                }
+                if (options.skipRepeats && size_t(n) < preview.repeat.size() && preview.repeat[size_t(n)]) {
+                    ++result.skippedRepeats;
                     continue;
                 }
                 if (targets.empty()) {
@@ -441,8 +616,9 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                             }
                 }
                 lander.land(fields, row, false);
-                if (isProblem(row.amount) && result.amountProblems++ < CsvListedProblems)
-                    result.problems << problemText(records.line(), row.amount, row.amountText, preview.encoding);
+                row.quoteAsChar = records.quoteAsCharacter();
+                noteRow(records.line(), rowsBefore + result.rows + 1, row, preview.amountMapped, preview.encoding,
+                        result.amountProblems, result.problems);
                 table.append();
                 for (auto &[c, target] : targets) {
                     switch (kindOf(c)) {
@@ -522,6 +698,14 @@ QString Csv6ImportedMessage(int rows)
     return QStringLiteral("Importováno ") + QString::number(rows) + QStringLiteral(" záznamu.");
 }
 
+QString CsvUncertainRowsText(int rows)
+{
+    return czechPlural(rows, QStringLiteral("Na %1 řádku souboru nešlo hodnoty přečíst s jistotou:"),
+                       QStringLiteral("Na %1 řádcích souboru nešlo hodnoty přečíst s jistotou:"),
+                       QStringLiteral("Na %1 řádcích souboru nešlo hodnoty přečíst s jistotou:"))
+        .arg(rows);
+}
+
 QString CsvImportNotes(const CsvImportResult &r)
 {
     QStringList notes;
@@ -537,8 +721,13 @@ QString CsvImportNotes(const CsvImportResult &r)
                              QStringLiteral("%1 řádky už v adresáři byly, nebyly importovány znovu."),
                              QStringLiteral("%1 řádků už v adresáři bylo, nebyly importovány znovu."))
                      .arg(r.skippedDuplicates);
+    if (r.skippedRepeats)
+        notes << czechPlural(r.skippedRepeats, QStringLiteral("%1 řádek opakoval dřívější řádek souboru, nebyl importován."),
+                             QStringLiteral("%1 řádky opakovaly dřívější řádky souboru, nebyly importovány."),
+                             QStringLiteral("%1 řádků opakovalo dřívější řádky souboru, nebyly importovány."))
+                     .arg(r.skippedRepeats);
     if (r.amountProblems) {
-        QString t = QStringLiteral("Částku se nepodařilo přečíst nebo byla záporná na %1 řádcích:").arg(r.amountProblems);
+        QString t = CsvUncertainRowsText(r.amountProblems);
         for (const QString &p : r.problems)
             t += QLatin1Char('\n') + p;
         if (r.amountProblems > r.problems.size())

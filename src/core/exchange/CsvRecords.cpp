@@ -50,32 +50,92 @@ CsvRecordReader::CsvRecordReader(CsvReader &reader, char separator)
 {
 }
 
+bool CsvRecordReader::readLine(QByteArray &into)
+{
+    if (!m_pending.empty()) {
+        into = m_pending.front();
+        m_pending.pop_front();
+        return true;
+    }
+    return ReadCsvLineInto(m_reader, into);
+}
+
+int CsvRecordReader::plainFields(const QByteArray &line) const
+{
+    return int(line.count(m_separator)) + 1;
+}
+
+void CsvRecordReader::cookPlain()
+{
+    // Every quotation mark of the line is a character; the separator splits.
+    m_cooked = m_raw;
+    m_fields.clear();
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = m_cooked.indexOf(m_separator, from);
+        const qsizetype end = at < 0 ? m_cooked.size() : at;
+        m_fields.append(QByteArrayView(m_cooked.constData() + from, end - from));
+        if (at < 0)
+            break;
+        from = at + 1;
+    }
+    m_quoteAsChar = true;
+}
+
 CsvRecordReader::Status CsvRecordReader::next()
 {
     m_fields.clear();
     m_inQuotes = false;
-    if (m_reader.atEnd())
+    m_quoteAsChar = false;
+    if (m_pending.empty() && m_reader.atEnd())
         return Status::End;
     m_line = m_nextLine++;
-    if (!ReadCsvLineInto(m_reader, m_raw))
+    if (!readLine(m_raw))
         return Status::TooLong;
     if (m_raw.isEmpty())
         return Status::Record;
+    if (cook() != Status::Unterminated)
+        return Status::Record;
+    // A lone quotation mark as a whole field is a ditto mark where the line alone
+    // is a complete record.
+    const QByteArray lone = QByteArray(1, m_separator) + '"';
+    const bool ditto = m_raw.contains(lone + m_separator) || m_raw.startsWith('"' + QByteArray(1, m_separator))
+        || m_raw.endsWith(lone);
+    if (m_expected > 0 && ditto && plainFields(m_raw) >= m_expected) {
+        cookPlain();
+        return Status::Record;
+    }
+    // A quoted field goes on in the next line; the line break belongs to it.
+    const QByteArray first = m_raw;
+    std::vector<QByteArray> taken;
+    const auto giveBack = [&] {
+        for (auto it = taken.rbegin(); it != taken.rend(); ++it)
+            m_pending.push_front(*it);
+        m_nextLine -= int(taken.size());
+        m_raw = first;
+        cookPlain();
+        return Status::Record;
+    };
     for (;;) {
-        const Status s = cook();
-        if (s != Status::Unterminated)
-            return s;
-        // A quoted field goes on in the next line; the line break belongs to it.
         m_inQuotes = true;
-        if (m_reader.atEnd())
-            return Status::Unterminated;
+        if (m_pending.empty() && m_reader.atEnd())
+            return m_expected > 0 ? giveBack() : Status::Unterminated;
+        QByteArray more;
+        if (!readLine(more))
+            return Status::TooLong;
+        taken.push_back(more);
         ++m_nextLine;
-        if (!ReadCsvLineInto(m_reader, m_more))
-            return Status::TooLong;
         m_raw.append('\n');
-        m_raw.append(m_more);
+        m_raw.append(more);
         if (m_raw.size() > CsvMaxLineLength)
-            return Status::TooLong;
+            return m_expected > 0 ? giveBack() : Status::TooLong;
+        const Status s = cook();
+        if (s == Status::Unterminated)
+            continue;
+        if (m_expected > 0 && m_fields.size() > m_expected + 1)
+            return giveBack();
+        m_inQuotes = false;
+        return s;
     }
 }
 
@@ -178,7 +238,7 @@ bool digitGroupsOk(QByteArrayView whole, char group)
 
 } // namespace
 
-CsvAmount ReadCsvAmount(QByteArrayView text)
+CsvAmount ReadCsvAmount(QByteArrayView text, bool threeDigitsAreThousands)
 {
     CsvAmount result;
     QVarLengthArray<char, 64> s;
@@ -236,7 +296,11 @@ CsvAmount ReadCsvAmount(QByteArrayView text)
         ok = (decimal == ',' ? commas : points) == 1;
     } else if (ok && (commas || points)) {
         const char sep = commas ? ',' : '.';
-        if (commas + points == 1)
+        const qsizetype at = v.indexOf(sep);
+        // "2.500", "1,234": one separator, one to three digits before it (not a
+        // lone 0), exactly three behind it. Thousands or decimals? Named.
+        result.ambiguous = commas + points == 1 && at >= 1 && at <= 3 && v.front() != '0' && v.size() - at - 1 == 3;
+        if (commas + points == 1 && !(result.ambiguous && threeDigitsAreThousands))
             decimal = sep;
         else
             group = sep;
@@ -262,28 +326,42 @@ CsvAmount ReadCsvAmount(QByteArrayView text)
         ok = ec == std::errc() && ptr == end && std::isfinite(value);
     }
     if (!ok) {
+        result.ambiguous = false;
         result.state = CsvAmount::State::Unreadable;
         result.value = CsvAmountToFloat(text);
         return result;
     }
     result.state = negative && value != 0 ? CsvAmount::State::Negative : CsvAmount::State::Ok;
-    result.value = value;
+    result.value = result.state == CsvAmount::State::Negative ? -value : value;
     return result;
 }
 
-int ReadCsvFlag(QByteArrayView text)
+int ReadCsvFlag(QByteArrayView text, bool *ok)
 {
+    if (ok)
+        *ok = true;
     text = text.trimmed();
-    if (!text.isEmpty() && (text.front() == '-' || text.front() == '+'))
-        text = text.sliced(1);
     if (text.isEmpty())
         return 0;
+    for (const char *yes : {"ano", "a", "x", "true", "yes"})
+        if (text.compare(QByteArrayView(yes), Qt::CaseInsensitive) == 0)
+            return 1;
+    for (const char *no : {"ne", "n", "false", "no"})
+        if (text.compare(QByteArrayView(no), Qt::CaseInsensitive) == 0)
+            return 0;
+    if (text.front() == '-' || text.front() == '+')
+        text = text.sliced(1);
     bool nonZero = false;
     for (const char c : text) {
-        if (c < '0' || c > '9')
+        if (c < '0' || c > '9') {
+            if (ok)
+                *ok = false;
             return 0;
+        }
         nonZero = nonZero || c != '0';
     }
+    if (ok && text.isEmpty())
+        *ok = false;
     return nonZero ? 1 : 0;
 }
 
@@ -297,6 +375,7 @@ bool fuzzCsvRecords(const std::uint8_t *data, std::size_t size)
     for (const char separator : {';', ',', '\t'}) {
         CsvReader reader(bytes);
         CsvRecordReader records(reader, separator);
+        records.setExpectedFields(int(size % 5));
         int lastLine = 0;
         for (;;) {
             const CsvRecordReader::Status s = records.next();
@@ -309,7 +388,7 @@ bool fuzzCsvRecords(const std::uint8_t *data, std::size_t size)
             for (const QByteArrayView f : records.fields()) {
                 total += f.size();
                 const CsvAmount a = ReadCsvAmount(f);
-                if (!std::isfinite(a.value) || a.value < 0)
+                if (!std::isfinite(a.value) || (a.value < 0) != (a.state == CsvAmount::State::Negative))
                     return false;
                 const int flag = ReadCsvFlag(f);
                 if (flag != 0 && flag != 1)

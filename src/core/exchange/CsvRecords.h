@@ -16,6 +16,7 @@
 #include <QList>
 
 #include <cstdint>
+#include <deque>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,15 @@ public:
 
     CsvRecordReader(CsvReader &reader, char separator);
 
+    // The field count a record of this file has. A field that opens with a
+    // quotation mark and does not close on its line may go on over the next lines
+    // only while the record still needs fields: where the line alone is complete,
+    // or the record over several lines gets more than one field too many, or the
+    // quotes never close, the quotation mark is read as a character of the line
+    // and quoteAsCharacter() says so. 0 (the default): any record is sensible.
+    void setExpectedFields(int fields) { m_expected = fields; }
+    bool quoteAsCharacter() const { return m_quoteAsChar; }
+
     Status next();
     // The physical line the last record began on.
     int line() const { return m_line; }
@@ -48,12 +58,18 @@ public:
 
 private:
     Status cook();
+    bool readLine(QByteArray &into);
+    void cookPlain();
+    int plainFields(const QByteArray &line) const;
 
     CsvReader &m_reader;
     char m_separator;
     int m_line = 0;
     int m_nextLine = 1;
     bool m_inQuotes = false;
+    bool m_quoteAsChar = false;
+    int m_expected = 0;
+    std::deque<QByteArray> m_pending;   // lines read ahead and given back
     QByteArray m_raw;
     QByteArray m_more;
     QByteArray m_cooked;
@@ -64,17 +80,23 @@ private:
 // An amount field read as people write it: "1 234,50", "1 234,50" with a no-break
 // space, "1.234,50", "1,234.50", "150,-", "150 Kč", "12.50", "-150". Works on the
 // bytes of Windows-1250 and UTF-8 alike.
+// A single "," or "." followed by exactly three digits ("2.500", "1,234") is read
+// as the decimal separator unless `threeDigitsAreThousands`; either way the
+// amount says it was ambiguous. A negative amount keeps its minus sign.
 struct CsvAmount {
     enum class State { Empty, Ok, Negative, Unreadable };
     State state = State::Empty;
-    double value = 0;   // what is stored: without its minus sign; for an unreadable
-                        // text what the program's own rule gives (CsvAmountToFloat)
+    double value = 0;   // what is stored; for an unreadable text what the program's
+                        // own rule gives (CsvAmountToFloat)
+    bool ambiguous = false;
 };
-CsvAmount ReadCsvAmount(QByteArrayView text);
+CsvAmount ReadCsvAmount(QByteArrayView text, bool threeDigitsAreThousands = false);
 
-// The exclusion mark: 1 for any non-zero whole number (blanks around it allowed),
-// else 0.
-int ReadCsvFlag(QByteArrayView text);
+// The exclusion mark: 1 for any non-zero whole number (blanks around it allowed)
+// and for "ano", "a", "x", "true", "yes"; 0 for an empty field, zero and "ne",
+// "n", "false", "no" (letter case does not count). Anything else gives 0 and
+// `ok` false.
+int ReadCsvFlag(QByteArrayView text, bool *ok = nullptr);
 
 // Fuzzing body over the record reader and the two readings above. Returns false
 // when one of their guarantees does not hold.
