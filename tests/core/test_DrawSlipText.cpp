@@ -191,8 +191,8 @@ TEST_F(DrawSlipTextTest, negativeCoordinatesPassUnchanged)
 
 TEST_F(DrawSlipTextTest, absurdPositionsDoNotOverflow)
 {
-    settings.setText(QStringLiteral("EditCalibrationPrintNullAxesX"), QString::number(INT_MAX));
-    settings.setText(QStringLiteral("EditCalibrationPrintSizePDFX"), QString::number(INT_MAX));
+    settings.setText(QStringLiteral("EditCalibrationPrintNullAxesX"), QStringLiteral("10000"));
+    settings.setText(QStringLiteral("EditCalibrationPrintSizePDFX"), QStringLiteral("20000"));
     settings.setText(QStringLiteral("EditSetOtherDistance1"), QString::number(INT_MAX));
     renderer.UpdatePrintScale();
     renderer.DrawSlipText(INT_MAX, INT_MIN, QStringLiteral("abc"), 1);
@@ -231,6 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
     Keys, NonIntegerSetting,
     ::testing::Values(BadSetting{"EditCalibrationPrintNullAxesX", "-"},
                       BadSetting{"EditCalibrationPrintNullAxesY", "1,5"},
+                      BadSetting{"EditCalibrationPrintNullAxesX", "2147483647"},
                       BadSetting{"EditSetOtherFontSize1", "10.5"},
                       BadSetting{"EditSetOtherFontSize1", "0"},
                       BadSetting{"EditSetOtherFontSize1", "-3"},

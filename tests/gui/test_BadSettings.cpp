@@ -105,7 +105,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadSetting{"CalibrationShift", "EditCalibrationPrintNullAxesX", "x", Felt::AtStart,
                    "'%1' není platné celé císlo (nastavení %2)", true},
         BadSetting{"CalibrationSize", "EditCalibrationPrintSizePDFX", "šířka", Felt::WhenPrinting,
-                   "'%1' není platné celé císlo (nastavení %2)", true}),
+                   "'%1' není platné celé císlo (nastavení %2)", true},
+        BadSetting{"CalibrationSizeZero", "EditCalibrationPrintSizePDFX", "0", Felt::WhenPrinting,
+                   "'%1' není celé císlo od 1 do 20000 (nastavení %2)"},
+        BadSetting{"CalibrationSizeNegative", "EditCalibrationPrintSizePDFY", "-5", Felt::WhenPrinting,
+                   "'%1' není celé císlo od 1 do 20000 (nastavení %2)"},
+        BadSetting{"CalibrationSizeHuge", "EditCalibrationPrintSizePDFX", "2147483647", Felt::WhenPrinting,
+                   "'%1' není celé císlo od 1 do 20000 (nastavení %2)"},
+        BadSetting{"CalibrationShiftHuge", "EditCalibrationPrintNullAxesY", "2147483647", Felt::AtStart,
+                   "'%1' není celé císlo od -10000 do 10000 (nastavení %2)"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A settings file of random bytes: the designed values stand in, and the first save

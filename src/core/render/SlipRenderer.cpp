@@ -26,6 +26,10 @@ constexpr int SymbolBoxes = 10;
 constexpr double MaxKorunyInBoxes = 99999999.0;
 constexpr int MaxFontSize = 500;
 constexpr int MaxFirstRowLength = 999;
+// The print area and the shift, in printer pixels of 1/600 inch: far beyond any
+// office page, yet every position they scale stays well inside an int.
+constexpr int MaxPrintSize = 20000;
+constexpr int MaxPrintShift = 10000;
 // Coordinates handed to a surface stay well inside int; anything this far away
 // is off every page anyway.
 constexpr std::int64_t CoordinateLimit = std::int64_t(1) << 30;
@@ -183,8 +187,8 @@ void SlipRenderer::LoadSlipPictures()
 void SlipRenderer::UpdatePrintScale()
 {
     const SettingsAccess &s = *m_ctx.settings;
-    const int w = s.integer(key::EditCalibrationPrintSizePDFX);
-    const int h = s.integer(key::EditCalibrationPrintSizePDFY);
+    const int w = boundedInteger(s, key::EditCalibrationPrintSizePDFX, 1, MaxPrintSize);
+    const int h = boundedInteger(s, key::EditCalibrationPrintSizePDFY, 1, MaxPrintSize);
     m_printWidth = w;
     m_printHeight = h;
     m_printScaleX = double(w) / PreviewWidth;
@@ -214,8 +218,8 @@ void SlipRenderer::DrawSlipText(int x, int y, const QString &text, int set)
 {
     if (!m_reads.active || !m_reads.shiftRead) {
         const SettingsAccess &s = *m_ctx.settings;
-        m_reads.shiftX = s.integer(key::EditCalibrationPrintNullAxesX);
-        m_reads.shiftY = s.integer(key::EditCalibrationPrintNullAxesY);
+        m_reads.shiftX = boundedInteger(s, key::EditCalibrationPrintNullAxesX, -MaxPrintShift, MaxPrintShift);
+        m_reads.shiftY = boundedInteger(s, key::EditCalibrationPrintNullAxesY, -MaxPrintShift, MaxPrintShift);
         m_reads.shiftRead = m_reads.active;
     }
     const std::int64_t xs = std::int64_t(x) + m_reads.shiftX;
