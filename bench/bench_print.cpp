@@ -183,10 +183,16 @@ int main(int argc, char **argv)
 
     // The program's job: composition of every slip for the page, the PDF, and the
     // preview of the last slip.
+    // The system's print path runs on a copy of the table in a folder of its own: a
+    // second window on the folder the first one holds would be refused.
     double cupsJob = 0, cupsEndToEnd = 0;
     long cupsPeak = 0;
-    const bool viaCups = !cups->queue.isEmpty()
-        && printThroughCups(*cups, dir.path(), rows, &cupsJob, &cupsEndToEnd, &cupsPeak);
+    bool viaCups = false;
+    if (!cups->queue.isEmpty()) {
+        QTemporaryDir cupsDir;
+        fillTable(cupsDir.path(), rows);
+        viaCups = printThroughCups(*cups, cupsDir.path(), rows, &cupsJob, &cupsEndToEnd, &cupsPeak);
+    }
 
     QElapsedTimer t;
     t.start();
