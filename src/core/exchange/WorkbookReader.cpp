@@ -240,6 +240,22 @@ bool isBuiltinDateFormat(int id)
     return (id >= 14 && id <= 17) || id == 22 || (id >= 27 && id <= 36) || (id >= 50 && id <= 58);
 }
 
+// An attribute by its name without the namespace prefix.
+QStringView attribute(const QXmlStreamAttributes &attributes, QLatin1StringView name)
+{
+    for (const QXmlStreamAttribute &a : attributes) {
+        if (a.name() == name)
+            return a.value();
+    }
+    return {};
+}
+
+// A repeat count of an .ods row, cell or space: at least 1, at most `most`.
+int repeatCount(const QXmlStreamAttributes &attributes, QLatin1StringView name, int most)
+{
+    return int(qBound(qint64(1), attribute(attributes, name).toLongLong(), qint64(most)));
+}
+
 // The text of the element the reader stands on, including its children's.
 QString elementText(QXmlStreamReader &x)
 {
@@ -327,9 +343,9 @@ bool Workbook::xlsxSheetPaths(QStringList *paths)
     QXmlStreamReader x(xml);
     while (!x.atEnd() && !x.hasError()) {
         if (x.readNext() == QXmlStreamReader::StartElement && x.name() == QLatin1String("Relationship")) {
-            QString target = x.attributes().value(QLatin1String("Target")).toString();
+            QString target = attribute(x.attributes(), QLatin1StringView("Target")).toString();
             target = target.startsWith(u'/') ? target.mid(1) : QStringLiteral("xl/") + target;
-            targets.insert(x.attributes().value(QLatin1String("Id")).toString(), QDir::cleanPath(target));
+            targets.insert(attribute(x.attributes(), QLatin1StringView("Id")).toString(), QDir::cleanPath(target));
         }
     }
     if (!xmlDone(x) || !part(QStringLiteral("xl/workbook.xml"), &xml))
@@ -337,12 +353,8 @@ bool Workbook::xlsxSheetPaths(QStringList *paths)
     QXmlStreamReader w(xml);
     while (!w.atEnd() && !w.hasError()) {
         if (w.readNext() == QXmlStreamReader::StartElement && w.name() == QLatin1String("sheet")) {
-            QString id;
-            for (const QXmlStreamAttribute &a : w.attributes()) {
-                if (a.name() == QLatin1String("id"))
-                    id = a.value().toString();
-            }
-            sheetNames.append(w.attributes().value(QLatin1String("name")).toString());
+            const QString id = attribute(w.attributes(), QLatin1StringView("id")).toString();
+            sheetNames.append(attribute(w.attributes(), QLatin1StringView("name")).toString());
             paths->append(targets.value(id));
         }
     }
@@ -390,9 +402,9 @@ bool Workbook::xlsxDateStyles(QList<bool> *dateStyles)
         if (t != QXmlStreamReader::StartElement)
             continue;
         const auto a = x.attributes();
-        const int id = a.value(QLatin1String("numFmtId")).toInt();
+        const int id = attribute(a, QLatin1StringView("numFmtId")).toInt();
         if (x.name() == QLatin1String("numFmt"))
-            customDate.insert(id, isDateFormat(a.value(QLatin1String("formatCode")).toString()));
+            customDate.insert(id, isDateFormat(attribute(a, QLatin1StringView("formatCode")).toString()));
         else if (x.name() == QLatin1String("cellXfs"))
             inCellXfs = true;
         else if (inCellXfs && x.name() == QLatin1String("xf"))
@@ -439,19 +451,19 @@ bool Workbook::readXlsx(int sheet)
             continue;
         const auto a = x.attributes();
         if (x.name() == QLatin1String("row")) {
-            const QStringView r = a.value(QLatin1String("r"));
+            const QStringView r = attribute(a, QLatin1StringView("r"));
             row = WorkbookRow{r.isEmpty() ? lastRow + 1 : r.toInt(), {}};
             if (row.number <= lastRow)
                 return damaged();
             lastRow = row.number;
             column = -1;
         } else if (x.name() == QLatin1String("c")) {
-            const QStringView r = a.value(QLatin1String("r"));
+            const QStringView r = attribute(a, QLatin1StringView("r"));
             column = r.isEmpty() ? column + 1 : referenceColumn(r);
             if (column < 0 || lastRow == 0)
                 return damaged();
-            const QString type = a.value(QLatin1String("t")).toString();
-            const int style = a.value(QLatin1String("s")).toInt();
+            const QString type = attribute(a, QLatin1StringView("t")).toString();
+            const int style = attribute(a, QLatin1StringView("s")).toInt();
             QString value;
             while (x.readNextStartElement()) {
                 if (x.name() == QLatin1String("v"))
@@ -478,7 +490,8 @@ bool Workbook::readXlsx(int sheet)
                 text = isoDateText(value);
             } else if ((type.isEmpty() || type == QLatin1String("n")) && !value.isEmpty()) {
                 bool ok = false;
-                const QString date = style < dateStyles.size() && dateStyles.at(style) ? serialDateText(value) : QString();
+                const bool isDate = style >= 0 && style < dateStyles.size() && dateStyles.at(style);
+                const QString date = isDate ? serialDateText(value) : QString();
                 text = date.isEmpty() ? numberText(value, &ok) : date;
             }
             if (!addCell(row, column, text))
@@ -492,16 +505,16 @@ bool Workbook::readXlsx(int sheet)
 bool Workbook::odsCell(QXmlStreamReader &x, WorkbookRow &row, int *column)
 {
     const auto a = x.attributes();
-    const qint64 repeat = qBound(qint64(1), a.value(QLatin1String("number-columns-repeated")).toLongLong(), qint64(MaxColumns));
-    const QString type = a.value(QLatin1String("value-type")).toString();
+    const qint64 repeat = repeatCount(a, QLatin1StringView("number-columns-repeated"), MaxColumns);
+    const QString type = attribute(a, QLatin1StringView("value-type")).toString();
     QString text;
     if (type == QLatin1String("float") || type == QLatin1String("percentage") || type == QLatin1String("currency")) {
         bool ok = false;
-        text = numberText(a.value(QLatin1String("value")).toString(), &ok);
+        text = numberText(attribute(a, QLatin1StringView("value")).toString(), &ok);
     } else if (type == QLatin1String("date")) {
-        text = isoDateText(a.value(QLatin1String("date-value")).toString());
+        text = isoDateText(attribute(a, QLatin1StringView("date-value")).toString());
     } else if (type == QLatin1String("boolean")) {
-        text = a.value(QLatin1String("boolean-value")) == QLatin1String("true") ? QStringLiteral("PRAVDA")
+        text = attribute(a, QLatin1StringView("boolean-value")) == QLatin1String("true") ? QStringLiteral("PRAVDA")
                                                                                  : QStringLiteral("NEPRAVDA");
     }
     // The shown text of the paragraphs; the only value of strings and times.
@@ -520,7 +533,7 @@ bool Workbook::odsCell(QXmlStreamReader &x, WorkbookRow &row, int *column)
             else if (x.name() == QLatin1String("annotation"))
                 x.skipCurrentElement(), --depth;   // a comment, not the cell's text
             else if (!paragraphs.isEmpty() && x.name() == QLatin1String("s"))
-                paragraphs.last() += QString(qBound(1, x.attributes().value(QLatin1String("c")).toInt(), 1000), u' ');
+                paragraphs.last() += QString(repeatCount(x.attributes(), QLatin1StringView("c"), 1000), u' ');
             else if (!paragraphs.isEmpty() && x.name() == QLatin1String("tab"))
                 paragraphs.last() += u'\t';
             else if (!paragraphs.isEmpty() && x.name() == QLatin1String("line-break"))
@@ -572,13 +585,12 @@ bool Workbook::readOds(int sheet)
             continue;
         if (x.name() == QLatin1String("table") && x.namespaceUri().endsWith(QLatin1String(":table:1.0"))) {
             ++table;
-            sheetNames.append(x.attributes().value(QLatin1String("name")).toString());
+            sheetNames.append(attribute(x.attributes(), QLatin1StringView("name")).toString());
         } else if (inSheet && x.name() == QLatin1String("table-row")) {
-            rowRepeat = qBound(qint64(1), x.attributes().value(QLatin1String("number-rows-repeated")).toLongLong(),
-                                       qint64(MaxRows));
+            rowRepeat = repeatCount(x.attributes(), QLatin1StringView("number-rows-repeated"), MaxRows);
             row = WorkbookRow{nextRow, {}};
             column = 0;
-        } else if (inSheet && (x.name() == QLatin1String("table-cell") || x.name() == QLatin1String("covered-table-cell"))) {
+        } else if (inSheet && x.name().endsWith(QLatin1String("table-cell"))) {   // also covered-table-cell
             if (!odsCell(x, row, &column))
                 return false;
         }
@@ -643,15 +655,18 @@ bool WorkbookReader::readBytes(const QByteArray &bytes, const QString &shownPath
     if (bytes.startsWith(OleSignature)) {
         // The old binary format, and also how Office stores a workbook it encrypts.
         if (format == WorkbookFormat::Xls)
-            return fail(QStringLiteral("Soubor „%1“ je sešit starého formátu Excelu (.xls), který program nečte. "
+            return fail(QStringLiteral("Soubor „%1“ je sešit starého formátu Excelu (.xls), "
+                                       "který program nečte. "
                                        "Uložte ho v Excelu jako sešit .xlsx a importujte znovu.").arg(shownPath));
         return fail(QStringLiteral("Sešit „%1“ je chráněný heslem nebo zašifrovaný. "
                                    "Uložte ho bez hesla a importujte znovu.").arg(shownPath));
     }
     if (format == WorkbookFormat::Xls)
-        return fail(QStringLiteral("Soubor „%1“ není sešit starého formátu Excelu (.xls), jak říká jeho přípona; "
+        return fail(QStringLiteral("Soubor „%1“ není sešit starého formátu Excelu (.xls), "
+                                   "jak říká jeho přípona; "
                                    "uložte ho jako sešit .xlsx a importujte znovu.").arg(shownPath));
-    const QString damaged = QStringLiteral("Sešit „%1“ je poškozený nebo nejde o sešit .xlsx ani .ods.").arg(shownPath);
+    const QString damaged =
+        QStringLiteral("Sešit „%1“ je poškozený nebo nejde o sešit .xlsx ani .ods.").arg(shownPath);
     if (bytes.size() > WorkbookMaxFileSize)
         return fail(damaged);
     Zip zip(bytes, m_xmlLimit);
