@@ -8,9 +8,9 @@ seconds=${1:-30}
 build=${2:-$root/build-fuzz}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVITANKY_FUZZ=ON -DKVITANKY_TESTS=OFF \
   -DKVITANKY_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz_ini fuzz_csv fuzz_dbf >/dev/null
+cmake --build "$build" -j "$(nproc)" --target fuzz_ini fuzz_csv fuzz_dbf fuzz_workbook >/dev/null
 status=0
-for target in ini csv dbf; do
+for target in ini csv dbf workbook; do
   work="$build/corpus-work/$target"
   mkdir -p "$work"
   echo "fuzz_$target: ${seconds}s"
