@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/DbfTable.h"
+#include "data/RecipientTable.h"
+#include "exchange/CsvImport.h"
 #include "exchange/WorkbookReader.h"
 
 #include "TestSupport.h"
@@ -264,4 +267,47 @@ TEST(WorkbookReader, badWorkbooksRefused)
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_FALSE(r.read(fifo));
     EXPECT_NE(r.error().indexOf(QStringLiteral("nejde o soubor")), -1) << r.error().toStdString();
+}
+
+// The import reads a workbook's first sheet as it reads a CSV file: a header in its
+// own order (styled, merged), a variable symbol as "2024", an amount as its value.
+TEST(WorkbookReader, importedLikeCsv)
+{
+    TempDir dir;
+    DbfTable table;
+    CreateRecipientTable(table, dir.path());
+    const int before = table.recordCount();
+    const QString path = dir.file(QStringLiteral("adresy.xlsx"));
+    {
+        const CNumbers cNumbers;
+        lxw_workbook *book = workbook_new(QFile::encodeName(path).constData());
+        lxw_worksheet *sheet = workbook_add_worksheet(book, "Adresy");
+        lxw_format *bold = workbook_add_format(book);
+        format_set_bold(bold);
+        worksheet_merge_range(sheet, 0, 0, 0, 1, "Příjmení", bold);
+        worksheet_write_string(sheet, 0, 2, "Jméno", bold);
+        worksheet_write_string(sheet, 0, 3, "Částka", bold);
+        worksheet_write_string(sheet, 0, 4, "VS", bold);
+        worksheet_write_string(sheet, 2, 0, "Novák", nullptr);
+        worksheet_write_string(sheet, 2, 2, "Jan; \"syn\"", nullptr);
+        worksheet_write_formula_num(sheet, 2, 3, "=1234.5", nullptr, 1234.5);
+        worksheet_write_number(sheet, 2, 4, 2024, nullptr);
+        ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+    }
+    const CsvImportResult r = ImportCsvFile(path, table);
+    EXPECT_TRUE(r.refusal.isEmpty()) << r.refusal.toStdString();
+    EXPECT_TRUE(r.header);
+    ASSERT_EQ(r.rows, 1);
+    table.last();
+    EXPECT_EQ(table.fieldByName(QStringLiteral("PRIJMENI")).asString(), QStringLiteral("Novák"));
+    EXPECT_EQ(table.fieldByName(QStringLiteral("JMENO")).asString(), QStringLiteral("Jan; \"syn\""));
+    EXPECT_EQ(table.fieldByName(QStringLiteral("CASTKA")).asFloat(), 1234.5);
+    EXPECT_EQ(table.fieldByName(QStringLiteral("VAR_SYMB")).asString(), QStringLiteral("2024"));
+
+    const QString old = dir.file(QStringLiteral("staré.xls"));
+    testsupport::writeFile(old, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+    const CsvImportResult refused = ImportCsvFile(old, table);
+    EXPECT_NE(refused.refusal.indexOf(QStringLiteral("jako sešit .xlsx")), -1) << refused.refusal.toStdString();
+    EXPECT_EQ(refused.rows, 0);
+    EXPECT_EQ(table.recordCount(), before + 1);
 }

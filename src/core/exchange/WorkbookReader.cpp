@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QIODevice>
 #include <QLocale>
 #include <QXmlStreamReader>
 
@@ -695,6 +696,34 @@ bool WorkbookReader::readBytes(const QByteArray &bytes, const QString &shownPath
     default:
         return fail(damaged);
     }
+}
+
+QString WriteWorkbookAsCsv(const QString &path, QIODevice &out)
+{
+    WorkbookReader reader;
+    if (!reader.read(path))
+        return reader.error();
+    QByteArray text;
+    int line = 1;
+    for (const WorkbookRow &row : reader.rows()) {
+        text.append(QByteArray(row.number - line, '\n'));
+        line = row.number + 1;
+        for (qsizetype c = 0; c < row.cells.size(); ++c) {
+            QString cell = row.cells.at(c);
+            if (cell.contains(u';') || cell.contains(u'"') || cell.contains(u'\n') || cell.contains(u'\r')) {
+                cell.replace(QLatin1String("\""), QLatin1String("\"\""));
+                cell = u'"' + cell + u'"';
+            }
+            if (c > 0)
+                text.append(';');
+            text.append(cell.toUtf8());
+        }
+        text.append('\n');
+    }
+    if (out.write(text) != text.size())
+        return QStringLiteral("Sešit „%1“ nelze převést pro import: %2.")
+            .arg(QDir::toNativeSeparators(path), out.errorString());
+    return QString();
 }
 
 } // namespace kvitanky

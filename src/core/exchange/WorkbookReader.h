@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
+
 namespace kvitanky {
 
 // One row of a sheet that holds at least one cell; `number` counts from 1 as the
@@ -52,5 +54,11 @@ private:
     QString m_error;
     qint64 m_xmlLimit = WorkbookMaxXmlSize;
 };
+
+// Writes the first sheet of the workbook at `path` to `out` as UTF-8 CSV for the
+// import: ";" between cells, quotes where a cell needs them, one line per sheet row
+// (empty rows as empty lines, so a line number is the row number). Returns why the
+// workbook cannot be read (Czech, names the file), or an empty text.
+QString WriteWorkbookAsCsv(const QString &path, QIODevice &out);
 
 } // namespace kvitanky
