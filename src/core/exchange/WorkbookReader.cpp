@@ -201,14 +201,14 @@ QString isoDateText(const QString &iso)
     return d.isValid() ? dateText(d) : iso;
 }
 
-// A serial day number of the 1900 date system.
-QString serialDateText(const QString &raw)
+// A serial day number of the 1900 (or 1904) date system.
+QString serialDateText(const QString &raw, bool date1904)
 {
     bool ok = false;
     const double v = QLocale::c().toDouble(raw, &ok);
     if (!ok || !std::isfinite(v) || v < 1 || v > 2958465)
         return QString();
-    return dateText(QDate(1899, 12, 30).addDays(qint64(std::floor(v))));
+    return dateText((date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30)).addDays(qint64(std::floor(v))));
 }
 
 // Whether a number format shows a date: a day, month or year code outside quotes
@@ -300,6 +300,7 @@ private:
 
     Zip &m_zip;
     qint64 m_cellsLeft;
+    bool m_date1904 = false;   // serial days count from 1904 (old Mac workbooks)
 };
 
 bool Workbook::addCell(WorkbookRow &row, int column, const QString &text)
@@ -353,7 +354,12 @@ bool Workbook::xlsxSheetPaths(QStringList *paths)
         return false;
     QXmlStreamReader w(xml);
     while (!w.atEnd() && !w.hasError()) {
-        if (w.readNext() == QXmlStreamReader::StartElement && w.name() == QLatin1String("sheet")) {
+        if (w.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (w.name() == QLatin1String("workbookPr")) {
+            const QStringView v = attribute(w.attributes(), QLatin1StringView("date1904"));
+            m_date1904 = v == QLatin1String("1") || v == QLatin1String("true");
+        } else if (w.name() == QLatin1String("sheet")) {
             const QString id = attribute(w.attributes(), QLatin1StringView("id")).toString();
             sheetNames.append(attribute(w.attributes(), QLatin1StringView("name")).toString());
             paths->append(targets.value(id));
@@ -477,7 +483,7 @@ bool Workbook::readXlsx(int sheet)
             if (x.hasError())
                 return damaged();
             QString text = value;
-            if (type == QLatin1String("s")) {
+            if (type == QLatin1String("s") && !value.isEmpty()) {
                 bool ok = false;
                 const int i = value.toInt(&ok);
                 if (!ok || i < 0 || i >= strings.size())
@@ -492,7 +498,7 @@ bool Workbook::readXlsx(int sheet)
             } else if ((type.isEmpty() || type == QLatin1String("n")) && !value.isEmpty()) {
                 bool ok = false;
                 const bool isDate = style >= 0 && style < dateStyles.size() && dateStyles.at(style);
-                const QString date = isDate ? serialDateText(value) : QString();
+                const QString date = isDate ? serialDateText(value, m_date1904) : QString();
                 text = date.isEmpty() ? numberText(value, &ok) : date;
             }
             if (!addCell(row, column, text))
@@ -662,10 +668,6 @@ bool WorkbookReader::readBytes(const QByteArray &bytes, const QString &shownPath
         return fail(QStringLiteral("Sešit „%1“ je chráněný heslem nebo zašifrovaný. "
                                    "Uložte ho bez hesla a importujte znovu.").arg(shownPath));
     }
-    if (format == WorkbookFormat::Xls)
-        return fail(QStringLiteral("Soubor „%1“ není sešit starého formátu Excelu (.xls), "
-                                   "jak říká jeho přípona; "
-                                   "uložte ho jako sešit .xlsx a importujte znovu.").arg(shownPath));
     const QString damaged =
         QStringLiteral("Sešit „%1“ je poškozený nebo nejde o sešit .xlsx ani .ods.").arg(shownPath);
     if (bytes.size() > WorkbookMaxFileSize)
@@ -674,8 +676,9 @@ bool WorkbookReader::readBytes(const QByteArray &bytes, const QString &shownPath
     if (!zip.isOpen())
         return fail(damaged);
     Workbook book(zip, WorkbookMaxCells);
+    // A name that does not tell (or an .xls that is really a zip) is told by the contents.
     const bool ods = format == WorkbookFormat::Ods
-                     || (format == WorkbookFormat::None && !zip.has(QStringLiteral("xl/workbook.xml")));
+                     || (format != WorkbookFormat::Xlsx && !zip.has(QStringLiteral("xl/workbook.xml")));
     if (ods ? book.readOds(sheet) : book.readXlsx(sheet)) {
         m_sheetNames = book.sheetNames;
         m_rows = book.rows;
