@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang
-  qt6-base-dev qt6-translations-l10n libxlsxwriter-dev libgtest-dev
+  qt6-base-dev qt6-translations-l10n libxlsxwriter-dev libminizip-dev libgtest-dev
   fonts-liberation locales
   gdal-bin python3-dbfread python3-openpyxl poppler-utils strace
   xvfb openbox x11-utils xdg-utils xdotool wmctrl imagemagick

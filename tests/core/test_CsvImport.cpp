@@ -261,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"controlCharacters", CsvLayout::Full, "a.csv", "a;b\nc\x01\x02\x03\x04\x05\n",
                     {"Soubor %1 není textový soubor CSV: už řádek 2 obsahuje řídicí znaky. Nic nebylo importováno.",
                      "Bylo importováno 0 záznamu."}},
-        MessageCase{"workbookNotCsv", CsvLayout::Full, "a.xlsx", QByteArray("PK\x03\x04\x14\0\0\0", 8),
+        MessageCase{"workbookNotCsv", CsvLayout::Full, "a.csv", QByteArray("PK\x03\x04\x14\0\0\0", 8),
                     {"Soubor %1 je sešit tabulkového procesoru, ne soubor CSV. Uložte jej v tabulkovém procesoru jako CSV.",
                      "Bylo importováno 0 záznamu."}},
         MessageCase{"dosEncoding", CsvLayout::Full, "a.csv", "Pan;Ji\xfd\xa1;Nov\xa0k\nPan\xa1;\x9f;\xd8\n",

@@ -92,7 +92,8 @@ TEST_P(Imports, AppendAndReport)
 
     ASSERT_EQ(requests.size(), 1);
     EXPECT_FALSE(requests[0].save);
-    EXPECT_EQ(requests[0].filters, (QStringList{"Soubory CSV (*.CSV)", QString::fromUtf8("Všechny soubory (*)")}));
+    EXPECT_EQ(requests[0].filters, (QStringList{"Soubory CSV (*.CSV)", QString::fromUtf8("Sešity (*.xlsx *.ods)"),
+                                                QString::fromUtf8("Všechny soubory (*)")}));
     EXPECT_EQ(requests[0].defaultSuffix, "CSV");
     QStringList expected;
     for (const QString &m : c.messages)

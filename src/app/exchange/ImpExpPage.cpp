@@ -21,6 +21,9 @@ namespace kvitanky {
 namespace {
 
 const QStringList CsvFilters = {QStringLiteral("Soubory CSV (*.CSV)"), QStringLiteral("Všechny soubory (*)")};
+// The import also reads the first sheet of a workbook.
+const QStringList ImportFilters = {QStringLiteral("Soubory CSV (*.CSV)"), QStringLiteral("Sešity (*.xlsx *.ods)"),
+                                   QStringLiteral("Všechny soubory (*)")};
 const QString CsvSuffix = QStringLiteral("CSV");
 
 QString native(const QString &path)
@@ -78,7 +81,7 @@ QString ImpExpPage::chooseFile(bool save)
     FileRequest request;
     request.save = save;
     request.objectName = save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1");
-    request.filters = CsvFilters;
+    request.filters = save ? CsvFilters : ImportFilters;
     request.defaultSuffix = CsvSuffix;
     if (save)
         request.proposed = m_saveName.isEmpty() ? m_form.programFile(QStringLiteral("DataKvitanky")) : m_saveName;

@@ -5,6 +5,7 @@
 #include "data/RecipientTable.h"
 #include "exchange/CsvFormat.h"
 #include "exchange/CsvRecords.h"
+#include "exchange/WorkbookReader.h"
 #include "text/Codepage.h"
 #include "text/CzechPlural.h"
 
@@ -393,7 +394,22 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         p.openFailed = true;
         return p;
     }
-    CsvFileCheck check = CheckCsvFile(file, native(path));
+    QIODevice *checked = &file;
+    if (WorkbookFormatOf(path) != WorkbookFormat::None) {
+        // A workbook's first sheet is read through a CSV copy, line by sheet row.
+        p.copy = std::make_shared<QTemporaryFile>(QDir(QDir::tempPath()).filePath(QStringLiteral("kvitanky-XXXXXX.csv")));
+        if (p.copy->open())
+            p.refusal = WriteWorkbookAsCsv(path, *p.copy);
+        if (!p.copy->isOpen() || (p.refusal.isEmpty() && !p.copy->flush())) {
+            p.refusal = QStringLiteral("Sešit %1 nelze převést pro import: %2.")
+                            .arg(native(path), p.copy->errorString());
+        }
+        if (!p.refusal.isEmpty())
+            return p;
+        p.readPath = p.copy->fileName();
+        checked = p.copy.get();
+    }
+    CsvFileCheck check = CheckCsvFile(*checked, native(path));
     if (check.utf16 != CsvFileCheck::Utf16::No) {
         p.utf16 = true;
         p.copy = std::make_shared<QTemporaryFile>(QDir(QDir::tempPath()).filePath(QStringLiteral("kvitanky-XXXXXX.csv")));
