@@ -203,6 +203,10 @@ PriceWordRows splitPriceWordRows(const QString &words, int firstRowLength);
 // first row has no haléře after it and holds two more.
 inline constexpr int PriceWordRowLimit = 28;
 
+// Whether a row of the split runs past its box (always false with one row).
+bool priceWordRow1Overflows(const PriceWordRows &split, int firstRowLength);
+bool priceWordRow2Overflows(const PriceWordRows &split);
+
 // EditSetOtherLengthFirstPriceRow, checked as composition checks it (SettingError).
 int priceWordFirstRowLength(const SettingsAccess &settings);
 
