@@ -84,7 +84,6 @@ protected:
         c.programDir = testsupport::binDir();
         c.formReady = true;
         c.previewOnly = true;
-        c.priceWordText = [this] { return priceWords; };
         c.setDiscardVisible = [this](bool v) { discardVisible = v; };
         c.warn = [this](const QString &text) { warnings.append(text); };
         c.onLoadPictures = [this] { ++pictureLoads; };
@@ -112,7 +111,6 @@ protected:
     void setAmount(double amount)
     {
         recipient.setNumber("CASTKA", amount);
-        priceWords = PriceToWords(amount);
     }
 
     QList<Drawn> fields() const { return preview.fields(); }
@@ -129,7 +127,6 @@ protected:
 
     MapSettings settings;
     MapRecipientSource recipient;
-    QString priceWords;
     bool discardVisible = true;
     QStringList warnings;
     int pictureLoads = 0;
@@ -291,11 +288,12 @@ TEST_F(Composition, notPrintPriceLeavesOutFiguresAndWords)
     EXPECT_TRUE(drew(QStringLiteral("0000007100")));
 }
 
-TEST_F(Composition, wordsComeFromTheWordsBoxAsItStands)
+TEST_F(Composition, wordsAreSpelledFromTheRecord)
 {
-    priceWords = QStringLiteral("stale words");
+    recipient.setNumber("CASTKA", 77777);
     renderer.ComposeSlip();
-    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("               =stalewords="));
+    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("=sedmdesátsedmtisícsedmset="));
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=sedmdesátsedm="));
 }
 
 struct SymbolCase {
@@ -436,7 +434,6 @@ TEST_F(Composition, discardedRecipientIsComposedWithTheMark)
 TEST_F(Composition, emptyTableShowsOnlyTheOwner)
 {
     recipient.clear();
-    priceWords = PriceToWords(0);
     renderer.ComposeSlip();
     const QList<Drawn> all = fields();
     // The owner's 14 items, then blanks for the recipient.

@@ -161,14 +161,12 @@ TEST(SlipPlacement, everyCharacterOfTheFourSamplesExactly)
     RecordingPage page;
     QPainter painter(&page);
     PainterSurface printer(&painter);
-    QString words;
     SlipContext c;
     c.settings = &settings;
     c.recipients = &source;
     c.programDir = testsupport::binDir();
     c.formReady = true;
     c.previewOnly = false;
-    c.priceWordText = [&] { return words; };
     c.previewMirror = &preview;
     c.printer = &printer;
     SlipRenderer renderer(c);
@@ -183,7 +181,6 @@ TEST(SlipPlacement, everyCharacterOfTheFourSamplesExactly)
     int slips = 0;
     for (table.first(); !table.eof(); table.next(), ++slips) {
         SCOPED_TRACE(table.fieldByName("PRIJMENI").asString().toStdString());
-        words = PriceToWords(table.fieldByName("CASTKA").asFloat());
         preview.clear();
         page.engine.items.clear();
         renderer.ComposeSlip();

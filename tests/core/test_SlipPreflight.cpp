@@ -138,7 +138,6 @@ TEST(PreflightAgainstComposition, wordsRowsAsDrawn)
     std::mt19937 random(seed);
     MapSettings settings;
     MapRecipientSource recipient;
-    QString words;
     int warnings = 0;
     RecordingSurface preview;
     SlipContext c;
@@ -146,7 +145,6 @@ TEST(PreflightAgainstComposition, wordsRowsAsDrawn)
     c.recipients = &recipient;
     c.programDir = testsupport::binDir();
     c.formReady = true;
-    c.priceWordText = [&] { return words; };
     c.warn = [&](const QString &) { ++warnings; };
     c.previewMirror = &preview;
     SlipRenderer renderer(c);
@@ -159,7 +157,6 @@ TEST(PreflightAgainstComposition, wordsRowsAsDrawn)
         settings.setText("EditSetOtherLengthFirstPriceRow", QString::number(n));
         const double amount = double(koruny(random));
         recipient.setNumber("CASTKA", amount);
-        words = PriceToWords(amount);
         warnings = 0;
         preview.clear();
         renderer.ComposeSlip();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SlipRenderer.h"
 
+#include "render/PriceWords.h"
 #include "render/RecipientSource.h"
 #include "render/SlipSurface.h"
 #include "settings/SettingKeyNames.h"
@@ -480,12 +481,13 @@ void SlipRenderer::compose(Targets targets)
     drawAt(mainPlace(OwnerMessage2), s.text(key::EditSetOwnerAddressMessage2));
     drawAt(mainPlace(OwnerTransCode), s.text(key::EditSetOwnerTransCode));
 
-    // 4. The amount in words, as the words box holds it. A closed table reads as 0.
+    // 4. The amount in words, spelled from the record itself (the words box on the
+    // recipient page only shows them). A closed table reads as 0.
     const double amount = tableOpen ? rec->number(QStringLiteral("CASTKA")) : 0.0;
     const bool printPrice = !s.flag(key::CheckBoxSetOtherNotPrintPrice);
     const bool fits = amountFitsForm(amount);
     if (printPrice && amount != 0.0) {
-        const QString words = fits ? (m_ctx.priceWordText ? m_ctx.priceWordText() : QString()) : VoidWords;
+        const QString words = fits ? PriceToWords(amount) : VoidWords;
         const int rows = SplitPriceWords(words);
         drawAt(mainPlace(PriceWord), m_priceWordRow1);
         if (rows == 2)

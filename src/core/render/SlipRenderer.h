@@ -64,7 +64,6 @@ struct SlipContext {
     // A job of many slips: its preflight summary names every slip whose words run
     // past their box, so composition does not stop each one with the warning.
     bool overflowWarningOff = false;
-    std::function<QString()> priceWordText;      // text of EditDataPriceWord
     std::function<void(bool)> setDiscardVisible; // LabelLayoutDiscard
     std::function<void(const QString &)> warn;   // modal warning, returns after OK
     std::function<void()> onLoadPictures;        // the window sets SaveOnClose
