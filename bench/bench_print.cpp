@@ -213,14 +213,12 @@ int main(int argc, char **argv)
     {
         RecordingSurface recorder;
         DbfRecipientSource source(&form.TableData);
-        QString words;
         SlipContext ctx;
         ctx.settings = &form.settings();
         ctx.recipients = &source;
         ctx.programDir = options.pictureDir;
         ctx.formReady = true;
         ctx.previewOnly = false;
-        ctx.priceWordText = [&words] { return words; };
         ctx.printer = &recorder;
         ctx.printerOnly = true;
         SlipRenderer renderer(ctx);
@@ -229,7 +227,6 @@ int main(int argc, char **argv)
         for (table.first(); !table.eof(); table.next()) {
             if (table.fieldByName("VYRAZENO").asInteger() != 0)
                 continue;
-            words = PriceToWords(table.fieldByName("CASTKA").asFloat());
             recorder.clear();
             renderer.ComposeSlip();
             std::vector<Drawing> page;

@@ -69,7 +69,6 @@ int main(int argc, char **argv)
     ctx.recipients = &recipient;
     ctx.programDir = QCoreApplication::applicationDirPath();
     ctx.formReady = true;
-    ctx.priceWordText = [&words] { return words; };
     SlipRenderer renderer(ctx);
 
     QElapsedTimer t;

@@ -84,7 +84,6 @@ protected:
         c.programDir = testsupport::binDir();
         c.formReady = true;
         c.previewOnly = true;
-        c.priceWordText = [this] { return priceWords; };
         c.setDiscardVisible = [this](bool v) { discardVisible = v; };
         c.warn = [this](const QString &text) { warnings.append(text); };
         c.onLoadPictures = [this] { ++pictureLoads; };
@@ -112,7 +111,6 @@ protected:
     void setAmount(double amount)
     {
         recipient.setNumber("CASTKA", amount);
-        priceWords = PriceToWords(amount);
     }
 
     QList<Drawn> fields() const { return preview.fields(); }
@@ -129,7 +127,6 @@ protected:
 
     MapSettings settings;
     MapRecipientSource recipient;
-    QString priceWords;
     bool discardVisible = true;
     QStringList warnings;
     int pictureLoads = 0;
@@ -158,9 +155,9 @@ TEST_F(Composition, firstSampleRecipientWithTheDesignedSettings)
         {237, 206, "Zpráva pro", 10},
         {237, 233, "príjemce", 10},
         // 123456: "sto dvacet tri tisíc ctyri sta padesát šest", 36 letters; row 1
-        // takes words until it passes 25.
-        {24, 156, "=stodvacettritisícctyristapadesát=", 9},
-        {24, 176, "=šest=", 9},
+        // takes whole words while they fit in 25.
+        {24, 156, "=stodvacettritisícctyrista=", 9},
+        {24, 176, "=padesátšest=", 9},
         {464, 30, "==12345600", 10},
         {49, 134, "==123456,00", 9},
         {194, 176, "00", 9},
@@ -181,8 +178,8 @@ TEST_F(Composition, firstSampleRecipientWithTheDesignedSettings)
     EXPECT_EQ(pictureLoads, 1);
     EXPECT_EQ(previewsShown, 1);
     EXPECT_TRUE(warnings.isEmpty());
-    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("=stodvacettritisícctyristapadesát="));
-    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=šest="));
+    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("=stodvacettritisícctyrista="));
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=padesátšest="));
 }
 
 TEST_F(Composition, printJobPutsTheSameSlipOnPaper)
@@ -291,11 +288,12 @@ TEST_F(Composition, notPrintPriceLeavesOutFiguresAndWords)
     EXPECT_TRUE(drew(QStringLiteral("0000007100")));
 }
 
-TEST_F(Composition, wordsComeFromTheWordsBoxAsItStands)
+TEST_F(Composition, wordsAreSpelledFromTheRecord)
 {
-    priceWords = QStringLiteral("stale words");
+    recipient.setNumber("CASTKA", 77777);
     renderer.ComposeSlip();
-    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("               =stalewords="));
+    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("=sedmdesátsedmtisícsedmset="));
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=sedmdesátsedm="));
 }
 
 struct SymbolCase {
@@ -436,7 +434,6 @@ TEST_F(Composition, discardedRecipientIsComposedWithTheMark)
 TEST_F(Composition, emptyTableShowsOnlyTheOwner)
 {
     recipient.clear();
-    priceWords = PriceToWords(0);
     renderer.ComposeSlip();
     const QList<Drawn> all = fields();
     // The owner's 14 items, then blanks for the recipient.
@@ -621,8 +618,8 @@ TEST_F(Split, oneRowIsRightAligned)
 TEST_F(Split, twelveThousandWithTwentyFive)
 {
     EXPECT_EQ(renderer.SplitPriceWords(PriceToWords(12345)), 2);
-    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("=dvanácttisíctristactyricet="));
-    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=pet="));
+    EXPECT_EQ(renderer.PriceWordRow1(), QStringLiteral("=dvanácttisíctrista="));   // "ctyricet" would make 26
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=ctyricetpet="));
 }
 
 TEST_F(Split, zeroLengthSplitsAfterTheFirstWord)
@@ -639,13 +636,107 @@ TEST_F(Split, textWithoutBlanksStaysWhole)
     EXPECT_EQ(renderer.SplitPriceWords(words), 2);
     EXPECT_EQ(renderer.PriceWordRow1(), QLatin1Char('=') + words + QLatin1Char('='));
     EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=="));
+    // 35 characters run past the first row's box of 30.
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(QStringLiteral("Nebezpečí přetečení prvního řádku")));
 }
 
 TEST_F(Split, secondRowKeepsItsOldValueAfterOneRow)
 {
     renderer.SplitPriceWords(PriceToWords(12345));
     EXPECT_EQ(renderer.SplitPriceWords(PriceToWords(5)), 1);
-    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=pet="));
+    EXPECT_EQ(renderer.PriceWordRow2(), QStringLiteral("=ctyricetpet="));
+}
+
+// Reads words back into koruny, longest word first: "dvanácttisíctrista" -> 12300.
+qint64 korunyOfWords(QString c)
+{
+    static const QList<QPair<QString, int>> words = [] {
+        QList<QPair<QString, int>> w;
+        const char *ones[] = {"jedna", "dva", "tri", "ctyri", "pet", "šest", "sedm", "osm", "devet", "deset",
+                              "jedenáct", "dvanáct", "trináct", "ctrnáct", "patnáct", "šestnáct", "sedmnáct",
+                              "osmnáct", "devatenáct"};
+        for (int i = 0; i < 19; ++i)
+            w.append({QString::fromUtf8(ones[i]), i + 1});
+        const char *tens[] = {"dvacet", "tricet", "ctyricet", "padesát", "šedesát", "sedmdesát", "osmdesát", "devadesát"};
+        for (int i = 0; i < 8; ++i)
+            w.append({QString::fromUtf8(tens[i]), (i + 2) * 10});
+        w.append({QStringLiteral("dve"), 2});
+        w.append({QStringLiteral("nula"), 0});
+        w.append({QStringLiteral("sto"), 100});
+        w.append({QStringLiteral("dveste"), 200});
+        for (const char *x : {"sta", "set"})
+            w.append({QString::fromUtf8(x), -100});
+        for (const char *x : {"tisíc", "tisíce"})
+            w.append({QString::fromUtf8(x), -1000});
+        for (const char *x : {"milion", "miliony", "milionu"})
+            w.append({QString::fromUtf8(x), -1000000});
+        w.append({QStringLiteral("jednamiliarda"), -1});
+        w.append({QStringLiteral("dvemiliardy"), -2});
+        std::sort(w.begin(), w.end(), [](const auto &a, const auto &b) { return a.first.size() > b.first.size(); });
+        return w;
+    }();
+    qint64 total = 0;
+    qint64 group = 0;
+    while (!c.isEmpty()) {
+        auto w = std::find_if(words.begin(), words.end(), [&](const auto &x) { return c.startsWith(x.first); });
+        if (w == words.end())
+            return -1;
+        c.remove(0, w->first.size());
+        if (w->second == -100)
+            group *= 100;
+        else if (w->second <= -1000)
+            total += (group ? group : 1) * -qint64(w->second), group = 0;
+        else if (w->second < 0)
+            total += -qint64(w->second) * 1000000000;
+        else
+            group += w->second;
+    }
+    return total + group;
+}
+
+// Every amount up to 999 999 and a random sample up to the boxes' 99 999 999,
+// with the designed length and random ones (KVITANKY_SEED repeats a run): the
+// rows spell the figures, row 1 takes whole words up to N and no more, and a
+// row past its box is always warned of.
+TEST_F(Split, rowsSpellTheFiguresAndStayInTheirBoxes)
+{
+    const quint32 seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? quint32(qEnvironmentVariableIntValue("KVITANKY_SEED"))
+                                                                     : std::random_device{}();
+    std::printf("KVITANKY_SEED=%u\n", seed);
+    std::mt19937 rng(seed);
+    const auto check = [](qint64 koruny, int n, const PriceWordRows &r) {
+        const QString inner1 = r.row1.trimmed().mid(1, r.row1.trimmed().size() - 2);
+        const QString inner2 = r.rows == 2 ? r.row2.mid(1, r.row2.size() - 2) : QString();
+        if (korunyOfWords(inner1 + inner2) != koruny)
+            return false;
+        if (r.rows == 1)
+            return inner1.size() <= n;
+        const QStringList words = PriceToWords(double(koruny)).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        qsizetype taken = 0;
+        int count = 0;
+        while (taken < inner1.size())
+            taken += words[count++].size();
+        // Whole words; at most n unless one word alone; the next word would not fit.
+        return taken == inner1.size() && (inner1.size() <= n || count == 1) && inner1.size() + words[count].size() > n;
+    };
+    for (qint64 k = 0; k < 1000000; ++k) {
+        const PriceWordRows r = splitPriceWordRows(PriceToWords(double(k)), 25);
+        ASSERT_TRUE(check(k, 25, r)) << k << " " << r.row1.toStdString() << " " << r.row2.toStdString();
+        ASSERT_FALSE(priceWordRow1Overflows(r, 25)) << k;
+    }
+    for (int i = 0; i < 20000; ++i) {
+        const qint64 k = std::uniform_int_distribution<qint64>(0, 99999999)(rng);
+        const int n = i % 2 ? 25 : std::uniform_int_distribution<int>(0, 40)(rng);
+        settings.setText("EditSetOtherLengthFirstPriceRow", QString::number(n));
+        warnings.clear();
+        const int rows = renderer.SplitPriceWords(PriceToWords(double(k)));
+        const PriceWordRows r{renderer.PriceWordRow1(), rows == 2 ? renderer.PriceWordRow2() : QString(), rows};
+        ASSERT_TRUE(check(k, n, r)) << k << " N=" << n << " " << r.row1.toStdString() << " " << r.row2.toStdString();
+        const bool over = (rows == 2 && r.row1.size() > std::max(n + 2, PriceWordRowLimit + 2))
+                          || (rows == 2 && r.row2.size() > PriceWordRowLimit);
+        ASSERT_EQ(warnings.size(), over ? 1 : 0) << k << " N=" << n;
+    }
 }
 
 TEST_F(Split, lengthMustBeAnIntegerInRange)

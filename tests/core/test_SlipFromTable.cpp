@@ -33,7 +33,6 @@ protected:
         c.recipients = &source;
         c.programDir = dir.path();
         c.formReady = true;
-        c.priceWordText = [this] { return PriceToWords(source.number(QStringLiteral("CASTKA"))); };
         c.setDiscardVisible = [this](bool v) { discarded = v; };
         c.previewMirror = &drawn;
         return c;

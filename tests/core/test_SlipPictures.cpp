@@ -102,7 +102,6 @@ protected:
         c.recipients = &recipient;
         c.programDir = dir.path();
         c.formReady = true;
-        c.priceWordText = [] { return PriceToWords(123456); };
         c.onLoadPictures = [this] { ++loads; };
         return c;
     }

@@ -8,6 +8,7 @@
 #include "render/PriceWords.h"
 #include "settings/SettingKeys.h"
 
+#include <algorithm>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -244,7 +245,10 @@ TEST_F(LayoutPageTest, SteppingStopsAtBothEnds)
     EXPECT_EQ(t.recNo(), 2);
     EXPECT_TRUE(next->isEnabled());
     EXPECT_EQ(words->text(), PriceToWords(999999.5));
-    EXPECT_TRUE(messages.isEmpty()) << texts().join('|').toStdString();
+    // Only the sample of 999 999,50 is warned of: its words run past row 2.
+    const QStringList said = texts();
+    EXPECT_TRUE(std::all_of(said.begin(), said.end(), [](const QString &m) { return m.startsWith(QString::fromUtf8("Nebezpecí")); }))
+        << said.join('|').toStdString();
 }
 
 TEST_F(LayoutPageTest, DiscardLabelFollowsTheSteppedToRecipient)

@@ -86,7 +86,6 @@ void TForm1::buildFrame()
     SlipContext ctx;
     ctx.settings = &m_settings;
     ctx.recipients = m_recipientSource.get();
-    ctx.priceWordText = [this] { return edit(key::EditDataPriceWord)->text(); };
     ctx.setDiscardVisible = [this](bool visible) { TabSheetLayout->LabelLayoutDiscard->setVisible(visible); };
     ctx.warn = [this](const QString &text) { ui::warning(desktop(), this, "Kvitanky", text, false); };
     ctx.onLoadPictures = [this] { SaveOnClose = true; };

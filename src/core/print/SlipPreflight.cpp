@@ -60,15 +60,10 @@ unsigned SlipPreflight::wordsFaults(double amount) const
     unsigned faults = 0;
     // The words a job puts on the slip, split as composition splits them.
     const PriceWordRows split = splitPriceWordRows(PriceToWords(amount), m_firstRowLength);
-    if (split.rows == 2) {
-        // One row always takes firstRowLength + 2 characters, so that much fits
-        // the first row's box in any case; and no haléře follow the first row,
-        // so its box holds two characters more than the second row's.
-        if (split.row1.size() > std::max(m_firstRowLength + 2, PriceWordRowLimit + 2))
-            faults |= bit(SlipFault::WordsRow1);
-        if (split.row2.size() > PriceWordRowLimit)
-            faults |= bit(SlipFault::WordsRow2);
-    }
+    if (priceWordRow1Overflows(split, m_firstRowLength))
+        faults |= bit(SlipFault::WordsRow1);
+    if (priceWordRow2Overflows(split))
+        faults |= bit(SlipFault::WordsRow2);
     return faults;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SlipRenderer.h"
 
+#include "render/PriceWords.h"
 #include "render/RecipientSource.h"
 #include "render/SlipSurface.h"
 #include "settings/SettingKeyNames.h"
@@ -323,21 +324,33 @@ PriceWordRows splitPriceWordRows(const QString &words, int firstRowLength)
         return r;
     }
 
+    // Row 1 takes whole words while they fit in n characters; the first word
+    // goes there whole even when it alone is longer.
     QString row1;
     QString row2;
     bool inRow2 = false;
-    for (const QChar c : words) {
-        if (c == QLatin1Char(' ')) {
-            if (!inRow2 && row1.size() > n)
-                inRow2 = true;
-            continue;
-        }
-        (inRow2 ? row2 : row1).append(c);
+    for (const QString &word : words.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!inRow2 && !row1.isEmpty() && row1.size() + word.size() > n)
+            inRow2 = true;
+        (inRow2 ? row2 : row1).append(word);
     }
     r.rows = 2;
     r.row1 = QLatin1Char('=') + row1 + QLatin1Char('=');
     r.row2 = QLatin1Char('=') + row2 + QLatin1Char('=');
     return r;
+}
+
+bool priceWordRow1Overflows(const PriceWordRows &split, int firstRowLength)
+{
+    // One row always takes firstRowLength + 2 characters, so that much fits the
+    // first row's box in any case; and no haléře follow the first row, so its
+    // box holds two characters more than the second row's.
+    return split.rows == 2 && split.row1.size() > std::max(firstRowLength + 2, PriceWordRowLimit + 2);
+}
+
+bool priceWordRow2Overflows(const PriceWordRows &split)
+{
+    return split.rows == 2 && split.row2.size() > PriceWordRowLimit;
 }
 
 int priceWordFirstRowLength(const SettingsAccess &settings)
@@ -357,17 +370,23 @@ QString slipSymbolText(const QString &symbol)
 int SlipRenderer::SplitPriceWords(const QString &words)
 {
     const SettingsAccess &s = *m_ctx.settings;
-    const PriceWordRows split = splitPriceWordRows(words, priceWordFirstRowLength(s));
+    const int n = priceWordFirstRowLength(s);
+    const PriceWordRows split = splitPriceWordRows(words, n);
     m_priceWordRow1 = split.row1;
     if (split.rows == 1)
         return 1;
     m_priceWordRow2 = split.row2;
 
+    const bool row1Over = priceWordRow1Overflows(split, n);
     if (m_targets.warn && !m_ctx.overflowWarningOff && !s.flag(key::CheckBoxSetOtherOffOverflowSecondRowPrice) && m_ctx.formReady
-        && m_priceWordRow2.size() > PriceWordRowLimit && m_ctx.warn) {
-        m_ctx.warn(QStringLiteral("Nebezpecí pretecení druhého rádku 'Cástka slovy'!\n"
-                                  "Zkuste zmenšit v Nastavení velikost znakové sady\n"
-                                  "a Pocet znaku v první rádce 'Cástka slovy'."));
+        && (row1Over || priceWordRow2Overflows(split)) && m_ctx.warn) {
+        if (row1Over)
+            m_ctx.warn(QStringLiteral("Nebezpečí přetečení prvního řádku 'Částka slovy'!\n"
+                                      "Zkuste zmenšit v Nastavení Počet znaků v první řádce 'Částka slovy'."));
+        else
+            m_ctx.warn(QStringLiteral("Nebezpecí pretecení druhého rádku 'Cástka slovy'!\n"
+                                      "Zkuste zmenšit v Nastavení velikost znakové sady\n"
+                                      "a Pocet znaku v první rádce 'Cástka slovy'."));
         // The warning waits for the user; the settings are read afresh after it.
         const bool active = m_reads.active;
         m_reads = SlipReads{};
@@ -466,12 +485,13 @@ void SlipRenderer::compose(Targets targets)
     drawAt(mainPlace(OwnerMessage2), s.text(key::EditSetOwnerAddressMessage2));
     drawAt(mainPlace(OwnerTransCode), s.text(key::EditSetOwnerTransCode));
 
-    // 4. The amount in words, as the words box holds it. A closed table reads as 0.
+    // 4. The amount in words, spelled from the record itself (the words box on the
+    // recipient page only shows them). A closed table reads as 0.
     const double amount = tableOpen ? rec->number(QStringLiteral("CASTKA")) : 0.0;
     const bool printPrice = !s.flag(key::CheckBoxSetOtherNotPrintPrice);
     const bool fits = amountFitsForm(amount);
     if (printPrice && amount != 0.0) {
-        const QString words = fits ? (m_ctx.priceWordText ? m_ctx.priceWordText() : QString()) : VoidWords;
+        const QString words = fits ? PriceToWords(amount) : VoidWords;
         const int rows = SplitPriceWords(words);
         drawAt(mainPlace(PriceWord), m_priceWordRow1);
         if (rows == 2)

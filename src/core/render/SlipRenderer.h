@@ -64,7 +64,6 @@ struct SlipContext {
     // A job of many slips: its preflight summary names every slip whose words run
     // past their box, so composition does not stop each one with the warning.
     bool overflowWarningOff = false;
-    std::function<QString()> priceWordText;      // text of EditDataPriceWord
     std::function<void(bool)> setDiscardVisible; // LabelLayoutDiscard
     std::function<void(const QString &)> warn;   // modal warning, returns after OK
     std::function<void()> onLoadPictures;        // the window sets SaveOnClose
@@ -202,6 +201,10 @@ PriceWordRows splitPriceWordRows(const QString &words, int firstRowLength);
 // it runs past its box, which ends where the haléře after the words begin. The
 // first row has no haléře after it and holds two more.
 inline constexpr int PriceWordRowLimit = 28;
+
+// Whether a row of the split runs past its box (always false with one row).
+bool priceWordRow1Overflows(const PriceWordRows &split, int firstRowLength);
+bool priceWordRow2Overflows(const PriceWordRows &split);
 
 // EditSetOtherLengthFirstPriceRow, checked as composition checks it (SettingError).
 int priceWordFirstRowLength(const SettingsAccess &settings);
