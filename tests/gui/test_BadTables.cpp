@@ -3,6 +3,8 @@
 // programs: what the user is told and that the files stay whole.
 #include "BadInputFixture.h"
 
+#include "data/RecipientColumns.h"
+
 using namespace badinput;
 
 namespace {
@@ -13,7 +15,7 @@ struct RefusedTable {
     const char *name;
     const char *file;                       // Data.dbf or Owners.dbf
     std::function<QByteArray(const QByteArray &sample)> damage;   // from the sample file
-    const char *reason;                     // after "Tabulka '<path>': "
+    std::string reason;                     // after "Tabulka '<path>': "
 };
 
 void PrintTo(const RefusedTable &c, std::ostream *os) { *os << c.name; }
@@ -35,7 +37,7 @@ TEST_P(RefusedTables, StartEndsWithTheReasonAndTheFileStays)
     EXPECT_FALSE(runEntry(dir.path()));
     ASSERT_EQ(messages.size(), 1) << texts().join('\n').toStdString();
     EXPECT_EQ(messages[0].kind, ui::MessageKind::Error);
-    EXPECT_EQ(messages[0].text, QStringLiteral("Tabulka '%1': %2").arg(path, QString::fromUtf8(c.reason)));
+    EXPECT_EQ(messages[0].text, QStringLiteral("Tabulka '%1': %2").arg(path, QString::fromStdString(c.reason)));
     EXPECT_EQ(snapshot(dir.path()), before);
 }
 
@@ -55,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      "soubor je zkrácený: hlavička má mít 25226 bajtů, soubor má jen 4096"},
         RefusedTable{"CutInsideTheColumnList", "Data.dbf", [](const QByteArray &s) { return s.left(100); },
-                     "soubor je zkrácený: hlavička má mít 417 bajtů, soubor má jen 100"},
+                     "soubor je zkrácený: hlavička má mít " + std::to_string(32 + 32 * RecipientColumnCount + 1)
+                         + " bajtů, soubor má jen 100"},
         RefusedTable{"OwnersGarbage", "Owners.dbf", [](const QByteArray &) { return randomBytes(3000, 11); },
                      "nejde o tabulku dBase ani FoxPro (neznámá verze 0x21)"}),
     [](const auto &info) { return std::string(info.param.name); });
