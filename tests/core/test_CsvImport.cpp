@@ -285,27 +285,30 @@ TEST_F(RecipientFixture, folderOrTheTableItselfIsNotAFileToImport)
     }
 }
 
-TEST(CsvImportEngine, columnTheTableLacksIsNotKept)
+TEST(CsvImportEngine, missingColumnStopsWithoutHalfRow)
 {
-    // An older or foreign table: the columns it has are filled, the others named.
+    // A table file replaced by hand: the import fails in the middle of a row.
     TempDir dir;
     DbfTable table;
     table.setTableName(dir.file(QStringLiteral("Data.dbf")));
     table.clearFieldDefs();
-    table.addFieldDef(columnName(RecipientColumn::Title), FieldType::String, 10);
-    table.addFieldDef(columnName(RecipientColumn::FirstName), FieldType::String, 30);
+    table.addFieldDef(QStringLiteral("TITUL"), FieldType::String, 10);
+    table.addFieldDef(QStringLiteral("JMENO"), FieldType::String, 30);
     table.createTable();
     table.setActive(true);
     const QString path = dir.file(QStringLiteral("in.csv"));
     testsupport::writeFile(path, "a;b;c\n");
 
     const CsvImportResult r = ImportCsvFile(path, table);
-    EXPECT_EQ(r.rows, 1) << r.engineError.toStdString();
-    EXPECT_TRUE(CsvImportNotes(r).contains(recipientColumn(RecipientColumn::Surname).previewTitle));
+    EXPECT_EQ(r.rows, 0);
+    EXPECT_TRUE(r.engineError.contains(QLatin1String("PRIJMENI"))) << r.engineError.toStdString();
+    EXPECT_EQ(CsvImportMessages(r, path, CsvLayout::Full), QStringList{r.engineError});
+    // Moving the cursor must not post the failed row after all.
+    table.first();
+    EXPECT_EQ(table.recordCount(), 0);
     table.setActive(false);
     table.setActive(true);
-    ASSERT_EQ(table.recordCount(), 1);
-    EXPECT_EQ(fieldOf(table, RecipientColumn::FirstName).asString(), QStringLiteral("b"));
+    EXPECT_EQ(table.recordCount(), 0);
 }
 
 TEST_F(RecipientFixture, closedTableIsAnEngineError)

@@ -218,9 +218,9 @@ TEST_F(BadInput, ForeignDbase4TableWithExtraColumnsKeepsThem)
     EXPECT_TRUE(added["AKTIVNI"].isNull());
 }
 
-// A table without the e-mail and exclusion columns: the window opens and says which
-// column is missing; what needs the column is refused with the same reason and the
-// file is not touched by it.
+// A table without the e-mail and exclusion columns: the window opens and says that
+// the exclusion column is missing; what needs it is refused with the same reason and
+// the file is not touched by it. The e-mail box is disabled and says why.
 TEST_F(BadInput, ForeignTableWithMissingColumnsIsNamedAndLeftAlone)
 {
     dbftest::FileSpec spec;
@@ -232,7 +232,7 @@ TEST_F(BadInput, ForeignTableWithMissingColumnsIsNamedAndLeftAlone)
     const QString path = dir.file("Data.dbf");
     writeFile(path, dbftest::buildFile(spec));
     const QByteArray original = readFile(path);
-    const QString missing = QStringLiteral("Tabulka '%1': sloupec 'EMAIL' neexistuje").arg(path);
+    const QString missing = QStringLiteral("Tabulka '%1': sloupec 'VYRAZENO' neexistuje").arg(path);
 
     ASSERT_TRUE(start(dir.path()));
     ASSERT_FALSE(messages.isEmpty());
@@ -241,6 +241,9 @@ TEST_F(BadInput, ForeignTableWithMissingColumnsIsNamedAndLeftAlone)
         EXPECT_TRUE(m.text.startsWith(QStringLiteral("Tabulka '%1': sloupec '").arg(path))) << m.text.toStdString();
     }
     EXPECT_EQ(readFile(path), original);
+    EXPECT_FALSE(edit("EditDataEmail")->isEnabled());
+    EXPECT_TRUE(edit("EditDataEmail")->toolTip().contains(QLatin1String("EMAIL")));
+    EXPECT_TRUE(edit("EditDataTel")->isEnabled());
 
     messages.clear();
     writeFile(dir.file("one.csv"), "Pan;Petr;Pokorny;;;;1;;;;;0;\n");

@@ -14,13 +14,13 @@ namespace kvitanky {
 // One line a column, in table order (also the grid's), fields as in RecipientColumns.h;
 // the owner table is never exchanged, so its header names and titles stay empty.
 #define KVITANKY_OWNER_COLUMNS(F) \
-    F(Address1, "Address1", String, 30, 0, "Adresa 1. rádek", 0, "Adresa 1. rádek", 169, 0, "", "", 0, "", "") \
-    F(Address2, "Address2", String, 30, 0, "Adresa 2. rádek", 0, "Adresa 2. rádek", 151, 0, "", "", 0, "", "") \
-    F(Address3, "Address3", String, 30, 0, "Adresa 3. rádek", 0, "Adresa 3. rádek", 138, 0, "", "", 0, "", "") \
-    F(Num1, "Num1", String, 7, 0, "Císlo úctu 1", 6, "Císlo úctu 1", 63, 0, "", "", 0, "", "") \
-    F(Num2, "Num2", String, 11, 0, "Císlo úctu 2", 10, "Císlo úctu 2", 68, 10, "", "", 0, "", "") \
-    F(IDB, "IDB", String, 5, 0, "Kód banky", 4, "Kód banky", 57, 0, "", "", 0, "", "") \
-    F(ConstS, "ConstS", String, 11, 0, "Konstantní symbol", 4, "Konst. symbol", 76, 10, "", "", 0, "", "")
+    F(Address1, "Address1", String, 30, 0, false, "Adresa 1. rádek", 0, "Adresa 1. rádek", 169, 0, "", "", 0, "", "") \
+    F(Address2, "Address2", String, 30, 0, false, "Adresa 2. rádek", 0, "Adresa 2. rádek", 151, 0, "", "", 0, "", "") \
+    F(Address3, "Address3", String, 30, 0, false, "Adresa 3. rádek", 0, "Adresa 3. rádek", 138, 0, "", "", 0, "", "") \
+    F(Num1, "Num1", String, 7, 0, false, "Císlo úctu 1", 6, "Císlo úctu 1", 63, 0, "", "", 0, "", "") \
+    F(Num2, "Num2", String, 11, 0, false, "Císlo úctu 2", 10, "Císlo úctu 2", 68, 10, "", "", 0, "", "") \
+    F(IDB, "IDB", String, 5, 0, false, "Kód banky", 4, "Kód banky", 57, 0, "", "", 0, "", "") \
+    F(ConstS, "ConstS", String, 11, 0, false, "Konstantní symbol", 4, "Konst. symbol", 76, 10, "", "", 0, "", "")
 // clang-format on
 
 enum class OwnerColumn : int {

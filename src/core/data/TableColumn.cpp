@@ -21,9 +21,14 @@ int boxLimitIn(const DbfTable &table, const TableColumnDef &column)
     return width > 0 ? width : column.width;
 }
 
+bool lacksOptionalColumn(const DbfTable &table, const TableColumnDef &column)
+{
+    return column.optional && table.active() && columnIndexIn(table, column) < 0;
+}
+
 QString missingColumnNote(const DbfTable &table, const TableColumnDef &column)
 {
-    if (!table.active() || columnIndexIn(table, column) >= 0)
+    if (!lacksOptionalColumn(table, column))
         return {};
     return QStringLiteral("Soubor %1 nemá sloupec %2; údaj nelze uložit.")
         .arg(QFileInfo(table.tableName()).fileName(), column.name);

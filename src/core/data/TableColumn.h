@@ -16,6 +16,7 @@ struct TableColumnDef {
     FieldType type;
     int width;             // text columns: characters, for a new file
     int decimals;
+    bool optional;         // an older or foreign file may lack it
     QString caption;       // the box's label on its page
     int boxLimit;          // characters a box takes; 0: the column's width in the open file
     QString gridTitle;
@@ -37,16 +38,19 @@ int columnIndexIn(const DbfTable &table, const TableColumnDef &column);
 // the column's width in the file (its designed width when the file is closed).
 int boxLimitIn(const DbfTable &table, const TableColumnDef &column);
 
-// Why a box of the column takes nothing: the open table lacks the column.
-// Empty when the table holds it or is closed.
+// The open table is an older or foreign file without this optional column.
+bool lacksOptionalColumn(const DbfTable &table, const TableColumnDef &column);
+
+// Why a box of the column takes nothing: the open table lacks the optional column.
+// Empty otherwise.
 QString missingColumnNote(const DbfTable &table, const TableColumnDef &column);
 
 } // namespace kvitanky
 
 // A TableColumnDef from one line of a column list (texts UTF-8).
-#define KVITANKY_TABLE_COLUMN_DEF(id, name, type, width, decimals, caption, boxLimit, gridTitle, gridWidth,  \
+#define KVITANKY_TABLE_COLUMN_DEF(id, name, type, width, decimals, optional, caption, boxLimit, gridTitle, gridWidth,  \
                                   gridChars, aliases, sheetTitle, sheetWidth, sheetFormat, previewTitle)      \
-    TableColumnDef{QStringLiteral(name), FieldType::type, width, decimals, QString::fromUtf8(caption),          \
+    TableColumnDef{QStringLiteral(name), FieldType::type, width, decimals, optional, QString::fromUtf8(caption),          \
                    boxLimit, QString::fromUtf8(gridTitle), gridWidth, gridChars,                              \
                    QString::fromUtf8(aliases).split(QLatin1Char('|'), Qt::SkipEmptyParts),                   \
                    QString::fromUtf8(sheetTitle), sheetWidth, QStringLiteral(sheetFormat),                    \

@@ -387,7 +387,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     CsvPreview p;
     p.path = path;
     for (const TableColumnDef &c : recipientColumns())
-        p.lacking.push_back(table.active() && columnIndexIn(table, c) < 0);
+        p.lacking.push_back(lacksOptionalColumn(table, c));
     p.readPath = path;
     p.columnOf = layoutColumns(layout);
     p.thousands = choices.thousands;
@@ -633,7 +633,7 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 if (targets.empty()) {
                     for (int c = 0; c < CsvColumnCount; ++c)
                         for (const int mapped : preview.columnOf)
-                            if (mapped == c && columnIndexIn(table, recipientColumns().at(c)) >= 0) {
+                            if (mapped == c && !lacksOptionalColumn(table, recipientColumns().at(c))) {
                                 targets.emplace_back(c, table.fieldByName(QLatin1String(CsvColumnNames[size_t(c)])));
                                 break;
                             }
