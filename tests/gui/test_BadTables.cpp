@@ -3,6 +3,8 @@
 // programs: what the user is told and that the files stay whole.
 #include "BadInputFixture.h"
 
+#include "data/RecipientColumns.h"
+
 using namespace badinput;
 
 namespace {
@@ -13,7 +15,7 @@ struct RefusedTable {
     const char *name;
     const char *file;                       // Data.dbf or Owners.dbf
     std::function<QByteArray(const QByteArray &sample)> damage;   // from the sample file
-    const char *reason;                     // after "Tabulka '<path>': "
+    std::string reason;                     // after "Tabulka '<path>': "
 };
 
 void PrintTo(const RefusedTable &c, std::ostream *os) { *os << c.name; }
@@ -35,7 +37,7 @@ TEST_P(RefusedTables, StartEndsWithTheReasonAndTheFileStays)
     EXPECT_FALSE(runEntry(dir.path()));
     ASSERT_EQ(messages.size(), 1) << texts().join('\n').toStdString();
     EXPECT_EQ(messages[0].kind, ui::MessageKind::Error);
-    EXPECT_EQ(messages[0].text, QStringLiteral("Tabulka '%1': %2").arg(path, QString::fromUtf8(c.reason)));
+    EXPECT_EQ(messages[0].text, QStringLiteral("Tabulka '%1': %2").arg(path, QString::fromStdString(c.reason)));
     EXPECT_EQ(snapshot(dir.path()), before);
 }
 
@@ -55,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      "soubor je zkrácený: hlavička má mít 25226 bajtů, soubor má jen 4096"},
         RefusedTable{"CutInsideTheColumnList", "Data.dbf", [](const QByteArray &s) { return s.left(100); },
-                     "soubor je zkrácený: hlavička má mít 417 bajtů, soubor má jen 100"},
+                     "soubor je zkrácený: hlavička má mít " + std::to_string(32 + 32 * RecipientColumnCount + 1)
+                         + " bajtů, soubor má jen 100"},
         RefusedTable{"OwnersGarbage", "Owners.dbf", [](const QByteArray &) { return randomBytes(3000, 11); },
                      "nejde o tabulku dBase ani FoxPro (neznámá verze 0x21)"}),
     [](const auto &info) { return std::string(info.param.name); });
@@ -215,9 +218,9 @@ TEST_F(BadInput, ForeignDbase4TableWithExtraColumnsKeepsThem)
     EXPECT_TRUE(added["AKTIVNI"].isNull());
 }
 
-// A table without the e-mail and exclusion columns: the window opens and says which
-// column is missing; what needs the column is refused with the same reason and the
-// file is not touched by it.
+// A table without the e-mail and exclusion columns: the window opens and says that
+// the exclusion column is missing; what needs it is refused with the same reason and
+// the file is not touched by it. The e-mail box is disabled and says why.
 TEST_F(BadInput, ForeignTableWithMissingColumnsIsNamedAndLeftAlone)
 {
     dbftest::FileSpec spec;
@@ -229,7 +232,7 @@ TEST_F(BadInput, ForeignTableWithMissingColumnsIsNamedAndLeftAlone)
     const QString path = dir.file("Data.dbf");
     writeFile(path, dbftest::buildFile(spec));
     const QByteArray original = readFile(path);
-    const QString missing = QStringLiteral("Tabulka '%1': sloupec 'EMAIL' neexistuje").arg(path);
+    const QString missing = QStringLiteral("Tabulka '%1': sloupec 'VYRAZENO' neexistuje").arg(path);
 
     ASSERT_TRUE(start(dir.path()));
     ASSERT_FALSE(messages.isEmpty());
@@ -238,6 +241,9 @@ TEST_F(BadInput, ForeignTableWithMissingColumnsIsNamedAndLeftAlone)
         EXPECT_TRUE(m.text.startsWith(QStringLiteral("Tabulka '%1': sloupec '").arg(path))) << m.text.toStdString();
     }
     EXPECT_EQ(readFile(path), original);
+    EXPECT_FALSE(edit("EditDataEmail")->isEnabled());
+    EXPECT_TRUE(edit("EditDataEmail")->toolTip().contains(QLatin1String("EMAIL")));
+    EXPECT_TRUE(edit("EditDataTel")->isEnabled());
 
     messages.clear();
     writeFile(dir.file("one.csv"), "Pan;Petr;Pokorny;;;;1;;;;;0;\n");

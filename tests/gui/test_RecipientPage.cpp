@@ -5,6 +5,7 @@
 #include "GuiTestSupport.h"
 
 #include "data/DbfTable.h"
+#include "data/RecipientColumns.h"
 #include "data/RecipientPage.h"
 #include "data/RecipientTable.h"
 #include "data/RowSearch.h"
@@ -92,7 +93,7 @@ TEST_F(RecipientPageTest, ShowsTheFirstSampleRecipientWithTheAmountInWords)
     auto *grid = form->findChild<QTableView *>("DBGridData");
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->model()->rowCount(), 4);
-    EXPECT_EQ(grid->model()->columnCount(), 12);
+    EXPECT_EQ(grid->model()->columnCount(), RecipientColumnCount);
     EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(), "PSC");
     EXPECT_EQ(grid->currentIndex().row(), 0);
     EXPECT_TRUE(messages.isEmpty());

@@ -2,6 +2,7 @@
 #include "data/OwnersPage.h"
 
 #include "data/DbfTable.h"
+#include "data/OwnerColumns.h"
 #include "data/RemovalBackup.h"
 #include "data/TableNavigator.h"
 #include "shell/MainWindow.h"
@@ -21,17 +22,17 @@ const char *const RestoreCaption = "Puvodní nastavení adresáre majitelu úctu
 
 struct OwnerBox {
     QLineEdit *OwnersPage::*box;
-    const char *column;
+    OwnerColumn column;
 };
 // In table order, the order ShowOwner fills them.
 const OwnerBox ownerBoxes[] = {
-    {&OwnersPage::EditOwnerAddress1, "Address1"}, {&OwnersPage::EditOwnerAddress2, "Address2"},
-    {&OwnersPage::EditOwnerAddress3, "Address3"}, {&OwnersPage::EditOwnerNum1, "Num1"},
-    {&OwnersPage::EditOwnerNum2, "Num2"},         {&OwnersPage::EditOwnerIDB, "IDB"},
-    {&OwnersPage::EditOwnerConstS, "ConstS"},
+    {&OwnersPage::EditOwnerAddress1, OwnerColumn::Address1}, {&OwnersPage::EditOwnerAddress2, OwnerColumn::Address2},
+    {&OwnersPage::EditOwnerAddress3, OwnerColumn::Address3}, {&OwnersPage::EditOwnerNum1, OwnerColumn::Num1},
+    {&OwnersPage::EditOwnerNum2, OwnerColumn::Num2},         {&OwnersPage::EditOwnerIDB, OwnerColumn::IDB},
+    {&OwnersPage::EditOwnerConstS, OwnerColumn::ConstS},
 };
 
-constexpr int ConstSColumn = 6;
+constexpr int ConstSColumn = int(OwnerColumn::ConstS);
 
 } // namespace
 
@@ -45,16 +46,7 @@ OwnersPage::OwnersPage(TForm1 &form)
 void OwnersPage::buildControls()
 {
     GroupBoxOwnersAdr = ui::groupBox(this, "GroupBoxOwnersAdr", QString(), 8, 4, 809, 474);
-    DBGridOwners = makeGrid(GroupBoxOwnersAdr, "DBGridOwners",
-                            {
-                                {"ADDRESS1", "Adresa 1. rádek", 169},
-                                {"ADDRESS2", "Adresa 2. rádek", 151},
-                                {"ADDRESS3", "Adresa 3. rádek", 138},
-                                {"NUM1", "Císlo úctu 1", 63},
-                                {"NUM2", "Císlo úctu 2", 68, 10},
-                                {"IDB", "Kód banky", 57},
-                                {"CONSTS", "Konst. symbol", 76, 10},
-                            });
+    DBGridOwners = makeGrid(GroupBoxOwnersAdr, "DBGridOwners", gridColumns(ownerColumns()));
     DBGridOwners->setGeometry(8, 10, 793, 290);
     SearchOwners = makeSearch("EditOwnersSearch");
     DBNavigatorOwners = makeNavigator(GroupBoxOwnersAdr, "DBNavigatorOwners");
@@ -67,25 +59,28 @@ void OwnersPage::buildControls()
     GroupBoxOwnersAdrEdit = ui::groupBox(GroupBoxOwnersAdr, "GroupBoxOwnersAdrEdit", QString(), 8, 344, 793, 116);
     QWidget *g = GroupBoxOwnersAdrEdit;
     const auto rowY = [](int row) { return 16 + 30 * row; };
-    const auto box = [&](const char *name, QLabel *l, int x, int row, int width, int limit) {
-        return ui::lineEdit(g, name, x, rowY(row), width, limit, l);
+    const auto box = [&](const char *name, QLabel *l, int x, int row, int width, OwnerColumn column) {
+        QLineEdit *e = ui::lineEdit(g, name, x, rowY(row), width, boxLimitIn(m_table, ownerColumn(column)), l);
+        e->setAccessibleName(ownerColumn(column).caption);
+        return e;
     };
-    const auto caption = [&](const char *text, int x, int row, const QString &objectName = {}) {
-        return ui::label(g, QString::fromUtf8(text), x, rowY(row) + 3, objectName);
+    const auto caption = [&](const QString &text, int x, int row, const QString &objectName = {}) {
+        return ui::label(g, text, x, rowY(row) + 3, objectName);
+    };
+    const auto captionOf = [&](OwnerColumn column, int x, int row, const QString &objectName = {}) {
+        return caption(ownerColumn(column).caption, x, row, objectName);
     };
     // Address lines on the left.
-    EditOwnerAddress1 = box("EditOwnerAddress1", caption("Adresa 1. rádek", 12, 0), 112, 0, 241, 30);
-    EditOwnerAddress2 = box("EditOwnerAddress2", caption("Adresa 2. rádek", 12, 1), 112, 1, 241, 30);
-    EditOwnerAddress3 = box("EditOwnerAddress3", caption("Adresa 3. rádek", 12, 2), 112, 2, 241, 30);
+    EditOwnerAddress1 = box("EditOwnerAddress1", captionOf(OwnerColumn::Address1, 12, 0), 112, 0, 241, OwnerColumn::Address1);
+    EditOwnerAddress2 = box("EditOwnerAddress2", captionOf(OwnerColumn::Address2, 12, 1), 112, 1, 241, OwnerColumn::Address2);
+    EditOwnerAddress3 = box("EditOwnerAddress3", captionOf(OwnerColumn::Address3, 12, 2), 112, 2, 241, OwnerColumn::Address3);
     // Account, bank code and symbol on the right.
-    QLabel *account = caption("Císlo úctu", 400, 0);
-    EditOwnerNum1 = box("EditOwnerNum1", account, 520, 0, 64, 6);
-    EditOwnerNum2 = box("EditOwnerNum2", nullptr, 592, 0, 96, 10);
-    EditOwnerNum1->setAccessibleName("Císlo úctu 1");
-    EditOwnerNum2->setAccessibleName("Císlo úctu 2");
-    EditOwnerIDB = box("EditOwnerIDB", caption("Kód banky", 400, 1), 520, 1, 64, 4);
-    LabelOwnersConstS = caption("Konstantní symbol", 400, 2, "LabelOwnersConstS");
-    EditOwnerConstS = box("EditOwnerConstS", LabelOwnersConstS, 520, 2, 96, 4);
+    QLabel *account = caption(QStringLiteral("Císlo úctu"), 400, 0);
+    EditOwnerNum1 = box("EditOwnerNum1", account, 520, 0, 64, OwnerColumn::Num1);
+    EditOwnerNum2 = box("EditOwnerNum2", nullptr, 592, 0, 96, OwnerColumn::Num2);
+    EditOwnerIDB = box("EditOwnerIDB", captionOf(OwnerColumn::IDB, 400, 1), 520, 1, 64, OwnerColumn::IDB);
+    LabelOwnersConstS = captionOf(OwnerColumn::ConstS, 400, 2, "LabelOwnersConstS");
+    EditOwnerConstS = box("EditOwnerConstS", LabelOwnersConstS, 520, 2, 96, OwnerColumn::ConstS);
     markAccountAsTyped(EditOwnerNum1, EditOwnerNum2, EditOwnerIDB);
 
     new AccountBoxKeys(EditOwnerNum1, EditOwnerNum2, EditOwnerIDB);
@@ -96,7 +91,7 @@ void OwnersPage::buildControls()
         setTabOrder(order[i - 1], order[i]);
 
     for (const OwnerBox &b : ownerBoxes)
-        writeThrough(this->*b.box, QString::fromLatin1(b.column));
+        writeThrough(this->*b.box, columnName(b.column));
     onClick(ButtonTableOwnersInsert, [this] { ButtonTableOwnersInsertClick(); });
     onClick(ButtonTableOwnersDelete, [this] { ButtonTableOwnersDeleteClick(); });
     onClick(ButtonTableOwnersDefault, [this] { RestoreDefaultOwners(); });
@@ -105,8 +100,10 @@ void OwnersPage::buildControls()
 void OwnersPage::fillBoxes()
 {
     const bool shown = hasRow();
-    for (const OwnerBox &b : ownerBoxes)
-        putText(this->*b.box, shown ? m_table.fieldByName(QString::fromLatin1(b.column)).asString() : QString());
+    for (const OwnerBox &b : ownerBoxes) {
+        fitBox(this->*b.box, ownerColumn(b.column));
+        putText(this->*b.box, shown ? fieldOf(m_table, b.column).asString() : QString());
+    }
 }
 
 void OwnersPage::ButtonTableOwnersInsertClick()

@@ -2,6 +2,7 @@
 #include "data/RecipientPage.h"
 
 #include "data/DbfTable.h"
+#include "data/RecipientColumns.h"
 #include "data/TableNavigator.h"
 #include "render/PriceWords.h"
 #include "render/SlipRenderer.h"
@@ -21,25 +22,29 @@
 namespace kvitanky {
 namespace {
 
-const QString ColCastka = QStringLiteral("CASTKA");
-const QString ColVyrazeno = QStringLiteral("VYRAZENO");
+const QString ColCastka = columnName(RecipientColumn::Amount);
+const QString ColVyrazeno = columnName(RecipientColumn::Excluded);
 const QString Checked = QStringLiteral("CHECKED");
 
 // The boxes that hold a text column, in the order ShowRecipient fills them.
 struct TextBox {
     QLineEdit *RecipientPage::*box;
-    const char *column;
+    RecipientColumn column;
+    QString name() const { return columnName(column); }
 };
 const TextBox namesAndAddress[] = {
-    {&RecipientPage::EditDataHonour, "TITUL"},     {&RecipientPage::EditDataFirstName, "JMENO"},
-    {&RecipientPage::EditDataSurname, "PRIJMENI"}, {&RecipientPage::EditDataStreet, "ULICE"},
-    {&RecipientPage::EditDataCity, "OBEC"},        {&RecipientPage::EditDataPostCode, "PSC"},
+    {&RecipientPage::EditDataHonour, RecipientColumn::Title},
+    {&RecipientPage::EditDataFirstName, RecipientColumn::FirstName},
+    {&RecipientPage::EditDataSurname, RecipientColumn::Surname},
+    {&RecipientPage::EditDataStreet, RecipientColumn::Street},
+    {&RecipientPage::EditDataCity, RecipientColumn::City},
+    {&RecipientPage::EditDataPostCode, RecipientColumn::PostCode},
 };
 const TextBox symbolsAndContacts[] = {
-    {&RecipientPage::EditDataVarSymbol, "VAR_SYMB"},
-    {&RecipientPage::EditDataSpecSymbol, "SPEC_SYMB"},
-    {&RecipientPage::EditDataTel, "TELEFON"},
-    {&RecipientPage::EditDataEmail, "EMAIL"},
+    {&RecipientPage::EditDataVarSymbol, RecipientColumn::VarSymbol},
+    {&RecipientPage::EditDataSpecSymbol, RecipientColumn::SpecSymbol},
+    {&RecipientPage::EditDataTel, RecipientColumn::Phone},
+    {&RecipientPage::EditDataEmail, RecipientColumn::Email},
 };
 
 } // namespace
@@ -56,21 +61,7 @@ void RecipientPage::buildControls()
 {
     GroupBoxData = ui::groupBox(this, "GroupBoxData", QString(), 8, 4, 809, 474);
 
-    DBGridData = makeGrid(GroupBoxData, "DBGridData",
-                          {
-                              {"TITUL", "Titul", 50},
-                              {"JMENO", "Jméno", 82},
-                              {"PRIJMENI", "Príjmení", 76},
-                              {"ULICE", "Ulice", 129},
-                              {"OBEC", "Obec", 148},
-                              {"PSC", "PSC", 65, 10},
-                              {"CASTKA", "Cástka", 0, 10},
-                              {"VAR_SYMB", "Var. symbol", 0, 10},
-                              {"SPEC_SYMB", "Spec. symbol", 0, 10},
-                              {"TELEFON", "Telefon", 121},
-                              {"EMAIL", "Email", 173},
-                              {"VYRAZENO", "Vyrazeno", 53},
-                          });
+    DBGridData = makeGrid(GroupBoxData, "DBGridData", gridColumns(recipientColumns()));
     DBGridData->setGeometry(8, 10, 793, 210);
     SearchData = makeSearch("EditDataSearch");
     DBNavigatorData = makeNavigator(GroupBoxData, "DBNavigatorData");
@@ -82,30 +73,34 @@ void RecipientPage::buildControls()
     GroupBoxDataEdit = ui::groupBox(GroupBoxData, "GroupBoxDataEdit", QString(), 8, 262, 793, 202);
     QWidget *g = GroupBoxDataEdit;
     const auto rowY = [](int row) { return 18 + 30 * row; };
-    const auto box = [&](const QString &name, const char *caption, int labelX, int editX, int row, int width,
-                         int limit) {
-        QLabel *l = ui::label(g, QString::fromUtf8(caption), labelX, rowY(row) + 3);
+    const auto labelled = [&](const QString &name, const QString &caption, int labelX, int editX, int row, int width,
+                              int limit) {
+        QLabel *l = ui::label(g, caption, labelX, rowY(row) + 3);
         return ui::lineEdit(g, name, editX, rowY(row), width, limit, l);
     };
+    const auto box = [&](const QString &name, RecipientColumn column, int labelX, int editX, int row, int width) {
+        const TableColumnDef &c = recipientColumn(column);
+        return labelled(name, c.caption, labelX, editX, row, width, boxLimitIn(m_table, c));
+    };
     // Names, address and post code on the left.
-    EditDataHonour = box("EditDataHonour", "Titul", 12, 76, 0, 100, 10);
-    EditDataFirstName = box("EditDataFirstName", "Jméno", 12, 76, 1, 190, 30);
-    EditDataSurname = box("EditDataSurname", "Príjmení", 12, 76, 2, 190, 30);
-    EditDataStreet = box("EditDataStreet", "Ulice", 12, 76, 3, 190, 30);
-    EditDataCity = box("EditDataCity", "Obec", 12, 76, 4, 190, 30);
-    EditDataPostCode = box("EditDataPostCode", "PSC", 12, 76, 5, 100, 10);
+    EditDataHonour = box("EditDataHonour", RecipientColumn::Title, 12, 76, 0, 100);
+    EditDataFirstName = box("EditDataFirstName", RecipientColumn::FirstName, 12, 76, 1, 190);
+    EditDataSurname = box("EditDataSurname", RecipientColumn::Surname, 12, 76, 2, 190);
+    EditDataStreet = box("EditDataStreet", RecipientColumn::Street, 12, 76, 3, 190);
+    EditDataCity = box("EditDataCity", RecipientColumn::City, 12, 76, 4, 190);
+    EditDataPostCode = box("EditDataPostCode", RecipientColumn::PostCode, 12, 76, 5, 100);
     // Amount, symbols, the title option and the amount in words in the middle.
-    EditDataPrice = box("EditDataPrice", "Cástka", 290, 408, 0, 100, 8);
-    EditDataVarSymbol = box("EditDataVarSymbol", "Variabilní symbol", 290, 408, 1, 100, 10);
-    EditDataSpecSymbol = box("EditDataSpecSymbol", "Specifický symbol", 290, 408, 2, 100, 10);
+    EditDataPrice = box("EditDataPrice", RecipientColumn::Amount, 290, 408, 0, 100);
+    EditDataVarSymbol = box("EditDataVarSymbol", RecipientColumn::VarSymbol, 290, 408, 1, 100);
+    EditDataSpecSymbol = box("EditDataSpecSymbol", RecipientColumn::SpecSymbol, 290, 408, 2, 100);
     CheckBoxDataShowTitle = ui::checkBox(g, key::CheckBoxDataShowTitle, "Tisknout titul k jménu a príjmení", 290,
                                          rowY(3) + 1, true);
     // Telephone, e-mail and the discard mark on the right.
-    EditDataTel = box("EditDataTel", "Telefon", 530, 590, 0, 191, 20);
-    EditDataEmail = box("EditDataEmail", "Email", 530, 590, 1, 191, 40);
-    CheckBoxDataDiscard = ui::checkBox(g, "CheckBoxDataDiscard", "Vyrazeno z tisku", 590, rowY(2) + 1, false);
+    EditDataTel = box("EditDataTel", RecipientColumn::Phone, 530, 590, 0, 191);
+    EditDataEmail = box("EditDataEmail", RecipientColumn::Email, 530, 590, 1, 191);
+    CheckBoxDataDiscard = ui::checkBox(g, "CheckBoxDataDiscard", recipientColumn(RecipientColumn::Excluded).caption, 590, rowY(2) + 1, false);
     // The amount in words spans to the right edge.
-    EditDataPriceWord = box(key::EditDataPriceWord, "Cástka slovy", 290, 408, 5, 373, 0);
+    EditDataPriceWord = labelled(key::EditDataPriceWord, QStringLiteral("Cástka slovy"), 290, 408, 5, 373, 0);
     EditDataPriceWord->setReadOnly(true);
 
     QWidget *order[] = {EditDataHonour,    EditDataFirstName,  EditDataSurname,       EditDataStreet,
@@ -119,14 +114,14 @@ void RecipientPage::buildControls()
 void RecipientPage::connectHandlers()
 {
     for (const TextBox &t : namesAndAddress)
-        writeThrough(this->*t.box, QString::fromLatin1(t.column));
+        writeThrough(this->*t.box, t.name());
     connect(EditDataPrice, &QLineEdit::textChanged, this, [this] { m_form.guard([&] { EditDataPriceChange(); }); });
     connect(EditDataVarSymbol, &QLineEdit::textChanged, this,
-            [this] { m_form.guard([&] { symbolChange(EditDataVarSymbol, "VAR_SYMB"); }); });
+            [this] { m_form.guard([&] { symbolChange(EditDataVarSymbol, columnName(RecipientColumn::VarSymbol)); }); });
     connect(EditDataSpecSymbol, &QLineEdit::textChanged, this,
-            [this] { m_form.guard([&] { symbolChange(EditDataSpecSymbol, "SPEC_SYMB"); }); });
-    writeThrough(EditDataTel, QStringLiteral("TELEFON"));
-    writeThrough(EditDataEmail, QStringLiteral("EMAIL"));
+            [this] { m_form.guard([&] { symbolChange(EditDataSpecSymbol, columnName(RecipientColumn::SpecSymbol)); }); });
+    writeThrough(EditDataTel, columnName(RecipientColumn::Phone));
+    writeThrough(EditDataEmail, columnName(RecipientColumn::Email));
     connect(CheckBoxDataDiscard, &QCheckBox::toggled, this, [this](bool on) {
         m_form.guard([&] {
             WriteRecipientField(ColVyrazeno, on ? Checked : QString());
@@ -187,16 +182,21 @@ void RecipientPage::fillBoxes()
 {
     m_fillingBoxes = true;
     const auto done = qScopeGuard([this] { m_fillingBoxes = false; });
-    for (const TextBox &b : namesAndAddress)
-        putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
+    for (const TextBox &b : namesAndAddress) {
+        fitBox(this->*b.box, recipientColumn(b.column));
+        putText(this->*b.box, currentText(b.name()));
+    }
     // A value that is no number is shown as it stands in the file, marked, so the
     // row is shown whole and typing goes into it.
     const std::optional<double> amount = readableAmount();
     markUnreadable(EditDataPrice, amount ? QString() : currentText(ColCastka));
     putText(EditDataPrice, amount ? DbfTable::formatGeneral(*amount, DbfTable::systemDecimalSeparator())
                                   : currentText(ColCastka));
-    for (const TextBox &b : symbolsAndContacts)
-        putText(this->*b.box, currentText(QString::fromLatin1(b.column)));
+    for (const TextBox &b : symbolsAndContacts) {
+        // A column an older or foreign file lacks leaves its box empty and disabled.
+        fitBox(this->*b.box, recipientColumn(b.column));
+        putText(this->*b.box, (this->*b.box)->isEnabled() ? currentText(b.name()) : QString());
+    }
     std::optional<int> discard = 0;
     if (hasRow()) {
         try {
@@ -257,15 +257,19 @@ void RecipientPage::ButtonDataTableInsertClick()
     for (QLineEdit *e : {EditDataHonour, EditDataFirstName, EditDataSurname, EditDataStreet, EditDataCity,
                          EditDataPostCode, EditDataPrice, EditDataVarSymbol, EditDataSpecSymbol})
         putText(e, QString());
-    putText(EditDataTel, QStringLiteral("+420 "));
-    putText(EditDataEmail, QStringLiteral("@"));
+    const TextBox defaults[] = {{&RecipientPage::EditDataTel, RecipientColumn::Phone},
+                                {&RecipientPage::EditDataEmail, RecipientColumn::Email}};
+    const QString defaultText[] = {QStringLiteral("+420 "), QStringLiteral("@")};
+    for (size_t i = 0; i < std::size(defaults); ++i)
+        if ((this->*defaults[i].box)->isEnabled())
+            putText(this->*defaults[i].box, defaultText[i]);
     CheckBoxDataDiscard->setChecked(false);
     // A box that held its default already raised no change; once the new record
     // is posted it must hold what every box shows.
-    if (m_table.active() && !m_table.isEditing()) {
-        WriteRecipientField(QStringLiteral("TELEFON"), EditDataTel->text());
-        WriteRecipientField(QStringLiteral("EMAIL"), EditDataEmail->text());
-    }
+    if (m_table.active() && !m_table.isEditing())
+        for (const TextBox &b : defaults)
+            if ((this->*b.box)->isEnabled())
+                WriteRecipientField(b.name(), (this->*b.box)->text());
 }
 
 void RecipientPage::DeleteAllRecipients()

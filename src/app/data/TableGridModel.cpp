@@ -10,6 +10,14 @@
 
 namespace kvitanky {
 
+QList<GridColumn> gridColumns(const QList<TableColumnDef> &columns)
+{
+    QList<GridColumn> grid;
+    for (const TableColumnDef &c : columns)
+        grid.append({c.name, c.gridTitle, c.gridWidth, c.gridChars});
+    return grid;
+}
+
 TableGridModel::TableGridModel(DbfTable &table, QList<GridColumn> columns, QObject *parent)
     : QAbstractTableModel(parent)
     , m_table(table)

@@ -3,6 +3,8 @@
 // the view paints them, so a table of any size opens at once.
 #pragma once
 
+#include "data/TableColumn.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
@@ -20,6 +22,9 @@ struct GridColumn {
     int width = 0;   // 0: the view's default
     int chars = 0;   // characters (digits) the column must show whole, when more than the width allows
 };
+
+// The grid columns of a table's column list, in its order.
+QList<GridColumn> gridColumns(const QList<TableColumnDef> &columns);
 
 class TableGridModel : public QAbstractTableModel
 {

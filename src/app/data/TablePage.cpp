@@ -5,6 +5,7 @@
 #include "data/RowSearch.h"
 #include "data/TableNavigator.h"
 #include "shell/MainWindow.h"
+#include "shell/PageControls.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -148,6 +149,19 @@ void TablePage::writeThrough(QLineEdit *box, const QString &column)
 {
     connect(box, &QLineEdit::textChanged, this,
             [this, box, column] { m_form.guard([&] { writeField(column, box->text()); }); });
+}
+
+void TablePage::fitBox(QWidget *box, const TableColumnDef &column)
+{
+    const QString note = missingColumnNote(m_table, column);
+    const bool lacking = !note.isEmpty();
+    if (lacking || box->property("lackingColumn").toBool())
+        box->setToolTip(note);
+    box->setProperty("lackingColumn", lacking);
+    box->setEnabled(!lacking);
+    auto *edit = qobject_cast<QLineEdit *>(box);
+    if (edit && column.boxLimit == 0 && column.type == FieldType::String)
+        ui::setTypingLimit(edit, boxLimitIn(m_table, column));
 }
 
 void TablePage::onClick(QPushButton *button, std::function<void()> handler)

@@ -62,6 +62,9 @@ protected:
     RowSearch *makeSearch(const QString &editName);
     // A box whose every change is written into `column`.
     void writeThrough(QLineEdit *box, const QString &column);
+    // A box of `column` as the open table allows: a column the file lacks leaves it
+    // disabled, saying why; a text column takes as many characters as the file's.
+    void fitBox(QWidget *box, const TableColumnDef &column);
     // Runs `handler` on a click, inside the main window's error guard.
     void onClick(QPushButton *button, std::function<void()> handler);
     void selectGridRow();

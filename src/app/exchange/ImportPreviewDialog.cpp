@@ -19,9 +19,14 @@ namespace kvitanky {
 
 namespace {
 
-// The column titles of the workbook export.
-const char *const Titles[CsvColumnCount] = {"Titul", "Jméno", "Příjmení", "Ulice", "Obec", "PSČ", "Částka",
-                                            "Var. symbol", "Spec. symbol", "Telefon", "Email", "Vyřazeno"};
+// A column's title; one the open table lacks says that its values are not kept.
+QString columnTitle(const CsvPreview &p, int column)
+{
+    const QString title = recipientColumns().at(column).previewTitle;
+    if (size_t(column) < p.lacking.size() && p.lacking[size_t(column)])
+        return title + QStringLiteral(" (adresář tento sloupec nemá, neuloží se)");
+    return title;
+}
 
 QString rowsWord(int n)
 {
@@ -64,7 +69,7 @@ ImportPreviewDialog::ImportPreviewDialog(const CsvPreview &p, QWidget *parent, R
         combo->setObjectName(QStringLiteral("ComboMapping%1").arg(k + 1));
         combo->addItem(QStringLiteral("nepoužít"), -1);
         for (int c = 0; c < CsvColumnCount; ++c)
-            combo->addItem(QString::fromUtf8(Titles[c]), c);
+            combo->addItem(columnTitle(p, c), c);
         const int mapped = size_t(k) < p.columnOf.size() ? p.columnOf[size_t(k)] : -1;
         combo->setCurrentIndex(std::max(0, combo->findData(mapped)));
         combo->setEnabled(bool(m_reread));
@@ -174,7 +179,7 @@ void ImportPreviewDialog::showPreview()
     TablePreview->setColumnCount(int(shown.size()));
     QStringList headers;
     for (const int c : shown)
-        headers << QString::fromUtf8(Titles[c]);
+        headers << columnTitle(p, c);
     TablePreview->setHorizontalHeaderLabels(headers);
     QStringList lines;
     for (const int line : p.firstLines)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrintJobs.h"
 
+#include "data/RecipientColumns.h"
 #include "print/JobProgress.h"
 #include "print/PrintQuestions.h"
 #include "print/PrintRangeDialog.h"
@@ -407,8 +408,8 @@ void PrintJobs::printRows(int from, int to)
 
             QLineEdit *priceWord = m_form.edit(key::EditDataPriceWord);
             JobProgress progress(&m_form, QStringLiteral("Tisk kvitanek: %1 z %2"), toPrint);
-            const DbfField excluded = table.fieldByName(QStringLiteral("VYRAZENO"));
-            const DbfField amount = table.fieldByName(QStringLiteral("CASTKA"));
+            const DbfField excluded = fieldOf(table, RecipientColumn::Excluded);
+            const DbfField amount = fieldOf(table, RecipientColumn::Amount);
             const int last = std::min(to, table.recordCount() - 1);
             table.moveTo(from);
             for (int row = from; row <= last && !table.eof(); ++row, table.next()) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LayoutPage.h"
 
+#include "data/RecipientColumns.h"
 #include "data/TableNavigator.h"
 #include "render/PriceWords.h"
 #include "render/RecipientSource.h"
@@ -223,7 +224,7 @@ void LayoutPage::putPriceWords()
 {
     QLineEdit *words = m_form.edit(key::EditDataPriceWord);
     if (words)
-        words->setText(PriceToWords(slipAmount(m_form.TableData.fieldByName("CASTKA"))));
+        words->setText(PriceToWords(slipAmount(fieldOf(m_form.TableData, RecipientColumn::Amount))));
 }
 
 void LayoutPage::ButtonLayoutValuesNextClick()

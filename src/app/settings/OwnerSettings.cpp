@@ -2,6 +2,7 @@
 #include "OwnerSettings.h"
 
 #include "data/DbfTable.h"
+#include "data/OwnerColumns.h"
 #include "settings/SettingKeyNames.h"
 #include "text/SingleLine.h"
 
@@ -12,13 +13,13 @@ namespace kvitanky {
 const QList<OwnerColumnSetting> &ownerColumnSettings()
 {
     static const QList<OwnerColumnSetting> columns = {
-        {"Address1", key::EditSetOwnerAddress1},
-        {"Address2", key::EditSetOwnerAddress2},
-        {"Address3", key::EditSetOwnerAddress3},
-        {"Num1", key::EditSetOwnerAccountNum1},
-        {"Num2", key::EditSetOwnerAccountNum2},
-        {"IDB", key::EditSetOwnerAccountIDB},
-        {"ConstS", key::EditSetOwnerAccountConstS},
+        {columnName(OwnerColumn::Address1), key::EditSetOwnerAddress1},
+        {columnName(OwnerColumn::Address2), key::EditSetOwnerAddress2},
+        {columnName(OwnerColumn::Address3), key::EditSetOwnerAddress3},
+        {columnName(OwnerColumn::Num1), key::EditSetOwnerAccountNum1},
+        {columnName(OwnerColumn::Num2), key::EditSetOwnerAccountNum2},
+        {columnName(OwnerColumn::IDB), key::EditSetOwnerAccountIDB},
+        {columnName(OwnerColumn::ConstS), key::EditSetOwnerAccountConstS},
     };
     return columns;
 }

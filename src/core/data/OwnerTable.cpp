@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/OwnerTable.h"
 
+#include "data/OwnerColumns.h"
 #include "data/TableCreation.h"
 
 #include <QDir>
@@ -9,15 +10,10 @@ namespace kvitanky {
 
 QList<FieldDef> ownerFields()
 {
-    return {
-        {QStringLiteral("Address1"), FieldType::String, 30},
-        {QStringLiteral("Address2"), FieldType::String, 30},
-        {QStringLiteral("Address3"), FieldType::String, 30},
-        {QStringLiteral("Num1"), FieldType::String, 7},
-        {QStringLiteral("Num2"), FieldType::String, 11},
-        {QStringLiteral("IDB"), FieldType::String, 5},
-        {QStringLiteral("ConstS"), FieldType::String, 11},
-    };
+    QList<FieldDef> fields;
+    for (const TableColumnDef &c : ownerColumns())
+        fields << c.field();
+    return fields;
 }
 
 QString ownerTablePath(const QString &programDir)
@@ -33,7 +29,7 @@ void CreateOwnerTable(DbfTable &table, const QString &programDir)
 namespace {
 
 // Address1..3, Num1, Num2, IDB, ConstS (UTF-8 here, Windows-1250 in the file).
-const char *const kSamples[4][7] = {
+const char *const kSamples[4][OwnerColumnCount] = {
     {"STÁTNÍ SPRÁVA CR", "U Veselícka 123", "378 81", "123456", "0123456789", "0000", "0000"},
     {"Národní Pokladnice, s. r. o.", "Karolínka 9999", "75605 Valašsko", "888888", "1501511520", "0666", "0777"},
     {"Muzeum RVHP", "Peterburgská 928", "Praha 99", "000000", "1111111111", "1111", "9999"},

@@ -11,7 +11,7 @@ namespace kvitanky {
 
 inline constexpr const char *kOwnerFileName = "Owners.dbf";
 
-// The seven text columns in their order.
+// The columns of a new file, in table order (OwnerColumns.h).
 QList<FieldDef> ownerFields();
 
 // Owners.dbf in the program folder.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/RecipientTable.h"
 
+#include "data/RecipientColumns.h"
 #include "data/TableCreation.h"
 
 #include <QDir>
@@ -9,20 +10,10 @@ namespace kvitanky {
 
 QList<FieldDef> recipientFields()
 {
-    return {
-        {QStringLiteral("TITUL"), FieldType::String, 10},
-        {QStringLiteral("JMENO"), FieldType::String, 30},
-        {QStringLiteral("PRIJMENI"), FieldType::String, 30},
-        {QStringLiteral("ULICE"), FieldType::String, 30},
-        {QStringLiteral("OBEC"), FieldType::String, 30},
-        {QStringLiteral("PSC"), FieldType::String, 10},
-        {QStringLiteral("CASTKA"), FieldType::Float, 0},
-        {QStringLiteral("VAR_SYMB"), FieldType::String, 12},
-        {QStringLiteral("SPEC_SYMB"), FieldType::String, 12},
-        {QStringLiteral("TELEFON"), FieldType::String, 20},
-        {QStringLiteral("EMAIL"), FieldType::String, 40},
-        {QStringLiteral("VYRAZENO"), FieldType::Smallint, 0},
-    };
+    QList<FieldDef> fields;
+    for (const TableColumnDef &c : recipientColumns())
+        fields << c.field();
+    return fields;
 }
 
 QString recipientTablePath(const QString &programDir)
@@ -62,18 +53,18 @@ void AddSampleRecipients(DbfTable &table)
 {
     for (const SampleRecipient &s : kSamples) {
         table.append();
-        table.fieldByName(QStringLiteral("TITUL")).setAsString(QString::fromUtf8(s.title));
-        table.fieldByName(QStringLiteral("JMENO")).setAsString(QString::fromUtf8(s.firstName));
-        table.fieldByName(QStringLiteral("PRIJMENI")).setAsString(QString::fromUtf8(s.surname));
-        table.fieldByName(QStringLiteral("ULICE")).setAsString(QString::fromUtf8(s.street));
-        table.fieldByName(QStringLiteral("OBEC")).setAsString(QString::fromUtf8(s.town));
-        table.fieldByName(QStringLiteral("PSC")).setAsString(QString::fromUtf8(s.postCode));
-        table.fieldByName(QStringLiteral("CASTKA")).setAsFloat(s.amount);
-        table.fieldByName(QStringLiteral("VAR_SYMB")).setAsString(QString::fromUtf8(s.varSymbol));
-        table.fieldByName(QStringLiteral("SPEC_SYMB")).setAsString(QString::fromUtf8(s.specSymbol));
-        table.fieldByName(QStringLiteral("TELEFON")).setAsString(QString::fromUtf8(s.phone));
-        table.fieldByName(QStringLiteral("EMAIL")).setAsString(QString::fromUtf8(s.email));
-        table.fieldByName(QStringLiteral("VYRAZENO")).setAsInteger(s.excluded);
+        fieldOf(table, RecipientColumn::Title).setAsString(QString::fromUtf8(s.title));
+        fieldOf(table, RecipientColumn::FirstName).setAsString(QString::fromUtf8(s.firstName));
+        fieldOf(table, RecipientColumn::Surname).setAsString(QString::fromUtf8(s.surname));
+        fieldOf(table, RecipientColumn::Street).setAsString(QString::fromUtf8(s.street));
+        fieldOf(table, RecipientColumn::City).setAsString(QString::fromUtf8(s.town));
+        fieldOf(table, RecipientColumn::PostCode).setAsString(QString::fromUtf8(s.postCode));
+        fieldOf(table, RecipientColumn::Amount).setAsFloat(s.amount);
+        fieldOf(table, RecipientColumn::VarSymbol).setAsString(QString::fromUtf8(s.varSymbol));
+        fieldOf(table, RecipientColumn::SpecSymbol).setAsString(QString::fromUtf8(s.specSymbol));
+        fieldOf(table, RecipientColumn::Phone).setAsString(QString::fromUtf8(s.phone));
+        fieldOf(table, RecipientColumn::Email).setAsString(QString::fromUtf8(s.email));
+        fieldOf(table, RecipientColumn::Excluded).setAsInteger(s.excluded);
     }
     table.post();
     table.first();

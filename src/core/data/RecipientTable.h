@@ -11,14 +11,14 @@ namespace kvitanky {
 
 inline constexpr const char *kRecipientFileName = "Data.dbf";
 
-// The twelve columns in their order (also the grid's column order).
+// The columns of a new file, in table order (RecipientColumns.h).
 QList<FieldDef> recipientFields();
 
 // Data.dbf in the program folder.
 QString recipientTablePath(const QString &programDir);
 
 // Unless the table already exists: closes it, names it Data.dbf in programDir and
-// creates the empty file with the twelve columns. Then opens it.
+// creates the empty file with its columns. Then opens it.
 void CreateRecipientTable(DbfTable &table, const QString &programDir);
 
 // Appends the four sample recipients (each Append posts the one before, the last

@@ -9,29 +9,20 @@ namespace kvitanky {
 
 namespace {
 
-// Names as the key below leaves them: the table's columns, the workbook's column
-// titles, the recipient page's captions and what address lists commonly use.
+QString key(const QString &name);
+
+// Names as the key below leaves them: each column's own, its header names, its
+// workbook and preview titles and its caption on the recipient page.
 const QHash<QString, int> &names()
 {
     static const QHash<QString, int> map = [] {
-        const char *const aliases[CsvColumnCount][8] = {
-            {"titul", "title", "osloveni", nullptr},
-            {"jmeno", "krestnijmeno", "firstname", nullptr},
-            {"prijmeni", "surname", "lastname", "nazev", "jmenoprijmeni", nullptr},
-            {"ulice", "ulicecp", "adresa", "street", nullptr},
-            {"obec", "misto", "mesto", "city", "town", nullptr},
-            {"psc", "postcode", "zip", nullptr},
-            {"castka", "amount", "kc", "castkakc", nullptr},
-            {"varsymb", "varsymbol", "variabilnisymbol", "vs", nullptr},
-            {"specsymb", "specsymbol", "specifickysymbol", "ss", nullptr},
-            {"telefon", "tel", "phone", "mobil", nullptr},
-            {"email", "mail", nullptr},
-            {"vyrazeno", "vyrazenoztisku", "vyrazen", nullptr},
-        };
         QHash<QString, int> m;
-        for (int c = 0; c < CsvColumnCount; ++c)
-            for (const char *const *a = aliases[c]; *a; ++a)
-                m.insert(QString::fromUtf8(*a), c);
+        for (int c = 0; c < CsvColumnCount; ++c) {
+            const TableColumnDef &d = recipientColumns().at(c);
+            for (const QString &name : QStringList{d.name, d.sheetTitle, d.previewTitle, d.caption} + d.aliases)
+                if (!name.isEmpty())
+                    m.insert(key(name), c);
+        }
         return m;
     }();
     return map;

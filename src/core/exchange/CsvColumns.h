@@ -2,6 +2,8 @@
 // The recipient columns a CSV file can fill, and a header line that names them.
 #pragma once
 
+#include "data/RecipientColumns.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,13 +12,16 @@
 
 namespace kvitanky {
 
-// The twelve columns of the recipient table in the order of the full CSV layout.
-inline constexpr int CsvColumnCount = 12;
+// The columns of the recipient table in the order of the full CSV layout: the
+// table's own (RecipientColumns.h), a column's index being its RecipientColumn.
+inline constexpr int CsvColumnCount = RecipientColumnCount;
 inline constexpr std::array<const char *, CsvColumnCount> CsvColumnNames = {
-    "TITUL", "JMENO", "PRIJMENI", "ULICE", "OBEC", "PSC", "CASTKA", "VAR_SYMB", "SPEC_SYMB", "TELEFON", "EMAIL",
-    "VYRAZENO"};
-inline constexpr int CsvAmountColumn = 6;
-inline constexpr int CsvFlagColumn = 11;
+#define KVITANKY_CSV_COLUMN_NAME(id, name, ...) name,
+    KVITANKY_RECIPIENT_COLUMNS(KVITANKY_CSV_COLUMN_NAME)
+#undef KVITANKY_CSV_COLUMN_NAME
+};
+inline constexpr int CsvAmountColumn = int(RecipientColumn::Amount);
+inline constexpr int CsvFlagColumn = int(RecipientColumn::Excluded);
 
 // The column a header text names, or -1. Letter case, diacritics, blanks and
 // punctuation do not count: "Příjmení", "PRIJMENI", "Var. symbol", "VS" and

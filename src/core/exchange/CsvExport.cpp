@@ -2,6 +2,7 @@
 #include "exchange/CsvExport.h"
 
 #include "data/DbfTable.h"
+#include "data/RecipientColumns.h"
 #include "exchange/CsvFormat.h"
 #include "text/Codepage.h"
 
@@ -16,8 +17,6 @@ namespace kvitanky {
 
 namespace {
 
-constexpr const char *TextBefore[] = {"TITUL", "JMENO", "PRIJMENI", "ULICE", "OBEC", "PSC"};
-constexpr const char *TextAfter[] = {"VAR_SYMB", "SPEC_SYMB", "TELEFON", "EMAIL"};
 constexpr qsizetype FlushSize = 256 * 1024;
 
 void appendText(QByteArray &out, const QString &text)
@@ -68,26 +67,35 @@ CsvExportResult ExportCsvFile(const QString &path, DbfTable &table, const Exchan
     try {
         const qint64 total = table.recordCount();
         table.first();
-        std::vector<DbfField> before, after;
-        std::optional<DbfField> amount, excluded;
-        if (!table.eof()) {
-            // Looked up once; a field object follows the current record.
-            for (const char *name : TextBefore)
-                before.push_back(table.fieldByName(QLatin1String(name)));
-            amount = table.fieldByName(QStringLiteral("CASTKA"));
-            for (const char *name : TextAfter)
-                after.push_back(table.fieldByName(QLatin1String(name)));
-            excluded = table.fieldByName(QStringLiteral("VYRAZENO"));
-        }
+        // Looked up once; a field object follows the current record. A column the
+        // table lacks is written empty.
+        std::vector<std::optional<DbfField>> fields;
+        if (!table.eof())
+            for (const TableColumnDef &c : recipientColumns())
+                fields.push_back(columnIndexIn(table, c) < 0 ? std::nullopt
+                                                             : std::optional<DbfField>(table.fieldByName(c.name)));
         while (!table.eof()) {
-            for (const DbfField &f : before)
-                appendText(out, f.asString());
-            out.append(FloatToCsvText(amount->asFloat()));
-            out.append(';');
-            for (const DbfField &f : after)
-                appendText(out, f.asString());
-            out.append(QByteArray::number(excluded->asInteger()));
-            out.append(";\r\n");
+            for (int c = 0; c < RecipientColumnCount; ++c) {
+                const std::optional<DbfField> &f = fields[size_t(c)];
+                if (!f) {
+                    out.append(';');
+                    continue;
+                }
+                switch (recipientColumns().at(c).type) {
+                case FieldType::String:
+                    appendText(out, f->asString());
+                    break;
+                case FieldType::Float:
+                    out.append(FloatToCsvText(f->asFloat()));
+                    out.append(';');
+                    break;
+                case FieldType::Smallint:
+                    out.append(QByteArray::number(f->asInteger()));
+                    out.append(';');
+                    break;
+                }
+            }
+            out.append("\r\n");
             ++rows;
             if (out.size() >= FlushSize) {
                 if (file.write(out) != out.size()) {

@@ -163,16 +163,17 @@ std::size_t landedHash(const Landed &row)
 std::vector<std::size_t> tableHashes(DbfTable &table)
 {
     std::vector<std::size_t> out;
-    std::vector<DbfField> fields;
-    for (const char *name : CsvColumnNames)
-        fields.push_back(table.fieldByName(QLatin1String(name)));
+    std::vector<std::optional<DbfField>> fields;   // a column the table lacks reads empty
+    for (const TableColumnDef &c : recipientColumns())
+        fields.push_back(columnIndexIn(table, c) < 0 ? std::nullopt : std::optional(table.fieldByName(c.name)));
     out.reserve(size_t(table.recordCount()));
     std::array<QString, CsvColumnCount> text;
+    const auto &amount = fields[CsvAmountColumn], &flag = fields[CsvFlagColumn];
     for (table.first(); !table.eof(); table.next()) {
         for (int c = 0; c < CsvColumnCount; ++c)
-            if (kindOf(c) == Kind::Text)
-                text[size_t(c)] = fields[size_t(c)].asString();
-        out.push_back(rowHash(text, fields[CsvAmountColumn].asFloat(), fields[CsvFlagColumn].asInteger()));
+            if (kindOf(c) == Kind::Text && fields[size_t(c)])
+                text[size_t(c)] = fields[size_t(c)]->asString();
+        out.push_back(rowHash(text, amount ? amount->asFloat() : 0.0, flag ? flag->asInteger() : 0));
     }
     return out;
 }
@@ -385,6 +386,8 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
 {
     CsvPreview p;
     p.path = path;
+    for (const TableColumnDef &c : recipientColumns())
+        p.lacking.push_back(lacksOptionalColumn(table, c));
     p.readPath = path;
     p.columnOf = layoutColumns(layout);
     p.thousands = choices.thousands;
@@ -571,6 +574,10 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
         return result;
     result.header = preview.header;
     result.unknownColumns = preview.unknownColumns;
+    for (int c = 0; c < CsvColumnCount; ++c)   // columns the table lacks are not kept either
+        if (c < int(preview.lacking.size()) && preview.lacking[size_t(c)]
+            && std::find(preview.columnOf.begin(), preview.columnOf.end(), c) != preview.columnOf.end())
+            result.unknownColumns << recipientColumns().at(c).previewTitle;
     QFile file(preview.readPath);
     if (!file.open(QIODevice::ReadOnly) || !file.seek(preview.contentStart)) {
         result.openFailed = true;
@@ -626,7 +633,7 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 if (targets.empty()) {
                     for (int c = 0; c < CsvColumnCount; ++c)
                         for (const int mapped : preview.columnOf)
-                            if (mapped == c) {
+                            if (mapped == c && !lacksOptionalColumn(table, recipientColumns().at(c))) {
                                 targets.emplace_back(c, table.fieldByName(QLatin1String(CsvColumnNames[size_t(c)])));
                                 break;
                             }

@@ -47,6 +47,7 @@ struct CsvPreview {
     int fileColumns = 0;          // fields most of the first lines have
     QStringList unknownColumns;   // header names that fill no column
     std::vector<int> columnOf;    // per field position: the column it fills, or -1
+    std::vector<bool> lacking;    // per column: the table lacks the optional column, its values are not kept
     bool amountMapped = false;    // some field fills the amount
     bool thousands = false;       // "2.500" read as thousands (CsvChoices)
     int rows = 0;                 // records that become rows

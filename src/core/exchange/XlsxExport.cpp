@@ -2,6 +2,7 @@
 #include "exchange/XlsxExport.h"
 
 #include "data/DbfTable.h"
+#include "data/RecipientColumns.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <clocale>
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include <locale.h>
@@ -22,33 +24,8 @@ namespace kvitanky {
 
 namespace {
 
-enum class Kind { Text, Amount, Integer };
-
-struct SheetColumn {
-    const char *header;   // UTF-8
-    double width;
-    const char *field;
-    Kind kind;
-};
-
-constexpr SheetColumn Columns[] = {
-    {"Titul", 8, "TITUL", Kind::Text},
-    {"Jméno", 10, "JMENO", Kind::Text},
-    {"Príjmení", 12, "PRIJMENI", Kind::Text},
-    {"Ulice", 20, "ULICE", Kind::Text},
-    {"Obec", 20, "OBEC", Kind::Text},
-    {"PSC", 12, "PSC", Kind::Text},
-    {"Cástka", 13, "CASTKA", Kind::Amount},
-    {"Var. symbol", 12, "VAR_SYMB", Kind::Text},
-    {"Spec. symbol", 12, "SPEC_SYMB", Kind::Text},
-    {"Telefon", 18, "TELEFON", Kind::Text},
-    {"Email", 20, "EMAIL", Kind::Text},
-    {"Vyrazeno", 10, "VYRAZENO", Kind::Integer},
-};
-
 constexpr lxw_color_t HeaderGrey = 0xC0C0C0;
 constexpr const char *SheetName = "Adresář";
-constexpr const char *AmountFormat = "#,##0.00";
 
 QString writeFailedMessage(const QString &path, const QString &reason)
 {
@@ -209,15 +186,20 @@ XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const Exch
     lxw_format *header = workbook_add_format(book.get());
     format_set_pattern(header, LXW_PATTERN_SOLID);
     format_set_bg_color(header, HeaderGrey);
-    lxw_format *amount = workbook_add_format(book.get());
-    format_set_num_format(amount, AmountFormat);
-
+    // A column with a number format has a format of its own.
+    std::vector<lxw_format *> formats;
     lxw_error err = LXW_NO_ERROR;
     lxw_col_t col = 0;
-    for (const SheetColumn &c : Columns) {
-        worksheet_set_column(sheet, col, col, c.width, nullptr);
+    for (const TableColumnDef &c : recipientColumns()) {
+        lxw_format *format = nullptr;
+        if (!c.sheetFormat.isEmpty()) {
+            format = workbook_add_format(book.get());
+            format_set_num_format(format, c.sheetFormat.toUtf8().constData());
+        }
+        formats.push_back(format);
+        worksheet_set_column(sheet, col, col, c.sheetWidth, nullptr);
         if (err == LXW_NO_ERROR)
-            err = worksheet_write_string(sheet, 0, col, c.header, header);
+            err = worksheet_write_string(sheet, 0, col, c.sheetTitle.toUtf8().constData(), header);
         ++col;
     }
 
@@ -225,12 +207,13 @@ XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const Exch
     try {
         const qint64 total = table.recordCount();
         table.first();
-        std::vector<DbfField> fields;
-        if (!table.eof()) {
-            // Looked up once; a field object follows the current record.
-            for (const SheetColumn &c : Columns)
-                fields.push_back(table.fieldByName(QLatin1String(c.field)));
-        }
+        // Looked up once; a field object follows the current record. A column the
+        // table lacks stays empty.
+        std::vector<std::optional<DbfField>> fields;
+        if (!table.eof())
+            for (const TableColumnDef &c : recipientColumns())
+                fields.push_back(columnIndexIn(table, c) < 0 ? std::nullopt
+                                                             : std::optional<DbfField>(table.fieldByName(c.name)));
         while (err == LXW_NO_ERROR && !table.eof()) {
             if (rows + 1 >= int(LXW_ROW_MAX)) {
                 result.error = writeFailedMessage(path, QStringLiteral("list sešitu pojme nejvýše %1 rádku")
@@ -239,22 +222,23 @@ XlsxExportResult ExportXlsxFile(const QString &path, DbfTable &table, const Exch
             }
             const lxw_row_t row = lxw_row_t(rows + 1);
             col = 0;
-            for (const SheetColumn &c : Columns) {
-                const DbfField &field = fields[size_t(col)];
-                switch (c.kind) {
-                case Kind::Text: {
-                    const QByteArray text = XlsxCellText(field.asString());
+            for (const TableColumnDef &c : recipientColumns()) {
+                const std::optional<DbfField> &field = fields[size_t(col)];
+                switch (field ? c.type : FieldType::String) {
+                case FieldType::String: {
+                    const QByteArray text = field ? XlsxCellText(field->asString()) : QByteArray();
                     if (!text.isEmpty())
                         err = worksheet_write_string(sheet, row, col, text.constData(), nullptr);
                     break;
                 }
-                case Kind::Amount: {
-                    const double value = field.asFloat();
-                    err = worksheet_write_number(sheet, row, col, std::isfinite(value) ? value : 0.0, amount);
+                case FieldType::Float: {
+                    const double value = field->asFloat();
+                    err = worksheet_write_number(sheet, row, col, std::isfinite(value) ? value : 0.0,
+                                                 formats[size_t(col)]);
                     break;
                 }
-                case Kind::Integer:
-                    err = worksheet_write_number(sheet, row, col, field.asInteger(), nullptr);
+                case FieldType::Smallint:
+                    err = worksheet_write_number(sheet, row, col, field->asInteger(), formats[size_t(col)]);
                     break;
                 }
                 if (err != LXW_NO_ERROR)

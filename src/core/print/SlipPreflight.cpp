@@ -2,6 +2,7 @@
 #include "SlipPreflight.h"
 
 #include "data/DbfTable.h"
+#include "data/RecipientColumns.h"
 #include "render/PriceWords.h"
 #include "render/RecipientSource.h"
 #include "render/SlipRenderer.h"
@@ -122,14 +123,14 @@ void SlipPreflight::run(DbfTable &table, int from, int to)
     const auto back = qScopeGuard([&] { table.moveTo(atEnd ? table.recordCount() : at); });
 
     // The columns once; each follows the cursor.
-    const DbfField excluded = table.fieldByName(QStringLiteral("VYRAZENO"));
-    const DbfField amount = table.fieldByName(QStringLiteral("CASTKA"));
-    const DbfField vs = table.fieldByName(QStringLiteral("VAR_SYMB"));
-    const DbfField ss = table.fieldByName(QStringLiteral("SPEC_SYMB"));
-    const DbfField firstName = table.fieldByName(QStringLiteral("JMENO"));
-    const DbfField surname = table.fieldByName(QStringLiteral("PRIJMENI"));
-    const DbfField street = table.fieldByName(QStringLiteral("ULICE"));
-    const DbfField city = table.fieldByName(QStringLiteral("OBEC"));
+    const DbfField excluded = fieldOf(table, RecipientColumn::Excluded);
+    const DbfField amount = fieldOf(table, RecipientColumn::Amount);
+    const DbfField vs = fieldOf(table, RecipientColumn::VarSymbol);
+    const DbfField ss = fieldOf(table, RecipientColumn::SpecSymbol);
+    const DbfField firstName = fieldOf(table, RecipientColumn::FirstName);
+    const DbfField surname = fieldOf(table, RecipientColumn::Surname);
+    const DbfField street = fieldOf(table, RecipientColumn::Street);
+    const DbfField city = fieldOf(table, RecipientColumn::City);
     table.moveTo(from);
     for (int row = from; row <= to && !table.eof(); ++row, table.next()) {
         if (excluded.asIntegerOr(0) != 0)

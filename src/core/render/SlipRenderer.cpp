@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SlipRenderer.h"
 
+#include "data/RecipientColumns.h"
 #include "render/PriceWords.h"
 #include "render/RecipientSource.h"
 #include "render/SlipSurface.h"
@@ -457,7 +458,7 @@ void SlipRenderer::compose(Targets targets)
     loadPictures();
 
     // 2. The discard mark; a discarded record is composed like any other.
-    const int discarded = tableOpen ? rec->integer(QStringLiteral("VYRAZENO")) : 0;
+    const int discarded = tableOpen ? rec->integer(columnName(RecipientColumn::Excluded)) : 0;
     if (m_ctx.setDiscardVisible)
         m_ctx.setDiscardVisible(discarded != 0);
 
@@ -487,7 +488,7 @@ void SlipRenderer::compose(Targets targets)
 
     // 4. The amount in words, spelled from the record itself (the words box on the
     // recipient page only shows them). A closed table reads as 0.
-    const double amount = tableOpen ? rec->number(QStringLiteral("CASTKA")) : 0.0;
+    const double amount = tableOpen ? rec->number(columnName(RecipientColumn::Amount)) : 0.0;
     const bool printPrice = !s.flag(key::CheckBoxSetOtherNotPrintPrice);
     const bool fits = amountFitsForm(amount);
     if (printPrice && amount != 0.0) {
@@ -520,17 +521,17 @@ void SlipRenderer::compose(Targets targets)
 
     // 7. Symbols; in variable-symbol mode the owner's symbol took the VS places.
     if (!ownerSymbolAsVs)
-        drawSymbol(VS, rec->text(QStringLiteral("VAR_SYMB")));
-    drawSymbol(SS, rec->text(QStringLiteral("SPEC_SYMB")));
+        drawSymbol(VS, rec->text(columnName(RecipientColumn::VarSymbol)));
+    drawSymbol(SS, rec->text(columnName(RecipientColumn::SpecSymbol)));
 
     // 8. Name and address in the main part.
     const bool showTitle = s.flag(key::CheckBoxDataShowTitle);
-    const QString title = rec->text(QStringLiteral("TITUL"));
-    const QString firstName = rec->text(QStringLiteral("JMENO"));
-    const QString surname = rec->text(QStringLiteral("PRIJMENI"));
-    const QString street = rec->text(QStringLiteral("ULICE"));
-    const QString city = rec->text(QStringLiteral("OBEC"));
-    const QString postCode = rec->text(QStringLiteral("PSC"));
+    const QString title = rec->text(columnName(RecipientColumn::Title));
+    const QString firstName = rec->text(columnName(RecipientColumn::FirstName));
+    const QString surname = rec->text(columnName(RecipientColumn::Surname));
+    const QString street = rec->text(columnName(RecipientColumn::Street));
+    const QString city = rec->text(columnName(RecipientColumn::City));
+    const QString postCode = rec->text(columnName(RecipientColumn::PostCode));
     if (showTitle) {
         drawAt(mainPlace(RecipientTitle), title);
         drawAt(mainPlace(RecipientSurname), firstName + QLatin1Char(' ') + surname);
