@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QScopeGuard>
 #include <QTableView>
 #include <limits>
@@ -72,6 +73,7 @@ void RecipientPage::buildControls()
                               {"VYRAZENO", "Vyrazeno", 53},
                           });
     DBGridData->setGeometry(8, 10, 793, 210);
+    DBGridData->verticalHeader()->show();   // the row numbers print jobs and their notes speak of
     SearchData = makeSearch("EditDataSearch");
     DBNavigatorData = makeNavigator(GroupBoxData, "DBNavigatorData");
     DBNavigatorData->setGeometry(8, 228, 160, 25);
