@@ -364,12 +364,8 @@ protected:
             run.recipients.show();
             return;
         case Save:
+            // A record nobody typed into (a pending one, or none) is not posted.
             f.TabSheetData->ButtonDataTableSave->click();
-            if (run.recipients.pending || run.recipients.rows.isEmpty()) {
-                run.recipients.rows.append(run.recipients.emptyRow());
-                run.recipients.cursor = int(run.recipients.rows.size()) - 1;
-                run.recipients.pending = false;
-            }
             return;
         case SwitchPage:
             f.PageControlMain->setCurrentWidget(x.a % 2 ? static_cast<QWidget *>(f.TabSheetOwnersAdr)

@@ -3,7 +3,9 @@
 
 #include "data/DbfTable.h"
 #include "data/TableNavigator.h"
+#include "render/BlankRecipient.h"
 #include "render/PriceWords.h"
+#include "render/RecipientSource.h"
 #include "render/SlipRenderer.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
@@ -259,8 +261,8 @@ void RecipientPage::ButtonDataTableInsertClick()
     for (QLineEdit *e : {EditDataHonour, EditDataFirstName, EditDataSurname, EditDataStreet, EditDataCity,
                          EditDataPostCode, EditDataPrice, EditDataVarSymbol, EditDataSpecSymbol})
         putText(e, QString());
-    putText(EditDataTel, QStringLiteral("+420 "));
-    putText(EditDataEmail, QStringLiteral("@"));
+    putText(EditDataTel, NewRecipientPhone);
+    putText(EditDataEmail, NewRecipientEmail);
     CheckBoxDataDiscard->setChecked(false);
     // A box that held its default already raised no change; once the new record
     // is posted it must hold what every box shows.
@@ -321,11 +323,14 @@ void RecipientPage::ButtonDataTableSaveClick()
     const BackupMaker backups(m_form.ProgramDir, m_backupClock);
     backups.ensureBackupDir();
 
-    // Post once more (on an empty table this adds one empty record).
+    // Post once more; a record nobody typed into (none at all, on an empty table)
+    // is not made a row by saving.
     if (!m_shown.restoreCursor())
         ShowRecipient();
-    m_table.edit();
-    m_table.post();
+    if (!isBlankRecipient(DbfRecipientSource(&m_table))) {
+        m_table.edit();
+        m_table.post();
+    }
     m_shown.remember();
     m_model->reload();
     selectGridRow();
