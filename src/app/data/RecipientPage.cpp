@@ -9,7 +9,9 @@
 #include "render/SlipRenderer.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
+#include "shell/LineBoxFilter.h"
 #include "shell/PageControls.h"
+#include "settings/AmountText.h"
 #include "settings/SettingKeyNames.h"
 #include "settings/NumberText.h"
 
@@ -122,6 +124,12 @@ void RecipientPage::buildControls()
 
 void RecipientPage::connectHandlers()
 {
+    // The amount box holds what the slip's boxes hold; blanks grouping thousands are free.
+    ui::setTypingLimit(EditDataPrice, 0);
+    lineBoxFilter(EditDataPrice)->setEditRule([](const QString &before, const QString &after) -> std::optional<QString> {
+        const QString why = AmountText::refusal(before, after);
+        return why.isEmpty() ? std::nullopt : std::optional<QString>(why);
+    });
     for (const TextBox &t : namesAndAddress)
         writeThrough(this->*t.box, QString::fromLatin1(t.column));
     connect(EditDataPrice, &QLineEdit::textChanged, this, [this] { m_form.guard([&] { EditDataPriceChange(); }); });
@@ -228,16 +236,17 @@ void RecipientPage::EditDataPriceChange()
     // An unreadable amount being shown stays as it stands until the user edits it.
     if (m_fillingBoxes && EditDataPrice->property("unreadableValue").isValid())
         return;
-    // Blanks between digits group thousands ("2 500,00"): the box keeps them, the
-    // table takes the number without them.
-    const QString grouped = withDecimalComma(EditDataPrice->text());
-    const QString plain = withoutDigitGroupBlanks(grouped);
-    if (plain != grouped && isCommaDecimalNumber(plain)) {
-        putText(EditDataPrice, grouped);
-        WriteRecipientField(ColCastka, plain);
+    // The box keeps the amount as typed (blanks grouping thousands, a dot shown
+    // as the decimal comma); the table takes the number it means. A text that is
+    // still being typed (" 500", "-") is an amount too: only a text that is none
+    // is reported and emptied.
+    const QString shown = withDecimalComma(EditDataPrice->text());
+    if (const AmountText typed(shown); typed.isAmount()) {
+        // A changed text runs this handler again from within; the inner run
+        // writes the value, the outer run then writes the same value again.
+        putText(EditDataPrice, shown);
+        WriteRecipientField(ColCastka, typed.plain());
     } else {
-        // Putting the checked text back runs this handler again from within; the
-        // inner run writes it, the outer run then writes the same value again.
         putText(EditDataPrice, m_form.ValidateNumberText(EditDataPrice->text()));
         const QString text = EditDataPrice->text();
         WriteRecipientField(ColCastka, text.isEmpty() ? QStringLiteral("0") : text);

@@ -17,13 +17,17 @@ LineBoxFilter::LineBoxFilter(QLineEdit *box, int limit)
     connect(box, &QLineEdit::textChanged, this, [this](const QString &t) { m_previous = t; });
     connect(box, &QLineEdit::textEdited, this, [this] { m_box->setToolTip(QString()); });
     // The note waits until the box has taken its new text, so that it stands beside it.
-    connect(this, &LineBoxFilter::refused, this, [this](const QString &chars) {
-        const QString note = refusedNote(chars, m_codepage);
-        m_box->setToolTip(note);
-        QTimer::singleShot(0, m_box, [box = m_box, note] {
-            QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), note, box);
-        });
-    }, Qt::QueuedConnection);
+    connect(this, &LineBoxFilter::refused, this, [this](const QString &chars) { showNote(refusedNote(chars, m_codepage)); },
+            Qt::QueuedConnection);
+    connect(this, &LineBoxFilter::refusedEdit, this, &LineBoxFilter::showNote, Qt::QueuedConnection);
+}
+
+void LineBoxFilter::showNote(const QString &note)
+{
+    m_box->setToolTip(note);
+    QTimer::singleShot(0, m_box, [box = m_box, note] {
+        QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), note, box);
+    });
 }
 
 QString LineBoxFilter::refusedNote(const QString &refused, Codepage codepage)
@@ -88,6 +92,13 @@ QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
         pos -= int(excess);
         if (input.size() > allowed)
             return Invalid;
+    }
+    if (m_rule && input != m_previous) {
+        if (const std::optional<QString> note = m_rule(m_previous, input)) {
+            if (!note->isEmpty())
+                Q_EMIT const_cast<LineBoxFilter *>(this)->refusedEdit(*note);
+            return Invalid;
+        }
     }
     // Nothing left of an edit we cut down: refused as a whole, so that no change is
     // announced (a change on an empty table would start a new record). An unchanged
