@@ -126,7 +126,7 @@ void RecipientPage::connectHandlers()
 {
     // The amount box holds what the slip's boxes hold; blanks grouping thousands are free.
     ui::setTypingLimit(EditDataPrice, 0);
-    lineBoxFilter(EditDataPrice)->setEditRule([](const QString &before, const QString &after) -> std::optional<QString> {
+    lineBoxFilter(EditDataPrice)->setEditRule([](const QString &before, QString &after) -> std::optional<QString> {
         const QString why = AmountText::refusal(before, after);
         return why.isEmpty() ? std::nullopt : std::optional<QString>(why);
     });

@@ -83,6 +83,19 @@ QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
     if (!refusedChars.isEmpty())
         Q_EMIT const_cast<LineBoxFilter *>(this)->refused(refusedChars);
 
+    // The box's own rule sees the edit whole, before any cut.
+    if (m_rule && input != m_previous) {
+        QString ruled = input;
+        if (const std::optional<QString> note = m_rule(m_previous, ruled)) {
+            if (!note->isEmpty())
+                Q_EMIT const_cast<LineBoxFilter *>(this)->refusedEdit(*note);
+            return Invalid;
+        }
+        if (ruled != input) {
+            input = ruled;
+            pos = int(input.size());
+        }
+    }
     // New text ends at the caret: cut the excess from its end.
     const qsizetype allowed = qMax<qsizetype>(m_limit, m_previous.size());
     const bool cut = m_limit > 0 && input.size() > allowed;
@@ -92,13 +105,6 @@ QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
         pos -= int(excess);
         if (input.size() > allowed)
             return Invalid;
-    }
-    if (m_rule && input != m_previous) {
-        if (const std::optional<QString> note = m_rule(m_previous, input)) {
-            if (!note->isEmpty())
-                Q_EMIT const_cast<LineBoxFilter *>(this)->refusedEdit(*note);
-            return Invalid;
-        }
     }
     // Nothing left of an edit we cut down: refused as a whole, so that no change is
     // announced (a change on an empty table would start a new record). An unchanged

@@ -34,10 +34,10 @@ public:
     void setCodepage(Codepage codepage) { m_codepage = codepage; }
 
     // A further rule for what the user types or pastes into this box: given the
-    // box's text before and after an edit, no value lets the edit in; a text
-    // refuses it (the box keeps what it held), with that note beside the box
-    // unless the text is empty.
-    using EditRule = std::function<std::optional<QString>(const QString &before, const QString &after)>;
+    // box's text before and after an edit, no value lets the edit in (`after` as
+    // the rule may have rewritten it); a text refuses it (the box keeps what it
+    // held), with that note beside the box unless the text is empty.
+    using EditRule = std::function<std::optional<QString>(const QString &before, QString &after)>;
     void setEditRule(EditRule rule) { m_rule = std::move(rule); }
 
     State validate(QString &input, int &pos) const override;

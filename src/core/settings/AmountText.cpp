@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/AmountText.h"
 
-#include <algorithm>
+#include "text/InsertedText.h"
 
 namespace kvitanky {
 
@@ -15,20 +15,6 @@ bool isBlank(QChar c)
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-// What the edit from `before` to `after` put in: what lies between their common
-// start and their common end.
-QString insertedText(const QString &before, const QString &after)
-{
-    const qsizetype shorter = std::min(before.size(), after.size());
-    qsizetype start = 0;
-    while (start < shorter && before[start] == after[start])
-        ++start;
-    qsizetype end = 0;
-    while (end < shorter - start && before[before.size() - 1 - end] == after[after.size() - 1 - end])
-        ++end;
-    return after.mid(start, after.size() - start - end);
 }
 
 } // namespace
