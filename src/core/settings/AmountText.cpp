@@ -58,11 +58,11 @@ QString AmountText::refusal(const QString &before, const QString &after)
     const AmountText was(before);
     const AmountText is(after);
     if (!is.isAmount()) {
-        const QString inserted = insertedText(before, after);
-        // Shortening a text the program put there that is no amount: the box's
+        // Editing a text from the file that is no amount ("****"): the box's
         // number check reports what is left.
-        if (inserted.isEmpty() && !was.isAmount())
+        if (!was.isAmount())
             return QString();
+        const QString inserted = insertedText(before, after);
         if (inserted.size() == 1)
             return QStringLiteral("Znak „%1“ do částky nepatří, nebyl vložen.").arg(inserted);
         return QStringLiteral("„%1“ není částka, nebylo vloženo.").arg((inserted.isEmpty() ? after : inserted).trimmed());

@@ -30,7 +30,8 @@ public:
     // Why the box refuses the user's edit from `before` to `after`; empty when the
     // edit is let in. Refused are an amount the boxes cannot hold (a longer one the
     // program put there may still be shortened) and any text that is no amount,
-    // typed or pasted; the box keeps what it held.
+    // typed or pasted; the box keeps what it held. A text from the file that is
+    // no amount is left to the box's number check.
     static QString refusal(const QString &before, const QString &after);
 
 private:
