@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -237,7 +238,8 @@ TEST_F(SaveButtonTest, MissingSettingsFileStillConfirms)
     expectNoWorkingCopies();
 }
 
-TEST_F(SaveButtonTest, EmptyTableGetsOneEmptyRecordBeforeTheCopy)
+// Saving makes no blank row; a record with something typed is kept as it is.
+TEST_F(SaveButtonTest, EmptyTableGetsNoBlankRecord)
 {
     {
         DbfTable t;
@@ -246,13 +248,17 @@ TEST_F(SaveButtonTest, EmptyTableGetsOneEmptyRecordBeforeTheCopy)
     start();
     ASSERT_EQ(form->TableData.recordCount(), 0);
     save();
-    EXPECT_EQ(form->TableData.recordCount(), 1);
+    EXPECT_EQ(form->TableData.recordCount(), 0);
     const QStringList dbf = backups("\\.dbf$");
     ASSERT_EQ(dbf.size(), 1);
     DbfTable copy;
     copy.setTableName(dir.file("Data/" + dbf[0]));
     copy.setActive(true);
-    EXPECT_EQ(copy.recordCount(), 1);
+    EXPECT_EQ(copy.recordCount(), 0);
+    typeText(edit("EditDataSurname"), "Nova");
+    save();
+    ASSERT_EQ(form->TableData.recordCount(), 1);
+    EXPECT_EQ(form->TableData.fieldByName("PRIJMENI").asString(), "Nova");
 }
 
 TEST_F(SaveButtonTest, FolderThatCannotBeMadeStopsTheSave)

@@ -9,6 +9,8 @@
 #include "data/OwnersPage.h"
 #include "data/RecipientPage.h"
 #include "data/TableNavigator.h"
+#include "print/AccountParts.h"
+#include "text/InsertedText.h"
 #include "exchange/ImpExpPage.h"
 #include "text/Codepage.h"
 #include "render/LayoutPage.h"
@@ -57,6 +59,7 @@ const Box ownerBoxes[] = {{"EditOwnerAddress1", "Address1", 30, ""}, {"EditOwner
                           {"EditOwnerAddress3", "Address3", 30, ""}, {"EditOwnerNum1", "Num1", 6, ""},
                           {"EditOwnerNum2", "Num2", 10, ""},         {"EditOwnerIDB", "IDB", 4, ""},
                           {"EditOwnerConstS", "ConstS", 4, ""}};
+constexpr int AccountBoxes = 3;   // ownerBoxes' first account box; the bank code's is two further
 const Box settingBoxes[] = {{"EditSetOwnerAddress1", nullptr, 0, ""},
                             {"EditSetOwnerAddress3", nullptr, 0, ""},
                             {"EditSetOwnerAddressMessage1", nullptr, 12, ""}};
@@ -231,6 +234,34 @@ protected:
         return limit > 0 ? t.left(limit) : t;
     }
 
+    // The owner's account boxes take a paste over the whole box as typing does
+    // when it is one character; a whole account fills all three; digits that fit
+    // go in without their blanks; anything else is refused.
+    static void accountPaste(TableModel &m, int boxIndex, const QString &t)
+    {
+        const QString before = m.shown[boxIndex];
+        if (insertedText(before, t).size() <= 1) {
+            const QString cut = t.left(m.boxes[boxIndex].limit);
+            if (cut != before)
+                m.write(boxIndex, cut);
+            return;
+        }
+        if (const std::optional<AccountParts> parts = splitAccount(t)) {
+            const QString values[] = {parts->prefix, parts->number, parts->bankCode};
+            for (int i = 0; i < 3; ++i) {
+                if ((i < 2 || !values[i].isEmpty()) && values[i] != m.shown[AccountBoxes + i])
+                    m.write(AccountBoxes + i, values[i]);
+            }
+            return;
+        }
+        QString digits = t;
+        digits.removeIf([](QChar c) { return c.isSpace(); });
+        const bool ok = !digits.isEmpty() && digits.size() <= m.boxes[boxIndex].limit
+                        && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= '0' && c <= '9'; });
+        if (ok && digits != before)
+            m.write(boxIndex, digits);
+    }
+
     void act(Run &run, const Action &x)
     {
         TForm1 &f = *run.form;
@@ -321,6 +352,10 @@ protected:
             box->selectAll();
             box->paste();
             const QString t = pasted(x.text, m.boxes[boxIndex].limit);
+            if (x.owners && boxIndex >= AccountBoxes && boxIndex < AccountBoxes + 3) {
+                accountPaste(m, boxIndex, pasted(x.text, 0));
+                return;
+            }
             if (t != m.shown[boxIndex])
                 m.write(boxIndex, t);
             return;
@@ -364,12 +399,8 @@ protected:
             run.recipients.show();
             return;
         case Save:
+            // A record nobody typed into (a pending one, or none) is not posted.
             f.TabSheetData->ButtonDataTableSave->click();
-            if (run.recipients.pending || run.recipients.rows.isEmpty()) {
-                run.recipients.rows.append(run.recipients.emptyRow());
-                run.recipients.cursor = int(run.recipients.rows.size()) - 1;
-                run.recipients.pending = false;
-            }
             return;
         case SwitchPage:
             f.PageControlMain->setCurrentWidget(x.a % 2 ? static_cast<QWidget *>(f.TabSheetOwnersAdr)

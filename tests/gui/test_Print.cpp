@@ -426,6 +426,22 @@ TEST_P(NothingToPrint, NoPageNoFile)
 
 INSTANTIATE_TEST_SUITE_P(Print, NothingToPrint, ::testing::Bool());
 
+// "Tisk 1" on an empty table, or on a new record nobody typed into: the same
+// notice, no page and no file.
+TEST_P(NothingToPrint, PrintActualOnNoRecipient)
+{
+    auto form = makeForm();
+    if (GetParam())
+        form->TableData.deleteAll();
+    else
+        form->TabSheetData->ButtonDataTableInsert->click();
+    form->ButtonPrintActual->click();
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Žádná kvitance k tisku.")});
+    EXPECT_TRUE(reports.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
+    EXPECT_TRUE(form->PreviewOnly);
+}
+
 // The current slip is printed even when excluded, with the words of its own
 // amount whatever the words box was last left holding.
 TEST_F(PrintTest, PrintActualUsesTheCurrentRecordAndItsWords)

@@ -4,17 +4,22 @@
 #include "data/DbfTable.h"
 #include "data/RecipientColumns.h"
 #include "data/TableNavigator.h"
+#include "render/BlankRecipient.h"
 #include "render/PriceWords.h"
+#include "render/RecipientSource.h"
 #include "render/SlipRenderer.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
+#include "shell/LineBoxFilter.h"
 #include "shell/PageControls.h"
+#include "settings/AmountText.h"
 #include "settings/SettingKeyNames.h"
 #include "settings/NumberText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QScopeGuard>
 #include <QTableView>
 #include <limits>
@@ -63,6 +68,7 @@ void RecipientPage::buildControls()
 
     DBGridData = makeGrid(GroupBoxData, "DBGridData", gridColumns(recipientColumns()));
     DBGridData->setGeometry(8, 10, 793, 210);
+    DBGridData->verticalHeader()->show();   // the row numbers print jobs and their notes speak of
     SearchData = makeSearch("EditDataSearch");
     DBNavigatorData = makeNavigator(GroupBoxData, "DBNavigatorData");
     DBNavigatorData->setGeometry(8, 228, 160, 25);
@@ -113,6 +119,12 @@ void RecipientPage::buildControls()
 
 void RecipientPage::connectHandlers()
 {
+    // The amount box holds what the slip's boxes hold; blanks grouping thousands are free.
+    ui::setTypingLimit(EditDataPrice, 0);
+    lineBoxFilter(EditDataPrice)->setEditRule([](const QString &before, QString &after) -> std::optional<QString> {
+        const QString why = AmountText::refusal(before, after);
+        return why.isEmpty() ? std::nullopt : std::optional<QString>(why);
+    });
     for (const TextBox &t : namesAndAddress)
         writeThrough(this->*t.box, t.name());
     connect(EditDataPrice, &QLineEdit::textChanged, this, [this] { m_form.guard([&] { EditDataPriceChange(); }); });
@@ -224,16 +236,17 @@ void RecipientPage::EditDataPriceChange()
     // An unreadable amount being shown stays as it stands until the user edits it.
     if (m_fillingBoxes && EditDataPrice->property("unreadableValue").isValid())
         return;
-    // Blanks between digits group thousands ("2 500,00"): the box keeps them, the
-    // table takes the number without them.
-    const QString grouped = withDecimalComma(EditDataPrice->text());
-    const QString plain = withoutDigitGroupBlanks(grouped);
-    if (plain != grouped && isCommaDecimalNumber(plain)) {
-        putText(EditDataPrice, grouped);
-        WriteRecipientField(ColCastka, plain);
+    // The box keeps the amount as typed (blanks grouping thousands, a dot shown
+    // as the decimal comma); the table takes the number it means. A text that is
+    // still being typed (" 500", "-") is an amount too: only a text that is none
+    // is reported and emptied.
+    const QString shown = withDecimalComma(EditDataPrice->text());
+    if (const AmountText typed(shown); typed.isAmount()) {
+        // A changed text runs this handler again from within; the inner run
+        // writes the value, the outer run then writes the same value again.
+        putText(EditDataPrice, shown);
+        WriteRecipientField(ColCastka, typed.plain());
     } else {
-        // Putting the checked text back runs this handler again from within; the
-        // inner run writes it, the outer run then writes the same value again.
         putText(EditDataPrice, m_form.ValidateNumberText(EditDataPrice->text()));
         const QString text = EditDataPrice->text();
         WriteRecipientField(ColCastka, text.isEmpty() ? QStringLiteral("0") : text);
@@ -259,7 +272,7 @@ void RecipientPage::ButtonDataTableInsertClick()
         putText(e, QString());
     const TextBox defaults[] = {{&RecipientPage::EditDataTel, RecipientColumn::Phone},
                                 {&RecipientPage::EditDataEmail, RecipientColumn::Email}};
-    const QString defaultText[] = {QStringLiteral("+420 "), QStringLiteral("@")};
+    const QString defaultText[] = {NewRecipientPhone, NewRecipientEmail};
     for (size_t i = 0; i < std::size(defaults); ++i)
         if ((this->*defaults[i].box)->isEnabled())
             putText(this->*defaults[i].box, defaultText[i]);
@@ -323,11 +336,14 @@ void RecipientPage::ButtonDataTableSaveClick()
     const BackupMaker backups(m_form.ProgramDir, m_backupClock);
     backups.ensureBackupDir();
 
-    // Post once more (on an empty table this adds one empty record).
+    // Post once more; a record nobody typed into (none at all, on an empty table)
+    // is not made a row by saving.
     if (!m_shown.restoreCursor())
         ShowRecipient();
-    m_table.edit();
-    m_table.post();
+    if (!isBlankRecipient(DbfRecipientSource(&m_table))) {
+        m_table.edit();
+        m_table.post();
+    }
     m_shown.remember();
     m_model->reload();
     selectGridRow();

@@ -8,6 +8,7 @@
 #include "print/PrinterChoiceDialog.h"
 #include "print/PrinterProvider.h"
 #include "print/SlipPreflight.h"
+#include "render/BlankRecipient.h"
 #include "render/PriceWords.h"
 #include "render/RecipientSource.h"
 #include "render/SlipRenderer.h"
@@ -320,6 +321,11 @@ bool PrintJobs::runJob(const QString &title, const std::function<void(PrintSessi
 
 void PrintJobs::ButtonPrintActualClick()
 {
+    // An empty table, or a new record nobody typed into, holds no slip.
+    if (isBlankRecipient(DbfRecipientSource(&m_form.TableData))) {
+        ui::information(m_form.desktop(), &m_form, QStringLiteral("Žádná kvitance k tisku."));
+        return;
+    }
     SlipJobFlags flags(m_form);
     const bool printed = runJob(JobTitle, [this](PrintSession &session) {
         JobPage page(m_form, session);

@@ -5,6 +5,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -36,12 +37,34 @@ PrintRangeDialog::PrintRangeDialog(QWidget *parent, int rows, int from, int to) 
     buttons->addStretch();
     buttons->addWidget(ButtonPrint);
     buttons->addWidget(ButtonCancel);
+    LabelRangeNote = new QLabel(this);
+    LabelRangeNote->setObjectName(QStringLiteral("LabelRangeNote"));
+    LabelRangeNote->setWordWrap(true);
+    QPalette palette = LabelRangeNote->palette();
+    palette.setColor(QPalette::WindowText, Qt::red);
+    LabelRangeNote->setPalette(palette);
+    LabelRangeNote->hide();
+    form->addRow(LabelRangeNote);
     form->addRow(buttons);
-    // The range never runs backwards.
-    connect(SpinFrom, &QSpinBox::valueChanged, this, [this](int v) { SpinTo->setValue(std::max(SpinTo->value(), v)); });
-    connect(SpinTo, &QSpinBox::valueChanged, this, [this](int v) { SpinFrom->setValue(std::min(SpinFrom->value(), v)); });
-    connect(ButtonPrint, &QPushButton::clicked, this, &QDialog::accept);
+    // Each box keeps what was typed into it (while "41" is typed, "Od" briefly
+    // holds "4"); the range is checked once, when it is to be printed.
+    connect(ButtonPrint, &QPushButton::clicked, this, &PrintRangeDialog::printClicked);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void PrintRangeDialog::printClicked()
+{
+    if (SpinFrom->value() > SpinTo->value()) {
+        LabelRangeNote->setText(QStringLiteral("Řádek „Od“ (%1) je až za řádkem „Do“ (%2); opravte rozsah, "
+                                               "pozpátku se netiskne.")
+                                    .arg(SpinFrom->value())
+                                    .arg(SpinTo->value()));
+        LabelRangeNote->show();
+        SpinFrom->setFocus();
+        SpinFrom->selectAll();
+        return;
+    }
+    accept();
 }
 
 bool PrintRangeDialog::askRange(Desktop &desktop, QWidget *parent, int rows, int &from, int &to)

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QPushButton;
 class QSpinBox;
 
@@ -23,9 +24,14 @@ public:
     QSpinBox *SpinTo = nullptr;
     QPushButton *ButtonPrint = nullptr;
     QPushButton *ButtonCancel = nullptr;
+    QLabel *LabelRangeNote = nullptr;   // why "Tisknout" did not print
 
     // Asks for the rows through `desktop`; false when cancelled. `from` and `to` are 1-based.
     static bool askRange(Desktop &desktop, QWidget *parent, int rows, int &from, int &to);
+
+private:
+    // Prints a range that runs forwards; a reversed one is refused with a note.
+    void printClicked();
 };
 
 } // namespace kvitanky

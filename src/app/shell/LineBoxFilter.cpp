@@ -17,13 +17,17 @@ LineBoxFilter::LineBoxFilter(QLineEdit *box, int limit)
     connect(box, &QLineEdit::textChanged, this, [this](const QString &t) { m_previous = t; });
     connect(box, &QLineEdit::textEdited, this, [this] { m_box->setToolTip(QString()); });
     // The note waits until the box has taken its new text, so that it stands beside it.
-    connect(this, &LineBoxFilter::refused, this, [this](const QString &chars) {
-        const QString note = refusedNote(chars, m_codepage);
-        m_box->setToolTip(note);
-        QTimer::singleShot(0, m_box, [box = m_box, note] {
-            QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), note, box);
-        });
-    }, Qt::QueuedConnection);
+    connect(this, &LineBoxFilter::refused, this, [this](const QString &chars) { showNote(refusedNote(chars, m_codepage)); },
+            Qt::QueuedConnection);
+    connect(this, &LineBoxFilter::refusedEdit, this, &LineBoxFilter::showNote, Qt::QueuedConnection);
+}
+
+void LineBoxFilter::showNote(const QString &note)
+{
+    m_box->setToolTip(note);
+    QTimer::singleShot(0, m_box, [box = m_box, note] {
+        QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), note, box);
+    });
 }
 
 QString LineBoxFilter::refusedNote(const QString &refused, Codepage codepage)
@@ -79,6 +83,19 @@ QValidator::State LineBoxFilter::validate(QString &input, int &pos) const
     if (!refusedChars.isEmpty())
         Q_EMIT const_cast<LineBoxFilter *>(this)->refused(refusedChars);
 
+    // The box's own rule sees the edit whole, before any cut.
+    if (m_rule && input != m_previous) {
+        QString ruled = input;
+        if (const std::optional<QString> note = m_rule(m_previous, ruled)) {
+            if (!note->isEmpty())
+                Q_EMIT const_cast<LineBoxFilter *>(this)->refusedEdit(*note);
+            return Invalid;
+        }
+        if (ruled != input) {
+            input = ruled;
+            pos = int(input.size());
+        }
+    }
     // New text ends at the caret: cut the excess from its end.
     const qsizetype allowed = qMax<qsizetype>(m_limit, m_previous.size());
     const bool cut = m_limit > 0 && input.size() > allowed;

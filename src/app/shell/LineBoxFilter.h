@@ -14,6 +14,9 @@
 
 #include <QValidator>
 
+#include <functional>
+#include <optional>
+
 class QLineEdit;
 
 namespace kvitanky {
@@ -30,6 +33,13 @@ public:
     // The code page of the file the box's text goes to (Windows-1250 unless set).
     void setCodepage(Codepage codepage) { m_codepage = codepage; }
 
+    // A further rule for what the user types or pastes into this box: given the
+    // box's text before and after an edit, no value lets the edit in (`after` as
+    // the rule may have rewritten it); a text refuses it (the box keeps what it
+    // held), with that note beside the box unless the text is empty.
+    using EditRule = std::function<std::optional<QString>(const QString &before, QString &after)>;
+    void setEditRule(EditRule rule) { m_rule = std::move(rule); }
+
     State validate(QString &input, int &pos) const override;
 
     // The note shown when characters were refused ("Znak „Ω“ nelze uložit ...").
@@ -42,12 +52,18 @@ public:
 Q_SIGNALS:
     // Characters were refused from what the user typed or pasted.
     void refused(const QString &characters);
+    // The box's edit rule refused an edit, saying why.
+    void refusedEdit(const QString &note);
 
 private:
+    // The note stands beside the box once it has taken its new text.
+    void showNote(const QString &note);
+
     QLineEdit *m_box;
     int m_limit;
     Codepage m_codepage = Codepage::Cp1250;
     QString m_previous;   // the text before the edit being validated
+    EditRule m_rule;
 };
 
 // The filter installed on a box, if any.

@@ -50,20 +50,6 @@ bool isCommaDecimalNumber(const QString &text)
     return ok && std::isfinite(v);
 }
 
-QString withoutDigitGroupBlanks(const QString &text)
-{
-    const auto digit = [&](qsizetype i) { return i >= 0 && i < text.size() && text[i].isDigit() && text[i].unicode() < 128; };
-    const auto blank = [&](qsizetype i) { return text[i] == QLatin1Char(' ') || text[i] == QChar(0x00A0) || text[i] == QChar(0x202F); };
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (blank(i) && digit(i - 1) && (digit(i + 1) || i + 1 == text.size()))
-            continue;
-        out.append(text[i]);
-    }
-    return out;
-}
-
 QString notANumberMessage(const QString &text)
 {
     return QStringLiteral("'") + text + QStringLiteral("' není platné císlo!");

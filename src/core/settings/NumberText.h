@@ -13,11 +13,6 @@ QString withDecimalComma(QString text);
 // most one comma (at least one digit), optional exponent. No blanks.
 bool isCommaDecimalNumber(const QString &text);
 
-// The text without the blanks (also no-break spaces) that people put between
-// digits to group thousands ("2 500,00" -> "2500,00"); a single blank after the
-// last digit typed so far counts too ("2 " -> "2"). Other blanks stay.
-QString withoutDigitGroupBlanks(const QString &text);
-
 // The message for a text that is not a number: "'12a' není platné císlo!".
 QString notANumberMessage(const QString &text);
 
