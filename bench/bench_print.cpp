@@ -7,6 +7,7 @@
 // First, where a CUPS scheduler can run (as root, with cups and cups-pdf), the
 // same table goes through the system's print path: a private scheduler with a
 // cups-pdf queue, timed from the click to the queue's PDF on disk.
+// KVITANKY_BENCH_CUPS=0 leaves that path out (for repeated runs).
 //
 //   bench_print [rows [copy-of-our-pdf]]
 #include "BenchDesktop.h"
@@ -160,7 +161,9 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Before anything asks the print system: clients find the scheduler through
     // the environment.
-    std::unique_ptr<Scheduler> cups = std::make_unique<Scheduler>();
+    std::unique_ptr<Scheduler> cups;
+    if (qEnvironmentVariable("KVITANKY_BENCH_CUPS") != QLatin1String("0"))
+        cups = std::make_unique<Scheduler>();
     QApplication app(argc, argv);
     const int rows = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 10000;
 
@@ -188,7 +191,7 @@ int main(int argc, char **argv)
     double cupsJob = 0, cupsEndToEnd = 0;
     long cupsPeak = 0;
     bool viaCups = false;
-    if (!cups->queue.isEmpty()) {
+    if (cups && !cups->queue.isEmpty()) {
         QTemporaryDir cupsDir;
         fillTable(cupsDir.path(), rows);
         viaCups = printThroughCups(*cups, cupsDir.path(), rows, &cupsJob, &cupsEndToEnd, &cupsPeak);

@@ -407,13 +407,11 @@ void PrintJobs::printRows(int from, int to)
 
             QLineEdit *priceWord = m_form.edit(key::EditDataPriceWord);
             JobProgress progress(&m_form, QStringLiteral("Tisk kvitanek: %1 z %2"), toPrint);
-            const DbfField excluded = table.fieldByName(QStringLiteral("VYRAZENO"));
             const DbfField amount = table.fieldByName(QStringLiteral("CASTKA"));
-            const int last = std::min(to, table.recordCount() - 1);
-            table.moveTo(from);
-            for (int row = from; row <= last && !table.eof(); ++row, table.next()) {
-                if (excluded.asIntegerOr(0) != 0 || (skipFaulty && preflight.isFaulty(row)))
-                    continue;
+            // The rows the preflight counted, by the same rule.
+            forEachJobRow(table, from, to, [&](int row) {
+                if (skipFaulty && preflight.isFaulty(row))
+                    return;
                 if (printed > 0)
                     session.newPage();
                 // A stale amount in words never reaches paper.
@@ -428,7 +426,7 @@ void PrintJobs::printRows(int from, int to)
                 ++printed;
                 if (!progress.update(printed))
                     throw JobCancelled{};
-            }
+            });
         });
     } catch (const JobCancelled &) {
         catchUp();
