@@ -198,16 +198,23 @@ int main(int argc, char **argv)
     }
 
     QElapsedTimer t;
-    t.start();
-    double cpu = cpuSeconds();
-    const bool ok = form.guard([&] { form.Printing->ButtonPrintAllClick(); });
-    const double ourSeconds = t.nsecsElapsed() / 1e9;
-    const double ourCpu = cpuSeconds() - cpu;
-    const long ourPeak = bench::peakKiB();
-    if (!ok) {
+    double cpu = 0;
+    double ourSeconds = 0, ourCpu = 0;
+    const auto printAll = [&] {
+        QFile::remove(ours);
+        t.restart();
+        cpu = cpuSeconds();
+        const bool ok = form.guard([&] { form.Printing->ButtonPrintAllClick(); });
+        ourSeconds = t.nsecsElapsed() / 1e9;
+        ourCpu = cpuSeconds() - cpu;
+        return ok;
+    };
+    if (!printAll()) {
         std::fprintf(stderr, "the print job failed: %s\n", qPrintable(lastMessage));
         return 1;
     }
+    const double coldSeconds = ourSeconds, coldCpu = ourCpu;
+    const long ourPeak = bench::peakKiB();
 
     // The same drawings, recorded once; the time this takes is that of composing
     // the slips for a page (the recorder costs next to nothing).
@@ -277,6 +284,15 @@ int main(int argc, char **argv)
     }
     const double floorSeconds = t.nsecsElapsed() / 1e9;
     const double floorCpu = cpuSeconds() - cpu;
+
+    // The job once more, now that the process is as warm as it was for the floor
+    // (fonts loaded, the heap grown): the first job pays for both alone.
+    if (!printAll()) {
+        std::fprintf(stderr, "the print job failed: %s\n", qPrintable(lastMessage));
+        return 1;
+    }
+    std::printf("First job (cold process): %.2f s wall, %.2f s processor; ratio %.2f\n", coldSeconds, coldCpu,
+                coldCpu / floorCpu);
 
     if (argc > 2) {
         QFile::remove(QString::fromLocal8Bit(argv[2]));

@@ -405,19 +405,15 @@ void PrintJobs::printRows(int from, int to)
             JobPage page(m_form, session);
             m_form.UpdatePrintScale();
 
-            QLineEdit *priceWord = m_form.edit(key::EditDataPriceWord);
             JobProgress progress(&m_form, QStringLiteral("Tisk kvitanek: %1 z %2"), toPrint);
-            const DbfField amount = table.fieldByName(QStringLiteral("CASTKA"));
             // The rows the preflight counted, by the same rule.
             forEachJobRow(table, from, to, [&](int row) {
                 if (skipFaulty && preflight.isFaulty(row))
                     return;
                 if (printed > 0)
                     session.newPage();
-                // A stale amount in words never reaches paper.
-                const QString words = PriceToWords(slipAmount(amount));
-                if (priceWord)
-                    priceWord->setText(words);
+                // Composition spells the words from the record; the words box is
+                // filled once, for the slip the preview shows at the end.
                 // A composition that fails shows its own slip on the preview.
                 previewBehind = false;
                 m_form.ComposeSlip();
@@ -445,12 +441,13 @@ void PrintJobs::printRows(int from, int to)
 
 void PrintJobs::showPrintedSlip(int row)
 {
-    // The words box already holds the words of that slip.
     DbfTable &table = m_form.TableData;
     const int at = table.recNo();
     const bool atEnd = table.eof();
     table.moveTo(row);
     const auto back = qScopeGuard([&] { table.moveTo(atEnd ? table.recordCount() : at); });
+    if (QLineEdit *priceWord = m_form.edit(key::EditDataPriceWord))
+        priceWord->setText(PriceToWords(slipAmount(table.fieldByName(QStringLiteral("CASTKA")))));
     m_form.Slip->ComposePreview();
 }
 
