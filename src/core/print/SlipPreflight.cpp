@@ -57,10 +57,21 @@ bool accountPlacesOn(const SettingsAccess &s)
         || placeOn(s, slipFieldKeys(SlipField::AccountNum2).main) || placeOn(s, slipFieldKeys(SlipField::AccountIDB).main);
 }
 
-// Texts that differ only in case and blanks are the same on a slip for a reader.
-QString sameness(const QString &text)
+// Texts that differ only in case and blanks are the same on a slip for a reader:
+// appends `text` case-folded, each run of blanks as one blank at most.
+void appendSameness(QString &key, const QString &text)
 {
-    return text.simplified().toCaseFolded();
+    bool blankBefore = false;
+    for (const QChar c : text) {
+        if (c.isSpace()) {
+            blankBefore = true;
+            continue;
+        }
+        if (blankBefore && !key.isEmpty() && key.back() != QLatin1Char('\n') && key.back() != QLatin1Char(' '))
+            key += QLatin1Char(' ');
+        blankBefore = false;
+        key += c.toCaseFolded();
+    }
 }
 
 constexpr unsigned bit(SlipFault f)
@@ -166,10 +177,18 @@ void SlipPreflight::add(int row, const SlipRecord &record, unsigned faults)
         if (!symbol.isEmpty() && allDigits(symbol))
             noteDuplicate(SlipNote::SameSymbol, symbol, row);
     }
-    const QString name = sameness(record.firstName + QLatin1Char(' ') + record.surname);
-    const QString address = sameness(record.street + QLatin1Char(' ') + record.city);
-    if (!name.isEmpty() && !address.isEmpty())
-        noteDuplicate(SlipNote::SameAddressee, name + QLatin1Char('\n') + address, row);
+    if (!blank(record.firstName + record.surname) && !blank(record.street + record.city)) {
+        QString key;
+        key.reserve(record.firstName.size() + record.surname.size() + record.street.size() + record.city.size() + 4);
+        for (const QString *part : {&record.firstName, &record.surname, &record.street, &record.city}) {
+            if (part == &record.street)
+                key += QLatin1Char('\n');
+            appendSameness(key, *part);
+            if (!key.isEmpty() && key.back() != QLatin1Char('\n') && key.back() != QLatin1Char(' '))
+                key += QLatin1Char(' ');
+        }
+        noteDuplicate(SlipNote::SameAddressee, key, row);
+    }
     if (!faults)
         return;
     m_faultyRows.push_back(row);
@@ -190,6 +209,8 @@ void SlipPreflight::run(DbfTable &table, int from, int to)
     const int at = table.recNo();
     const bool atEnd = table.eof();
     const auto back = qScopeGuard([&] { table.moveTo(atEnd ? table.recordCount() : at); });
+    for (auto &seen : m_firstWith)
+        seen.reserve(std::min(to, table.recordCount() - 1) - std::max(from, 0) + 1);
 
     // The columns once; each follows the cursor.
     const DbfField amount = table.fieldByName(QStringLiteral("CASTKA"));
