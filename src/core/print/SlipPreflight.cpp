@@ -57,26 +57,48 @@ bool accountPlacesOn(const SettingsAccess &s)
         || placeOn(s, slipFieldKeys(SlipField::AccountNum2).main) || placeOn(s, slipFieldKeys(SlipField::AccountIDB).main);
 }
 
-// Texts that differ only in case and blanks are the same on a slip for a reader:
-// appends `text` case-folded, each run of blanks as one blank at most.
-void appendSameness(QString &key, const QString &text)
-{
-    bool blankBefore = false;
-    for (const QChar c : text) {
-        if (c.isSpace()) {
-            blankBefore = true;
-            continue;
-        }
-        if (blankBefore && !key.isEmpty() && key.back() != QLatin1Char('\n') && key.back() != QLatin1Char(' '))
-            key += QLatin1Char(' ');
-        blankBefore = false;
-        key += c.toCaseFolded();
-    }
-}
-
 constexpr unsigned bit(SlipFault f)
 {
     return 1u << unsigned(f);
+}
+
+// Texts that differ only in case and blanks are the same on a slip for a reader:
+// writes the words of `text` case-folded at `out`, each after one blank unless it
+// is the first of the part that begins at `part`.
+void putWords(QChar *&out, const QChar *part, const QString &text)
+{
+    bool gap = true;
+    for (const QChar c : text) {
+        if (c.isSpace()) {
+            gap = true;
+            continue;
+        }
+        if (gap && out != part)
+            *out++ = QLatin1Char(' ');
+        gap = false;
+        const char16_t u = c.unicode();
+        *out++ = u < 0x80 ? QChar(u >= 'A' && u <= 'Z' ? char16_t(u + 32) : u) : c.toCaseFolded();
+    }
+}
+
+// Name and address as one key, empty when either is blank.
+QString addresseeKey(const SlipRecord &r)
+{
+    QString key(r.firstName.size() + r.surname.size() + r.street.size() + r.city.size() + 3, Qt::Uninitialized);
+    QChar *const begin = key.data();
+    QChar *out = begin;
+    putWords(out, begin, r.firstName);
+    putWords(out, begin, r.surname);
+    if (out == begin)
+        return QString();
+    *out++ = QLatin1Char('\n');
+    const QChar *const address = out;
+    putWords(out, address, r.street);
+    putWords(out, address, r.city);
+    if (out == address)
+        return QString();
+    key.truncate(out - begin);
+    return key;
 }
 
 } // namespace
@@ -177,18 +199,8 @@ void SlipPreflight::add(int row, const SlipRecord &record, unsigned faults)
         if (!symbol.isEmpty() && allDigits(symbol))
             noteDuplicate(SlipNote::SameSymbol, symbol, row);
     }
-    if (!blank(record.firstName + record.surname) && !blank(record.street + record.city)) {
-        QString key;
-        key.reserve(record.firstName.size() + record.surname.size() + record.street.size() + record.city.size() + 4);
-        for (const QString *part : {&record.firstName, &record.surname, &record.street, &record.city}) {
-            if (part == &record.street)
-                key += QLatin1Char('\n');
-            appendSameness(key, *part);
-            if (!key.isEmpty() && key.back() != QLatin1Char('\n') && key.back() != QLatin1Char(' '))
-                key += QLatin1Char(' ');
-        }
+    if (const QString key = addresseeKey(record); !key.isEmpty())
         noteDuplicate(SlipNote::SameAddressee, key, row);
-    }
     if (!faults)
         return;
     m_faultyRows.push_back(row);
