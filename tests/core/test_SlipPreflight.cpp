@@ -293,25 +293,13 @@ TEST(PreflightRun, overATable)
 {
     testsupport::TempDir dir;
     DbfTable table;
-    CreateRecipientTable(table, dir.path());
-    struct Row {
-        const char *first, *surname, *city;
-        double amount;
-        const char *vs;
-        int excluded;
-    } rows[] = {{"Jan", "Novák", "Brno", 10, "1", 0},      {"Eva", "Malá", "Brno", -3, "2", 0},
-                {"", "", "Brno", 5, "3", 0},              {"Ota", "Nový", "Brno", -1, "4", 1},
-                {"Petr", "Velký", "", 0, "5x", 0},        {"Ivo", "Dub", "Brno", -2, "6", 0}};
-    for (const Row &r : rows) {
-        table.append();
-        table.fieldByName("JMENO").setAsString(QString::fromUtf8(r.first));
-        table.fieldByName("PRIJMENI").setAsString(QString::fromUtf8(r.surname));
-        table.fieldByName("OBEC").setAsString(QString::fromUtf8(r.city));
-        table.fieldByName("CASTKA").setAsFloat(r.amount);
-        table.fieldByName("VAR_SYMB").setAsString(r.vs);
-        table.fieldByName("VYRAZENO").setAsInteger(r.excluded);
-    }
-    table.post();
+    fillTable(table, dir.path(),
+              {{"Jan", "Novák", "", "Brno", 10, "1", 0},
+               {"Eva", "Malá", "", "Brno", -3, "2", 0},
+               {"", "", "", "Brno", 5, "3", 0},
+               {"Ota", "Nový", "", "Brno", -1, "4", 1},
+               {"Petr", "Velký", "", "", 0, "5x", 0},
+               {"Ivo", "Dub", "", "Brno", -2, "6", 0}});
     table.moveTo(2);
 
     MapSettings settings;
