@@ -103,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CASE("good", {}, 0u),
         CASE("negative", r.amount = -1, bit(SlipFault::VoidAmount)),
-        CASE("notANumber", r.amount = std::numeric_limits<double>::quiet_NaN(), bit(SlipFault::VoidAmount)),
+        CASE("notANumber", r.amount = std::numeric_limits<double>::quiet_NaN(), bit(SlipFault::UnreadableAmount)),
+        CASE("infinite", r.amount = std::numeric_limits<double>::infinity(), bit(SlipFault::UnreadableAmount)),
         CASE("nineKorunyDigits", r.amount = 100000000, bit(SlipFault::VoidAmount)),
         // Its words (80 letters) need more than the designed two rows.
         CASE("largestThatFits", r.amount = 99999999.99, bit(SlipFault::WordsRow2)),
@@ -126,6 +127,47 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 #undef CASE
+
+struct AccountPlaceCase {
+    const char *name;
+    const char *prefix, *number, *bank;
+    std::vector<const char *> placesOff;   // set numbers switched to 0
+    bool printed, ok;
+};
+
+class AccountPlace : public ::testing::TestWithParam<AccountPlaceCase> {};
+
+// The account is judged only where the slips print it.
+TEST_P(AccountPlace, checkedWhereItIsPrinted)
+{
+    const AccountPlaceCase c = GetParam();
+    MapSettings settings;
+    settings.setText("EditSetOwnerAccountNum1", c.prefix);
+    settings.setText("EditSetOwnerAccountNum2", c.number);
+    settings.setText("EditSetOwnerAccountIDB", c.bank);
+    for (const char *key : c.placesOff)
+        settings.setText(key, "0");
+    const SlipPreflight p(settings);
+    EXPECT_EQ(p.accountPrinted(), c.printed);
+    EXPECT_EQ(p.accountOk(), c.ok);
+}
+
+const std::vector<const char *> AllAccountPlaces = {"EditLayoutAccountNum1Dist", "EditLayoutAccountNum1SDist",
+                                                    "EditLayoutAccountNum2Dist", "EditLayoutAccountIDBDist"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AccountPlace,
+    ::testing::Values(AccountPlaceCase{"designed", "123456", "0123456789", "0000", {}, true, false},
+                      AccountPlaceCase{"right", "19", "2000145399", "0800", {}, true, true},
+                      AccountPlaceCase{"empty", "", "", "", {}, false, true},
+                      AccountPlaceCase{"emptyDesignedBank", " ", "", "0000", {}, false, true},
+                      AccountPlaceCase{"zeros", "0", "0000000000", "0000", {}, false, true},
+                      AccountPlaceCase{"bankAlone", "", "", "0800", {}, true, false},
+                      AccountPlaceCase{"placesOff", "123456", "0123456789", "0000", AllAccountPlaces, false, true},
+                      AccountPlaceCase{"stripStillOn", "123456", "0123456789", "0000",
+                                       {"EditLayoutAccountNum1Dist", "EditLayoutAccountNum2Dist",
+                                        "EditLayoutAccountIDBDist"}, true, false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // The words faults of the preflight agree with what composition draws: for random
 // amounts and first-row lengths, the second row is flagged exactly when the slip's
@@ -183,31 +225,81 @@ TEST(PreflightAgainstComposition, wordsRowsAsDrawn)
     EXPECT_GT(row2Faults, 0);
 }
 
-// A run over a table: excluded rows are not slips, the range is kept, the first
-// faulty rows are listed with their names, and the cursor is put back.
-TEST(PreflightRun, overATable)
+struct TableRow {
+    const char *first, *surname, *street, *city;
+    double amount;
+    const char *vs;
+    int excluded;
+};
+
+void fillTable(DbfTable &table, const QString &dir, const std::vector<TableRow> &rows)
 {
-    testsupport::TempDir dir;
-    DbfTable table;
-    CreateRecipientTable(table, dir.path());
-    struct Row {
-        const char *first, *surname, *city;
-        double amount;
-        const char *vs;
-        int excluded;
-    } rows[] = {{"Jan", "Novák", "Brno", 10, "1", 0},      {"Eva", "Malá", "Brno", -3, "2", 0},
-                {"", "", "Brno", 5, "3", 0},              {"Ota", "Nový", "Brno", -1, "4", 1},
-                {"Petr", "Velký", "", 0, "5x", 0},        {"Ivo", "Dub", "Brno", -2, "6", 0}};
-    for (const Row &r : rows) {
+    CreateRecipientTable(table, dir);
+    for (const TableRow &r : rows) {
         table.append();
         table.fieldByName("JMENO").setAsString(QString::fromUtf8(r.first));
         table.fieldByName("PRIJMENI").setAsString(QString::fromUtf8(r.surname));
+        table.fieldByName("ULICE").setAsString(QString::fromUtf8(r.street));
         table.fieldByName("OBEC").setAsString(QString::fromUtf8(r.city));
         table.fieldByName("CASTKA").setAsFloat(r.amount);
         table.fieldByName("VAR_SYMB").setAsString(r.vs);
         table.fieldByName("VYRAZENO").setAsInteger(r.excluded);
     }
     table.post();
+}
+
+// Slips alike are named with their rows, as notes: no row becomes faulty. Symbols
+// are compared as printed, names and addresses regardless of case and blanks;
+// excluded rows and rows outside the range take no part.
+TEST(PreflightRun, duplicatesNamedWithTheirRows)
+{
+    testsupport::TempDir dir;
+    DbfTable table;
+    fillTable(table, dir.path(),
+              {{"Jan", "Novák", "Dlouhá 1", "Brno", 10, "12", 0},
+               {"Eva", "Malá", "Dlouhá 2", "Brno", 10, "57", 0},
+               {"jan", " NOVÁK ", "Dlouhá  1", "Brno", 10, "0012", 0},
+               {"Eva", "Malá", "Dlouhá 2", "Brno", 10, "58", 1},
+               {"Ota", "Nový", "Krátká 3", "Brno", 10, "", 0},
+               {"Ivo", "Dub", "Krátká 4", "Brno", 10, "0", 0},
+               {"Ivo", "Dub", "Krátká 5", "Brno", 10, "12", 0}});
+    MapSettings settings;
+    const auto notes = [&](int from, int to) {
+        SlipPreflight p(settings);
+        p.run(table, from, to);
+        EXPECT_EQ(p.faultySlips(), 0);
+        QStringList texts;
+        for (const DuplicateSlips &g : p.duplicates())
+            texts << SlipPreflight::describe(g);
+        return texts;
+    };
+    EXPECT_EQ(notes(0, 100), (QStringList{QString::fromUtf8("stejný variabilní symbol: řádky 1, 3 a 7"),
+                                          QString::fromUtf8("stejné jméno a adresa: řádky 1 a 3")}));
+    EXPECT_EQ(notes(1, 5), QStringList());
+    settings.setFlag("CheckBoxSetOwnersKS_VS", true);   // the owner's symbol is the one printed
+    EXPECT_EQ(notes(0, 100), QStringList{QString::fromUtf8("stejné jméno a adresa: řádky 1 a 3")});
+}
+
+// Many rows alike: the first rows listed, the count said.
+TEST(PreflightRun, longGroupOfDuplicates)
+{
+    DuplicateSlips group{SlipNote::SameSymbol, {3, 4, 5, 6, 7, 8, 9}};
+    EXPECT_EQ(SlipPreflight::describe(group), QString::fromUtf8("stejný variabilní symbol: řádky 4, 5, 6, 7, 8, … (celkem 7)"));
+}
+
+// A run over a table: excluded rows are not slips, the range is kept, the first
+// faulty rows are listed with their names, and the cursor is put back.
+TEST(PreflightRun, overATable)
+{
+    testsupport::TempDir dir;
+    DbfTable table;
+    fillTable(table, dir.path(),
+              {{"Jan", "Novák", "", "Brno", 10, "1", 0},
+               {"Eva", "Malá", "", "Brno", -3, "2", 0},
+               {"", "", "", "Brno", 5, "3", 0},
+               {"Ota", "Nový", "", "Brno", -1, "4", 1},
+               {"Petr", "Velký", "", "", 0, "5x", 0},
+               {"Ivo", "Dub", "", "Brno", -2, "6", 0}});
     table.moveTo(2);
 
     MapSettings settings;

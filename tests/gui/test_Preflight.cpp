@@ -6,6 +6,8 @@
 
 #include "data/DbfTable.h"
 #include "data/RecipientPage.h"
+#include "data/RecipientTable.h"
+#include "print/PrintJobs.h"
 #include "print/PrintQuestions.h"
 #include "print/SlipPreflight.h"
 
@@ -16,6 +18,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+
+#include <random>
 
 using namespace kvitanky;
 using namespace testsupport;
@@ -45,6 +49,7 @@ protected:
                 return desktop->answerAsUser(dialog);
             auto &d = dynamic_cast<PreflightDialog &>(dialog);
             summary = d.summary();
+            preflightSlips = d.preflight().slips();
             for (const char *name : {"ButtonPreflightPrint", "ButtonPreflightPrintCorrect", "ButtonPreflightCancel",
                                      "ButtonPreflightShowFirst"}) {
                 auto *b = d.findChild<QPushButton *>(name);
@@ -88,6 +93,7 @@ protected:
     }
 
     QString summary;
+    int preflightSlips = -1;
     QHash<QString, bool> buttons;   // present and enabled
     QString defaultButton;
     const char *clickOn = "";
@@ -107,6 +113,16 @@ TEST_F(PreflightTest, CleanJobAsksOnceWithPrintAsDefault)
     EXPECT_FALSE(buttons.value("ButtonPreflightPrintCorrect"));
     EXPECT_TRUE(buttons.value("ButtonPreflightCancel"));
     EXPECT_EQ(reports.size(), 1);
+
+    // Two slips alike are a note: "Tisknout" stays the default and prints them.
+    setRow(0, "VAR_SYMB", "777");
+    setRow(2, "VAR_SYMB", "0777");
+    QFile::remove(dir.file("Kvitanky.pdf"));
+    form->ButtonPrintAll->click();
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("\n• stejný variabilní symbol: řádky 1 a 3"))) << summary.toStdString();
+    EXPECT_EQ(defaultButton, "ButtonPreflightPrint");
+    EXPECT_FALSE(buttons.value("ButtonPreflightPrintCorrect"));
+    EXPECT_EQ(reports.size(), 2);
 }
 
 // Faults: counts per kind with the first rows; "Tisknout jen správné" prints the
@@ -149,10 +165,66 @@ TEST_F(PreflightTest, UnreadableAmountIsAVoidSlipNotAnError)
     useValidAccount();
     form->ButtonPrintAll->click();
     EXPECT_TRUE(summary.contains(QString::fromUtf8("• %1: 1 (řádek 2 Marie Svobodová)")
-                                     .arg(SlipPreflight::faultName(SlipFault::VoidAmount))))
+                                     .arg(SlipPreflight::faultName(SlipFault::UnreadableAmount))))
         << summary.toStdString();
     EXPECT_EQ(pdfPages(dir.file("Kvitanky.pdf")), 3);
     EXPECT_TRUE(texts().isEmpty()) << texts().join("|").toStdString();
+}
+
+// Over random tables and ranges, a job prints exactly the slips its preflight
+// counted: the rows of the range whose exclusion mark reads as 0 (a mark that is
+// no number reads as 0).
+TEST_F(PreflightTest, PrintedCountIsThePreflightCount)
+{
+    if (!haveProgram("pdfinfo"))
+        GTEST_SKIP() << "poppler-utils missing";
+    std::mt19937 random(randomSeed("PrintedCountIsThePreflightCount"));
+    const int rows = 1 + int(random() % 12);
+    std::vector<bool> printedRow;
+    {
+        DbfTable table;
+        CreateRecipientTable(table, dir.path());
+        for (int i = 0; i < rows; ++i) {
+            const int mark = std::array{0, 0, 1, -1, 3}[random() % 5];
+            table.append();
+            table.fieldByName("PRIJMENI").setAsString(QStringLiteral("Novák %1").arg(i));
+            table.fieldByName("CASTKA").setAsFloat(10 + i);
+            table.fieldByName("VYRAZENO").setAsInteger(mark);
+            printedRow.push_back(mark == 0);
+        }
+        table.post();
+        table.setActive(false);
+    }
+    for (int i = 0; i < rows; ++i) {
+        if (random() % 6 == 0) {
+            patchDbfField(dir.file("Data.dbf"), i, "VYRAZENO", "******");
+            printedRow[size_t(i)] = true;
+        }
+    }
+    startForm();
+    const QString pdf = dir.file("Kvitanky.pdf");
+    for (int round = 0; round < 5; ++round) {
+        const int from = int(random() % unsigned(rows));
+        const int to = from + int(random() % unsigned(rows + 2));
+        int expected = 0;
+        for (int i = from; i <= std::min(to, rows - 1); ++i)
+            expected += printedRow[size_t(i)];
+        QFile::remove(pdf);
+        preflightSlips = -1;
+        reports.clear();
+        messages.clear();
+        form->Printing->printRows(from, to);
+        SCOPED_TRACE(QStringLiteral("rows %1 to %2").arg(from).arg(to).toStdString());
+        if (expected == 0) {
+            EXPECT_EQ(preflightSlips, -1);
+            EXPECT_EQ(texts(), QStringList{QString::fromUtf8("Žádná kvitance k tisku.")});
+            continue;
+        }
+        EXPECT_EQ(preflightSlips, expected);
+        EXPECT_EQ(pdfPages(pdf), expected);
+        EXPECT_EQ(reports, QStringList{printedSlips(expected) + QString::fromUtf8(" do souboru %1.")
+                                                                    .arg(QDir::toNativeSeparators(pdf))});
+    }
 }
 
 // The jump: no job, the recipient page on the first faulty row.
@@ -182,6 +254,7 @@ TEST_F(PreflightTest, WrongAccountLeavesNoRightSlip)
     form->ButtonPrintAll->click();
     EXPECT_TRUE(summary.contains(QString::fromUtf8("účet příjemce 123456-0123456789/0000 (na všech kvitancích)")))
         << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("Má-li tiskopis účet předtištěný"))) << summary.toStdString();
     EXPECT_FALSE(buttons.value("ButtonPreflightPrintCorrect"));
     EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
     EXPECT_TRUE(reports.isEmpty());

@@ -412,21 +412,15 @@ void PrintJobs::printRows(int from, int to)
             JobPage page(m_form, session);
             m_form.UpdatePrintScale();
 
-            QLineEdit *priceWord = m_form.edit(key::EditDataPriceWord);
             JobProgress progress(&m_form, QStringLiteral("Tisk kvitanek: %1 z %2"), toPrint);
-            const DbfField excluded = fieldOf(table, RecipientColumn::Excluded);
-            const DbfField amount = fieldOf(table, RecipientColumn::Amount);
-            const int last = std::min(to, table.recordCount() - 1);
-            table.moveTo(from);
-            for (int row = from; row <= last && !table.eof(); ++row, table.next()) {
-                if (excluded.asIntegerOr(0) != 0 || (skipFaulty && preflight.isFaulty(row)))
-                    continue;
+            // The rows the preflight counted, by the same rule.
+            forEachJobRow(table, from, to, [&](int row) {
+                if (skipFaulty && preflight.isFaulty(row))
+                    return;
                 if (printed > 0)
                     session.newPage();
-                // A stale amount in words never reaches paper.
-                const QString words = PriceToWords(slipAmount(amount));
-                if (priceWord)
-                    priceWord->setText(words);
+                // Composition spells the words from the record; the words box is
+                // filled once, for the slip the preview shows at the end.
                 // A composition that fails shows its own slip on the preview.
                 previewBehind = false;
                 m_form.ComposeSlip();
@@ -435,7 +429,7 @@ void PrintJobs::printRows(int from, int to)
                 ++printed;
                 if (!progress.update(printed))
                     throw JobCancelled{};
-            }
+            });
         });
     } catch (const JobCancelled &) {
         catchUp();
@@ -454,12 +448,13 @@ void PrintJobs::printRows(int from, int to)
 
 void PrintJobs::showPrintedSlip(int row)
 {
-    // The words box already holds the words of that slip.
     DbfTable &table = m_form.TableData;
     const int at = table.recNo();
     const bool atEnd = table.eof();
     table.moveTo(row);
     const auto back = qScopeGuard([&] { table.moveTo(atEnd ? table.recordCount() : at); });
+    if (QLineEdit *priceWord = m_form.edit(key::EditDataPriceWord))
+        priceWord->setText(PriceToWords(slipAmount(fieldOf(table, RecipientColumn::Amount))));
     m_form.Slip->ComposePreview();
 }
 

@@ -25,12 +25,16 @@ QString preflightSummary(const SlipPreflight &p, const PrinterChoice &printer)
     QString text = QStringLiteral("Tisk %1 na tiskárnu %2.").arg(slipCount(p.slips()), printer.pdf ? QStringLiteral("PDF soubor") : printer.name);
     if (printer.pdf)
         text += QStringLiteral("\nSoubor: ") + QDir::toNativeSeparators(printer.pdfPath);
-    if (p.clean())
+    if (p.clean() && p.duplicates().empty())
         return text;
-    text += QStringLiteral("\n\nKontrola před tiskem našla chyby:");
-    if (!p.account().ok()) {
+    if (!p.clean())
+        text += QStringLiteral("\n\nKontrola před tiskem našla chyby:");
+    if (!p.accountOk()) {
         text += QStringLiteral("\n• účet příjemce %1 (na všech kvitancích):\n   ").arg(p.accountText())
-            + p.account().message().replace(QLatin1Char('\n'), QStringLiteral("\n   "));
+            + p.account().message().replace(QLatin1Char('\n'), QStringLiteral("\n   "))
+            + QStringLiteral("\n   Má-li tiskopis účet předtištěný, nechte předčíslí, číslo účtu a kód banky "
+                             "na stránce „Nastavení“ prázdné (nebo vypněte jejich pole v rozvržení): "
+                             "účet se pak netiskne ani nekontroluje.");
     }
     for (int k = 0; k < SlipPreflight::FaultKinds; ++k) {
         const auto kind = SlipFault(k);
@@ -43,6 +47,15 @@ QString preflightSummary(const SlipPreflight &p, const PrinterChoice &printer)
         if (n > rows.size())
             rows << QStringLiteral("…");
         text += QStringLiteral("\n• %1: %2 (%3)").arg(SlipPreflight::faultName(kind)).arg(n).arg(rows.join(QStringLiteral(", ")));
+    }
+    if (!p.duplicates().empty()) {
+        // Perhaps meant so (siblings, two payments): "Tisknout" prints them all.
+        text += QStringLiteral("\n\nMožná zdvojené kvitance (tlačítko „Tisknout“ je vytiskne):");
+        const auto &groups = p.duplicates();
+        for (size_t i = 0; i < groups.size() && i < size_t(SlipPreflight::ListedRows); ++i)
+            text += QStringLiteral("\n• ") + SlipPreflight::describe(groups[i]);
+        if (groups.size() > size_t(SlipPreflight::ListedRows))
+            text += QStringLiteral("\n• … (skupin celkem %1)").arg(groups.size());
     }
     if (p.faultySlips() > 0)
         text += QStringLiteral("\n\nChybných kvitancí: %1 z %2.").arg(p.faultySlips()).arg(p.slips());
@@ -70,7 +83,7 @@ PreflightDialog::PreflightDialog(QWidget *parent, const SlipPreflight &preflight
     setObjectName(QStringLiteral("PreflightDialog"));
     setWindowTitle(QStringLiteral("Tisk všech kvitancí"));
     m_summary = preflightSummary(preflight, printer);
-    m_canPrintCorrect = preflight.account().ok() && preflight.faultySlips() > 0
+    m_canPrintCorrect = preflight.accountOk() && preflight.faultySlips() > 0
         && preflight.faultySlips() < preflight.slips();
 
     auto *layout = new QVBoxLayout(this);

@@ -8,10 +8,13 @@
 #include "render/SlipRenderer.h"
 #include "settings/SettingKeyNames.h"
 #include "settings/SettingsAccess.h"
+#include "settings/SlipFields.h"
 
 #include <QScopeGuard>
+#include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 
 namespace kvitanky {
 
@@ -36,12 +39,86 @@ bool blank(const QString &text)
     return text.trimmed().isEmpty();
 }
 
+bool blankOrZero(const QString &text)
+{
+    const QString t = text.trimmed();
+    return std::all_of(t.begin(), t.end(), [](QChar c) { return c == QLatin1Char('0'); });
+}
+
+bool placeOn(const SettingsAccess &s, const SlipPlaceKeys &place)
+{
+    const int set = s.integer(place.set);
+    return set >= 1 && set <= 3;
+}
+
+// The account reaches paper through any of these places.
+bool accountPlacesOn(const SettingsAccess &s)
+{
+    return placeOn(s, slipFieldKeys(SlipField::AccountNum1).main) || placeOn(s, slipFieldKeys(SlipField::AccountNum1).second)
+        || placeOn(s, slipFieldKeys(SlipField::AccountNum2).main) || placeOn(s, slipFieldKeys(SlipField::AccountIDB).main);
+}
+
 constexpr unsigned bit(SlipFault f)
 {
     return 1u << unsigned(f);
 }
 
+// Texts that differ only in case and blanks are the same on a slip for a reader:
+// writes the words of `text` case-folded at `out`, each after one blank unless it
+// is the first of the part that begins at `part`.
+void putWords(QChar *&out, const QChar *part, const QString &text)
+{
+    bool gap = true;
+    for (const QChar c : text) {
+        if (c.isSpace()) {
+            gap = true;
+            continue;
+        }
+        if (gap && out != part)
+            *out++ = QLatin1Char(' ');
+        gap = false;
+        const char16_t u = c.unicode();
+        *out++ = u < 0x80 ? QChar(u >= 'A' && u <= 'Z' ? char16_t(u + 32) : u) : c.toCaseFolded();
+    }
+}
+
+// Name and address as one key, empty when either is blank.
+QString addresseeKey(const SlipRecord &r)
+{
+    QString key(r.firstName.size() + r.surname.size() + r.street.size() + r.city.size() + 3, Qt::Uninitialized);
+    QChar *const begin = key.data();
+    QChar *out = begin;
+    putWords(out, begin, r.firstName);
+    putWords(out, begin, r.surname);
+    if (out == begin)
+        return QString();
+    *out++ = QLatin1Char('\n');
+    const QChar *const address = out;
+    putWords(out, address, r.street);
+    putWords(out, address, r.city);
+    if (out == address)
+        return QString();
+    key.truncate(out - begin);
+    return key;
+}
+
 } // namespace
+
+void forEachJobRow(DbfTable &table, int from, int to, const std::function<void(int row)> &visit)
+{
+    if (!table.active() || table.recordCount() == 0)
+        return;
+    to = std::min(to, table.recordCount() - 1);
+    from = std::max(from, 0);
+    if (from > to)
+        return;
+    const DbfField excluded = fieldOf(table, RecipientColumn::Excluded);
+    table.moveTo(from);
+    for (int row = from; row <= to && !table.eof(); ++row, table.next()) {
+        if (excluded.asIntegerOr(0) == 0)
+            visit(row);
+    }
+}
 
 SlipPreflight::SlipPreflight(const SettingsAccess &s)
 {
@@ -52,6 +129,7 @@ SlipPreflight::SlipPreflight(const SettingsAccess &s)
     const QString prefix = s.text(key::EditSetOwnerAccountNum1);
     const QString number = s.text(key::EditSetOwnerAccountNum2);
     const QString bank = s.text(key::EditSetOwnerAccountIDB);
+    m_accountPrinted = accountPlacesOn(s) && !(blankOrZero(prefix) && blankOrZero(number) && blankOrZero(bank));
     m_account = checkAccount(prefix, number, bank);
     m_accountText = kvitanky::accountText(prefix, number, bank);
 }
@@ -74,6 +152,8 @@ unsigned SlipPreflight::check(const SlipRecord &r) const
     if (m_printPrice) {
         if (r.amount == 0.0) {
             faults |= bit(SlipFault::ZeroAmount);
+        } else if (!std::isfinite(r.amount)) {
+            faults |= bit(SlipFault::UnreadableAmount);
         } else if (!amountFitsForm(r.amount)) {
             faults |= bit(SlipFault::VoidAmount);
         } else if (m_checkWords) {
@@ -94,9 +174,34 @@ unsigned SlipPreflight::check(const SlipRecord &r) const
     return faults;
 }
 
+void SlipPreflight::noteDuplicate(SlipNote kind, const QString &key, int row)
+{
+    QHash<QString, int> &seen = m_firstWith[size_t(kind)];
+    const auto at = seen.constFind(key);
+    if (at == seen.constEnd()) {
+        seen.insert(key, row);
+        return;
+    }
+    const int first = *at;
+    const qint64 group = (qint64(kind) << 32) | qint64(first);
+    auto known = m_groupOf.constFind(group);
+    if (known == m_groupOf.constEnd()) {
+        known = m_groupOf.insert(group, m_duplicates.size());
+        m_duplicates.push_back(DuplicateSlips{kind, {first}});
+    }
+    m_duplicates[*known].rows.push_back(row);
+}
+
 void SlipPreflight::add(int row, const SlipRecord &record, unsigned faults)
 {
     ++m_slips;
+    if (!m_ownerSymbolAsVs) {
+        const QString symbol = slipSymbolText(record.variableSymbol);
+        if (!symbol.isEmpty() && allDigits(symbol))
+            noteDuplicate(SlipNote::SameSymbol, symbol, row);
+    }
+    if (const QString key = addresseeKey(record); !key.isEmpty())
+        noteDuplicate(SlipNote::SameAddressee, key, row);
     if (!faults)
         return;
     m_faultyRows.push_back(row);
@@ -114,16 +219,13 @@ void SlipPreflight::run(DbfTable &table, int from, int to)
 {
     if (!table.active() || table.recordCount() == 0)
         return;
-    to = std::min(to, table.recordCount() - 1);
-    from = std::max(from, 0);
-    if (from > to)
-        return;
     const int at = table.recNo();
     const bool atEnd = table.eof();
     const auto back = qScopeGuard([&] { table.moveTo(atEnd ? table.recordCount() : at); });
+    for (auto &seen : m_firstWith)
+        seen.reserve(std::min(to, table.recordCount() - 1) - std::max(from, 0) + 1);
 
     // The columns once; each follows the cursor.
-    const DbfField excluded = fieldOf(table, RecipientColumn::Excluded);
     const DbfField amount = fieldOf(table, RecipientColumn::Amount);
     const DbfField vs = fieldOf(table, RecipientColumn::VarSymbol);
     const DbfField ss = fieldOf(table, RecipientColumn::SpecSymbol);
@@ -131,10 +233,7 @@ void SlipPreflight::run(DbfTable &table, int from, int to)
     const DbfField surname = fieldOf(table, RecipientColumn::Surname);
     const DbfField street = fieldOf(table, RecipientColumn::Street);
     const DbfField city = fieldOf(table, RecipientColumn::City);
-    table.moveTo(from);
-    for (int row = from; row <= to && !table.eof(); ++row, table.next()) {
-        if (excluded.asIntegerOr(0) != 0)
-            continue;
+    forEachJobRow(table, from, to, [&](int row) {
         SlipRecord r;
         r.amount = slipAmount(amount);
         r.variableSymbol = vs.asString();
@@ -144,7 +243,9 @@ void SlipPreflight::run(DbfTable &table, int from, int to)
         r.street = street.asString();
         r.city = city.asString();
         add(row, r, check(r));
-    }
+    });
+    std::stable_sort(m_duplicates.begin(), m_duplicates.end(),
+              [](const DuplicateSlips &a, const DuplicateSlips &b) { return a.rows.front() < b.rows.front(); });
 }
 
 bool SlipPreflight::isFaulty(int row) const
@@ -155,8 +256,9 @@ bool SlipPreflight::isFaulty(int row) const
 QString SlipPreflight::faultName(SlipFault kind)
 {
     switch (kind) {
-    case SlipFault::VoidAmount: return QStringLiteral("částka záporná, neplatná nebo přes 99 999 999 Kč (kvitance přeškrtnutá X)");
-    case SlipFault::ZeroAmount: return QStringLiteral("částka 0 (kvitance bez částky)");
+    case SlipFault::VoidAmount: return QStringLiteral("částka záporná nebo přes 99 999 999 Kč (kvitance přeškrtnutá X)");
+    case SlipFault::UnreadableAmount: return QStringLiteral("částka v souboru není číslo (kvitance přeškrtnutá X)");
+    case SlipFault::ZeroAmount: return QStringLiteral("bez částky (částka prázdná nebo 0)");
     case SlipFault::Symbol: return QStringLiteral("variabilní nebo specifický symbol není číslo do 10 číslic");
     case SlipFault::WordsRow1: return QStringLiteral("částka slovy přesahuje 1. řádek");
     case SlipFault::WordsRow2: return QStringLiteral("částka slovy přesahuje 2. řádek");
@@ -165,6 +267,25 @@ QString SlipPreflight::faultName(SlipFault kind)
     case SlipFault::Count: break;
     }
     return QString();
+}
+
+QString SlipPreflight::describe(const DuplicateSlips &group)
+{
+    const QString what = group.kind == SlipNote::SameSymbol ? QStringLiteral("stejný variabilní symbol")
+                                                            : QStringLiteral("stejné jméno a adresa");
+    QStringList rows;
+    for (size_t i = 0; i < group.rows.size() && i < size_t(ListedRows); ++i)
+        rows << QString::number(group.rows[i] + 1);
+    QString list;
+    if (rows.size() < 2) {
+        list = rows.join(QString());
+    } else if (group.rows.size() <= size_t(ListedRows)) {
+        const QString last = rows.takeLast();
+        list = rows.join(QStringLiteral(", ")) + QStringLiteral(" a ") + last;
+    } else {
+        list = rows.join(QStringLiteral(", ")) + QStringLiteral(", … (celkem %1)").arg(group.rows.size());
+    }
+    return what + QStringLiteral(": řádky ") + list;
 }
 
 } // namespace kvitanky

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace kvitanky {
@@ -18,9 +19,16 @@ namespace kvitanky {
 class DbfTable;
 class SettingsAccess;
 
+// The rows a job of many slips prints, in table order: those from `from` to `to`
+// (0-based, inclusive, clamped to the table) whose exclusion mark reads as 0 (a
+// mark that is no number counts as 0). The cursor stands on each while `visit`
+// runs and is left where the walk ended.
+void forEachJobRow(DbfTable &table, int from, int to, const std::function<void(int row)> &visit);
+
 enum class SlipFault {
-    VoidAmount,   // negative, not a number, or more koruny than the 8 boxes: printed as X
-    ZeroAmount,   // 0: no amount on the slip
+    VoidAmount,         // negative, or more koruny than the 8 boxes: printed as X
+    UnreadableAmount,   // the file holds no number there: printed as X
+    ZeroAmount,         // empty or 0: no amount on the slip
     Symbol,       // a variable or specific symbol too long for its boxes, or not digits
     WordsRow1,    // the amount in words runs past the box of its first row
     WordsRow2,    // ... of its second row
@@ -43,6 +51,18 @@ struct SlipRecord {
 struct PreflightRow {
     int row = 0;     // 0-based table row
     QString name;    // first name and surname as the grid shows them
+};
+
+// Slips that may be meant twice (siblings, two payments): told, never dropped.
+enum class SlipNote {
+    SameSymbol,      // the same variable symbol printed on both
+    SameAddressee,   // the same name and address
+    Count
+};
+
+struct DuplicateSlips {
+    SlipNote kind = SlipNote::SameSymbol;
+    std::vector<int> rows;   // 0-based, ascending, at least two
 };
 
 class SlipPreflight
@@ -70,21 +90,34 @@ public:
     bool isFaulty(int row) const;
     int firstFaultyRow() const { return m_faultyRows.empty() ? -1 : m_faultyRows.front(); }
     // The payee's account (the owner's account of the settings); wrong on every slip.
+    // It is checked only where the slips print it: not when its boxes on the form
+    // are switched off in the layout, nor when the settings leave prefix, number
+    // and bank code empty or 0 (a form with the account pre-printed).
     const AccountCheck &account() const { return m_account; }
     QString accountText() const { return m_accountText; }
-    bool clean() const { return m_faultyRows.empty() && m_account.ok(); }
+    bool accountPrinted() const { return m_accountPrinted; }
+    bool accountOk() const { return !m_accountPrinted || m_account.ok(); }
+    bool clean() const { return m_faultyRows.empty() && accountOk(); }
+
+    // Groups of slips alike in one respect, ordered by their first rows. Notes,
+    // not faults: no row of them counts as faulty.
+    const std::vector<DuplicateSlips> &duplicates() const { return m_duplicates; }
 
     // What a fault is, in Czech, for the summary.
     static QString faultName(SlipFault kind);
+    // "stejný variabilní symbol: řádky 12 a 57" (rows counted from 1).
+    static QString describe(const DuplicateSlips &group);
 
 private:
     void add(int row, const SlipRecord &record, unsigned faults);
+    void noteDuplicate(SlipNote kind, const QString &key, int row);
     unsigned wordsFaults(double amount) const;
 
     bool m_printPrice = true;
     bool m_ownerSymbolAsVs = false;
     bool m_checkWords = true;
     int m_firstRowLength = 0;
+    bool m_accountPrinted = true;
     AccountCheck m_account;
     QString m_accountText;
     mutable QHash<qint64, unsigned> m_wordsFaults;   // by whole koruny
@@ -93,6 +126,9 @@ private:
     std::array<int, FaultKinds> m_counts{};
     std::array<QList<PreflightRow>, FaultKinds> m_firstRows;
     std::vector<int> m_faultyRows;   // ascending
+    std::array<QHash<QString, int>, size_t(SlipNote::Count)> m_firstWith;   // key -> first row
+    QHash<qint64, size_t> m_groupOf;   // kind and first row -> index in m_duplicates
+    std::vector<DuplicateSlips> m_duplicates;
 };
 
 } // namespace kvitanky
