@@ -548,6 +548,37 @@ INSTANTIATE_TEST_SUITE_P(
         PreviewCase{"macLineEnds", "a;b;c\rd;e;f\rg;h;i\r", ';', {}, 3, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Rows are named by their line in the file and by the row they become in the
+// table, as the import will write them: after the sample rows go, without the rows
+// left out.
+TEST_F(RecipientFixture, rowsNamedByFileLineAndTableRow)
+{
+    AddSampleRecipients(table);
+    const QString path = csv("Platby 2024\n\nP\xf8\xedjmen\xed;Jm\xe9no;\xc8\xe1stka\nA;Jan;abc\nB;Eva;100\nA;Jan;-5\n");
+    const CsvPreview p = PreviewCsvFile(path, table, CsvLayout::Full);
+    EXPECT_EQ(p.firstLines, (QList<int>{4, 5, 6}));
+    const CsvImportOptions proposed = p.proposedOptions();
+    EXPECT_TRUE(proposed.removeSamples);
+    const QStringList named{QStringLiteral("Řádek souboru 4 (řádek adresáře 1): částku „abc“ nelze přečíst, uložena 0"),
+                            QStringLiteral("Řádek souboru 6 (řádek adresáře 3): částka „-5“ je záporná, uložena -5 "
+                                           "(složenka bude neplatná)")};
+    EXPECT_EQ(p.problems, named);
+    EXPECT_EQ(p.rowPlace(2, proposed), QStringLiteral("Řádek souboru 6 (řádek adresáře 3)"));
+    CsvImportOptions kept;
+    kept.skipRepeats = true;
+    EXPECT_EQ(p.rowPlace(0, kept), QStringLiteral("Řádek souboru 4 (řádek adresáře 5)"));
+    EXPECT_EQ(p.rowPlace(2, kept), QStringLiteral("Řádek souboru 6 (neimportuje se)"));
+    EXPECT_TRUE(p.problemTexts(kept).value(1).startsWith(QStringLiteral("Řádek souboru 6 (neimportuje se): ")));
+
+    const CsvImportResult r = ImportPreviewedCsv(p, table, proposed);
+    EXPECT_EQ(r.problems, named);
+    const QString notes = CsvImportNotes(r);
+    EXPECT_TRUE(notes.contains(QStringLiteral("Řádek souboru 3 je záhlaví se jmény sloupců; nebyl importován.")))
+        << notes.toStdString();
+    EXPECT_TRUE(notes.contains(QStringLiteral("Řádek souboru 1 je nadpis nad řádky adresátů; nebyl importován.")))
+        << notes.toStdString();
+}
+
 } // namespace
 
 // Random registers as people keep them, written as CSV: the import gives what they

@@ -298,7 +298,7 @@ TEST_F(ImpExpTest, PreviewThenImport)
     chosen = dir.file("tabulka.csv");
     writeFile(chosen, QString::fromUtf8("Příjmení,Jméno,Částka,Poznámka\r\nNovák,Jan,\"1 234,50\",x\r\n"
                                         "Malá,Eva,abc,y\r\n").toUtf8());
-    QString facts, problems, firstSurname;
+    QString facts, problems, problemsKeepingSamples, firstSurname, firstPlace;
     bool samplesOffered = false, duplicatesOffered = false;
     QString duplicatesText;
     bool answer = false;
@@ -307,7 +307,14 @@ TEST_F(ImpExpTest, PreviewThenImport)
         facts = d.LabelPreviewFacts->text();
         problems = d.LabelPreviewProblems->text();
         firstSurname = d.TablePreview->rowCount() ? d.TablePreview->item(0, 1)->text() : QString();
+        firstPlace = d.TablePreview->rowCount() ? d.TablePreview->verticalHeaderItem(0)->text() : QString();
         samplesOffered = d.CheckBoxRemoveSamples->isVisibleTo(&d) && d.CheckBoxRemoveSamples->isChecked();
+        if (samplesOffered) {
+            // The table rows named follow the choice to keep the samples.
+            d.CheckBoxRemoveSamples->setChecked(false);
+            problemsKeepingSamples = d.LabelPreviewProblems->text();
+            d.CheckBoxRemoveSamples->setChecked(true);
+        }
         duplicatesOffered = d.CheckBoxSkipDuplicates->isVisibleTo(&d) && d.CheckBoxSkipDuplicates->isChecked();
         duplicatesText = d.CheckBoxSkipDuplicates->text();
         answer ? d.accept() : d.reject();
@@ -318,8 +325,11 @@ TEST_F(ImpExpTest, PreviewThenImport)
                                        "K importu: 2 řádky"));
     EXPECT_EQ(firstSurname, QString::fromUtf8("Novák"));
     EXPECT_TRUE(problems.contains(QString::fromUtf8("„Poznámka“"))) << problems.toStdString();
-    EXPECT_TRUE(problems.contains(QString::fromUtf8("Řádek souboru 3 (řádek adresáře 6): částku „abc“ nelze přečíst")))
+    EXPECT_EQ(firstPlace, QString::fromUtf8("Řádek souboru 2 (řádek adresáře 1)"));
+    EXPECT_TRUE(problems.contains(QString::fromUtf8("Řádek souboru 3 (řádek adresáře 2): částku „abc“ nelze přečíst")))
         << problems.toStdString();
+    EXPECT_TRUE(problemsKeepingSamples.contains(QString::fromUtf8("Řádek souboru 3 (řádek adresáře 6): částku „abc“")))
+        << problemsKeepingSamples.toStdString();
     EXPECT_TRUE(samplesOffered);
     EXPECT_EQ(form->TableData.recordCount(), 4);   // "Zrušit": nothing written, nothing said
     EXPECT_TRUE(messages.isEmpty());

@@ -115,9 +115,13 @@ ImportPreviewDialog::ImportPreviewDialog(const CsvPreview &p, QWidget *parent, R
         QStringLiteral("Adresář obsahuje jen čtyři ukázkové adresáty: před importem je odstranit"), this);
     CheckBoxRemoveSamples->setObjectName(QStringLiteral("CheckBoxRemoveSamples"));
     layout->addWidget(CheckBoxRemoveSamples);
-    // Over the samples the samples go; otherwise rows already there stay out.
-    CheckBoxRemoveSamples->setChecked(p.onlySamples);
-    CheckBoxSkipDuplicates->setChecked(p.duplicates > 0 && !p.onlySamples);
+    const CsvImportOptions proposed = p.proposedOptions();
+    CheckBoxRemoveSamples->setChecked(proposed.removeSamples);
+    CheckBoxSkipDuplicates->setChecked(proposed.skipDuplicates);
+    CheckBoxSkipRepeats->setChecked(proposed.skipRepeats);
+    // The table rows named follow what is left out.
+    for (QCheckBox *box : {CheckBoxRemoveSamples, CheckBoxSkipDuplicates, CheckBoxSkipRepeats})
+        connect(box, &QCheckBox::toggled, this, &ImportPreviewDialog::showPlaces);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -176,14 +180,32 @@ void ImportPreviewDialog::showPreview()
     for (const int c : shown)
         headers << QString::fromUtf8(Titles[c]);
     TablePreview->setHorizontalHeaderLabels(headers);
-    QStringList lines;
-    for (const int line : p.firstLines)
-        lines << QStringLiteral("řádek souboru %1").arg(line);
-    TablePreview->setVerticalHeaderLabels(lines);
     for (int r = 0; r < p.firstRows.size(); ++r)
         for (size_t k = 0; k < shown.size(); ++k)
             TablePreview->setItem(r, int(k), new QTableWidgetItem(p.firstRows[r].value(shown[k])));
     TablePreview->resizeColumnsToContents();
+    showPlaces();
+
+    CheckBoxThousands->setVisible(p.ambiguousAmounts > 0 || p.thousands);
+    LabelNoAmount->setVisible(!p.amountMapped && p.rows > 0);
+    CheckBoxSkipDuplicates->setText(
+        QStringLiteral("%1 %2 už v adresáři je: vynechat je").arg(p.duplicates).arg(rowsWord(p.duplicates)));
+    CheckBoxSkipDuplicates->setVisible(p.duplicates > 0 && !p.onlySamples);
+    CheckBoxSkipRepeats->setText(QStringLiteral("%1 %2 opakuje dřívější řádek souboru: vynechat je")
+                                     .arg(p.repeats).arg(rowsWord(p.repeats)));
+    CheckBoxSkipRepeats->setVisible(p.repeats > 0);
+    CheckBoxRemoveSamples->setVisible(p.onlySamples);
+    ButtonPreviewImport->setEnabled(p.canImport());
+}
+
+void ImportPreviewDialog::showPlaces()
+{
+    const CsvPreview &p = m_preview;
+    const CsvImportOptions o = options();
+    QStringList places;
+    for (int r = 0; r < p.firstRows.size(); ++r)
+        places << p.rowPlace(r, o);
+    TablePreview->setVerticalHeaderLabels(places);
 
     QStringList problems;
     for (const int line : p.captionLines)
@@ -198,29 +220,18 @@ void ImportPreviewDialog::showPreview()
         problems << QStringLiteral("…");
     if (p.amountProblems) {
         problems << CsvUncertainRowsText(p.amountProblems);
-        problems << p.problems;
+        problems << p.problemTexts(o);
         if (p.amountProblems > p.problems.size())
             problems << QStringLiteral("…");
     }
     LabelPreviewProblems->setText(problems.join(QLatin1Char('\n')));
     LabelPreviewProblems->setVisible(!problems.isEmpty());
-
-    CheckBoxThousands->setVisible(p.ambiguousAmounts > 0 || p.thousands);
-    LabelNoAmount->setVisible(!p.amountMapped && p.rows > 0);
-    CheckBoxSkipDuplicates->setText(
-        QStringLiteral("%1 %2 už v adresáři je: vynechat je").arg(p.duplicates).arg(rowsWord(p.duplicates)));
-    CheckBoxSkipDuplicates->setVisible(p.duplicates > 0 && !p.onlySamples);
-    CheckBoxSkipRepeats->setText(QStringLiteral("%1 %2 opakuje dřívější řádek souboru: vynechat je")
-                                     .arg(p.repeats).arg(rowsWord(p.repeats)));
-    CheckBoxSkipRepeats->setVisible(p.repeats > 0);
-    CheckBoxRemoveSamples->setVisible(p.onlySamples);
-    ButtonPreviewImport->setEnabled(p.canImport());
 }
 
 CsvImportOptions ImportPreviewDialog::options() const
 {
     CsvImportOptions o;
-    o.skipDuplicates = CheckBoxSkipDuplicates->isChecked();
+    o.skipDuplicates = m_preview.duplicates > 0 && CheckBoxSkipDuplicates->isChecked();
     o.skipRepeats = m_preview.repeats > 0 && CheckBoxSkipRepeats->isChecked();
     o.removeSamples = CheckBoxRemoveSamples->isChecked();
     return o;

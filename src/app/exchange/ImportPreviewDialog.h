@@ -57,6 +57,7 @@ public:
 private:
     void choiceChanged();
     void showPreview();
+    void showPlaces();   // the file's lines and table rows named, as the options stand
 
     CsvPreview m_preview;
     Reread m_reread;

@@ -196,37 +196,36 @@ QString amountShown(double value)
     return QString::fromLatin1(FloatToCsvText(value));
 }
 
-// What the import could not read for sure in one row, each with the file's line.
-void rowProblems(int line, int tableRow, const Landed &row, bool amountMapped, CsvEncoding encoding, QStringList &out)
+// What the import could not read for sure in one row.
+void rowProblems(const Landed &row, bool amountMapped, CsvEncoding encoding, QStringList &out)
 {
     const CsvAmount &a = row.amount;
-    const QString at = QStringLiteral("Řádek souboru %1 (řádek adresáře %2): ").arg(line).arg(tableRow);
     if (row.quoteAsChar)
-        out << at + QStringLiteral("uvozovka bez páru, čtena jako znak");
+        out << QStringLiteral("uvozovka bez páru, čtena jako znak");
     const QByteArrayView amountText = row.amountText;
     const QString shown = DecodeCsvField(amountText, encoding).trimmed();
     if (amountMapped) {
         switch (a.state) {
         case CsvAmount::State::Empty:
-            out << at + QStringLiteral("částka chybí, uložena 0");
+            out << QStringLiteral("částka chybí, uložena 0");
             break;
         case CsvAmount::State::Negative:
-            out << at + QStringLiteral("částka „%1“ je záporná, uložena %2 (složenka bude neplatná)")
-                            .arg(shown, amountShown(a.value));
+            out << QStringLiteral("částka „%1“ je záporná, uložena %2 (složenka bude neplatná)")
+                       .arg(shown, amountShown(a.value));
             break;
         case CsvAmount::State::Unreadable:
-            out << at + QStringLiteral("částku „%1“ nelze přečíst, uložena %2").arg(shown, amountShown(a.value));
+            out << QStringLiteral("částku „%1“ nelze přečíst, uložena %2").arg(shown, amountShown(a.value));
             break;
         case CsvAmount::State::Ok:
             break;
         }
         if (a.ambiguous)
-            out << at + QStringLiteral("částka „%1“ může být v tisících i s desetinnou čárkou, uložena %2")
-                            .arg(shown, amountShown(a.value));
+            out << QStringLiteral("částka „%1“ může být v tisících i s desetinnou čárkou, uložena %2")
+                       .arg(shown, amountShown(a.value));
     }
     if (!row.flagOk)
-        out << at + QStringLiteral("vyřazení „%1“ nelze přečíst, uloženo 0")
-                        .arg(DecodeCsvField(row.flagText, encoding).trimmed());
+        out << QStringLiteral("vyřazení „%1“ nelze přečíst, uloženo 0")
+                   .arg(DecodeCsvField(row.flagText, encoding).trimmed());
 }
 
 QString stopText(CsvRecordReader::Status s, bool inQuotes)
@@ -246,14 +245,23 @@ bool isProblem(const CsvAmount &a, bool amountMapped)
 }
 
 // Adds a row's problems to the listed ones (the first few) and counts the row.
-void noteRow(int line, int tableRow, const Landed &row, bool amountMapped, CsvEncoding encoding, int &count,
-             QStringList &listed)
+void noteRow(int line, int row, const Landed &landed, bool amountMapped, CsvEncoding encoding, int &count,
+             QList<CsvRowProblem> &listed)
 {
-    amountMapped = amountMapped && row.amountPresent;
-    if (!isProblem(row.amount, amountMapped) && row.flagOk && !row.quoteAsChar)
+    amountMapped = amountMapped && landed.amountPresent;
+    if (!isProblem(landed.amount, amountMapped) && landed.flagOk && !landed.quoteAsChar)
         return;
-    if (count++ < CsvListedProblems)
-        rowProblems(line, tableRow, row, amountMapped, encoding, listed);
+    if (count++ >= CsvListedProblems)
+        return;
+    QStringList whats;
+    rowProblems(landed, amountMapped, encoding, whats);
+    for (const QString &what : whats)
+        listed.append({line, row, what});
+}
+
+QString problemText(int line, int tableRow, const QString &what)
+{
+    return CsvRowPlace(line, tableRow) + QStringLiteral(": ") + what;
 }
 
 // The first lines of a file say how it is written: the separator is the one that
@@ -272,7 +280,7 @@ struct Sniffed {
 constexpr int SniffedLines = 12;
 constexpr int HeaderSearchRecords = 5;
 
-Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
+Sniffed sniff(const QByteArray &head, CsvEncoding encoding, const std::vector<int> *lineOf)
 {
     Sniffed out;
     int bestScore = 0;
@@ -329,6 +337,7 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
     CsvReader reader(head);
     CsvRecordReader records(reader, out.separator);
     records.setExpectedFields(out.fields);
+    records.setLineNumbers(lineOf);
     int seen = 0;
     QList<int> oneField;
     while (seen < HeaderSearchRecords && records.next() == CsvRecordReader::Status::Record) {
@@ -364,6 +373,51 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
 
 } // namespace
 
+QString CsvRowPlace(int line, int tableRow)
+{
+    if (tableRow <= 0)
+        return QStringLiteral("Řádek souboru %1 (neimportuje se)").arg(line);
+    return QStringLiteral("Řádek souboru %1 (řádek adresáře %2)").arg(line).arg(tableRow);
+}
+
+CsvImportOptions CsvPreview::proposedOptions() const
+{
+    CsvImportOptions o;
+    o.removeSamples = onlySamples;
+    o.skipDuplicates = duplicates > 0 && !onlySamples;
+    return o;
+}
+
+int CsvPreview::tableRowOf(int row, const CsvImportOptions &o) const
+{
+    // As the import goes: the samples go first, then rows are left out or appended.
+    const bool removed = o.removeSamples && onlySamples;
+    const bool skipDuplicates = o.skipDuplicates && !removed;
+    const auto leftOut = [&](int k) {
+        return (skipDuplicates && size_t(k) < duplicate.size() && duplicate[size_t(k)])
+            || (o.skipRepeats && size_t(k) < repeat.size() && repeat[size_t(k)]);
+    };
+    if (leftOut(row))
+        return 0;
+    int at = removed ? 0 : tableRows;
+    for (int k = 0; k <= row; ++k)
+        at += !leftOut(k);
+    return at;
+}
+
+QString CsvPreview::rowPlace(int row, const CsvImportOptions &options) const
+{
+    return CsvRowPlace(firstLines.value(row), tableRowOf(row, options));
+}
+
+QStringList CsvPreview::problemTexts(const CsvImportOptions &options) const
+{
+    QStringList out;
+    for (const CsvRowProblem &problem : rowProblems)
+        out << problemText(problem.line, tableRowOf(problem.row, options), problem.what);
+    return out;
+}
+
 QString CsvPreview::encodingName() const
 {
     if (utf16)
@@ -398,8 +452,14 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     if (WorkbookFormatOf(path) != WorkbookFormat::None) {
         // A workbook's first sheet is read through a CSV copy, line by sheet row.
         p.copy = std::make_shared<QTemporaryFile>(QDir(QDir::tempPath()).filePath(QStringLiteral("kvitanky-XXXXXX.csv")));
-        if (p.copy->open())
-            p.refusal = WriteWorkbookAsCsv(path, *p.copy);
+        p.workbook = true;
+        p.sheet = choices.sheet;
+        if (p.copy->open()) {
+            WorkbookCsv sheet = WriteWorkbookAsCsv(path, *p.copy, choices.sheet);
+            p.refusal = sheet.error;
+            p.sheetNames = sheet.sheetNames;
+            p.sheetRowOfLine = std::move(sheet.rowOfLine);
+        }
         if (!p.copy->isOpen() || (p.refusal.isEmpty() && !p.copy->flush())) {
             p.refusal = QStringLiteral("Sešit %1 nelze převést pro import: %2.")
                             .arg(native(path), p.copy->errorString());
@@ -439,7 +499,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         QByteArray head, line;
         for (int n = 0; n < SniffedLines && !first.atEnd() && ReadCsvLineInto(first, line); ++n)
             head += line + '\n';
-        const Sniffed sniffed = sniff(head, p.encoding);
+        const Sniffed sniffed = sniff(head, p.encoding, p.workbook ? &p.sheetRowOfLine : nullptr);
         p.separator = sniffed.separator;
         p.captionLines = sniffed.captions;
         p.firstDataLine = sniffed.firstDataLine;
@@ -480,11 +540,14 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     CsvReader reader(&in);
     CsvRecordReader records(reader, p.separator);
     records.setExpectedFields(p.header ? p.fileColumns : 0);
+    if (p.workbook)
+        records.setLineNumbers(&p.sheetRowOfLine);
     Lander lander(p, table);
     Landed row;
     int lines = 0;
     std::unordered_map<std::size_t, int> seenPeople, seenSymbols;   // key -> first line
     const int rowsBefore = table.active() ? table.recordCount() : 0;
+    p.tableRows = rowsBefore;
     for (;;) {
         const CsvRecordReader::Status s = records.next();
         if (s == CsvRecordReader::Status::End)
@@ -516,8 +579,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
                     raw << DecodeCsvField(f, p.encoding);
                 p.firstFields << raw;
             }
-            noteRow(records.line(), rowsBefore + p.rows + 1, row, amountMapped, p.encoding, p.amountProblems,
-                    p.problems);
+            noteRow(records.line(), p.rows, row, amountMapped, p.encoding, p.amountProblems, p.rowProblems);
             p.ambiguousAmounts += amountMapped && row.amount.ambiguous;
             bool dup = false;
             if (!existing.empty()) {
@@ -557,6 +619,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             return p;
         }
     }
+    p.problems = p.problemTexts(p.proposedOptions());
     return p;
 }
 
@@ -570,6 +633,8 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
     if (!preview.canImport())
         return result;
     result.header = preview.header;
+    result.headerLine = preview.headerLine;
+    result.captionLines = preview.captionLines;
     result.unknownColumns = preview.unknownColumns;
     QFile file(preview.readPath);
     if (!file.open(QIODevice::ReadOnly) || !file.seek(preview.contentStart)) {
@@ -582,6 +647,9 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
     CsvReader reader(&file);
     CsvRecordReader records(reader, preview.separator);
     records.setExpectedFields(preview.header ? preview.fileColumns : 0);
+    if (preview.workbook)
+        records.setLineNumbers(&preview.sheetRowOfLine);
+    QList<CsvRowProblem> problems;
     Lander lander(preview, table);
     Landed row;
     int lines = 0;
@@ -634,7 +702,7 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 lander.land(fields, row, false);
                 row.quoteAsChar = records.quoteAsCharacter();
                 noteRow(records.line(), rowsBefore + result.rows + 1, row, preview.amountMapped, preview.encoding,
-                        result.amountProblems, result.problems);
+                        result.amountProblems, problems);
                 table.append();
                 for (auto &[c, target] : targets) {
                     switch (kindOf(c)) {
@@ -680,6 +748,8 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
     }
     if (!result.engineError.isEmpty() && table.active())
         result.rows = qMax(0, table.recordCount() - rowsBefore);
+    for (const CsvRowProblem &problem : std::as_const(problems))
+        result.problems << problemText(problem.line, problem.row, problem.what);
     return result;
 }
 
@@ -727,8 +797,12 @@ QString CsvImportNotes(const CsvImportResult &r)
     QStringList notes;
     if (r.removedSamples)
         notes << QStringLiteral("Čtyři ukázkoví adresáti byli před importem odstraněni.");
-    if (r.header)
+    for (const int line : r.captionLines)
+        notes << QStringLiteral("Řádek souboru %1 je nadpis nad řádky adresátů; nebyl importován.").arg(line);
+    if (r.header && r.headerLine <= 1)
         notes << QStringLiteral("První řádek souboru je záhlaví se jmény sloupců; nebyl importován.");
+    else if (r.header)
+        notes << QStringLiteral("Řádek souboru %1 je záhlaví se jmény sloupců; nebyl importován.").arg(r.headerLine);
     if (!r.unknownColumns.isEmpty())
         notes << QStringLiteral("Sloupce, které adresář nemá (nebo jsou v souboru podruhé), nebyly importovány: „%1“.")
                      .arg(r.unknownColumns.join(QStringLiteral("“, „")));

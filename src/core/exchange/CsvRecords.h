@@ -48,15 +48,25 @@ public:
     void setExpectedFields(int fields) { m_expected = fields; }
     bool quoteAsCharacter() const { return m_quoteAsChar; }
 
+    // The file read is a copy of another whose lines are numbered otherwise (a
+    // workbook's sheet written as CSV): `lineOf[k]` is the number of line k + 1.
+    void setLineNumbers(const std::vector<int> *lineOf) { m_lineOf = lineOf; }
+
     Status next();
-    // The physical line the last record began on.
-    int line() const { return m_line; }
+    // The line the last record began on, and the one it ended on.
+    int line() const { return numbered(m_line); }
+    int lastLine() const { return numbered(m_nextLine - 1); }
     // True when the last record began inside an open quoted field that ran past
     // the longest record (only meaningful after TooLong).
     bool inQuotes() const { return m_inQuotes; }
     const QList<QByteArrayView> &fields() const { return m_fields; }
 
 private:
+    int numbered(int physical) const
+    {
+        return m_lineOf && physical >= 1 && size_t(physical) <= m_lineOf->size() ? (*m_lineOf)[size_t(physical - 1)]
+                                                                                 : physical;
+    }
     Status cook();
     bool readLine(QByteArray &into);
     void cookPlain();
@@ -69,6 +79,7 @@ private:
     bool m_inQuotes = false;
     bool m_quoteAsChar = false;
     int m_expected = 0;
+    const std::vector<int> *m_lineOf = nullptr;
     std::deque<QByteArray> m_pending;   // lines read ahead and given back
     QByteArray m_raw;
     QByteArray m_more;
