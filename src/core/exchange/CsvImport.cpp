@@ -64,6 +64,8 @@ struct Landed {
     bool flagOk = true;
     QByteArrayView flagText;
     bool quoteAsChar = false;   // a quotation mark without its pair read as a character
+    int line = 0;               // the lines of the file the record spans
+    int lastLine = 0;
     std::array<bool, CsvColumnCount> filled{};
 };
 
@@ -202,6 +204,9 @@ void rowProblems(const Landed &row, bool amountMapped, CsvEncoding encoding, QSt
     const CsvAmount &a = row.amount;
     if (row.quoteAsChar)
         out << QStringLiteral("uvozovka bez páru, čtena jako znak");
+    if (row.lastLine > row.line)
+        out << QStringLiteral("řádky %1–%2 jsou jeden záznam: pole v uvozovkách pokračuje přes konec řádku")
+                   .arg(row.line).arg(row.lastLine);
     const QByteArrayView amountText = row.amountText;
     const QString shown = DecodeCsvField(amountText, encoding).trimmed();
     if (amountMapped) {
@@ -249,7 +254,8 @@ void noteRow(int line, int row, const Landed &landed, bool amountMapped, CsvEnco
              QList<CsvRowProblem> &listed)
 {
     amountMapped = amountMapped && landed.amountPresent;
-    if (!isProblem(landed.amount, amountMapped) && landed.flagOk && !landed.quoteAsChar)
+    if (!isProblem(landed.amount, amountMapped) && landed.flagOk && !landed.quoteAsChar
+        && landed.lastLine <= landed.line)
         return;
     if (count++ >= CsvListedProblems)
         return;
@@ -539,7 +545,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     const qint64 total = in.size();
     CsvReader reader(&in);
     CsvRecordReader records(reader, p.separator);
-    records.setExpectedFields(p.header ? p.fileColumns : 0);
+    records.setExpectedFields(p.workbook ? 0 : p.fileColumns);
     if (p.workbook)
         records.setLineNumbers(&p.sheetRowOfLine);
     Lander lander(p, table);
@@ -562,6 +568,8 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             const bool shown = p.firstRows.size() < CsvPreviewRows;
             lander.land(fields, row, shown || !existing.empty());
             row.quoteAsChar = records.quoteAsCharacter();
+            row.line = records.line();
+            row.lastLine = records.lastLine();
             if (shown) {
                 QStringList cells;
                 for (int c = 0; c < CsvColumnCount; ++c) {
@@ -646,7 +654,7 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
 
     CsvReader reader(&file);
     CsvRecordReader records(reader, preview.separator);
-    records.setExpectedFields(preview.header ? preview.fileColumns : 0);
+    records.setExpectedFields(preview.workbook ? 0 : preview.fileColumns);
     if (preview.workbook)
         records.setLineNumbers(&preview.sheetRowOfLine);
     QList<CsvRowProblem> problems;
@@ -701,6 +709,8 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 }
                 lander.land(fields, row, false);
                 row.quoteAsChar = records.quoteAsCharacter();
+                row.line = records.line();
+                row.lastLine = records.lastLine();
                 noteRow(records.line(), rowsBefore + result.rows + 1, row, preview.amountMapped, preview.encoding,
                         result.amountProblems, problems);
                 table.append();

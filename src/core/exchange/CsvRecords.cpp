@@ -130,6 +130,10 @@ CsvRecordReader::Status CsvRecordReader::next()
         if (m_raw.size() > CsvMaxLineLength)
             return m_expected > 0 ? giveBack() : Status::TooLong;
         const Status s = cook();
+        // A line in the middle that alone has the fields of a record, without a
+        // quotation mark, is a record of its own: the quotes would swallow it.
+        if (s == Status::Unterminated && m_expected >= 3 && !more.contains('"') && plainFields(more) >= m_expected)
+            return giveBack();
         if (s == Status::Unterminated)
             continue;
         if (m_expected > 0 && m_fields.size() > m_expected + 1)

@@ -43,8 +43,9 @@ public:
     // quotation mark and does not close on its line may go on over the next lines
     // only while the record still needs fields: where the line alone is complete,
     // or the record over several lines gets more than one field too many, or the
-    // quotes never close, the quotation mark is read as a character of the line
-    // and quoteAsCharacter() says so. 0 (the default): any record is sensible.
+    // quotes never close, or a line they would swallow is a whole record without
+    // quotation marks, the quotation mark is read as a character of the line and
+    // quoteAsCharacter() says so. 0 (the default): any record is sensible.
     void setExpectedFields(int fields) { m_expected = fields; }
     bool quoteAsCharacter() const { return m_quoteAsChar; }
 
