@@ -109,7 +109,9 @@ public:
             }
             case Kind::Amount:
                 row.amount = ReadCsvAmount(f, m_p.thousands);
-                row.amountPresent = pos < n;
+                // A sheet leaves empty cells at a row's end out, and a header names
+                // every column: there a missing amount is an empty one.
+                row.amountPresent = pos < n || m_p.header || m_p.workbook;
                 row.amountText = f;
                 break;
             case Kind::Flag:
@@ -305,6 +307,9 @@ Sniffed sniff(const QByteArray &head, CsvEncoding encoding, const std::vector<in
                 plainMost = many;
             }
         if (sep != ';' && out.separator == ';' && out.fields >= CsvFullPositions)
+            break;
+        // A workbook's copy separates its cells by ";", whatever its texts hold.
+        if (sep != ';' && lineOf)
             break;
         // Where most records hold line breaks in quoted fields (as our own export
         // writes them), the lines without quotation marks are only pieces of
