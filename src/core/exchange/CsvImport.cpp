@@ -69,6 +69,13 @@ struct Landed {
     std::array<bool, CsvColumnCount> filled{};
 };
 
+using TextColumns = std::array<bool, CsvColumnCount>;
+
+// A row repeats an earlier one of the file with the same person (first name,
+// surname, street and town) or the same variable symbol.
+constexpr std::array<int, 4> PersonColumns{1, 2, 3, 4};
+constexpr int SymbolColumn = 7;
+
 class Lander
 {
 public:
@@ -84,7 +91,8 @@ public:
         }
     }
 
-    void land(const QList<QByteArrayView> &fields, Landed &row, bool cut) const
+    // `only`: the text columns to decode (the others are left empty); all when null.
+    void land(const QList<QByteArrayView> &fields, Landed &row, bool cut, const TextColumns *only = nullptr) const
     {
         row.filled.fill(false);
         const size_t n = std::min(m_p.columnOf.size(), size_t(fields.size()));
@@ -96,6 +104,10 @@ public:
             row.filled[size_t(c)] = true;
             switch (kindOf(c)) {
             case Kind::Text: {
+                if (only && !(*only)[size_t(c)]) {
+                    row.text[size_t(c)].clear();
+                    break;
+                }
                 QString t = DecodeCsvField(f, m_p.encoding);
                 if (cut) {
                     // As the table keeps it: cut to its size, trailing blanks dropped.
@@ -557,6 +569,10 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     Landed row;
     int lines = 0;
     std::unordered_map<std::size_t, int> seenPeople, seenSymbols;   // key -> first line
+    TextColumns repeatColumns{};
+    for (const int c : PersonColumns)
+        repeatColumns[size_t(c)] = true;
+    repeatColumns[SymbolColumn] = true;
     const int rowsBefore = table.active() ? table.recordCount() : 0;
     p.tableRows = rowsBefore;
     for (;;) {
@@ -571,7 +587,10 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         const QList<QByteArrayView> &fields = records.fields();
         if (!fields.isEmpty() && records.line() >= p.firstDataLine) {
             const bool shown = p.firstRows.size() < CsvPreviewRows;
-            lander.land(fields, row, shown || !existing.empty());
+            // Rows neither shown nor compared with the table's need only the
+            // columns that make a repeat.
+            const bool whole = shown || !existing.empty();
+            lander.land(fields, row, whole, whole ? nullptr : &repeatColumns);
             row.quoteAsChar = records.quoteAsCharacter();
             row.line = records.line();
             row.lastLine = records.lastLine();
@@ -605,14 +624,11 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             p.duplicate.push_back(dup);
             p.duplicates += dup;
             // The same person, or the same variable symbol, earlier in the file.
-            const auto key = [&](std::initializer_list<int> columns) {
-                QString k;
-                for (const int c : columns)
-                    k += row.text[size_t(c)].trimmed().toCaseFolded() + QChar(0x1f);
-                return qHash(k);
-            };
-            const QString symbol = row.text[7].trimmed();
-            const auto person = seenPeople.try_emplace(key({1, 2, 3, 4}), records.line());
+            size_t personKey = 0;
+            for (const int c : PersonColumns)
+                personKey = qHashMulti(personKey, row.text[size_t(c)].trimmed().toCaseFolded());
+            const QString symbol = row.text[SymbolColumn].trimmed();
+            const auto person = seenPeople.try_emplace(personKey, records.line());
             const auto same = symbol.isEmpty() ? std::make_pair(seenSymbols.end(), true)
                                                : seenSymbols.try_emplace(qHash(symbol), records.line());
             const bool repeated = (!person.second && (!row.text[1].trimmed().isEmpty() || !row.text[2].trimmed().isEmpty()))
