@@ -555,8 +555,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "P\xf8\xedjmen\xed;Jm\xe9no;VS;\xc8\xe1stka\nNov\xe1k;Jan;1;100\nMal\xe1;Eva;2;100\n"
                     "nov\xe1k ;JAN;3;100\nKr\xe1l;Petr;2;100\nKr\xe1sa;Petr;;100\n",
                     ';', {}, 5, {}, false, {},
-                    {"Řádek souboru 4 opakuje řádek souboru 2: stejný adresát",
-                     "Řádek souboru 5 opakuje řádek souboru 3: stejný variabilní symbol 2"}},
+                    {"Řádek souboru 4 (řádek adresáře 3) opakuje řádek souboru 2 (řádek adresáře 1): stejný adresát",
+                     "Řádek souboru 5 (řádek adresáře 4) opakuje řádek souboru 3 (řádek adresáře 2): stejný variabilní "
+                     "symbol 2"}},
         PreviewCase{"macLineEnds", "a;b;c\rd;e;f\rg;h;i\r", ';', {}, 3, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -581,6 +582,8 @@ TEST_F(RecipientFixture, rowsNamedByFileLineAndTableRow)
     EXPECT_EQ(p.rowPlace(0, kept), QStringLiteral("Řádek souboru 4 (řádek adresáře 5)"));
     EXPECT_EQ(p.rowPlace(2, kept), QStringLiteral("Řádek souboru 6 (neimportuje se)"));
     EXPECT_TRUE(p.problemTexts(kept).value(1).startsWith(QStringLiteral("Řádek souboru 6 (neimportuje se): ")));
+    EXPECT_EQ(p.repeatTexts(kept), QStringList{QStringLiteral("Řádek souboru 6 (neimportuje se) opakuje řádek souboru 4 "
+                                                              "(řádek adresáře 5): stejný adresát")});
 
     const CsvImportResult r = ImportPreviewedCsv(p, table, proposed);
     EXPECT_EQ(r.problems, named);

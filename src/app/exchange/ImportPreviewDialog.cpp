@@ -259,7 +259,7 @@ void ImportPreviewDialog::showPlaces()
                         .arg(p.unknownColumns.join(QStringLiteral("“, „")));
     if (p.stopLine)
         problems << QStringLiteral("Řádek souboru %1: %2. Import skončí před tímto řádkem.").arg(p.stopLine).arg(p.stopReason);
-    problems << p.repeatNotes;
+    problems << p.repeatTexts(o);
     if (p.repeats > p.repeatNotes.size())
         problems << QStringLiteral("…");
     if (p.amountProblems) {

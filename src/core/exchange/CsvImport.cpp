@@ -441,6 +441,19 @@ QStringList CsvPreview::problemTexts(const CsvImportOptions &options) const
     return out;
 }
 
+QStringList CsvPreview::repeatTexts(const CsvImportOptions &options) const
+{
+    QStringList out;
+    for (const CsvRowRepeat &r : rowRepeats) {
+        QString earlier = CsvRowPlace(r.firstLine, tableRowOf(r.firstRow, options));
+        earlier[0] = earlier[0].toLower();
+        out << CsvRowPlace(r.line, tableRowOf(r.row, options)) + QStringLiteral(" opakuje ") + earlier
+                + (r.symbol.isEmpty() ? QStringLiteral(": stejný adresát")
+                                      : QStringLiteral(": stejný variabilní symbol %1").arg(r.symbol));
+    }
+    return out;
+}
+
 QString CsvPreview::encodingName() const
 {
     if (utf16)
@@ -568,7 +581,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     Lander lander(p, table);
     Landed row;
     int lines = 0;
-    std::unordered_map<std::size_t, int> seenPeople, seenSymbols;   // key -> first line
+    std::unordered_map<std::size_t, std::pair<int, int>> seenPeople, seenSymbols;   // key -> first line and row
     TextColumns repeatColumns{};
     for (const int c : PersonColumns)
         repeatColumns[size_t(c)] = true;
@@ -628,17 +641,17 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             for (const int c : PersonColumns)
                 personKey = qHashMulti(personKey, row.text[size_t(c)].trimmed().toCaseFolded());
             const QString symbol = row.text[SymbolColumn].trimmed();
-            const auto person = seenPeople.try_emplace(personKey, records.line());
+            const std::pair<int, int> here(records.line(), p.rows);
+            const auto person = seenPeople.try_emplace(personKey, here);
             const auto same = symbol.isEmpty() ? std::make_pair(seenSymbols.end(), true)
-                                               : seenSymbols.try_emplace(qHash(symbol), records.line());
-            const bool repeated = (!person.second && (!row.text[1].trimmed().isEmpty() || !row.text[2].trimmed().isEmpty()))
-                || !same.second;
+                                               : seenSymbols.try_emplace(qHash(symbol), here);
+            const bool samePerson =
+                !person.second && (!row.text[1].trimmed().isEmpty() || !row.text[2].trimmed().isEmpty());
+            const bool repeated = samePerson || !same.second;
             if (repeated && p.repeats++ < CsvListedProblems) {
-                p.repeatNotes << (!person.second
-                                      ? QStringLiteral("Řádek souboru %1 opakuje řádek souboru %2: stejný adresát")
-                                            .arg(records.line()).arg(person.first->second)
-                                      : QStringLiteral("Řádek souboru %1 opakuje řádek souboru %2: stejný variabilní symbol %3")
-                                            .arg(records.line()).arg(same.first->second).arg(symbol));
+                const std::pair<int, int> first = samePerson ? person.first->second : same.first->second;
+                p.rowRepeats.append({here.first, here.second, first.first, first.second,
+                                     samePerson ? QString() : symbol});
             }
             p.repeat.push_back(repeated);
             ++p.rows;
@@ -649,6 +662,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         }
     }
     p.problems = p.problemTexts(p.proposedOptions());
+    p.repeatNotes = p.repeatTexts(p.proposedOptions());
     return p;
 }
 

@@ -43,6 +43,15 @@ struct CsvRowProblem {
     QString what;                 // "částku „abc“ nelze přečíst, uložena 0"
 };
 
+// A row repeating an earlier row of the file: the same person, or the same variable symbol.
+struct CsvRowRepeat {
+    int line = 0;
+    int row = 0;
+    int firstLine = 0;            // the earlier row
+    int firstRow = 0;
+    QString symbol;               // the variable symbol both have; empty: the same person
+};
+
 // "Řádek souboru 17 (řádek adresáře 21)"; without a table row "Řádek souboru 17 (neimportuje se)".
 QString CsvRowPlace(int line, int tableRow);
 
@@ -80,7 +89,8 @@ struct CsvPreview {
     std::vector<bool> duplicate;  // per row
     int repeats = 0;              // rows whose person or variable symbol an earlier row of the file has
     std::vector<bool> repeat;     // per row
-    QStringList repeatNotes;      // "Řádek souboru 9 opakuje řádek souboru 4: stejný adresát", the first few
+    QList<CsvRowRepeat> rowRepeats; // the first few
+    QStringList repeatNotes;      // they as the proposed options place them: "Řádek souboru 9 (řádek adresáře 9) opakuje řádek souboru 4 (…): stejný adresát"
     bool onlySamples = false;     // the table holds just the four untouched sample rows
 
     bool workbook = false;        // a workbook, read through a CSV copy of one sheet
@@ -102,6 +112,7 @@ struct CsvPreview {
     // "Řádek souboru 17 (řádek adresáře 21)" for one of the first rows.
     QString rowPlace(int row, const CsvImportOptions &options) const;
     QStringList problemTexts(const CsvImportOptions &options) const;
+    QStringList repeatTexts(const CsvImportOptions &options) const;
     QString encodingName() const;
     QString separatorName() const;
 };
