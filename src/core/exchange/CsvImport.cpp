@@ -279,6 +279,15 @@ void noteRow(int line, int row, const Landed &landed, bool amountMapped, CsvEnco
         listed.append({line, row, what});
 }
 
+// The last line of a record over several lines, where that is a guess; else its
+// first. A record of the program's own layout whose quotes close with exactly its
+// fields is not: our own export writes line breaks so.
+int mergedLastLine(const CsvRecordReader &records, int fileColumns)
+{
+    const bool ownLayout = fileColumns >= CsvFullPositions && records.fields().size() == fileColumns;
+    return ownLayout ? records.line() : records.lastLine();
+}
+
 QString problemText(int line, int tableRow, const QString &what)
 {
     return CsvRowPlace(line, tableRow) + QStringLiteral(": ") + what;
@@ -496,7 +505,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             lander.land(fields, row, whole, whole ? nullptr : &repeatColumns);
             row.quoteAsChar = records.quoteAsCharacter();
             row.line = records.line();
-            row.lastLine = records.lastLine();
+            row.lastLine = mergedLastLine(records, p.fileColumns);
             if (shown) {
                 QStringList cells;
                 for (int c = 0; c < CsvColumnCount; ++c) {
@@ -635,7 +644,7 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 lander.land(fields, row, false);
                 row.quoteAsChar = records.quoteAsCharacter();
                 row.line = records.line();
-                row.lastLine = records.lastLine();
+                row.lastLine = mergedLastLine(records, preview.fileColumns);
                 noteRow(records.line(), rowsBefore + result.rows + 1, row, preview.amountMapped, preview.encoding,
                         result.amountProblems, problems);
                 table.append();

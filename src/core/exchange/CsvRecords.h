@@ -71,6 +71,7 @@ private:
     Status cook();
     bool readLine(QByteArray &into);
     void cookPlain();
+    bool dittoLine() const;
     int plainFields(const QByteArray &line) const;
 
     CsvReader &m_reader;
