@@ -14,7 +14,9 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -538,96 +540,197 @@ INSTANTIATE_TEST_SUITE_P(
                     ';', {}, 4,
                     {"Řádek souboru 3 (řádek adresáře 2): uvozovka bez páru", "Řádek souboru 5 (řádek adresáře 4): uvozovka bez páru"},
                     false, {"Novák", "Malá", "Dvořák", "Král"}},
-        PreviewCase{"quotedLineBreakStillOneField", "a;\"b\nc\";d\ne;f;g\n", ';', {}, 2, {}},
+        PreviewCase{"quotedLineBreakStillOneFieldAndNamed", "a;\"b\nc\";d\ne;f;g\n", ';', {}, 2,
+                    {"Řádek souboru 1 (řádek adresáře 1): řádky 1–2 jsou jeden záznam"}},
+        PreviewCase{"dittoMarksHeaderless",
+                    "Nov\xe1k;Jan;Praha;100\nMal\xe1;Eva;\";200\nDvo\xf8\xe1k;Petr;Brno;300\nKr\xe1l;Ji\xf8\xed;\";400\n", ';',
+                    {}, 4,
+                    {"Řádek souboru 2 (řádek adresáře 2): uvozovka bez páru", "Řádek souboru 4 (řádek adresáře 4): uvozovka bez páru"},
+                    false, {"Praha", "\"", "Brno", "\""}},
+        PreviewCase{"rowsNotSwallowedHeaderless", "A;B;\"C;1\nD;E;F;2\nG;H;I\";3\n", ';', {}, 3,
+                    {"Řádek souboru 1 (řádek adresáře 1): uvozovka bez páru"}, false, {"\"C", "F", "I"}},
+        PreviewCase{"openQuoteToTheEndHeaderless", "A;B;C\nD;\"E;F\nG;H;I\n", ';', {}, 3,
+                    {"Řádek souboru 2 (řádek adresáře 2): uvozovka bez páru"}, false, {"C", "F", "I"}},
         PreviewCase{"repeatsInsideTheFile",
                     "P\xf8\xedjmen\xed;Jm\xe9no;VS;\xc8\xe1stka\nNov\xe1k;Jan;1;100\nMal\xe1;Eva;2;100\n"
                     "nov\xe1k ;JAN;3;100\nKr\xe1l;Petr;2;100\nKr\xe1sa;Petr;;100\n",
                     ';', {}, 5, {}, false, {},
-                    {"Řádek souboru 4 opakuje řádek souboru 2: stejný adresát",
-                     "Řádek souboru 5 opakuje řádek souboru 3: stejný variabilní symbol 2"}},
+                    {"Řádek souboru 4 (řádek adresáře 3) opakuje řádek souboru 2 (řádek adresáře 1): stejný adresát",
+                     "Řádek souboru 5 (řádek adresáře 4) opakuje řádek souboru 3 (řádek adresáře 2): stejný variabilní "
+                     "symbol 2"}},
         PreviewCase{"macLineEnds", "a;b;c\rd;e;f\rg;h;i\r", ';', {}, 3, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Rows are named by their line in the file and by the row they become in the
+// table, as the import will write them: after the sample rows go, without the rows
+// left out.
+TEST_F(RecipientFixture, rowsNamedByFileLineAndTableRow)
+{
+    AddSampleRecipients(table);
+    const QString path = csv("Platby 2024\n\nP\xf8\xedjmen\xed;Jm\xe9no;\xc8\xe1stka\nA;Jan;abc\nB;Eva;100\nA;Jan;-5\n");
+    const CsvPreview p = PreviewCsvFile(path, table, CsvLayout::Full);
+    EXPECT_EQ(p.firstLines, (QList<int>{4, 5, 6}));
+    const CsvImportOptions proposed = p.proposedOptions();
+    EXPECT_TRUE(proposed.removeSamples);
+    const QStringList named{QStringLiteral("Řádek souboru 4 (řádek adresáře 1): částku „abc“ nelze přečíst, uložena 0"),
+                            QStringLiteral("Řádek souboru 6 (řádek adresáře 3): částka „-5“ je záporná, uložena -5 "
+                                           "(složenka bude neplatná)")};
+    EXPECT_EQ(p.problems, named);
+    EXPECT_EQ(p.rowPlace(2, proposed), QStringLiteral("Řádek souboru 6 (řádek adresáře 3)"));
+    CsvImportOptions kept;
+    kept.skipRepeats = true;
+    EXPECT_EQ(p.rowPlace(0, kept), QStringLiteral("Řádek souboru 4 (řádek adresáře 5)"));
+    EXPECT_EQ(p.rowPlace(2, kept), QStringLiteral("Řádek souboru 6 (neimportuje se)"));
+    EXPECT_TRUE(p.problemTexts(kept).value(1).startsWith(QStringLiteral("Řádek souboru 6 (neimportuje se): ")));
+    EXPECT_EQ(p.repeatTexts(kept), QStringList{QStringLiteral("Řádek souboru 6 (neimportuje se) opakuje řádek souboru 4 "
+                                                              "(řádek adresáře 5): stejný adresát")});
+
+    const CsvImportResult r = ImportPreviewedCsv(p, table, proposed);
+    EXPECT_EQ(r.problems, named);
+    const QString notes = CsvImportNotes(r);
+    EXPECT_TRUE(notes.contains(QStringLiteral("Řádek souboru 3 je záhlaví se jmény sloupců; nebyl importován.")))
+        << notes.toStdString();
+    EXPECT_TRUE(notes.contains(QStringLiteral("Řádek souboru 1 je nadpis nad řádky adresátů; nebyl importován.")))
+        << notes.toStdString();
+}
+
 } // namespace
 
-// Random registers as people keep them, written as CSV: the import gives what they
-// mean, and names exactly the lines it cannot read for sure. KVITANKY_SEED repeats a run.
+// Random registers as people keep them, written as CSV and as an .xlsx workbook:
+// the import gives what they mean, and names exactly the lines it cannot read for
+// sure. KVITANKY_SEED repeats a run.
 TEST_F(RecipientFixture, randomRegistersImportAsMeant)
 {
-    const unsigned seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? qEnvironmentVariableIntValue("KVITANKY_SEED")
-                                                                     : std::random_device{}();
-    std::printf("KVITANKY_SEED=%u\n", seed);
+    const unsigned seed = testsupport::randomSeed("randomRegistersImportAsMeant");
     std::mt19937 rng(seed);
     const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
-    struct Amount { const char *text; double value; bool named; };
-    const Amount amounts[] = {{"150", 150, false}, {"1 234,50", 1234.5, false}, {"150 Kč", 150, false},
-                              {"2.500", 2.5, true}, {"", 0, true}, {"-80", -80, true}, {"abc", 0, true},
-                              {"12,5", 12.5, false}};
+    struct Amount { const char *text; double value; bool named; bool whole; };
+    const Amount amounts[] = {{"150", 150, false, true}, {"1 234,50", 1234.5, false, false},
+                              {"150 Kč", 150, false, false}, {"2.500", 2.5, true, false}, {"", 0, true, false},
+                              {"-80", -80, true, true}, {"abc", 0, true, false}, {"12,5", 12.5, false, false}};
     struct Flag { const char *text; int value; bool named; };
     const Flag flags[] = {{"", 0, false}, {"0", 0, false}, {"1", 1, false}, {"ano", 1, false}, {"ne", 0, false},
                           {"x", 1, false}, {"možná", 0, true}};
+    // One row of the register: its cells, the line it stands on, what it means.
+    struct Row { QList<QByteArray> cells; int line; std::string meant; bool named; bool ditto; bool wholeAmount; };
     for (int round = 0; round < 30; ++round) {
-        const char sep = ";,\t"[pick(3)];
-        const QByteArray eol = QList<QByteArray>{"\n", "\r\n", "\r"}[pick(3)];
-        const auto field = [&](const QByteArray &text) {
-            return text.contains(sep) ? '"' + text + '"' : text;
-        };
-        QByteArray file;
-        int line = 0;
-        if (pick(2)) {
-            file += "Seznam plátců 2024" + eol;
-            ++line;
-        }
-        file += QByteArray("Příjmení") + sep + "Jméno" + sep + "Obec" + sep + "Částka" + sep + "Vyřazeno" + eol;
-        ++line;
+        const bool caption = pick(2);
+        std::vector<Row> register_;
+        int line = caption ? 2 : 1;
         const int rows = 1 + pick(25);
-        std::vector<std::string> meant;
-        QList<int> named;
         for (int r = 0; r < rows; ++r) {
-            while (pick(5) == 0) {
-                file += eol;
-                ++line;
-            }
+            while (pick(5) == 0)
+                ++line;   // blank lines, empty sheet rows
             ++line;
             const bool ditto = r > 0 && pick(4) == 0;
-            int ai = pick(8);
-            while (ditto && QByteArray(amounts[ai].text).contains(sep))   // a ditto line holds no quoted field
-                ai = pick(8);
-            const Amount &a = amounts[ai];
+            const Amount &a = amounts[pick(8)];
             const Flag &f = flags[pick(7)];
             const QByteArray surname = "Nov\xc3\xa1k " + QByteArray::number(r) + (ditto ? "" : ", ml.");
             const QByteArray town = ditto ? "\"" : "Praha";
-            file += (ditto ? surname : field(surname)) + sep + "Jan" + sep + town + sep
-                + (ditto ? QByteArray(a.text) : field(a.text)) + sep + f.text + eol;
-            meant.push_back(QString::fromUtf8("%1|%2|%3|%4").arg(QString::fromUtf8(surname), QString::fromUtf8(town))
-                                .arg(a.value).arg(f.value).toStdString());
-            if (a.named || f.named || ditto)
-                named << line;
+            register_.push_back({{surname, "Jan", town, a.text, f.text}, line,
+                                 QString::fromUtf8("%1|%2|%3|%4")
+                                     .arg(QString::fromUtf8(surname), QString::fromUtf8(town))
+                                     .arg(a.value)
+                                     .arg(f.value)
+                                     .toStdString(),
+                                 a.named || f.named, ditto, a.whole});
         }
-        table.deleteAll();
-        const QString path = csv(file);
-        const CsvPreview p = PreviewCsvFile(path, table, CsvLayout::Full);
+        const QList<QByteArray> header{"Příjmení", "Jméno", "Obec", "Částka", "Vyřazeno"};
+
+        // As CSV: a ditto line holds no quoted field, and its quotation mark is named.
+        const char sep = ";,\t"[pick(3)];
+        const QByteArray eol = QList<QByteArray>{"\n", "\r\n", "\r"}[pick(3)];
+        QByteArray csvFile = caption ? "Seznam plátců 2024" + eol : QByteArray();
+        const auto csvLine = [&](const QList<QByteArray> &cells, bool quoting) {
+            QByteArray text;
+            for (const QByteArray &cell : cells)
+                text += (text.isEmpty() && &cell == &cells.front() ? "" : QByteArray(1, sep))
+                    + (quoting && cell.contains(sep) ? '"' + cell + '"' : cell);
+            return text + eol;
+        };
+        csvFile += csvLine(header, true);
+        int at = int(caption) + 1;
+        QList<int> csvNamed, xlsxNamed;
+        for (Row &row : register_) {
+            if (row.ditto)
+                while (row.cells[3].contains(sep))
+                    row.cells[3] = amounts[pick(8)].text, row.meant = {};
+            for (; at < row.line - 1; ++at)
+                csvFile += eol;
+            at = row.line;
+            csvFile += csvLine(row.cells, !row.ditto);
+        }
+        // A ditto row may have drawn another amount: its meaning follows the cells.
+        for (Row &row : register_) {
+            if (!row.meant.empty())
+                continue;
+            const Amount *a = std::find_if(std::begin(amounts), std::end(amounts),
+                                           [&](const Amount &x) { return row.cells[3] == x.text; });
+            const Flag *f = std::find_if(std::begin(flags), std::end(flags),
+                                         [&](const Flag &x) { return row.cells[4] == x.text; });
+            row.meant = QString::fromUtf8("%1|%2|%3|%4")
+                            .arg(QString::fromUtf8(row.cells[0]), QString::fromUtf8(row.cells[2]))
+                            .arg(a->value)
+                            .arg(f->value)
+                            .toStdString();
+            row.named = a->named || f->named;
+            row.wholeAmount = a->whole;
+        }
+        for (const Row &row : register_) {
+            if (row.named || row.ditto)
+                csvNamed << row.line;
+            if (row.named)
+                xlsxNamed << row.line;
+        }
+
+        // As a workbook: cells as a person types them, whole amounts and marks as numbers.
+        const QString xlsxPath = dir.file(QStringLiteral("in.xlsx"));
+        {
+            lxw_workbook *book = workbook_new(QFile::encodeName(xlsxPath).constData());
+            lxw_worksheet *sheet = workbook_add_worksheet(book, "Plátci");
+            if (caption)
+                worksheet_write_string(sheet, 0, 0, "Seznam plátců 2024", nullptr);
+            for (int c = 0; c < header.size(); ++c)
+                worksheet_write_string(sheet, lxw_row_t(caption), lxw_col_t(c), header[c].constData(), nullptr);
+            for (const Row &row : register_)
+                for (int c = 0; c < row.cells.size(); ++c) {
+                    const QByteArray &cell = row.cells[c];
+                    if (cell.isEmpty())
+                        continue;
+                    const bool number = (c == 3 && row.wholeAmount) || (c == 4 && (cell == "0" || cell == "1"));
+                    if (number && pick(2))
+                        worksheet_write_number(sheet, lxw_row_t(row.line - 1), lxw_col_t(c), cell.toDouble(), nullptr);
+                    else
+                        worksheet_write_string(sheet, lxw_row_t(row.line - 1), lxw_col_t(c), cell.constData(), nullptr);
+                }
+            ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+        }
+
         const std::string context = "seed " + std::to_string(seed) + " round " + std::to_string(round);
-        ASSERT_EQ(p.rows, rows) << context;
-        QList<int> got;
-        for (const QString &problem : p.problems) {
-            const int l = problem.section(QLatin1Char(' '), 2, 2).toInt();
-            if (got.isEmpty() || got.back() != l)
-                got << l;
+        for (const auto &[path, named] : {std::pair{csv(csvFile), csvNamed}, std::pair{xlsxPath, xlsxNamed}}) {
+            const std::string where = context + " " + path.toStdString();
+            table.deleteAll();
+            const CsvPreview p = PreviewCsvFile(path, table, CsvLayout::Full);
+            ASSERT_TRUE(p.canImport()) << where << p.refusal.toStdString();
+            ASSERT_EQ(p.rows, rows) << where;
+            QList<int> got;
+            for (const CsvRowProblem &problem : p.rowProblems)
+                if (got.isEmpty() || got.back() != problem.line)
+                    got << problem.line;
+            EXPECT_EQ(got, named.mid(0, CsvListedProblems)) << where;
+            EXPECT_EQ(p.amountProblems, named.size()) << where;
+            ImportPreviewedCsv(p, table);
+            std::vector<std::string> landed;
+            for (table.first(); !table.eof(); table.next())
+                landed.push_back(QStringLiteral("%1|%2|%3|%4")
+                                     .arg(table.fieldByName(QStringLiteral("PRIJMENI")).asString(),
+                                          table.fieldByName(QStringLiteral("OBEC")).asString())
+                                     .arg(table.fieldByName(QStringLiteral("CASTKA")).asFloat())
+                                     .arg(table.fieldByName(QStringLiteral("VYRAZENO")).asInteger())
+                                     .toStdString());
+            ASSERT_EQ(landed.size(), register_.size()) << where;
+            for (size_t k = 0; k < register_.size(); ++k)
+                EXPECT_EQ(landed[k], register_[k].meant) << where;
         }
-        EXPECT_EQ(got, named.mid(0, CsvListedProblems)) << context;
-        EXPECT_EQ(p.amountProblems, named.size()) << context;
-        ImportPreviewedCsv(p, table);
-        std::vector<std::string> landed;
-        for (table.first(); !table.eof(); table.next())
-            landed.push_back(QStringLiteral("%1|%2|%3|%4")
-                                 .arg(table.fieldByName(QStringLiteral("PRIJMENI")).asString(),
-                                      table.fieldByName(QStringLiteral("OBEC")).asString())
-                                 .arg(table.fieldByName(QStringLiteral("CASTKA")).asFloat())
-                                 .arg(table.fieldByName(QStringLiteral("VYRAZENO")).asInteger())
-                                 .toStdString());
-        ASSERT_EQ(landed.size(), meant.size()) << context;
-        for (size_t k = 0; k < meant.size(); ++k)
-            EXPECT_EQ(landed[k], meant[k]) << context;
     }
 }

@@ -311,3 +311,33 @@ TEST(WorkbookReader, importedLikeCsv)
     EXPECT_EQ(refused.rows, 0);
     EXPECT_EQ(table.recordCount(), before + 1);
 }
+
+// Rows of a sheet are named by the sheet's row numbers, below a cell that holds a
+// line break too.
+TEST(WorkbookReader, rowsNamedBySheetRow)
+{
+    TempDir dir;
+    DbfTable table;
+    CreateRecipientTable(table, dir.path());
+    const QString path = dir.file(QStringLiteral("adresy.xlsx"));
+    {
+        const CNumbers cNumbers;
+        lxw_workbook *book = workbook_new(QFile::encodeName(path).constData());
+        lxw_worksheet *sheet = workbook_add_worksheet(book, "Adresy");
+        worksheet_write_string(sheet, 0, 0, "Příjmení", nullptr);
+        worksheet_write_string(sheet, 0, 1, "Ulice", nullptr);
+        worksheet_write_string(sheet, 0, 2, "Částka", nullptr);
+        worksheet_write_string(sheet, 1, 0, "Novák", nullptr);
+        worksheet_write_string(sheet, 1, 1, "Horní 1\nDolní Lhota", nullptr);
+        worksheet_write_number(sheet, 1, 2, 100, nullptr);
+        worksheet_write_string(sheet, 3, 0, "Malá", nullptr);
+        worksheet_write_string(sheet, 3, 2, "abc", nullptr);
+        ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+    }
+    const CsvPreview p = PreviewCsvFile(path, table, CsvLayout::Full);
+    ASSERT_TRUE(p.canImport()) << p.refusal.toStdString();
+    EXPECT_EQ(p.firstLines, (QList<int>{2, 4}));
+    EXPECT_EQ(p.problems, QStringList{QStringLiteral("Řádek souboru 4 (řádek adresáře 2): částku „abc“ nelze přečíst, uložena 0")})
+        << p.problems.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(ImportPreviewedCsv(p, table).rows, 2);
+}

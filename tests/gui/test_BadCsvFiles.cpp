@@ -105,9 +105,11 @@ INSTANTIATE_TEST_SUITE_P(
                {"Soubor %1, řádek 1: řádek je delší než 765 znaků. Import skončil před tímto řádkem."}},
         BadCsv{"NulBytes", false, [] { return QByteArray("Pan;Jan\nPan;\0Petr\n\0\0\0\n", 20); }, 0,
                {"Soubor %1 má na řádku 2 nulový bajt, není to tedy textový soubor CSV. Nic nebylo importováno."}},
-        BadCsv{"UnterminatedQuoteAtEnd", false, [] { return goodLine(1) + goodLine(2) + "Pan;\"Jan;Nov\xe1k\n"; }, 2,
-               {"Soubor %1, řádek 3: uvozovky otevřené na tomto řádku se do konce souboru neuzavřely. Import "
-                "skončil před tímto řádkem."}},
+        // Its rows tell how many fields a record has: the quotation mark is a character.
+        BadCsv{"UnterminatedQuoteAtEnd", false, [] { return goodLine(1) + goodLine(2) + "Pan;\"Jan;Nov\xe1k\n"; }, 3,
+               {}, 0,
+               {"Na 1 řádku souboru nešlo hodnoty přečíst s jistotou:\n"
+                "Řádek souboru 3 (řádek adresáře 7): uvozovka bez páru, čtena jako znak"}},
         BadCsv{"DosEncoding", false, [] { return encode(QStringLiteral("Pan;Jiří;Dvořák;Čéčová 1;Plzeň\n"), Codepage::Cp852); },
                0,
                {"Soubor %1 je nejspíš v kódování DOS (CP852), ne v UTF-8 ani ve Windows-1250 (první takový znak je "

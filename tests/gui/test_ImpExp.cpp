@@ -22,6 +22,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <xlsxwriter.h>
+
 using namespace kvitanky;
 using namespace testsupport;
 
@@ -298,7 +300,7 @@ TEST_F(ImpExpTest, PreviewThenImport)
     chosen = dir.file("tabulka.csv");
     writeFile(chosen, QString::fromUtf8("Příjmení,Jméno,Částka,Poznámka\r\nNovák,Jan,\"1 234,50\",x\r\n"
                                         "Malá,Eva,abc,y\r\n").toUtf8());
-    QString facts, problems, firstSurname;
+    QString facts, problems, problemsKeepingSamples, firstSurname, firstPlace;
     bool samplesOffered = false, duplicatesOffered = false;
     QString duplicatesText;
     bool answer = false;
@@ -307,7 +309,14 @@ TEST_F(ImpExpTest, PreviewThenImport)
         facts = d.LabelPreviewFacts->text();
         problems = d.LabelPreviewProblems->text();
         firstSurname = d.TablePreview->rowCount() ? d.TablePreview->item(0, 1)->text() : QString();
+        firstPlace = d.TablePreview->rowCount() ? d.TablePreview->verticalHeaderItem(0)->text() : QString();
         samplesOffered = d.CheckBoxRemoveSamples->isVisibleTo(&d) && d.CheckBoxRemoveSamples->isChecked();
+        if (samplesOffered) {
+            // The table rows named follow the choice to keep the samples.
+            d.CheckBoxRemoveSamples->setChecked(false);
+            problemsKeepingSamples = d.LabelPreviewProblems->text();
+            d.CheckBoxRemoveSamples->setChecked(true);
+        }
         duplicatesOffered = d.CheckBoxSkipDuplicates->isVisibleTo(&d) && d.CheckBoxSkipDuplicates->isChecked();
         duplicatesText = d.CheckBoxSkipDuplicates->text();
         answer ? d.accept() : d.reject();
@@ -318,8 +327,11 @@ TEST_F(ImpExpTest, PreviewThenImport)
                                        "K importu: 2 řádky"));
     EXPECT_EQ(firstSurname, QString::fromUtf8("Novák"));
     EXPECT_TRUE(problems.contains(QString::fromUtf8("„Poznámka“"))) << problems.toStdString();
-    EXPECT_TRUE(problems.contains(QString::fromUtf8("Řádek souboru 3 (řádek adresáře 6): částku „abc“ nelze přečíst")))
+    EXPECT_EQ(firstPlace, QString::fromUtf8("Řádek souboru 2 (řádek adresáře 1)"));
+    EXPECT_TRUE(problems.contains(QString::fromUtf8("Řádek souboru 3 (řádek adresáře 2): částku „abc“ nelze přečíst")))
         << problems.toStdString();
+    EXPECT_TRUE(problemsKeepingSamples.contains(QString::fromUtf8("Řádek souboru 3 (řádek adresáře 6): částku „abc“")))
+        << problemsKeepingSamples.toStdString();
     EXPECT_TRUE(samplesOffered);
     EXPECT_EQ(form->TableData.recordCount(), 4);   // "Zrušit": nothing written, nothing said
     EXPECT_TRUE(messages.isEmpty());
@@ -466,4 +478,64 @@ TEST_F(ImpExpTest, MappingAColumnInThePreview)
     page->ButtonImportCsv->click();
     EXPECT_EQ(offered, QString::fromUtf8("Částka"));
     EXPECT_FALSE(warnedBefore);
+}
+
+// A workbook of several sheets offers the sheet in the preview; the columns and rows
+// shown follow the sheet chosen, and the import reads it. One sheet: no choice shown.
+TEST_F(ImpExpTest, ChoosingTheSheetOfAWorkbook)
+{
+    start();
+    const auto workbook = [&](const char *name, QList<const char *> sheets) {
+        const QString path = dir.file(QString::fromUtf8(name));
+        lxw_workbook *book = workbook_new(QFile::encodeName(path).constData());
+        for (const char *title : sheets) {
+            lxw_worksheet *sheet = workbook_add_worksheet(book, title);
+            worksheet_write_string(sheet, 0, 0, "Poznámka", nullptr);
+            worksheet_write_string(sheet, 1, 0, "jen poznámky", nullptr);
+            if (QByteArray(title) != "Adresy")
+                continue;
+            const char *const cells[3][3] = {{"Příjmení", "Jméno", "Částka"}, {"Novák", "Jan", "150"}, {"Malá", "Eva", "200"}};
+            for (int r = 0; r < 3; ++r)
+                for (int c = 0; c < 3; ++c)
+                    worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c + 1), cells[r][c], nullptr);
+        }
+        EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
+        return path;
+    };
+    bool sheetOffered = false;
+    QString factsBefore, factsAfter, surname, amountColumn;
+    desktop->onDialog = [&](QDialog &dialog) {
+        auto &d = dynamic_cast<ImportPreviewDialog &>(dialog);
+        QComboBox *sheet = d.findChild<QComboBox *>(QStringLiteral("ComboSheet"));
+        sheetOffered = sheet && sheet->isVisibleTo(&d);
+        factsBefore = d.LabelPreviewFacts->text();
+        if (sheetOffered)
+            sheet->setCurrentIndex(sheet->findText(QStringLiteral("Adresy")));
+        factsAfter = d.LabelPreviewFacts->text();
+        for (int k = 0; k < d.TablePreview->columnCount(); ++k)
+            if (d.TablePreview->horizontalHeaderItem(k)->text() == QString::fromUtf8("Příjmení"))
+                surname = d.TablePreview->item(0, k)->text();
+        QComboBox *fourth = d.findChild<QComboBox *>(QStringLiteral("ComboMapping4"));
+        amountColumn = fourth ? fourth->currentText() : QString();
+        d.CheckBoxRemoveSamples->setChecked(true);
+        d.CheckBoxSkipDuplicates->setChecked(false);
+        d.ButtonPreviewImport->click();
+        return d.result();
+    };
+    chosen = workbook("dva listy.xlsx", {"Poznámky", "Adresy"});
+    page->ButtonImportCsv->click();
+    EXPECT_TRUE(sheetOffered);
+    EXPECT_TRUE(factsBefore.contains(QString::fromUtf8("List sešitu: „Poznámky“"))) << factsBefore.toStdString();
+    EXPECT_TRUE(factsAfter.contains(QString::fromUtf8("List sešitu: „Adresy“    Záhlaví: ano"))) << factsAfter.toStdString();
+    EXPECT_EQ(surname, QString::fromUtf8("Novák"));
+    EXPECT_EQ(amountColumn, QString::fromUtf8("Částka"));
+    ASSERT_EQ(form->TableData.recordCount(), 2);
+    form->TableData.last();
+    EXPECT_EQ(form->TableData.fieldByName(QStringLiteral("PRIJMENI")).asString(), QString::fromUtf8("Malá"));
+    EXPECT_EQ(form->TableData.fieldByName(QStringLiteral("CASTKA")).asFloat(), 200);
+
+    chosen = workbook("jeden list.xlsx", {"Adresy"});
+    page->ButtonImportCsv->click();
+    EXPECT_FALSE(sheetOffered);
+    EXPECT_EQ(form->TableData.recordCount(), 4);
 }

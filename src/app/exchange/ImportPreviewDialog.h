@@ -4,7 +4,9 @@
 // row count, the amounts that cannot be read, the rows already in the table and the
 // sample rows of the first start. Each column of the file, with its header and first
 // values, has a choice of the table column it fills ("nepoužít" included); the rows
-// shown follow a change at once. "Importovat" or "Zrušit".
+// shown follow a change at once. A workbook of several sheets has a choice of the
+// sheet. Each row is named by its line in the file and the table row it becomes.
+// "Importovat" or "Zrušit".
 #pragma once
 
 #include "exchange/CsvImport.h"
@@ -41,6 +43,8 @@ public:
     QLabel *LabelPreviewFacts = nullptr;
     QTableWidget *TablePreview = nullptr;
     QLabel *LabelPreviewProblems = nullptr;
+    QLabel *LabelSheet = nullptr;
+    QComboBox *ComboSheet = nullptr;                // the workbook's sheet; shown only with several
     QTableWidget *TableMapping = nullptr;           // per file column: the choice, header, first values
     QList<QComboBox *> ComboMapping;                // "ComboMapping1", … per file column
     QCheckBox *CheckBoxThousands = nullptr;         // shown only with amounts like "2.500"
@@ -56,7 +60,10 @@ public:
 
 private:
     void choiceChanged();
+    void sheetChanged();
+    void showMapping();
     void showPreview();
+    void showPlaces();   // the file's lines and table rows named, as the options stand
 
     CsvPreview m_preview;
     Reread m_reread;

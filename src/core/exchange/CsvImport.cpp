@@ -5,6 +5,7 @@
 #include "data/RecipientTable.h"
 #include "exchange/CsvFormat.h"
 #include "exchange/CsvRecords.h"
+#include "exchange/CsvSniff.h"
 #include "exchange/WorkbookReader.h"
 #include "text/Codepage.h"
 #include "text/CzechPlural.h"
@@ -19,7 +20,6 @@
 #include <array>
 #include <cmath>
 #include <exception>
-#include <map>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -64,8 +64,17 @@ struct Landed {
     bool flagOk = true;
     QByteArrayView flagText;
     bool quoteAsChar = false;   // a quotation mark without its pair read as a character
+    int line = 0;               // the lines of the file the record spans
+    int lastLine = 0;
     std::array<bool, CsvColumnCount> filled{};
 };
+
+using TextColumns = std::array<bool, CsvColumnCount>;
+
+// A row repeats an earlier one of the file with the same person (first name,
+// surname, street and town) or the same variable symbol.
+constexpr std::array<int, 4> PersonColumns{1, 2, 3, 4};
+constexpr int SymbolColumn = 7;
 
 class Lander
 {
@@ -82,7 +91,8 @@ public:
         }
     }
 
-    void land(const QList<QByteArrayView> &fields, Landed &row, bool cut) const
+    // `only`: the text columns to decode (the others are left empty); all when null.
+    void land(const QList<QByteArrayView> &fields, Landed &row, bool cut, const TextColumns *only = nullptr) const
     {
         row.filled.fill(false);
         const size_t n = std::min(m_p.columnOf.size(), size_t(fields.size()));
@@ -94,6 +104,10 @@ public:
             row.filled[size_t(c)] = true;
             switch (kindOf(c)) {
             case Kind::Text: {
+                if (only && !(*only)[size_t(c)]) {
+                    row.text[size_t(c)].clear();
+                    break;
+                }
                 QString t = DecodeCsvField(f, m_p.encoding);
                 if (cut) {
                     // As the table keeps it: cut to its size, trailing blanks dropped.
@@ -107,7 +121,9 @@ public:
             }
             case Kind::Amount:
                 row.amount = ReadCsvAmount(f, m_p.thousands);
-                row.amountPresent = pos < n;
+                // A sheet leaves empty cells at a row's end out, and a header names
+                // every column: there a missing amount is an empty one.
+                row.amountPresent = pos < n || m_p.header || m_p.workbook;
                 row.amountText = f;
                 break;
             case Kind::Flag:
@@ -197,37 +213,39 @@ QString amountShown(double value)
     return QString::fromLatin1(FloatToCsvText(value));
 }
 
-// What the import could not read for sure in one row, each with the file's line.
-void rowProblems(int line, int tableRow, const Landed &row, bool amountMapped, CsvEncoding encoding, QStringList &out)
+// What the import could not read for sure in one row.
+void rowProblems(const Landed &row, bool amountMapped, CsvEncoding encoding, QStringList &out)
 {
     const CsvAmount &a = row.amount;
-    const QString at = QStringLiteral("Řádek souboru %1 (řádek adresáře %2): ").arg(line).arg(tableRow);
     if (row.quoteAsChar)
-        out << at + QStringLiteral("uvozovka bez páru, čtena jako znak");
+        out << QStringLiteral("uvozovka bez páru, čtena jako znak");
+    if (row.lastLine > row.line)
+        out << QStringLiteral("řádky %1–%2 jsou jeden záznam: pole v uvozovkách pokračuje přes konec řádku")
+                   .arg(row.line).arg(row.lastLine);
     const QByteArrayView amountText = row.amountText;
     const QString shown = DecodeCsvField(amountText, encoding).trimmed();
     if (amountMapped) {
         switch (a.state) {
         case CsvAmount::State::Empty:
-            out << at + QStringLiteral("částka chybí, uložena 0");
+            out << QStringLiteral("částka chybí, uložena 0");
             break;
         case CsvAmount::State::Negative:
-            out << at + QStringLiteral("částka „%1“ je záporná, uložena %2 (složenka bude neplatná)")
-                            .arg(shown, amountShown(a.value));
+            out << QStringLiteral("částka „%1“ je záporná, uložena %2 (složenka bude neplatná)")
+                       .arg(shown, amountShown(a.value));
             break;
         case CsvAmount::State::Unreadable:
-            out << at + QStringLiteral("částku „%1“ nelze přečíst, uložena %2").arg(shown, amountShown(a.value));
+            out << QStringLiteral("částku „%1“ nelze přečíst, uložena %2").arg(shown, amountShown(a.value));
             break;
         case CsvAmount::State::Ok:
             break;
         }
         if (a.ambiguous)
-            out << at + QStringLiteral("částka „%1“ může být v tisících i s desetinnou čárkou, uložena %2")
-                            .arg(shown, amountShown(a.value));
+            out << QStringLiteral("částka „%1“ může být v tisících i s desetinnou čárkou, uložena %2")
+                       .arg(shown, amountShown(a.value));
     }
     if (!row.flagOk)
-        out << at + QStringLiteral("vyřazení „%1“ nelze přečíst, uloženo 0")
-                        .arg(DecodeCsvField(row.flagText, encoding).trimmed());
+        out << QStringLiteral("vyřazení „%1“ nelze přečíst, uloženo 0")
+                   .arg(DecodeCsvField(row.flagText, encoding).trimmed());
 }
 
 QString stopText(CsvRecordReader::Status s, bool inQuotes)
@@ -247,123 +265,94 @@ bool isProblem(const CsvAmount &a, bool amountMapped)
 }
 
 // Adds a row's problems to the listed ones (the first few) and counts the row.
-void noteRow(int line, int tableRow, const Landed &row, bool amountMapped, CsvEncoding encoding, int &count,
-             QStringList &listed)
+void noteRow(int line, int row, const Landed &landed, bool amountMapped, CsvEncoding encoding, int &count,
+             QList<CsvRowProblem> &listed)
 {
-    amountMapped = amountMapped && row.amountPresent;
-    if (!isProblem(row.amount, amountMapped) && row.flagOk && !row.quoteAsChar)
+    amountMapped = amountMapped && landed.amountPresent;
+    if (!isProblem(landed.amount, amountMapped) && landed.flagOk && !landed.quoteAsChar
+        && landed.lastLine <= landed.line)
         return;
-    if (count++ < CsvListedProblems)
-        rowProblems(line, tableRow, row, amountMapped, encoding, listed);
+    if (count++ >= CsvListedProblems)
+        return;
+    QStringList whats;
+    rowProblems(landed, amountMapped, encoding, whats);
+    for (const QString &what : whats)
+        listed.append({line, row, what});
 }
 
-// The first lines of a file say how it is written: the separator is the one that
-// gives the same field count on most of them, the header is the first of the first
-// few records that names columns, and one-field lines above the rows are captions.
-struct Sniffed {
-    char separator = ';';
-    int fields = 0;             // the field count most lines have
-    int headerLine = 0;
-    CsvHeader header;
-    QStringList headerNames;
-    int firstDataLine = 1;
-    QList<int> captions;
-};
-
-constexpr int SniffedLines = 12;
-constexpr int HeaderSearchRecords = 5;
-
-Sniffed sniff(const QByteArray &head, CsvEncoding encoding)
+// The last line of a record over several lines, where that is a guess; else its
+// first. A record of the program's own layout whose quotes close with exactly its
+// fields is not: our own export writes line breaks so.
+int mergedLastLine(const CsvRecordReader &records, int fileColumns)
 {
-    Sniffed out;
-    int bestScore = 0;
-    for (const char sep : {';', '\t', ','}) {
-        // Quotation marks used as ditto marks must not merge lines here either: the
-        // records are read expecting the field count most lines without quotation
-        // marks have.
-        std::map<int, int> plain;
-        for (const QByteArray &l : head.split('\n'))
-            if (!l.isEmpty() && !l.contains('"'))
-                ++plain[int(l.count(sep)) + 1];
-        int plainModal = 0, plainMost = 0;
-        for (const auto &[n, many] : plain)
-            if (n >= 2 && many >= plainMost) {
-                plainModal = n;
-                plainMost = many;
-            }
-        if (sep != ';' && out.separator == ';' && out.fields >= CsvFullPositions)
-            break;
-        // Where most records hold line breaks in quoted fields (as our own export
-        // writes them), the lines without quotation marks are only pieces of
-        // records: the records read as quoted fields say more than those pieces.
-        int modal = 0, score = 0;
-        for (const int expected : {plainModal, 0}) {
-            CsvReader reader(head);
-            CsvRecordReader records(reader, sep);
-            records.setExpectedFields(expected);
-            std::map<int, int> lines;
-            while (records.next() == CsvRecordReader::Status::Record)
-                if (!records.fields().isEmpty())
-                    ++lines[int(records.fields().size())];
-            int thisModal = 0, thisScore = 0;
-            for (const auto &[n, many] : lines)
-                if (n >= 2 && many >= thisScore) {
-                    thisModal = n;
-                    thisScore = many;
-                }
-            // The program's own layout read through quoted fields wins.
-            const bool ownLayout = expected == 0 && sep == ';' && thisModal >= CsvFullPositions;
-            if (thisScore > score || (ownLayout && thisScore > 0)) {
-                modal = thisModal;
-                score = thisScore;
-            }
-            if (expected == 0)
-                break;
-        }
-        // The program's own separator wins wherever it splits lines the same way.
-        if (score > bestScore || (sep == ';' && score > 0 && modal >= CsvFullPositions)) {
-            bestScore = score;
-            out.separator = sep;
-            out.fields = modal;
-        }
-    }
-    CsvReader reader(head);
-    CsvRecordReader records(reader, out.separator);
-    records.setExpectedFields(out.fields);
-    int seen = 0;
-    QList<int> oneField;
-    while (seen < HeaderSearchRecords && records.next() == CsvRecordReader::Status::Record) {
-        const QList<QByteArrayView> &fields = records.fields();
-        if (fields.isEmpty())
-            continue;
-        ++seen;
-        QStringList names;
-        int nonEmpty = 0;
-        for (QByteArrayView f : fields) {
-            names << DecodeCsvField(f, encoding);
-            nonEmpty += !f.trimmed().isEmpty();
-        }
-        const CsvHeader h = RecogniseCsvHeader(names);
-        if (h.found) {
-            out.header = h;
-            out.headerNames = names;
-            out.headerLine = records.line();
-            out.firstDataLine = records.line() + 1;
-            out.captions = oneField;
-            return out;
-        }
-        if (nonEmpty == 1 && out.fields >= 3 && int(fields.size()) < out.fields && oneField.size() + 1 == seen)
-            oneField << records.line();
-    }
-    // No header: the caption lines above the first row are skipped.
-    if (!oneField.isEmpty()) {
-        out.captions = oneField;
-        out.firstDataLine = oneField.back() + 1;
-    }
-    return out;
+    const bool ownLayout = fileColumns >= CsvFullPositions && records.fields().size() == fileColumns;
+    return ownLayout ? records.line() : records.lastLine();
+}
+
+QString problemText(int line, int tableRow, const QString &what)
+{
+    return CsvRowPlace(line, tableRow) + QStringLiteral(": ") + what;
 }
 
 } // namespace
+
+QString CsvRowPlace(int line, int tableRow)
+{
+    if (tableRow <= 0)
+        return QStringLiteral("Řádek souboru %1 (neimportuje se)").arg(line);
+    return QStringLiteral("Řádek souboru %1 (řádek adresáře %2)").arg(line).arg(tableRow);
+}
+
+CsvImportOptions CsvPreview::proposedOptions() const
+{
+    CsvImportOptions o;
+    o.removeSamples = onlySamples;
+    o.skipDuplicates = duplicates > 0 && !onlySamples;
+    return o;
+}
+
+int CsvPreview::tableRowOf(int row, const CsvImportOptions &o) const
+{
+    // As the import goes: the samples go first, then rows are left out or appended.
+    const bool removed = o.removeSamples && onlySamples;
+    const bool skipDuplicates = o.skipDuplicates && !removed;
+    const auto leftOut = [&](int k) {
+        return (skipDuplicates && size_t(k) < duplicate.size() && duplicate[size_t(k)])
+            || (o.skipRepeats && size_t(k) < repeat.size() && repeat[size_t(k)]);
+    };
+    if (leftOut(row))
+        return 0;
+    int at = removed ? 0 : tableRows;
+    for (int k = 0; k <= row; ++k)
+        at += !leftOut(k);
+    return at;
+}
+
+QString CsvPreview::rowPlace(int row, const CsvImportOptions &options) const
+{
+    return CsvRowPlace(firstLines.value(row), tableRowOf(row, options));
+}
+
+QStringList CsvPreview::problemTexts(const CsvImportOptions &options) const
+{
+    QStringList out;
+    for (const CsvRowProblem &problem : rowProblems)
+        out << problemText(problem.line, tableRowOf(problem.row, options), problem.what);
+    return out;
+}
+
+QStringList CsvPreview::repeatTexts(const CsvImportOptions &options) const
+{
+    QStringList out;
+    for (const CsvRowRepeat &r : rowRepeats) {
+        QString earlier = CsvRowPlace(r.firstLine, tableRowOf(r.firstRow, options));
+        earlier[0] = earlier[0].toLower();
+        out << CsvRowPlace(r.line, tableRowOf(r.row, options)) + QStringLiteral(" opakuje ") + earlier
+                + (r.symbol.isEmpty() ? QStringLiteral(": stejný adresát")
+                                      : QStringLiteral(": stejný variabilní symbol %1").arg(r.symbol));
+    }
+    return out;
+}
 
 QString CsvPreview::encodingName() const
 {
@@ -401,8 +390,14 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     if (WorkbookFormatOf(path) != WorkbookFormat::None) {
         // A workbook's first sheet is read through a CSV copy, line by sheet row.
         p.copy = std::make_shared<QTemporaryFile>(QDir(QDir::tempPath()).filePath(QStringLiteral("kvitanky-XXXXXX.csv")));
-        if (p.copy->open())
-            p.refusal = WriteWorkbookAsCsv(path, *p.copy);
+        p.workbook = true;
+        p.sheet = choices.sheet;
+        if (p.copy->open()) {
+            WorkbookCsv sheet = WriteWorkbookAsCsv(path, *p.copy, choices.sheet);
+            p.refusal = sheet.error;
+            p.sheetNames = sheet.sheetNames;
+            p.sheetRowOfLine = std::move(sheet.rowOfLine);
+        }
         if (!p.copy->isOpen() || (p.refusal.isEmpty() && !p.copy->flush())) {
             p.refusal = QStringLiteral("Sešit %1 nelze převést pro import: %2.")
                             .arg(native(path), p.copy->errorString());
@@ -440,9 +435,9 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     {
         CsvReader first(&in);
         QByteArray head, line;
-        for (int n = 0; n < SniffedLines && !first.atEnd() && ReadCsvLineInto(first, line); ++n)
+        for (int n = 0; n < CsvSniffedLines && !first.atEnd() && ReadCsvLineInto(first, line); ++n)
             head += line + '\n';
-        const Sniffed sniffed = sniff(head, p.encoding);
+        const CsvSniffed sniffed = SniffCsvHead(head, p.encoding, p.workbook ? &p.sheetRowOfLine : nullptr);
         p.separator = sniffed.separator;
         p.captionLines = sniffed.captions;
         p.firstDataLine = sniffed.firstDataLine;
@@ -482,12 +477,19 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     const qint64 total = in.size();
     CsvReader reader(&in);
     CsvRecordReader records(reader, p.separator);
-    records.setExpectedFields(p.header ? p.fileColumns : 0);
+    records.setExpectedFields(p.workbook ? 0 : p.fileColumns);
+    if (p.workbook)
+        records.setLineNumbers(&p.sheetRowOfLine);
     Lander lander(p, table);
     Landed row;
     int lines = 0;
-    std::unordered_map<std::size_t, int> seenPeople, seenSymbols;   // key -> first line
+    std::unordered_map<std::size_t, std::pair<int, int>> seenPeople, seenSymbols;   // key -> first line and row
+    TextColumns repeatColumns{};
+    for (const int c : PersonColumns)
+        repeatColumns[size_t(c)] = true;
+    repeatColumns[SymbolColumn] = true;
     const int rowsBefore = table.active() ? table.recordCount() : 0;
+    p.tableRows = rowsBefore;
     for (;;) {
         const CsvRecordReader::Status s = records.next();
         if (s == CsvRecordReader::Status::End)
@@ -500,8 +502,13 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         const QList<QByteArrayView> &fields = records.fields();
         if (!fields.isEmpty() && records.line() >= p.firstDataLine) {
             const bool shown = p.firstRows.size() < CsvPreviewRows;
-            lander.land(fields, row, shown || !existing.empty());
+            // Rows neither shown nor compared with the table's need only the
+            // columns that make a repeat.
+            const bool whole = shown || !existing.empty();
+            lander.land(fields, row, whole, whole ? nullptr : &repeatColumns);
             row.quoteAsChar = records.quoteAsCharacter();
+            row.line = records.line();
+            row.lastLine = mergedLastLine(records, p.fileColumns);
             if (shown) {
                 QStringList cells;
                 for (int c = 0; c < CsvColumnCount; ++c) {
@@ -519,8 +526,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
                     raw << DecodeCsvField(f, p.encoding);
                 p.firstFields << raw;
             }
-            noteRow(records.line(), rowsBefore + p.rows + 1, row, amountMapped, p.encoding, p.amountProblems,
-                    p.problems);
+            noteRow(records.line(), p.rows, row, amountMapped, p.encoding, p.amountProblems, p.rowProblems);
             p.ambiguousAmounts += amountMapped && row.amount.ambiguous;
             bool dup = false;
             if (!existing.empty()) {
@@ -533,24 +539,21 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             p.duplicate.push_back(dup);
             p.duplicates += dup;
             // The same person, or the same variable symbol, earlier in the file.
-            const auto key = [&](std::initializer_list<int> columns) {
-                QString k;
-                for (const int c : columns)
-                    k += row.text[size_t(c)].trimmed().toCaseFolded() + QChar(0x1f);
-                return qHash(k);
-            };
-            const QString symbol = row.text[7].trimmed();
-            const auto person = seenPeople.try_emplace(key({1, 2, 3, 4}), records.line());
+            size_t personKey = 0;
+            for (const int c : PersonColumns)
+                personKey = qHashMulti(personKey, row.text[size_t(c)].trimmed().toCaseFolded());
+            const QString symbol = row.text[SymbolColumn].trimmed();
+            const std::pair<int, int> here(records.line(), p.rows);
+            const auto person = seenPeople.try_emplace(personKey, here);
             const auto same = symbol.isEmpty() ? std::make_pair(seenSymbols.end(), true)
-                                               : seenSymbols.try_emplace(qHash(symbol), records.line());
-            const bool repeated = (!person.second && (!row.text[1].trimmed().isEmpty() || !row.text[2].trimmed().isEmpty()))
-                || !same.second;
+                                               : seenSymbols.try_emplace(qHash(symbol), here);
+            const bool samePerson =
+                !person.second && (!row.text[1].trimmed().isEmpty() || !row.text[2].trimmed().isEmpty());
+            const bool repeated = samePerson || !same.second;
             if (repeated && p.repeats++ < CsvListedProblems) {
-                p.repeatNotes << (!person.second
-                                      ? QStringLiteral("Řádek souboru %1 opakuje řádek souboru %2: stejný adresát")
-                                            .arg(records.line()).arg(person.first->second)
-                                      : QStringLiteral("Řádek souboru %1 opakuje řádek souboru %2: stejný variabilní symbol %3")
-                                            .arg(records.line()).arg(same.first->second).arg(symbol));
+                const std::pair<int, int> first = samePerson ? person.first->second : same.first->second;
+                p.rowRepeats.append({here.first, here.second, first.first, first.second,
+                                     samePerson ? QString() : symbol});
             }
             p.repeat.push_back(repeated);
             ++p.rows;
@@ -560,6 +563,8 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             return p;
         }
     }
+    p.problems = p.problemTexts(p.proposedOptions());
+    p.repeatNotes = p.repeatTexts(p.proposedOptions());
     return p;
 }
 
@@ -573,6 +578,8 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
     if (!preview.canImport())
         return result;
     result.header = preview.header;
+    result.headerLine = preview.headerLine;
+    result.captionLines = preview.captionLines;
     result.unknownColumns = preview.unknownColumns;
     for (int c = 0; c < CsvColumnCount; ++c)   // columns the table lacks are not kept either
         if (c < int(preview.lacking.size()) && preview.lacking[size_t(c)]
@@ -588,7 +595,10 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
 
     CsvReader reader(&file);
     CsvRecordReader records(reader, preview.separator);
-    records.setExpectedFields(preview.header ? preview.fileColumns : 0);
+    records.setExpectedFields(preview.workbook ? 0 : preview.fileColumns);
+    if (preview.workbook)
+        records.setLineNumbers(&preview.sheetRowOfLine);
+    QList<CsvRowProblem> problems;
     Lander lander(preview, table);
     Landed row;
     int lines = 0;
@@ -640,8 +650,10 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                 }
                 lander.land(fields, row, false);
                 row.quoteAsChar = records.quoteAsCharacter();
+                row.line = records.line();
+                row.lastLine = mergedLastLine(records, preview.fileColumns);
                 noteRow(records.line(), rowsBefore + result.rows + 1, row, preview.amountMapped, preview.encoding,
-                        result.amountProblems, result.problems);
+                        result.amountProblems, problems);
                 table.append();
                 for (auto &[c, target] : targets) {
                     switch (kindOf(c)) {
@@ -687,6 +699,8 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
     }
     if (!result.engineError.isEmpty() && table.active())
         result.rows = qMax(0, table.recordCount() - rowsBefore);
+    for (const CsvRowProblem &problem : std::as_const(problems))
+        result.problems << problemText(problem.line, problem.row, problem.what);
     return result;
 }
 
@@ -734,8 +748,12 @@ QString CsvImportNotes(const CsvImportResult &r)
     QStringList notes;
     if (r.removedSamples)
         notes << QStringLiteral("Čtyři ukázkoví adresáti byli před importem odstraněni.");
-    if (r.header)
+    for (const int line : r.captionLines)
+        notes << QStringLiteral("Řádek souboru %1 je nadpis nad řádky adresátů; nebyl importován.").arg(line);
+    if (r.header && r.headerLine <= 1)
         notes << QStringLiteral("První řádek souboru je záhlaví se jmény sloupců; nebyl importován.");
+    else if (r.header)
+        notes << QStringLiteral("Řádek souboru %1 je záhlaví se jmény sloupců; nebyl importován.").arg(r.headerLine);
     if (!r.unknownColumns.isEmpty())
         notes << QStringLiteral("Sloupce, které adresář nemá (nebo jsou v souboru podruhé), nebyly importovány: „%1“.")
                      .arg(r.unknownColumns.join(QStringLiteral("“, „")));

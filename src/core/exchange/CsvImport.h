@@ -30,6 +30,31 @@ class DbfTable;
 
 enum class CsvLayout { Full, SixColumns };
 
+struct CsvImportOptions {
+    bool skipDuplicates = false;
+    bool skipRepeats = false;     // rows repeating an earlier row of the file
+    bool removeSamples = false;   // delete every row first (only offered for the samples)
+};
+
+// What the import could not read for sure on one row of the file.
+struct CsvRowProblem {
+    int line = 0;                 // the file's line (a workbook's sheet row)
+    int row = 0;                  // the row's place among the file's rows, from 0
+    QString what;                 // "částku „abc“ nelze přečíst, uložena 0"
+};
+
+// A row repeating an earlier row of the file: the same person, or the same variable symbol.
+struct CsvRowRepeat {
+    int line = 0;
+    int row = 0;
+    int firstLine = 0;            // the earlier row
+    int firstRow = 0;
+    QString symbol;               // the variable symbol both have; empty: the same person
+};
+
+// "Řádek souboru 17 (řádek adresáře 21)"; without a table row "Řádek souboru 17 (neimportuje se)".
+QString CsvRowPlace(int line, int tableRow);
+
 // What one reading of the file found, before anything is written.
 struct CsvPreview {
     QString path;                 // the file as chosen
@@ -56,15 +81,23 @@ struct CsvPreview {
     QList<QStringList> firstFields; // their fields as the file has them
     int amountProblems = 0;       // rows with a value the import cannot read for sure
     int ambiguousAmounts = 0;     // amounts like "2.500": thousands or decimals?
-    QStringList problems;         // "Řádek souboru 17 (řádek adresáře 21): částku „abc“ nelze přečíst, uložena 0", the first few
+    QList<CsvRowProblem> rowProblems; // the first few
+    QStringList problems;         // they as the proposed options place them: "Řádek souboru 17 (řádek adresáře 21): …"
+    int tableRows = 0;            // rows the table had before
     int stopLine = 0;             // the import ends before this line (too long, open quote)
     QString stopReason;           // what is wrong with that line
     int duplicates = 0;           // rows equal in every column to a row of the table
     std::vector<bool> duplicate;  // per row
     int repeats = 0;              // rows whose person or variable symbol an earlier row of the file has
     std::vector<bool> repeat;     // per row
-    QStringList repeatNotes;      // "Řádek souboru 9 opakuje řádek souboru 4: stejný adresát", the first few
+    QList<CsvRowRepeat> rowRepeats; // the first few
+    QStringList repeatNotes;      // they as the proposed options place them: "Řádek souboru 9 (řádek adresáře 9) opakuje řádek souboru 4 (…): stejný adresát"
     bool onlySamples = false;     // the table holds just the four untouched sample rows
+
+    bool workbook = false;        // a workbook, read through a CSV copy of one sheet
+    QStringList sheetNames;       // the workbook's sheets
+    int sheet = 0;                // the one read
+    std::vector<int> sheetRowOfLine; // per line of the copy: its sheet row
 
     // The file the records are read from: the chosen one or its UTF-8 copy.
     QString readPath;
@@ -72,6 +105,15 @@ struct CsvPreview {
     std::shared_ptr<QTemporaryFile> copy;
 
     bool canImport() const { return refusal.isEmpty() && !openFailed && !cancelled; }
+    // The options the preview starts with: over the sample rows the samples go,
+    // elsewhere rows already in the table stay out.
+    CsvImportOptions proposedOptions() const;
+    // The table row the file's row `row` (from 0) becomes with `options`; 0 when it is left out.
+    int tableRowOf(int row, const CsvImportOptions &options) const;
+    // "Řádek souboru 17 (řádek adresáře 21)" for one of the first rows.
+    QString rowPlace(int row, const CsvImportOptions &options) const;
+    QStringList problemTexts(const CsvImportOptions &options) const;
+    QStringList repeatTexts(const CsvImportOptions &options) const;
     QString encodingName() const;
     QString separatorName() const;
 };
@@ -83,16 +125,11 @@ inline constexpr int CsvListedProblems = 10;
 struct CsvChoices {
     std::vector<int> columnOf;    // per field position: the column it fills, or -1; empty: as found
     bool thousands = false;       // one separator before three digits groups thousands
+    int sheet = 0;                // the workbook's sheet to read
 };
 
 CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout,
                           const ExchangeProgress &progress = {}, const CsvChoices &choices = {});
-
-struct CsvImportOptions {
-    bool skipDuplicates = false;
-    bool skipRepeats = false;     // rows repeating an earlier row of the file
-    bool removeSamples = false;   // delete every row first (only offered for the samples)
-};
 
 struct CsvImportResult {
     int rows = 0;                 // rows appended and posted
@@ -106,6 +143,8 @@ struct CsvImportResult {
     int skippedRepeats = 0;
     bool removedSamples = false;
     bool header = false;
+    int headerLine = 0;
+    QList<int> captionLines;
     QStringList unknownColumns;
     int amountProblems = 0;
     QStringList problems;

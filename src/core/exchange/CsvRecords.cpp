@@ -65,6 +65,33 @@ int CsvRecordReader::plainFields(const QByteArray &line) const
     return int(line.count(m_separator)) + 1;
 }
 
+bool CsvRecordReader::dittoLine() const
+{
+    // Quotation marks that each stand alone as a whole field, and no other, are
+    // ditto marks where the line alone has the fields of a record. (A field of our
+    // own export that begins with the separator starts the same way, but its line
+    // has the closing quotes of its other fields.)
+    if (m_expected <= 0)
+        return false;
+    bool lone = false;
+    int fields = 0;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = m_raw.indexOf(m_separator, from);
+        const QByteArrayView field = QByteArrayView(m_raw).sliced(from, (at < 0 ? m_raw.size() : at) - from);
+        ++fields;
+        if (field.contains('"')) {
+            if (field != "\"")
+                return false;
+            lone = true;
+        }
+        if (at < 0)
+            break;
+        from = at + 1;
+    }
+    return lone && fields >= m_expected && fields <= m_expected + 1;
+}
+
 void CsvRecordReader::cookPlain()
 {
     // Every quotation mark of the line is a character; the separator splits.
@@ -96,12 +123,7 @@ CsvRecordReader::Status CsvRecordReader::next()
         return Status::Record;
     if (cook() != Status::Unterminated)
         return Status::Record;
-    // A lone quotation mark as a whole field is a ditto mark where the line alone
-    // is a complete record.
-    const QByteArray lone = QByteArray(1, m_separator) + '"';
-    const bool ditto = m_raw.contains(lone + m_separator) || m_raw.startsWith('"' + QByteArray(1, m_separator))
-        || m_raw.endsWith(lone);
-    if (m_expected > 0 && ditto && plainFields(m_raw) >= m_expected) {
+    if (dittoLine()) {
         cookPlain();
         return Status::Record;
     }
@@ -130,6 +152,10 @@ CsvRecordReader::Status CsvRecordReader::next()
         if (m_raw.size() > CsvMaxLineLength)
             return m_expected > 0 ? giveBack() : Status::TooLong;
         const Status s = cook();
+        // A line in the middle that alone has the fields of a record, without a
+        // quotation mark, is a record of its own: the quotes would swallow it.
+        if (s == Status::Unterminated && m_expected >= 3 && !more.contains('"') && plainFields(more) >= m_expected)
+            return giveBack();
         if (s == Status::Unterminated)
             continue;
         if (m_expected > 0 && m_fields.size() > m_expected + 1)

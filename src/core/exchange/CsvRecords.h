@@ -43,23 +43,35 @@ public:
     // quotation mark and does not close on its line may go on over the next lines
     // only while the record still needs fields: where the line alone is complete,
     // or the record over several lines gets more than one field too many, or the
-    // quotes never close, the quotation mark is read as a character of the line
-    // and quoteAsCharacter() says so. 0 (the default): any record is sensible.
+    // quotes never close, or a line they would swallow is a whole record without
+    // quotation marks, the quotation mark is read as a character of the line and
+    // quoteAsCharacter() says so. 0 (the default): any record is sensible.
     void setExpectedFields(int fields) { m_expected = fields; }
     bool quoteAsCharacter() const { return m_quoteAsChar; }
 
+    // The file read is a copy of another whose lines are numbered otherwise (a
+    // workbook's sheet written as CSV): `lineOf[k]` is the number of line k + 1.
+    void setLineNumbers(const std::vector<int> *lineOf) { m_lineOf = lineOf; }
+
     Status next();
-    // The physical line the last record began on.
-    int line() const { return m_line; }
+    // The line the last record began on, and the one it ended on.
+    int line() const { return numbered(m_line); }
+    int lastLine() const { return numbered(m_nextLine - 1); }
     // True when the last record began inside an open quoted field that ran past
     // the longest record (only meaningful after TooLong).
     bool inQuotes() const { return m_inQuotes; }
     const QList<QByteArrayView> &fields() const { return m_fields; }
 
 private:
+    int numbered(int physical) const
+    {
+        return m_lineOf && physical >= 1 && size_t(physical) <= m_lineOf->size() ? (*m_lineOf)[size_t(physical - 1)]
+                                                                                 : physical;
+    }
     Status cook();
     bool readLine(QByteArray &into);
     void cookPlain();
+    bool dittoLine() const;
     int plainFields(const QByteArray &line) const;
 
     CsvReader &m_reader;
@@ -69,6 +81,7 @@ private:
     bool m_inQuotes = false;
     bool m_quoteAsChar = false;
     int m_expected = 0;
+    const std::vector<int> *m_lineOf = nullptr;
     std::deque<QByteArray> m_pending;   // lines read ahead and given back
     QByteArray m_raw;
     QByteArray m_more;

@@ -701,21 +701,34 @@ bool WorkbookReader::readBytes(const QByteArray &bytes, const QString &shownPath
     }
 }
 
-QString WriteWorkbookAsCsv(const QString &path, QIODevice &out)
+WorkbookCsv WriteWorkbookAsCsv(const QString &path, QIODevice &out, int sheet)
 {
+    WorkbookCsv result;
     WorkbookReader reader;
-    if (!reader.read(path))
-        return reader.error();
+    const bool read = reader.read(path, sheet);
+    result.sheetNames = reader.sheetNames();
+    if (!read) {
+        result.error = reader.error();
+        return result;
+    }
     QByteArray text;
-    int line = 1;
+    int next = 1;   // the sheet row the next line of the copy belongs to
     for (const WorkbookRow &row : reader.rows()) {
-        text.append(QByteArray(row.number - line, '\n'));
-        line = row.number + 1;
+        text.append(QByteArray(row.number - next, '\n'));
+        for (; next < row.number; ++next)
+            result.rowOfLine.push_back(next);
+        next = row.number + 1;
+        result.rowOfLine.push_back(row.number);
         for (qsizetype c = 0; c < row.cells.size(); ++c) {
             QString cell = row.cells.at(c);
             if (cell.contains(u';') || cell.contains(u'"') || cell.contains(u'\n') || cell.contains(u'\r')) {
+                // A line break in a cell is one line end of the copy, as the CSV
+                // reader would read it.
+                cell.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+                cell.replace(u'\r', u'\n');
                 cell.replace(QLatin1String("\""), QLatin1String("\"\""));
                 cell = u'"' + cell + u'"';
+                result.rowOfLine.insert(result.rowOfLine.end(), size_t(cell.count(u'\n')), row.number);
             }
             if (c > 0)
                 text.append(';');
@@ -724,9 +737,9 @@ QString WriteWorkbookAsCsv(const QString &path, QIODevice &out)
         text.append('\n');
     }
     if (out.write(text) != text.size())
-        return QStringLiteral("Sešit „%1“ nelze převést pro import: %2.")
-            .arg(QDir::toNativeSeparators(path), out.errorString());
-    return QString();
+        result.error = QStringLiteral("Sešit „%1“ nelze převést pro import: %2.")
+                           .arg(QDir::toNativeSeparators(path), out.errorString());
+    return result;
 }
 
 } // namespace kvitanky

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class QIODevice;
 
 namespace kvitanky {
@@ -55,10 +57,14 @@ private:
     qint64 m_xmlLimit = WorkbookMaxXmlSize;
 };
 
-// Writes the first sheet of the workbook at `path` to `out` as UTF-8 CSV for the
-// import: ";" between cells, quotes where a cell needs them, one line per sheet row
-// (empty rows as empty lines, so a line number is the row number). Returns why the
-// workbook cannot be read (Czech, names the file), or an empty text.
-QString WriteWorkbookAsCsv(const QString &path, QIODevice &out);
+// A sheet of a workbook written as UTF-8 CSV for the import: ";" between cells,
+// quotes where a cell needs them, one line per sheet row (empty rows as empty
+// lines), a line more for each line break inside a cell.
+struct WorkbookCsv {
+    QString error;              // why the workbook cannot be read (Czech, names the file); empty when it can
+    QStringList sheetNames;
+    std::vector<int> rowOfLine; // per line of the CSV, from its first: the sheet row it belongs to
+};
+WorkbookCsv WriteWorkbookAsCsv(const QString &path, QIODevice &out, int sheet = 0);
 
 } // namespace kvitanky
