@@ -325,11 +325,7 @@ void CalibrationPage::ButtonCalibrationSheetClick()
 {
     // Sizes and shifts are checked before the job begins, as for a slip.
     m_form.UpdatePrintScale();
-    const SettingsAccess &s = m_form.settings();
-    const CalibrationValues values{s.integer(key::EditCalibrationPrintSizePDFX),
-                                   s.integer(key::EditCalibrationPrintSizePDFY),
-                                   s.integer(key::EditCalibrationPrintNullAxesX),
-                                   s.integer(key::EditCalibrationPrintNullAxesY)};
+    const CalibrationValues values = printCalibration(m_form.settings());
     const QString printer = m_form.Printing->currentPrinter().displayName();
     const bool printed = m_form.Printing->runJob(QStringLiteral("Kalibrační list"), [&](PrintSession &session) {
         CalibrationSheet::draw(session.painter(), values, printer);
