@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/PriceWords.h"
+#include "render/SlipRenderer.h"
+
+#include "TestSupport.h"
+
+#include <QHash>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 using namespace kvitanky;
 
@@ -146,3 +153,77 @@ INSTANTIATE_TEST_SUITE_P(Groups, HundredsToWordsTest,
                                            HundredsCase{-1, ""}, HundredsCase{1000, ""}));
 
 } // namespace
+
+// ---- Both spellings, searched ----
+
+namespace {
+
+// Reads the words back into a number, knowing only the words of `spelling`: a
+// word of the other spelling (or none at all) gives nothing.
+std::optional<qint64> wordsValue(const QString &words, WordSpelling spelling)
+{
+    const bool czech = spelling == WordSpelling::Czech;
+    const QHash<QString, int> numbers = {
+        {"jedna", 1}, {"dva", 2}, {czech ? "dvě" : "dve", 2}, {czech ? "tři" : "tri", 3},
+        {czech ? "čtyři" : "ctyri", 4}, {czech ? "pět" : "pet", 5}, {"šest", 6}, {"sedm", 7}, {"osm", 8},
+        {czech ? "devět" : "devet", 9}, {"deset", 10}, {"jedenáct", 11}, {"dvanáct", 12},
+        {czech ? "třináct" : "trináct", 13}, {czech ? "čtrnáct" : "ctrnáct", 14}, {"patnáct", 15},
+        {"šestnáct", 16}, {"sedmnáct", 17}, {"osmnáct", 18}, {"devatenáct", 19}, {"dvacet", 20},
+        {czech ? "třicet" : "tricet", 30}, {czech ? "čtyřicet" : "ctyricet", 40}, {"padesát", 50},
+        {"šedesát", 60}, {"sedmdesát", 70}, {"osmdesát", 80}, {"devadesát", 90}, {"sto", 100},
+        {czech ? "dvěstě" : "dveste", 200}};
+    const QHash<QString, qint64> scales = {
+        {"tisíc", 1000}, {"tisíce", 1000}, {"milion", 1000000}, {"miliony", 1000000},
+        {czech ? "milionů" : "milionu", 1000000}};
+    if (words == "nula")
+        return 0;
+    QString rest = words;
+    const bool negative = rest.startsWith("mínus");
+    if (negative)
+        rest = rest.mid(5);
+    qint64 total = 0, current = 0;
+    for (const QString &w : rest.split(' ')) {
+        if (w == "jednamiliarda" || w == (czech ? "dvěmiliardy" : "dvemiliardy"))
+            total += (w.startsWith("jedna") ? 1 : 2) * qint64(1000000000);
+        else if (numbers.contains(w))
+            current += numbers.value(w);
+        else if (w == "sta" || w == "set")
+            current *= 100;
+        else if (scales.contains(w)) {
+            total += std::max<qint64>(current, 1) * scales.value(w);
+            current = 0;
+        } else
+            return std::nullopt;
+    }
+    total += current;
+    return negative ? -total : total;
+}
+
+} // namespace
+
+// Amounts the boxes hold (sampled, with their edges), in both spellings: the words
+// spell the figures, and both spellings split alike, the first row within its box.
+TEST(PriceToWords, bothSpellingsSpellTheFiguresAndFitAlike)
+{
+    const unsigned seed = testsupport::randomSeed("PriceToWords.bothSpellingsSpellTheFiguresAndFitAlike");
+    QRandomGenerator random(seed);
+    QList<qint64> amounts = {0, 2, 200, 202, 2000, 2002, 200000, 2000000, 2222222, 99999999, 1000000000,
+                             2000000000, 2147483647, -2, -234};
+    for (int v = 0; v < 1000; ++v)
+        amounts << v << v * 1000 << v * 1000000;
+    for (int i = 0; i < 20000; ++i)
+        amounts << qint64(random.bounded(100000000));
+    for (const qint64 amount : amounts) {
+        SCOPED_TRACE(amount);
+        const QString designed = PriceToWords(double(amount));
+        const QString czech = PriceToWords(double(amount), WordSpelling::Czech);
+        ASSERT_EQ(wordsValue(designed, WordSpelling::AsDesigned), amount) << designed.toStdString();
+        ASSERT_EQ(wordsValue(czech, WordSpelling::Czech), amount) << czech.toStdString();
+        const PriceWordRows a = splitPriceWordRows(designed, 25);
+        const PriceWordRows b = splitPriceWordRows(czech, 25);
+        ASSERT_EQ(a.row1.size(), b.row1.size());
+        ASSERT_EQ(a.row2.size(), b.row2.size());
+        ASSERT_FALSE(priceWordRow1Overflows(b, 25)) << czech.toStdString();
+        ASSERT_EQ(priceWordRow2Overflows(a), priceWordRow2Overflows(b));
+    }
+}

@@ -78,6 +78,13 @@ TEST_P(BadSettings, AreNamedWhenNeededAndKeptAsWritten)
     if (c.felt == Felt::AtStart) {
         EXPECT_EQ(texts(), QStringList({expected}));
     }
+    // A calibration no page can be printed with stops a job before its preflight.
+    if (QByteArray(c.key).startsWith("EditCalibration")) {
+        messages.clear();
+        form->ButtonPrintAll->click();
+        EXPECT_EQ(texts(), QStringList({expected}));
+        EXPECT_FALSE(QFile::exists(dir.file("Kvitanky.pdf")));
+    }
     form->close();
     form.reset();
     EXPECT_EQ(IniFile(ini).readString(key->section, key->key, QString()), QString::fromUtf8(c.value));
@@ -104,13 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "'%1' není platné celé císlo (nastavení %2)"},
         BadSetting{"CalibrationShift", "EditCalibrationPrintNullAxesX", "x", Felt::AtStart,
                    "'%1' není platné celé císlo (nastavení %2)", true},
-        BadSetting{"CalibrationSize", "EditCalibrationPrintSizePDFX", "šířka", Felt::WhenPrinting,
+        BadSetting{"CalibrationSize", "EditCalibrationPrintSizePDFX", "šířka", Felt::AtStart,
                    "'%1' není platné celé císlo (nastavení %2)", true},
-        BadSetting{"CalibrationSizeZero", "EditCalibrationPrintSizePDFX", "0", Felt::WhenPrinting,
+        BadSetting{"CalibrationSizeZero", "EditCalibrationPrintSizePDFX", "0", Felt::AtStart,
                    "'%1' není celé císlo od 1 do 20000 (nastavení %2)"},
-        BadSetting{"CalibrationSizeNegative", "EditCalibrationPrintSizePDFY", "-5", Felt::WhenPrinting,
+        BadSetting{"CalibrationSizeNegative", "EditCalibrationPrintSizePDFY", "-5", Felt::AtStart,
                    "'%1' není celé císlo od 1 do 20000 (nastavení %2)"},
-        BadSetting{"CalibrationSizeHuge", "EditCalibrationPrintSizePDFX", "2147483647", Felt::WhenPrinting,
+        BadSetting{"CalibrationSizeHuge", "EditCalibrationPrintSizePDFX", "2147483647", Felt::AtStart,
                    "'%1' není celé císlo od 1 do 20000 (nastavení %2)"},
         BadSetting{"CalibrationShiftHuge", "EditCalibrationPrintNullAxesY", "2147483647", Felt::AtStart,
                    "'%1' není celé císlo od -10000 do 10000 (nastavení %2)"}),

@@ -13,6 +13,7 @@
 #include "print/PrinterChoiceDialog.h"
 #include "print/PrinterProvider.h"
 #include "print/SlipPreflight.h"
+#include "render/CalibrationSheet.h"
 #include "render/RecipientSource.h"
 #include "render/LayoutPage.h"
 #include "render/PriceWords.h"
@@ -309,8 +310,10 @@ TEST_F(PrintTest, PrintAllSamples)
     // calibration its first character stands at (2859, 182) printer pixels from the
     // printable area's corner, the next 117 further right.
     const QList<Word> words = pdfWords(pdf);
-    const QRectF printable = form->Printing->printer().pageLayout().paintRectPoints();
-    ASSERT_EQ(printable.topLeft(), QPointF(MarginLeft, MarginTop));
+    // The PDF writer's origin, whatever margins the page set-up holds.
+    const QRectF printable = PrintSession::pdfPageLayout(form->Printing->printer().pageLayout()).paintRectPoints();
+    ASSERT_NEAR(printable.left(), CalibrationSheet::FormOriginMm * 72 / 25.4, 1e-6);
+    ASSERT_EQ(printable.left(), printable.top());
     const double x0 = printable.left() + 2859 * PrinterPixel;
     const double x1 = printable.left() + 2976 * PrinterPixel;
     const double top = printable.top() + 182 * PrinterPixel;

@@ -5,6 +5,7 @@
 #include "print/PrintJobs.h"
 #include "print/PrintQuestions.h"
 #include "render/CalibrationSheet.h"
+#include "render/SlipRenderer.h"
 #include "render/SlipSurface.h"
 #include "settings/NumberText.h"
 #include "settings/SettingsAccess.h"
@@ -71,6 +72,7 @@ CalibrationPage::CalibrationPage(TForm1 &form)
     UpDownCalibrationPrintNullAxesY->move(201, 46);
     keepBefore(axisX, EditCalibrationPrintNullAxesX);
     keepBefore(axisY, EditCalibrationPrintNullAxesY);
+    LabelCalibrationShiftUnit = ui::label(shift, QString(), 16, 82, "LabelCalibrationShiftUnit");
 
     QGroupBox *measure = ui::groupBox(outer, "GroupBoxCalibrationMeasure", " Kalibrace měřením ", 496, 30, 275, 147);
     ButtonCalibrationSheet = ui::button(measure, "ButtonCalibrationSheet", "Kalibrační list", 16, 28, 120, 25);
@@ -95,6 +97,7 @@ CalibrationPage::CalibrationPage(TForm1 &form)
     UpDownCalibrationYArea->setPosition(2350);
     UpDownCalibrationPrintNullAxesX->setPosition(-1);
     UpDownCalibrationPrintNullAxesY->setPosition(1);
+    showShiftUnit();
 
     pair(EditCalibrationPrintSizePDFX, UpDownCalibrationXArea, false);
     pair(EditCalibrationPrintSizePDFY, UpDownCalibrationYArea, false);
@@ -137,6 +140,7 @@ void CalibrationPage::editChanged(QLineEdit *edit, UpDown *upDown, bool allowMin
     const int value = text.trimmed().toInt(&ok, 10);
     if (ok) {
         upDown->setPosition(value);
+        showShiftUnit();
         // The user's own value: from now on the values are the current printer's.
         if (!m_settingValues && m_valuesOwner != m_printerKey) {
             m_valuesOwner = m_printerKey;
@@ -157,6 +161,20 @@ QString CalibrationPage::restoredValue(const QString &key) const
     return m_form.SettingsFile ? m_form.SettingsFile->readString(Section::Calibration, key, fallback) : fallback;
 }
 
+void CalibrationPage::showShiftUnit()
+{
+    // One unit of shift is one unit of the slip's layout, spread over the print size.
+    const auto mm = [](const QLineEdit *size, int slipUnits) {
+        const int pixels = size->text().trimmed().toInt();
+        return millimetresText(pixels * CalibrationSheet::MillimetresPerPrinterPixel / slipUnits, 2);
+    };
+    LabelCalibrationShiftUnit->setText(
+        QStringLiteral("1 jednotka posunu ≈ %1 mm v ose X, %2 mm v ose Y")
+            .arg(mm(EditCalibrationPrintSizePDFX, SlipRenderer::PreviewWidth),
+                 mm(EditCalibrationPrintSizePDFY, SlipRenderer::PreviewHeight)));
+    LabelCalibrationShiftUnit->adjustSize();
+}
+
 void CalibrationPage::upDownClicked(QLineEdit *edit, UpDown *upDown)
 {
     edit->setText(QString::number(upDown->position()));
@@ -169,24 +187,32 @@ void CalibrationPage::ButtonCalibrationPrintClick()
     const int width = m_form.settings().integer(key::EditCalibrationPrintSizePDFX);
     const int height = m_form.settings().integer(key::EditCalibrationPrintSizePDFY);
     PrintJobs &jobs = *m_form.Printing;
-    const bool pdf = jobs.hasPrinter() && jobs.currentPrinter().pdf;
-    if (jobs.hasPrinter() && !pdf && !outlineFitsPrintableArea(jobs.printer(), width, height))
+    if (jobs.hasPrinter() && !outlineFitsPrintableArea(jobs, width, height))
         return;
-    // The PDF writer puts the outline on the whole page, so it never runs off it.
+    // From the origin of the slips, on every printer and in the PDF alike.
     const bool printed = jobs.runJob(QStringLiteral("Kalibrace"), [&](PrintSession &session) {
         PainterSurface page(&session.painter());
         page.drawRect(0, 0, width, height);
-    }, true);
+    });
     if (printed)
-        reportJob(m_form.desktop(), &m_form,
-                  QStringLiteral("Zkušební tisk odeslán") + jobs.jobTarget() + QLatin1Char('.'),
-                  pdf ? jobs.currentPrinter().pdfPath : QString());
+        reportPrintedJob(QStringLiteral("Zkušební tisk odeslán"));
 }
 
-bool CalibrationPage::outlineFitsPrintableArea(QPrinter &printer, int width, int height)
+void CalibrationPage::reportPrintedJob(const QString &what)
 {
-    // The printable area the driver reports, in printer pixels of 1/600 inch.
-    const QRectF area = printer.pageLayout().paintRectPoints();
+    // The target as the job left it: a PDF job may have moved to a new file.
+    const PrintJobs &jobs = *m_form.Printing;
+    reportJob(m_form.desktop(), &m_form, what + jobs.jobTarget() + QLatin1Char('.'),
+              jobs.currentPrinter().pdf ? jobs.currentPrinter().pdfPath : QString());
+}
+
+bool CalibrationPage::outlineFitsPrintableArea(PrintJobs &jobs, int width, int height)
+{
+    // The printable area the driver reports (the PDF writer's page from its
+    // origin), in printer pixels of 1/600 inch.
+    const QPageLayout layout = jobs.currentPrinter().pdf ? PrintSession::pdfPageLayout(jobs.printer().pageLayout())
+                                                         : jobs.printer().pageLayout();
+    const QRectF area = layout.paintRectPoints();
     const int areaWidth = int(area.width() * PainterSurface::PrinterPixelsPerInch / 72.0);
     const int areaHeight = int(area.height() * PainterSurface::PrinterPixelsPerInch / 72.0);
     if (width <= areaWidth && height <= areaHeight)
@@ -299,15 +325,13 @@ void CalibrationPage::ButtonCalibrationSheetClick()
 {
     // Sizes and shifts are checked before the job begins, as for a slip.
     m_form.UpdatePrintScale();
-    const SettingsAccess &s = m_form.settings();
-    const CalibrationValues values{s.integer(key::EditCalibrationPrintSizePDFX),
-                                   s.integer(key::EditCalibrationPrintSizePDFY),
-                                   s.integer(key::EditCalibrationPrintNullAxesX),
-                                   s.integer(key::EditCalibrationPrintNullAxesY)};
+    const CalibrationValues values = printCalibration(m_form.settings());
     const QString printer = m_form.Printing->currentPrinter().displayName();
-    m_form.Printing->runJob(QStringLiteral("Kalibrační list"), [&](PrintSession &session) {
+    const bool printed = m_form.Printing->runJob(QStringLiteral("Kalibrační list"), [&](PrintSession &session) {
         CalibrationSheet::draw(session.painter(), values, printer);
     });
+    if (printed)
+        reportPrintedJob(QStringLiteral("Kalibrační list odeslán"));
 }
 
 void CalibrationPage::ButtonCalibrationMeasureClick()

@@ -46,6 +46,7 @@ public:
     QPushButton *ButtonCalibrationSheet = nullptr;     // "Kalibrační list"
     QPushButton *ButtonCalibrationMeasure = nullptr;   // opens CalibrationDialog
     QLabel *LabelCalibrationPrinter = nullptr;         // which printer the values belong to
+    QLabel *LabelCalibrationShiftUnit = nullptr;       // the length of one unit of shift
 
     void ButtonCalibrationPrintClick();
     void ButtonCalibrationSaveValuesClick();
@@ -70,9 +71,12 @@ private:
     // What a box holding no integer is refilled with.
     QString restoredValue(const QString &key) const;
     void upDownClicked(QLineEdit *edit, UpDown *upDown);
-    // On a printer: whether the outline fits the printable area, or the user,
-    // warned, prints it anyway.
-    bool outlineFitsPrintableArea(QPrinter &printer, int width, int height);
+    void showShiftUnit();
+    // Whether the outline fits the printable area of the current printer, or the
+    // user, warned, prints it anyway.
+    bool outlineFitsPrintableArea(PrintJobs &jobs, int width, int height);
+    // "<what> do souboru …" / "na tiskárnu …" after a job that went out.
+    void reportPrintedJob(const QString &what);
 
     void printerChosen();
     void setValues(const CalibrationValues &values);

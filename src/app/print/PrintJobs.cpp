@@ -301,7 +301,7 @@ bool PrintJobs::confirmPdfTarget()
     return false;
 }
 
-bool PrintJobs::runJob(const QString &title, const std::function<void(PrintSession &)> &draw, bool fullPage)
+bool PrintJobs::runJob(const QString &title, const std::function<void(PrintSession &)> &draw)
 {
     if (!m_hasPrinter)
         throw PrintError(NoPrinterMessage().toStdString());
@@ -312,7 +312,7 @@ bool PrintJobs::runJob(const QString &title, const std::function<void(PrintSessi
     m_jobRunning = true;
     const auto done = qScopeGuard([this] { m_jobRunning = false; });
 
-    PrintSession session(m_choice, printer(), title, fullPage);
+    PrintSession session(m_choice, printer(), title);
     session.begin();
     draw(session);   // an error leaves through the session, which abandons the job
     session.finish();

@@ -52,8 +52,7 @@ public:
     // pages), ends it. An error thrown by `draw` abandons the job and passes on.
     // Before a PDF job replaces an existing file the user is asked; false when the
     // user stopped the job there.
-    // `fullPage`: the PDF writer uses the whole page (the calibration outline).
-    bool runJob(const QString &title, const std::function<void(PrintSession &)> &draw, bool fullPage = false);
+    bool runJob(const QString &title, const std::function<void(PrintSession &)> &draw);
     // " do souboru …" or " na tiskárnu …": where the last job went.
     QString jobTarget() const;
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrintSession.h"
 
+#include "render/CalibrationSheet.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPdfWriter>
@@ -40,9 +42,19 @@ QString NoPrinterMessage()
     return QStringLiteral("Chybí zarízení k tisku.");
 }
 
-PrintSession::PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title, bool fullPage)
-    : m_choice(choice), m_printer(printer), m_title(title), m_fullPage(fullPage)
+PrintSession::PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title)
+    : m_choice(choice), m_printer(printer), m_title(title)
 {
+}
+
+QPageLayout PrintSession::pdfPageLayout(const QPageLayout &printerLayout)
+{
+    QPageLayout layout = printerLayout;
+    layout.setUnits(QPageLayout::Point);
+    layout.setMinimumMargins(QMarginsF());
+    const double origin = CalibrationSheet::FormOriginMm * 72 / 25.4;
+    layout.setMargins(QMarginsF(origin, origin, 0, 0));
+    return layout;
 }
 
 PrintSession::~PrintSession()
@@ -68,12 +80,7 @@ void PrintSession::begin()
         }
         m_writer = std::make_unique<QPdfWriter>(m_file.get());
         m_writer->setResolution(PdfResolution);
-        QPageLayout layout = m_printer.pageLayout();
-        if (m_fullPage) {
-            layout.setMinimumMargins(QMarginsF());
-            layout.setMargins(QMarginsF());
-        }
-        m_writer->setPageLayout(layout);
+        m_writer->setPageLayout(pdfPageLayout(m_printer.pageLayout()));
         m_writer->setTitle(m_title);
         m_writer->setCreator(QStringLiteral("Kvitanky"));
         if (!m_painter.begin(m_writer.get())) {

@@ -5,6 +5,7 @@
 // when the job has ended well.
 #pragma once
 
+#include <QPageLayout>
 #include <QPainter>
 #include <QString>
 
@@ -37,12 +38,16 @@ struct PrinterChoice {
 class PrintSession
 {
 public:
-    // The printer object carries the page layout (and, for a printer, its options).
-    // With `fullPage` the PDF writer draws on the whole page, without margins.
-    PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title, bool fullPage = false);
+    // The printer object carries the page size (and, for a printer, its options).
+    PrintSession(const PrinterChoice &choice, QPrinter &printer, const QString &title);
     ~PrintSession();   // abandons a job that was begun and not finished
     PrintSession(const PrintSession &) = delete;
     PrintSession &operator=(const PrintSession &) = delete;
+
+    // The page the PDF writer draws on: the printer object's page size, and its
+    // origin where an exact printer's printable area begins, whatever margins the
+    // page set-up holds, so that the PDF shows the slips where paper gets them.
+    static QPageLayout pdfPageLayout(const QPageLayout &printerLayout);
 
     // Starts the document with its first page. Throws PrintError.
     void begin();
@@ -60,7 +65,6 @@ private:
     PrinterChoice m_choice;
     QPrinter &m_printer;
     QString m_title;
-    bool m_fullPage = false;
     std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     QPainter m_painter;

@@ -126,6 +126,7 @@ SlipPreflight::SlipPreflight(const SettingsAccess &s)
     m_ownerSymbolAsVs = s.flag(key::CheckBoxSetOwnersKS_VS);
     m_checkWords = !s.flag(key::CheckBoxSetOtherOffOverflowSecondRowPrice);
     m_firstRowLength = priceWordFirstRowLength(s);
+    printCalibration(s);
     const QString prefix = s.text(key::EditSetOwnerAccountNum1);
     const QString number = s.text(key::EditSetOwnerAccountNum2);
     const QString bank = s.text(key::EditSetOwnerAccountIDB);

@@ -224,9 +224,9 @@ std::optional<double> parseMillimetres(const QString &text)
     return v;
 }
 
-QString millimetresText(double mm)
+QString millimetresText(double mm, int decimals)
 {
-    QString t = QLocale::c().toString(mm, 'f', 1);
+    QString t = QLocale::c().toString(mm, 'f', decimals);
     t.replace(QLatin1Char('.'), QLatin1Char(','));
     return t;
 }

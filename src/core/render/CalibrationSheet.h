@@ -37,8 +37,10 @@ namespace kvitanky {
 namespace CalibrationSheet {
 
 constexpr int CrossCount = 2;
-// Where the slip's printing corner lies on the paper for an exact printer.
-constexpr double FormOriginMm = 5.0;
+// Where the slip's printing corner lies on the paper for an exact printer: 1/6 inch,
+// the margin of many laser printers. The program's PDF writer puts it there too
+// (a whole number of points and of printer pixels, so the PDF holds it exactly).
+constexpr double FormOriginMm = 25.4 / 6;
 constexpr double MillimetresPerPrinterPixel = 25.4 / 600.0;
 constexpr double ScaleBarMm = 100.0;
 
@@ -76,7 +78,7 @@ CalibrationFit fitCalibration(const CalibrationValues &printed, const QPointF me
 // Reads a length in millimetres typed with a decimal comma or point ("12,5",
 // "12.5", " 7 "); nothing for anything else.
 std::optional<double> parseMillimetres(const QString &text);
-// A length as the program shows it: one decimal, decimal comma ("12,5").
-QString millimetresText(double mm);
+// A length as the program shows it: one decimal unless told, decimal comma ("12,5").
+QString millimetresText(double mm, int decimals = 1);
 
 } // namespace kvitanky

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PriceWords.h"
 
+#include <QStringList>
+
 #include <cmath>
 #include <cstdint>
 
@@ -48,6 +50,38 @@ const QString TensWords[10] = {
 
 constexpr std::int64_t MaxWholeKoruny = 2147483647;
 
+QString designedWords(double amount);
+
+// The designed words that lack their háčky and kroužky, and their correct spelling.
+const struct {
+    const char *designed;
+    const char *czech;
+} CzechSpellings[] = {
+    {"tri", "tři"},           {"ctyri", "čtyři"},         {"pet", "pět"},
+    {"devet", "devět"},       {"trináct", "třináct"},     {"ctrnáct", "čtrnáct"},
+    {"tricet", "třicet"},     {"ctyricet", "čtyřicet"},   {"dveste", "dvěstě"},
+    {"dve", "dvě"},           {"milionu", "milionů"},     {"dvemiliardy", "dvěmiliardy"},
+};
+
+QString czechWord(const QString &word)
+{
+    for (const auto &s : CzechSpellings)
+        if (word == QString::fromUtf8(s.designed))
+            return QString::fromUtf8(s.czech);
+    return word;
+}
+
+// The designed words respelled one by one ("mínus" is written together with the
+// word after it).
+QString inCzech(const QString &words)
+{
+    const QString minus = QStringLiteral("mínus");
+    QStringList parts = words.split(QLatin1Char(' '));
+    for (QString &w : parts)
+        w = w.startsWith(minus) ? minus + czechWord(w.mid(minus.size())) : czechWord(w);
+    return parts.join(QLatin1Char(' '));
+}
+
 } // namespace
 
 QString HundredsToWords(int value)
@@ -82,7 +116,15 @@ QString HundredsToWords(int value)
     return s;
 }
 
-QString PriceToWords(double amount)
+QString PriceToWords(double amount, WordSpelling spelling)
+{
+    const QString words = designedWords(amount);
+    return spelling == WordSpelling::Czech ? inCzech(words) : words;
+}
+
+namespace {
+
+QString designedWords(double amount)
 {
     // Checked in floating point first: converting an out-of-range double to an
     // integer is undefined behaviour.
@@ -139,5 +181,7 @@ QString PriceToWords(double amount)
         w += HundredsToWords(u);
     return w;
 }
+
+} // namespace
 
 } // namespace kvitanky

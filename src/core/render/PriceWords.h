@@ -18,9 +18,14 @@ namespace kvitanky {
 // so a wrapped-around or clipped value is never spelled out as if it were real.
 inline constexpr const char *PriceOutOfRangeText = "mimo rozsah";
 
+// How the words are spelled: as the slips have always shown them, or in correct
+// Czech ("tři", "čtyři", "dvěstě", "milionů"). Each correct word has as many
+// characters as the designed one, so both spellings split and fit alike.
+enum class WordSpelling { AsDesigned, Czech };
+
 // The amount in words, e.g. 12345 -> "dvanáct tisíc tri sta ctyricet pet",
 // -2 -> "mínusdve", 0.99 -> "nula". Never empty.
-QString PriceToWords(double amount);
+QString PriceToWords(double amount, WordSpelling spelling = WordSpelling::AsDesigned);
 
 // One group of three digits (0 to 999) in words; empty for 0. A value outside
 // 0 to 999 gives an empty text.

@@ -219,9 +219,9 @@ const SlipRenderer::CharacterSet &SlipRenderer::characterSet(int set)
 void SlipRenderer::DrawSlipText(int x, int y, const QString &text, int set)
 {
     if (!m_reads.active || !m_reads.shiftRead) {
-        const SettingsAccess &s = *m_ctx.settings;
-        m_reads.shiftX = boundedInteger(s, key::EditCalibrationPrintNullAxesX, -MaxPrintShift, MaxPrintShift);
-        m_reads.shiftY = boundedInteger(s, key::EditCalibrationPrintNullAxesY, -MaxPrintShift, MaxPrintShift);
+        const CalibrationValues c = printCalibration(*m_ctx.settings);
+        m_reads.shiftX = c.shiftX;
+        m_reads.shiftY = c.shiftY;
         m_reads.shiftRead = m_reads.active;
     }
     const std::int64_t xs = std::int64_t(x) + m_reads.shiftX;
@@ -352,6 +352,14 @@ bool priceWordRow1Overflows(const PriceWordRows &split, int firstRowLength)
 bool priceWordRow2Overflows(const PriceWordRows &split)
 {
     return split.rows == 2 && split.row2.size() > PriceWordRowLimit;
+}
+
+CalibrationValues printCalibration(const SettingsAccess &s)
+{
+    return CalibrationValues{boundedInteger(s, key::EditCalibrationPrintSizePDFX, 1, MaxPrintSize),
+                             boundedInteger(s, key::EditCalibrationPrintSizePDFY, 1, MaxPrintSize),
+                             boundedInteger(s, key::EditCalibrationPrintNullAxesX, -MaxPrintShift, MaxPrintShift),
+                             boundedInteger(s, key::EditCalibrationPrintNullAxesY, -MaxPrintShift, MaxPrintShift)};
 }
 
 int priceWordFirstRowLength(const SettingsAccess &settings)

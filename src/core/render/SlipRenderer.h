@@ -32,6 +32,7 @@
 #pragma once
 
 #include "render/SlipPictures.h"
+#include "settings/PrinterCalibrations.h"
 
 #include <QImage>
 #include <QString>
@@ -208,6 +209,11 @@ bool priceWordRow2Overflows(const PriceWordRows &split);
 
 // EditSetOtherLengthFirstPriceRow, checked as composition checks it (SettingError).
 int priceWordFirstRowLength(const SettingsAccess &settings);
+
+// The four calibration values, each checked for its range (SettingError): every
+// composition checks them all, so a print size no page can hold is named at start
+// as a bad shift is, and a job stops before its first page.
+CalibrationValues printCalibration(const SettingsAccess &settings);
 
 // A symbol as the slip prints it in its 10 boxes; empty when it is not printed
 // (blank or 0).
