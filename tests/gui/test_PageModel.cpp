@@ -193,6 +193,7 @@ protected:
         o.pictureDir = binDir();
         o.desktop = desktop;
         run.form = std::make_unique<TForm1>(o);
+        answerSpreadsheetProbe(*run.form, desktop);
         if (!run.form->findChild<QCheckBox *>("CheckBoxSetOwnersAdr")->isChecked())
             run.form->findChild<QCheckBox *>("CheckBoxSetOwnersAdr")->click();
         run.form->show();

@@ -40,6 +40,10 @@ public:
     QList<QUrl> openedUrls;
     bool opensUrls = true;
 
+    // Whether an application for workbooks is installed, as the windows started by
+    // the fixtures ask it instead of xdg-mime (see answerSpreadsheetProbe).
+    bool spreadsheetApp = false;
+
     // The printers; the PDF writer alone unless a test sets others.
     std::shared_ptr<kvitanky::PrinterProvider> printerList = kvitanky::FixedPrinters::pdfOnly();
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GuiTestSupport.h"
 
+#include "exchange/ImpExpPage.h"
 #include "text/Codepage.h"
 
 #include <QApplication>
@@ -132,8 +133,14 @@ void FormTest::startForm(const QByteArray &ini, std::shared_ptr<PrinterProvider>
     desktop->printerList = printers ? std::move(printers) : std::make_shared<SystemPrinters>();
     o.desktop = desktop;
     form = std::make_unique<TForm1>(o);
+    answerSpreadsheetProbe(*form, desktop);
     startupMessages = messages;
     messages.clear();
+}
+
+void answerSpreadsheetProbe(TForm1 &form, std::shared_ptr<FakeDesktop> desktop)
+{
+    form.TabSheetImpExp->setSpreadsheetProbe([desktop] { return desktop->spreadsheetApp; });
 }
 
 void FormTest::showPage(QWidget *page)

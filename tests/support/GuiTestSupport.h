@@ -46,6 +46,11 @@ void typeIntoFocus(const QString &text);
 
 QStringList messageTexts(const QList<kvitanky::ui::MessageRequest> &messages);
 
+// The window's check for a spreadsheet application answered by `desktop` rather than
+// by xdg-mime, a shell script of some forty processes that would run each time the
+// import and export page is shown.
+void answerSpreadsheetProbe(kvitanky::TForm1 &form, std::shared_ptr<FakeDesktop> desktop);
+
 class FormTest : public ::testing::Test
 {
 protected:
