@@ -4,7 +4,9 @@
 #include "GuiTestSupport.h"
 
 #include "data/OwnersPage.h"
+#include "data/RecipientPage.h"
 #include "render/LayoutPage.h"
+#include "render/PriceWords.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsPage.h"
 #include "shell/PageControls.h"
@@ -525,3 +527,36 @@ TEST_P(AccountTypedWholeTest, SeparatorsMoveToTheNextBox)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, AccountTypedWholeTest, ::testing::Values("settings", "owners"));
+
+// The words in correct Czech: the box on the recipient page and the printed slip
+// spell them so, and the choice outlives a restart.
+TEST_F(SettingsPageTest, CzechWordsShownPrintedAndKept)
+{
+    startForm();
+    showPage(form->TabSheetData);
+    QLineEdit *price = edit("EditDataPrice");
+    clearBox(price);
+    typeText(price, "3");
+    EXPECT_EQ(edit("EditDataPriceWord")->text(), QStringLiteral("tri"));
+    showPage(form->TabSheetSetting);
+    QCheckBox *czech = check("CheckBoxPriceWordsCzech");
+    ASSERT_NE(czech, nullptr);
+    EXPECT_FALSE(czech->isChecked());
+    czech->click();
+    EXPECT_EQ(edit("EditDataPriceWord")->text(), QString::fromUtf8("tři"));
+
+    if (haveProgram("pdftotext")) {
+        form->ButtonPrintActual->click();
+        const QString pdf = dir.file("Kvitanky.pdf");
+        ASSERT_TRUE(QFile::exists(pdf)) << texts().join('|').toStdString();
+        const QString text = QString::fromUtf8(runProgram("pdftotext", {pdf, "-"}));
+        EXPECT_TRUE(text.contains(QString::fromUtf8("=tři="))) << text.toStdString();
+    }
+
+    form->close();
+    EXPECT_TRUE(readFile(dir.file("Kvitanky.ini")).contains("\r\n[PRICE_WORDS]\r\nCheckBoxPriceWordsCzech=1\r\n"));
+    startForm();
+    EXPECT_TRUE(check("CheckBoxPriceWordsCzech")->isChecked());
+    EXPECT_EQ(edit("EditDataPriceWord")->text(),
+              PriceToWords(form->TableData.fieldByName("CASTKA").asFloat(), WordSpelling::Czech));
+}

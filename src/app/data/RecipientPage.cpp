@@ -181,13 +181,18 @@ void RecipientPage::markUnreadable(QWidget *box, const QString &stored)
     box->setPalette(palette);
 }
 
-QString RecipientPage::amountInWords(double amount)
+QString RecipientPage::amountInWords(double amount) const
 {
     // The slip carries crosses instead of such an amount: the box says why.
     const QString reason = voidAmountReason(amount);
     if (!reason.isEmpty())
         return QStringLiteral("částku nelze vytisknout: ") + reason;
-    return PriceToWords(amount);
+    return PriceToWords(amount, m_form.settings().wordSpelling());
+}
+
+void RecipientPage::ShowAmountInWords()
+{
+    putText(EditDataPriceWord, amountInWords(readableAmount().value_or(std::numeric_limits<double>::quiet_NaN())));
 }
 
 void RecipientPage::fillBoxes()

@@ -44,6 +44,8 @@ public:
 
     // Copies the current record into the boxes (writing nothing), then recomposes the slip.
     void ShowRecipient() { showRow(); }
+    // The words box anew, after the spelling of the words changed.
+    void ShowAmountInWords();
     // Asks, empties the table, reports the count.
     void DeleteAllRecipients();
 
@@ -64,7 +66,7 @@ private:
     void symbolChange(QLineEdit *box, const QString &column);
     double currentAmount() const;
     // The amount in words, or why the slip cannot carry the amount.
-    static QString amountInWords(double amount);
+    QString amountInWords(double amount) const;
     // The amount of the current row; none when the file holds no number there.
     std::optional<double> readableAmount() const;
     // Marks a box showing a value the file holds in place of a number (empty: unmarks).

@@ -454,7 +454,8 @@ void PrintJobs::showPrintedSlip(int row)
     table.moveTo(row);
     const auto back = qScopeGuard([&] { table.moveTo(atEnd ? table.recordCount() : at); });
     if (QLineEdit *priceWord = m_form.edit(key::EditDataPriceWord))
-        priceWord->setText(PriceToWords(slipAmount(fieldOf(table, RecipientColumn::Amount))));
+        priceWord->setText(
+            PriceToWords(slipAmount(fieldOf(table, RecipientColumn::Amount)), m_form.settings().wordSpelling()));
     m_form.Slip->ComposePreview();
 }
 

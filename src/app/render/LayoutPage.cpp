@@ -224,7 +224,8 @@ void LayoutPage::putPriceWords()
 {
     QLineEdit *words = m_form.edit(key::EditDataPriceWord);
     if (words)
-        words->setText(PriceToWords(slipAmount(fieldOf(m_form.TableData, RecipientColumn::Amount))));
+        words->setText(PriceToWords(slipAmount(fieldOf(m_form.TableData, RecipientColumn::Amount)),
+                                     m_form.settings().wordSpelling()));
 }
 
 void LayoutPage::ButtonLayoutValuesNextClick()

@@ -5,7 +5,9 @@
 #include "data/OwnersPage.h"
 #include "data/RemovalBackup.h"
 #include "settings/AccountMarks.h"
+#include "settings/PriceWordSetting.h"
 #include "settings/SettingKeys.h"
+#include "data/RecipientPage.h"
 #include "shell/MainWindow.h"
 #include "shell/Desktop.h"
 #include "shell/MessageBox.h"
@@ -74,6 +76,19 @@ SettingsPage::SettingsPage(TForm1 &form)
     buildOther();
     ButtonSetSave = ui::button(this, "ButtonSetSave", "Uložit", 728, 448, 81);
     connect(ButtonSetSave, &QPushButton::clicked, this, [this] { m_form.guard([this] { ButtonSetSaveClick(); }); });
+    CheckBoxPriceWordsCzech =
+        ui::checkBox(this, PriceWordSetting::Key, QStringLiteral("Částka slovy s háčky a čárkami"), 16, 452, false);
+    connect(CheckBoxPriceWordsCzech, &QCheckBox::toggled, this, [this] {
+        // Loading the settings sets the box before any record is shown.
+        if (m_form.FormReady)
+            m_form.guard([this] { PriceWordsSpellingChange(); });
+    });
+}
+
+void SettingsPage::PriceWordsSpellingChange()
+{
+    m_form.TabSheetData->ShowAmountInWords();
+    m_form.ComposeSlip();
 }
 
 void SettingsPage::buildOwnerAccount()

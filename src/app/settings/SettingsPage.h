@@ -33,6 +33,7 @@ public:
     QPushButton *ButtonSetOtherCharSet3 = nullptr;
     QPushButton *ButtonDefaultSetting = nullptr;
     QPushButton *ButtonSetSave = nullptr;
+    QCheckBox *CheckBoxPriceWordsCzech = nullptr;   // kept apart from the key table
     QFontDialog *FontDialog1 = nullptr;   // made on first use
 
     void ApplyOwnersAdrMode();
@@ -41,6 +42,7 @@ public:
     void ButtonSetSaveClick();
     void ButtonSetOtherCharSetClick(int set);   // set 1 to 3
     void ButtonDefaultSettingClick();
+    void PriceWordsSpellingChange();
     void AccountEditChange(QLineEdit *edit);
 
 private:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ControlSettings.h"
 
+#include "settings/PriceWordSetting.h"
 #include "settings/SettingKeys.h"
 
 #include <QCheckBox>
@@ -20,6 +21,12 @@ void ControlSettings::bind(QWidget *root)
             m_edits.insert(k.key, e);
         }
     }
+    m_czechWords = root->findChild<QCheckBox *>(PriceWordSetting::Key);
+}
+
+WordSpelling ControlSettings::wordSpelling() const
+{
+    return m_czechWords && m_czechWords->isChecked() ? WordSpelling::Czech : WordSpelling::AsDesigned;
 }
 
 QLineEdit *ControlSettings::edit(const QString &key) const

@@ -25,6 +25,9 @@ public:
     QCheckBox *check(const QString &key) const;
     int boundCount() const { return int(m_edits.size() + m_checks.size()); }
 
+    // The check box CheckBoxPriceWordsCzech; designed spelling without it.
+    WordSpelling wordSpelling() const override;
+
 protected:
     // A key without its control reads as empty or unchecked.
     QString readText(const QString &key) const override;
@@ -33,6 +36,7 @@ protected:
 private:
     QHash<QString, QLineEdit *> m_edits;
     QHash<QString, QCheckBox *> m_checks;
+    QCheckBox *m_czechWords = nullptr;
 };
 
 } // namespace kvitanky

@@ -19,6 +19,7 @@
 #include "render/RecipientSource.h"
 #include "render/SlipRenderer.h"
 #include "settings/NumberText.h"
+#include "settings/PriceWordSetting.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsPage.h"
 
@@ -228,6 +229,7 @@ void TForm1::LoadSettings()
     // 7. Data page.
     readText(settingKey(key::EditDataPriceWord));
     readFlag(settingKey(key::CheckBoxDataShowTitle));
+    TabSheetSetting->CheckBoxPriceWordsCzech->setChecked(PriceWordSetting::read(ini) == WordSpelling::Czech);
     // 8. Preview or value boxes.
     TabSheetLayout->applyShowMode();
 }
@@ -245,6 +247,7 @@ void TForm1::SaveSettings()
                 ini.writeString(k.section, k.key, m_settings.text(k.key));
         }
         TabSheetCalibration->savePrinterValues(ini);
+        PriceWordSetting::save(ini, m_settings.wordSpelling());
     } catch (...) {
         ini.endBatch();
         throw;

@@ -126,6 +126,7 @@ SlipPreflight::SlipPreflight(const SettingsAccess &s)
     m_ownerSymbolAsVs = s.flag(key::CheckBoxSetOwnersKS_VS);
     m_checkWords = !s.flag(key::CheckBoxSetOtherOffOverflowSecondRowPrice);
     m_firstRowLength = priceWordFirstRowLength(s);
+    m_spelling = s.wordSpelling();
     printCalibration(s);
     const QString prefix = s.text(key::EditSetOwnerAccountNum1);
     const QString number = s.text(key::EditSetOwnerAccountNum2);
@@ -139,7 +140,7 @@ unsigned SlipPreflight::wordsFaults(double amount) const
 {
     unsigned faults = 0;
     // The words a job puts on the slip, split as composition splits them.
-    const PriceWordRows split = splitPriceWordRows(PriceToWords(amount), m_firstRowLength);
+    const PriceWordRows split = splitPriceWordRows(PriceToWords(amount, m_spelling), m_firstRowLength);
     if (priceWordRow1Overflows(split, m_firstRowLength))
         faults |= bit(SlipFault::WordsRow1);
     if (priceWordRow2Overflows(split))

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "print/AccountNumber.h"
+#include "render/PriceWords.h"
 
 #include <QHash>
 #include <QList>
@@ -117,6 +118,7 @@ private:
     bool m_ownerSymbolAsVs = false;
     bool m_checkWords = true;
     int m_firstRowLength = 0;
+    WordSpelling m_spelling = WordSpelling::AsDesigned;
     bool m_accountPrinted = true;
     AccountCheck m_account;
     QString m_accountText;

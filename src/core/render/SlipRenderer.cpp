@@ -500,7 +500,7 @@ void SlipRenderer::compose(Targets targets)
     const bool printPrice = !s.flag(key::CheckBoxSetOtherNotPrintPrice);
     const bool fits = amountFitsForm(amount);
     if (printPrice && amount != 0.0) {
-        const QString words = fits ? PriceToWords(amount) : VoidWords;
+        const QString words = fits ? PriceToWords(amount, s.wordSpelling()) : VoidWords;
         const int rows = SplitPriceWords(words);
         drawAt(mainPlace(PriceWord), m_priceWordRow1);
         if (rows == 2)

@@ -3,6 +3,8 @@
 
 #include "SettingKeys.h"
 
+#include "render/PriceWords.h"
+
 namespace kvitanky {
 
 QString SettingsAccess::text(const QString &key) const
@@ -30,7 +32,13 @@ int SettingsAccess::integer(const QString &key) const
     return v;
 }
 
+WordSpelling SettingsAccess::wordSpelling() const
+{
+    return WordSpelling::AsDesigned;
+}
+
 MapSettings::MapSettings()
+    : m_spelling(WordSpelling::AsDesigned)
 {
     for (const SettingKey &k : settingKeys())
         m_values.insert(k.key, k.defaultValue);

@@ -11,6 +11,8 @@
 
 namespace kvitanky {
 
+enum class WordSpelling;   // render/PriceWords.h
+
 // A setting that must be an integer and is not. The text names the setting.
 class SettingError : public std::runtime_error
 {
@@ -29,6 +31,10 @@ public:
     // "'<text>' není platné celé císlo (nastavení <key>)" when it is not one.
     int integer(const QString &key) const;
 
+    // How the amount in words is spelled wherever the program makes the words.
+    // Kept apart from the key table: the settings file holds it only once chosen.
+    virtual WordSpelling wordSpelling() const;
+
 protected:
     // The value of a key of the table.
     virtual QString readText(const QString &key) const = 0;
@@ -42,6 +48,8 @@ public:
     MapSettings();
     void setText(const QString &key, const QString &value);
     void setFlag(const QString &key, bool value);
+    void setWordSpelling(WordSpelling spelling) { m_spelling = spelling; }
+    WordSpelling wordSpelling() const override { return m_spelling; }
 
 protected:
     QString readText(const QString &key) const override;
@@ -49,6 +57,7 @@ protected:
 
 private:
     QHash<QString, QString> m_values;
+    WordSpelling m_spelling;
 };
 
 } // namespace kvitanky
