@@ -195,6 +195,12 @@ void RecipientPage::ShowAmountInWords()
     putText(EditDataPriceWord, amountInWords(readableAmount().value_or(std::numeric_limits<double>::quiet_NaN())));
 }
 
+void RecipientPage::ShowWordsOfRecord()
+{
+    EditDataPriceWord->setText(
+        PriceToWords(slipAmount(fieldOf(m_table, RecipientColumn::Amount)), m_form.settings().wordSpelling()));
+}
+
 void RecipientPage::fillBoxes()
 {
     m_fillingBoxes = true;

@@ -46,6 +46,9 @@ public:
     void ShowRecipient() { showRow(); }
     // The words box anew, after the spelling of the words changed.
     void ShowAmountInWords();
+    // The words box shows the words the slip prints for the current record, after the
+    // cursor moved without the boxes (stepping on the layout page, a job's last slip).
+    void ShowWordsOfRecord();
     // Asks, empties the table, reports the count.
     void DeleteAllRecipients();
 

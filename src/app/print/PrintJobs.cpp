@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrintJobs.h"
 
-#include "data/RecipientColumns.h"
 #include "print/JobProgress.h"
 #include "print/PrintQuestions.h"
 #include "print/PrintRangeDialog.h"
@@ -9,7 +8,6 @@
 #include "print/PrinterProvider.h"
 #include "print/SlipPreflight.h"
 #include "render/BlankRecipient.h"
-#include "render/PriceWords.h"
 #include "render/RecipientSource.h"
 #include "render/SlipRenderer.h"
 #include "render/SlipSurface.h"
@@ -453,9 +451,8 @@ void PrintJobs::showPrintedSlip(int row)
     const bool atEnd = table.eof();
     table.moveTo(row);
     const auto back = qScopeGuard([&] { table.moveTo(atEnd ? table.recordCount() : at); });
-    if (QLineEdit *priceWord = m_form.edit(key::EditDataPriceWord))
-        priceWord->setText(
-            PriceToWords(slipAmount(fieldOf(table, RecipientColumn::Amount)), m_form.settings().wordSpelling()));
+    if (m_form.TabSheetData)
+        m_form.TabSheetData->ShowWordsOfRecord();
     m_form.Slip->ComposePreview();
 }
 

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LayoutPage.h"
 
-#include "data/RecipientColumns.h"
+#include "data/RecipientPage.h"
 #include "data/TableNavigator.h"
-#include "render/PriceWords.h"
 #include "render/RecipientSource.h"
 #include "settings/OwnerSettings.h"
 #include "settings/SettingKeys.h"
@@ -222,10 +221,8 @@ void LayoutPage::CheckBoxLayoutPictureOnClick()
 
 void LayoutPage::putPriceWords()
 {
-    QLineEdit *words = m_form.edit(key::EditDataPriceWord);
-    if (words)
-        words->setText(PriceToWords(slipAmount(fieldOf(m_form.TableData, RecipientColumn::Amount)),
-                                     m_form.settings().wordSpelling()));
+    if (m_form.TabSheetData)
+        m_form.TabSheetData->ShowWordsOfRecord();
 }
 
 void LayoutPage::ButtonLayoutValuesNextClick()
