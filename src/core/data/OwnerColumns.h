@@ -23,14 +23,8 @@ namespace kvitanky {
     F(ConstS, "ConstS", String, 11, 0, false, "Konstantní symbol", 4, "Konst. symbol", 76, 10, "", "", 0, "", "")
 // clang-format on
 
-enum class OwnerColumn : int {
-#define KVITANKY_OWNER_COLUMN_ID(id, ...) id,
-    KVITANKY_OWNER_COLUMNS(KVITANKY_OWNER_COLUMN_ID)
-#undef KVITANKY_OWNER_COLUMN_ID
-};
-#define KVITANKY_OWNER_COLUMN_ONE(...) +1
-inline constexpr int OwnerColumnCount = 0 KVITANKY_OWNER_COLUMNS(KVITANKY_OWNER_COLUMN_ONE);
-#undef KVITANKY_OWNER_COLUMN_ONE
+enum class OwnerColumn : int { KVITANKY_OWNER_COLUMNS(KVITANKY_TABLE_COLUMN_ID) };
+inline constexpr int OwnerColumnCount = 0 KVITANKY_OWNER_COLUMNS(KVITANKY_TABLE_COLUMN_ONE);
 
 // All columns, indexed by OwnerColumn.
 const QList<TableColumnDef> &ownerColumns();

@@ -37,14 +37,8 @@ namespace kvitanky {
     F(Excluded, "VYRAZENO", Smallint, 6, 0, false, "Vyrazeno z tisku", 0, "Vyrazeno", 53, 0, "Vyřazeno|Vyřazeno z tisku|Vyřazen", "Vyrazeno", 10, "", "Vyřazeno")
 // clang-format on
 
-enum class RecipientColumn : int {
-#define KVITANKY_RECIPIENT_COLUMN_ID(id, ...) id,
-    KVITANKY_RECIPIENT_COLUMNS(KVITANKY_RECIPIENT_COLUMN_ID)
-#undef KVITANKY_RECIPIENT_COLUMN_ID
-};
-#define KVITANKY_RECIPIENT_COLUMN_ONE(...) +1
-inline constexpr int RecipientColumnCount = 0 KVITANKY_RECIPIENT_COLUMNS(KVITANKY_RECIPIENT_COLUMN_ONE);
-#undef KVITANKY_RECIPIENT_COLUMN_ONE
+enum class RecipientColumn : int { KVITANKY_RECIPIENT_COLUMNS(KVITANKY_TABLE_COLUMN_ID) };
+inline constexpr int RecipientColumnCount = 0 KVITANKY_RECIPIENT_COLUMNS(KVITANKY_TABLE_COLUMN_ONE);
 
 // All columns, indexed by RecipientColumn.
 const QList<TableColumnDef> &recipientColumns();

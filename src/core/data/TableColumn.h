@@ -55,3 +55,7 @@ QString missingColumnNote(const DbfTable &table, const TableColumnDef &column);
                    QString::fromUtf8(aliases).split(QLatin1Char('|'), Qt::SkipEmptyParts),                   \
                    QString::fromUtf8(sheetTitle), sheetWidth, QStringLiteral(sheetFormat),                    \
                    QString::fromUtf8(previewTitle)},
+
+// The enum constant of one line of a column list, and a count of the lines.
+#define KVITANKY_TABLE_COLUMN_ID(id, ...) id,
+#define KVITANKY_TABLE_COLUMN_ONE(...) +1
