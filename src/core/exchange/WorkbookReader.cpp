@@ -10,206 +10,17 @@
 #include <QLocale>
 #include <QXmlStreamReader>
 
-#include <unzip.h>
-
-#include <cmath>
-#include <cstring>
+#include "exchange/SheetScanner.h"
+#include "exchange/WorkbookCellText.h"
+#include "exchange/WorkbookZip.h"
 
 namespace kvitanky {
 
+using namespace workbook;
+
 namespace {
 
-constexpr int MaxColumns = 16384;     // column XFD
-constexpr int MaxRows = 1048576;
-
 const QByteArray OleSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-
-// Why reading stopped; the message is made once the file's name is known.
-enum class Fault { None, Damaged, Encrypted, TooLarge, TooManyCells, NoSheet };
-
-// The zip container read from memory through minizip's own I/O hooks.
-struct MemoryStream {
-    const QByteArray *bytes = nullptr;
-    qint64 pos = 0;
-};
-
-voidpf memOpen(voidpf opaque, const void *, int)
-{
-    return opaque;
-}
-
-uLong memRead(voidpf, voidpf stream, void *buf, uLong size)
-{
-    auto *m = static_cast<MemoryStream *>(stream);
-    const qint64 n = qBound<qint64>(0, m->bytes->size() - m->pos, qint64(size));
-    if (n > 0)
-        std::memcpy(buf, m->bytes->constData() + m->pos, size_t(n));
-    m->pos += n;
-    return uLong(n);
-}
-
-uLong memWrite(voidpf, voidpf, const void *, uLong)
-{
-    return 0;
-}
-
-ZPOS64_T memTell(voidpf, voidpf stream)
-{
-    return ZPOS64_T(static_cast<MemoryStream *>(stream)->pos);
-}
-
-long memSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
-{
-    auto *m = static_cast<MemoryStream *>(stream);
-    const qint64 size = m->bytes->size();
-    if (offset > ZPOS64_T(size))
-        return -1;
-    const qint64 off = qint64(offset);
-    qint64 to = 0;
-    switch (origin) {
-    case ZLIB_FILEFUNC_SEEK_SET: to = off; break;
-    case ZLIB_FILEFUNC_SEEK_CUR: to = m->pos + off; break;
-    case ZLIB_FILEFUNC_SEEK_END: to = size + off; break;
-    default: return -1;
-    }
-    if (to < 0 || to > size)
-        return -1;
-    m->pos = to;
-    return 0;
-}
-
-int memClose(voidpf, voidpf)
-{
-    return 0;
-}
-
-int memError(voidpf, voidpf)
-{
-    return 0;
-}
-
-class Zip
-{
-public:
-    explicit Zip(const QByteArray &bytes, qint64 xmlLimit) : m_budget(xmlLimit)
-    {
-        m_stream.bytes = &bytes;
-        zlib_filefunc64_def io{};
-        io.zopen64_file = memOpen;
-        io.zread_file = memRead;
-        io.zwrite_file = memWrite;
-        io.ztell64_file = memTell;
-        io.zseek64_file = memSeek;
-        io.zclose_file = memClose;
-        io.zerror_file = memError;
-        io.opaque = &m_stream;
-        m_zip = unzOpen2_64("", &io);
-    }
-    ~Zip()
-    {
-        if (m_zip)
-            unzClose(m_zip);
-    }
-    Zip(const Zip &) = delete;
-    Zip &operator=(const Zip &) = delete;
-
-    bool isOpen() const { return m_zip != nullptr; }
-    bool has(const QString &name) { return unzLocateFile(m_zip, name.toUtf8().constData(), 1) == UNZ_OK; }
-
-    // One part unpacked; checks the size it declares and the size it inflates to
-    // against what may still be unpacked.
-    bool entry(const QString &name, QByteArray *out, Fault *fault)
-    {
-        *fault = Fault::Damaged;
-        if (!has(name))
-            return false;
-        unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-            return false;
-        if (info.flag & 1) {
-            *fault = Fault::Encrypted;
-            return false;
-        }
-        if (info.uncompressed_size > ZPOS64_T(m_budget)) {
-            *fault = Fault::TooLarge;
-            return false;
-        }
-        if (unzOpenCurrentFile(m_zip) != UNZ_OK)
-            return false;
-        out->clear();
-        out->reserve(qsizetype(info.uncompressed_size));
-        char buf[65536];
-        int n = 0;
-        bool ok = true;
-        while ((n = unzReadCurrentFile(m_zip, buf, sizeof buf)) > 0) {
-            if (out->size() + n > m_budget) {
-                *fault = Fault::TooLarge;
-                ok = false;
-                break;
-            }
-            if (ZPOS64_T(out->size() + n) > info.uncompressed_size) {
-                ok = false;   // inflates to more than it declares
-                break;
-            }
-            out->append(buf, n);
-        }
-        const int closed = unzCloseCurrentFile(m_zip);
-        if (!ok || n < 0 || closed != UNZ_OK || ZPOS64_T(out->size()) != info.uncompressed_size)
-            return false;
-        m_budget -= out->size();
-        *fault = Fault::None;
-        return true;
-    }
-
-private:
-    MemoryStream m_stream;
-    unzFile m_zip = nullptr;
-    qint64 m_budget;
-};
-
-// A number as the spreadsheet shows it in its general format: no exponent, no
-// trailing zeros, a '.' for the decimal point whatever the locale.
-QString numberText(const QString &raw, bool *ok)
-{
-    const double v = QLocale::c().toDouble(raw.trimmed(), ok);
-    if (!*ok || !std::isfinite(v)) {
-        *ok = false;
-        return raw;
-    }
-    if (v == std::trunc(v) && std::fabs(v) < 1e15)
-        return QString::number(qint64(v));
-    const int before = std::fabs(v) < 1 ? 1 : int(std::floor(std::log10(std::fabs(v)))) + 1;
-    QString s = QString::number(v, 'f', qBound(0, 15 - before, 30));
-    if (s.contains(u'.')) {
-        while (s.endsWith(u'0'))
-            s.chop(1);
-        if (s.endsWith(u'.'))
-            s.chop(1);
-    }
-    return s == QLatin1String("-0") ? QStringLiteral("0") : s;
-}
-
-QString dateText(const QDate &d)
-{
-    return d.isValid() ? QStringLiteral("%1.%2.%3").arg(d.day()).arg(d.month()).arg(d.year()) : QString();
-}
-
-// An ISO date or date-time (as .ods and strict .xlsx store them) in the Czech way.
-QString isoDateText(const QString &iso)
-{
-    const QDate d = QDate::fromString(iso.left(10), Qt::ISODate);
-    return d.isValid() ? dateText(d) : iso;
-}
-
-// A serial day number of the 1900 (or 1904) date system.
-QString serialDateText(const QString &raw, bool date1904)
-{
-    bool ok = false;
-    const double v = QLocale::c().toDouble(raw, &ok);
-    if (!ok || !std::isfinite(v) || v < 1 || v > 2958465)
-        return QString();
-    return dateText((date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30)).addDays(qint64(std::floor(v))));
-}
 
 // Whether a number format shows a date: a day, month or year code outside quotes
 // and brackets.
@@ -266,11 +77,14 @@ QString elementText(QXmlStreamReader &x)
 class Workbook
 {
 public:
-    Workbook(Zip &zip, qint64 cellLimit) : m_zip(zip), m_cellsLeft(cellLimit) {}
+    Workbook(Zip &zip, qint64 cellLimit, RowSink &sink, bool byteScanner)
+        : m_zip(zip), m_cellsLeft(cellLimit), m_sink(sink), m_byteScanner(byteScanner)
+    {
+    }
 
     Fault fault = Fault::None;
     QStringList sheetNames;
-    QList<WorkbookRow> rows;
+    int scannerGaveUp = 0;   // parts read again by QXmlStreamReader
 
     bool readXlsx(int sheet);
     bool readOds(int sheet);
@@ -291,15 +105,20 @@ private:
         return false;
     }
     bool xmlDone(const QXmlStreamReader &x) { return x.hasError() ? damaged() : true; }
+    enum class Scanned { Whole, Failed, Unsure };
+    Scanned scanned(const QString &name, XmlByteScanner &scanner);
     bool addCell(WorkbookRow &row, int column, const QString &text);
     bool addRow(WorkbookRow &row, qint64 repeat = 1);
     bool xlsxSheetPaths(QStringList *paths);
-    bool xlsxSharedStrings(QStringList *strings);
+    bool xlsxSharedStrings(SharedStrings *strings);
     bool xlsxDateStyles(QList<bool> *dateStyles);
+    bool xlsxSheet(const QString &name, const SharedStrings &strings, const QList<bool> &dateStyles);
     bool odsCell(QXmlStreamReader &x, WorkbookRow &row, int *column);
 
     Zip &m_zip;
     qint64 m_cellsLeft;
+    RowSink &m_sink;
+    const bool m_byteScanner;
     bool m_date1904 = false;   // serial days count from 1904 (old Mac workbooks)
 };
 
@@ -328,11 +147,43 @@ bool Workbook::addRow(WorkbookRow &row, qint64 repeat)
         return false;
     }
     m_cellsLeft -= (repeat - 1) * row.cells.size();
-    for (qint64 i = 0; i < repeat && row.number + i <= MaxRows; ++i) {
-        rows.append(row);
-        rows.last().number = int(row.number + i);
+    const int first = row.number;
+    for (qint64 i = 0; i < repeat && first + i <= MaxRows; ++i) {
+        row.number = int(first + i);
+        if (!m_sink.add(row)) {
+            fault = Fault::Output;
+            return false;
+        }
     }
+    row.number = first;
     return true;
+}
+
+// A part read by the byte scanner as it is unpacked. A fault of the part itself
+// (too large, damaged zip) wins over what the scanner found in it.
+Workbook::Scanned Workbook::scanned(const QString &name, XmlByteScanner &scanner)
+{
+    bool abandon = false;
+    Fault f = Fault::None;
+    const Zip::Streamed s = m_zip.stream(name, [&](QByteArrayView piece) {
+        if (scanner.feed(piece))
+            return true;
+        abandon = scanner.state() == XmlByteScanner::State::Unsure;
+        return false;
+    }, abandon, &f);
+    if (s == Zip::Streamed::Failed) {
+        fault = f;
+        return Scanned::Failed;
+    }
+    if (s == Zip::Streamed::Whole) {
+        const XmlByteScanner::State state = scanner.finish();
+        if (state == XmlByteScanner::State::Done)
+            return Scanned::Whole;
+        if (state == XmlByteScanner::State::Stopped)
+            return Scanned::Failed;
+    }
+    ++scannerGaveUp;
+    return Scanned::Unsure;
 }
 
 // The sheets' names and parts in the workbook's order.
@@ -368,25 +219,37 @@ bool Workbook::xlsxSheetPaths(QStringList *paths)
     return xmlDone(w);
 }
 
-bool Workbook::xlsxSharedStrings(QStringList *strings)
+bool Workbook::xlsxSharedStrings(SharedStrings *strings)
 {
     const QString name = QStringLiteral("xl/sharedStrings.xml");
-    QByteArray xml;
     if (!m_zip.has(name))
         return true;
+    if (m_byteScanner) {
+        SharedStringsScanner scanner(*strings);
+        const Scanned s = scanned(name, scanner);
+        if (s != Scanned::Unsure)
+            return s == Scanned::Whole;
+        strings->clear();
+    }
+    QByteArray xml;
     if (!part(name, &xml))
         return false;
+    QStringList read;
     QXmlStreamReader x(xml);
     while (!x.atEnd() && !x.hasError()) {
         if (x.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (x.name() == QLatin1String("si")) {
-            strings->append(QString());
+            read.append(QString());
         } else if (x.name() == QLatin1String("rPh")) {
             x.skipCurrentElement();   // the reading aid of East Asian text
-        } else if (x.name() == QLatin1String("t") && !strings->isEmpty()) {
-            strings->last() += elementText(x);
+        } else if (x.name() == QLatin1String("t") && !read.isEmpty()) {
+            read.last() += elementText(x);
         }
+    }
+    for (const QString &s : std::as_const(read)) {
+        strings->startNext();
+        strings->bytes += s.toStdString();
     }
     return xmlDone(x);
 }
@@ -432,7 +295,8 @@ int referenceColumn(QStringView ref)
 
 bool Workbook::readXlsx(int sheet)
 {
-    QStringList paths, strings;
+    QStringList paths;
+    SharedStrings strings;
     QList<bool> dateStyles;
     if (!xlsxSheetPaths(&paths))
         return false;
@@ -440,10 +304,30 @@ bool Workbook::readXlsx(int sheet)
         fault = paths.isEmpty() ? Fault::Damaged : Fault::NoSheet;
         return false;
     }
-    QByteArray xml;
-    if (!xlsxSharedStrings(&strings) || !xlsxDateStyles(&dateStyles) || !part(paths.at(sheet), &xml))
+    if (!xlsxSharedStrings(&strings) || !xlsxDateStyles(&dateStyles))
         return false;
+    return xlsxSheet(paths.at(sheet), strings, dateStyles);
+}
 
+bool Workbook::xlsxSheet(const QString &name, const SharedStrings &strings, const QList<bool> &dateStyles)
+{
+    if (m_byteScanner) {
+        const qint64 cellsLeft = m_cellsLeft;
+        SheetScanner scanner(strings, dateStyles, m_date1904, m_cellsLeft, m_sink);
+        const Scanned s = scanned(name, scanner);
+        if (s == Scanned::Whole)
+            return true;
+        if (s == Scanned::Failed) {
+            if (fault == Fault::None)
+                fault = scanner.fault();
+            return false;
+        }
+        m_sink.restart();
+        m_cellsLeft = cellsLeft;
+    }
+    QByteArray xml;
+    if (!part(name, &xml))
+        return false;
     QXmlStreamReader x(xml);
     WorkbookRow row;
     int lastRow = 0;
@@ -488,7 +372,8 @@ bool Workbook::readXlsx(int sheet)
                 const int i = value.toInt(&ok);
                 if (!ok || i < 0 || i >= strings.size())
                     return damaged();
-                text = strings.at(i);
+                const std::string_view s = strings.at(i);
+                text = QString::fromUtf8(s.data(), qsizetype(s.size()));
             } else if (type == QLatin1String("b")) {
                 text = value == QLatin1String("1") ? QStringLiteral("PRAVDA") : QStringLiteral("NEPRAVDA");
                 if (value.isEmpty())
@@ -625,6 +510,143 @@ WorkbookFormat WorkbookFormatOf(const QString &path)
     return WorkbookFormat::None;
 }
 
+namespace {
+
+// Rows kept in a list.
+class RowList final : public RowSink
+{
+public:
+    explicit RowList(QList<WorkbookRow> &rows) : m_rows(rows) {}
+    bool add(const WorkbookRow &row) override
+    {
+        m_rows.append(row);
+        return true;
+    }
+    bool add(const Utf8Row &row) override
+    {
+        WorkbookRow &kept = m_rows.emplace_back();
+        kept.number = row.number;
+        kept.cells.reserve(qsizetype(row.cells.size()));
+        for (const std::string_view cell : row.cells)
+            kept.cells.append(QString::fromUtf8(cell.data(), qsizetype(cell.size())));
+        return true;
+    }
+    void restart() override { m_rows.clear(); }
+
+private:
+    QList<WorkbookRow> &m_rows;
+};
+
+// Rows written as UTF-8 CSV as they come: ";" between cells, quotes where a cell
+// needs them, one line per sheet row (empty rows as empty lines), a line more for
+// each line break inside a cell. A file is written in pieces and cut back to where
+// it started when the sheet is read again; another device gets all at the end.
+class CsvRows final : public RowSink
+{
+public:
+    CsvRows(QIODevice &out, std::vector<int> &rowOfLine)
+        : m_out(out), m_file(qobject_cast<QFileDevice *>(&out)), m_start(out.pos()), m_rowOfLine(rowOfLine)
+    {
+    }
+
+    bool add(const WorkbookRow &row) override
+    {
+        startRow(row.number);
+        for (qsizetype c = 0; c < row.cells.size(); ++c) {
+            if (c > 0)
+                m_text.append(';');
+            QString cell = row.cells.at(c);
+            if (cell.contains(u';') || cell.contains(u'"') || cell.contains(u'\n') || cell.contains(u'\r')) {
+                // A line break in a cell is one line end of the copy, as the CSV
+                // reader would read it.
+                cell.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+                cell.replace(u'\r', u'\n');
+                cell.replace(QLatin1String("\""), QLatin1String("\"\""));
+                cell = u'"' + cell + u'"';
+                m_rowOfLine.insert(m_rowOfLine.end(), size_t(cell.count(u'\n')), row.number);
+            }
+            m_text.append(cell.toUtf8());
+        }
+        return endRow();
+    }
+
+    bool add(const Utf8Row &row) override
+    {
+        startRow(row.number);
+        for (size_t c = 0; c < row.cells.size(); ++c) {
+            if (c > 0)
+                m_text.append(';');
+            const std::string_view cell = row.cells[c];
+            if (cell.find_first_of(";\"\r\n") == std::string_view::npos) {
+                m_text.append(cell.data(), qsizetype(cell.size()));
+                continue;
+            }
+            m_text.append('"');
+            for (size_t i = 0; i < cell.size(); ++i) {
+                const char b = cell[i];
+                if (b == '\r' || b == '\n') {
+                    if (b == '\r' && i + 1 < cell.size() && cell[i + 1] == '\n')
+                        ++i;
+                    m_text.append('\n');
+                    m_rowOfLine.push_back(row.number);
+                } else if (b == '"') {
+                    m_text.append("\"\"");
+                } else {
+                    m_text.append(b);
+                }
+            }
+            m_text.append('"');
+        }
+        return endRow();
+    }
+
+    void restart() override
+    {
+        m_text.clear();
+        m_rowOfLine.clear();
+        m_next = 1;
+        if (m_file && m_file->pos() != m_start)
+            m_failed = !m_file->flush() || !m_file->resize(m_start) || !m_file->seek(m_start);
+    }
+
+    // Writes what is left; false when the device took less.
+    bool finish() { return write(); }
+
+    QString errorString() const override { return m_out.errorString(); }
+
+private:
+    void startRow(int number)
+    {
+        m_text.append(QByteArray(number - m_next, '\n'));
+        for (; m_next < number; ++m_next)
+            m_rowOfLine.push_back(m_next);
+        m_next = number + 1;
+        m_rowOfLine.push_back(number);
+    }
+    bool endRow()
+    {
+        m_text.append('\n');
+        return m_file && m_text.size() >= (1 << 20) ? write() : !m_failed;
+    }
+    bool write()
+    {
+        if (!m_failed && m_out.write(m_text) != m_text.size())
+            m_failed = true;
+        m_text.clear();
+        return !m_failed;
+    }
+
+    QIODevice &m_out;
+    QFileDevice *m_file;
+    const qint64 m_start;
+    std::vector<int> &m_rowOfLine;
+    QByteArray m_text;
+    int m_next = 1;   // the sheet row the next line belongs to
+    bool m_failed = false;
+};
+
+} // namespace
+
 bool WorkbookReader::fail(const QString &message)
 {
     m_error = message;
@@ -633,31 +655,63 @@ bool WorkbookReader::fail(const QString &message)
     return false;
 }
 
-bool WorkbookReader::read(const QString &path, int sheet)
+bool WorkbookReader::load(const QString &path, QByteArray *bytes, QString *shown)
 {
-    const QString shown = QDir::toNativeSeparators(path);
+    *shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
     if (!info.exists())
-        return fail(QStringLiteral("Sešit „%1“ nelze otevřít: soubor neexistuje.").arg(shown));
+        return fail(QStringLiteral("Sešit „%1“ nelze otevřít: soubor neexistuje.").arg(*shown));
     if (!info.isFile())   // a folder, pipe or device is never opened: it could block
-        return fail(QStringLiteral("Sešit „%1“ nelze otevřít: nejde o soubor.").arg(shown));
+        return fail(QStringLiteral("Sešit „%1“ nelze otevřít: nejde o soubor.").arg(*shown));
     if (info.size() > WorkbookMaxFileSize)
         return fail(QStringLiteral("Sešit „%1“ je větší než %2 MB, import odmítnut.")
-                        .arg(shown).arg(WorkbookMaxFileSize >> 20));
+                        .arg(*shown).arg(WorkbookMaxFileSize >> 20));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Sešit „%1“ nelze otevřít: %2.").arg(shown, file.errorString()));
-    const QByteArray bytes = file.read(WorkbookMaxFileSize + 1);
+        return fail(QStringLiteral("Sešit „%1“ nelze otevřít: %2.").arg(*shown, file.errorString()));
+    *bytes = file.read(WorkbookMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("Sešit „%1“ nelze přečíst: %2.").arg(shown, file.errorString()));
-    return readBytes(bytes, shown, sheet);
+        return fail(QStringLiteral("Sešit „%1“ nelze přečíst: %2.").arg(*shown, file.errorString()));
+    return true;
+}
+
+bool WorkbookReader::read(const QString &path, int sheet)
+{
+    QByteArray bytes;
+    QString shown;
+    return load(path, &bytes, &shown) && readBytes(bytes, shown, sheet);
 }
 
 bool WorkbookReader::readBytes(const QByteArray &bytes, const QString &shownPath, int sheet)
 {
+    RowList rows(m_rows);
+    return readInto(bytes, shownPath, sheet, rows);
+}
+
+bool WorkbookReader::readAsCsv(const QString &path, QIODevice &out, int sheet, std::vector<int> *rowOfLine)
+{
+    rowOfLine->clear();
+    QByteArray bytes;
+    QString shown;
+    if (!load(path, &bytes, &shown))
+        return false;
+    CsvRows csv(out, *rowOfLine);
+    if (!readInto(bytes, shown, sheet, csv)) {
+        rowOfLine->clear();
+        return false;
+    }
+    if (csv.finish())
+        return true;
+    m_error = QStringLiteral("Sešit „%1“ nelze převést pro import: %2.").arg(shown, out.errorString());
+    return false;
+}
+
+bool WorkbookReader::readInto(const QByteArray &bytes, const QString &shownPath, int sheet, RowSink &sink)
+{
     m_error.clear();
     m_sheetNames.clear();
     m_rows.clear();
+    m_scannerGaveUp = 0;
     const WorkbookFormat format = WorkbookFormatOf(shownPath);
     if (bytes.startsWith(OleSignature)) {
         // The old binary format, and also how Office stores a workbook it encrypts.
@@ -675,13 +729,14 @@ bool WorkbookReader::readBytes(const QByteArray &bytes, const QString &shownPath
     Zip zip(bytes, m_xmlLimit);
     if (!zip.isOpen())
         return fail(damaged);
-    Workbook book(zip, WorkbookMaxCells);
+    Workbook book(zip, WorkbookMaxCells, sink, m_byteScanner);
     // A name that does not tell (or an .xls that is really a zip) is told by the contents.
     const bool ods = format == WorkbookFormat::Ods
                      || (format != WorkbookFormat::Xlsx && !zip.has(QStringLiteral("xl/workbook.xml")));
-    if (ods ? book.readOds(sheet) : book.readXlsx(sheet)) {
+    const bool read = ods ? book.readOds(sheet) : book.readXlsx(sheet);
+    m_scannerGaveUp = book.scannerGaveUp;
+    if (read) {
         m_sheetNames = book.sheetNames;
-        m_rows = book.rows;
         return true;
     }
     switch (book.fault) {
@@ -696,6 +751,8 @@ bool WorkbookReader::readBytes(const QByteArray &bytes, const QString &shownPath
                         .arg(shownPath).arg(WorkbookMaxCells));
     case Fault::NoSheet:
         return fail(QStringLiteral("Sešit „%1“ nemá list č. %2.").arg(shownPath).arg(sheet + 1));
+    case Fault::Output:
+        return fail(QStringLiteral("Sešit „%1“ nelze převést pro import: %2.").arg(shownPath, sink.errorString()));
     default:
         return fail(damaged);
     }
@@ -705,40 +762,9 @@ WorkbookCsv WriteWorkbookAsCsv(const QString &path, QIODevice &out, int sheet)
 {
     WorkbookCsv result;
     WorkbookReader reader;
-    const bool read = reader.read(path, sheet);
-    result.sheetNames = reader.sheetNames();
-    if (!read) {
+    if (!reader.readAsCsv(path, out, sheet, &result.rowOfLine))
         result.error = reader.error();
-        return result;
-    }
-    QByteArray text;
-    int next = 1;   // the sheet row the next line of the copy belongs to
-    for (const WorkbookRow &row : reader.rows()) {
-        text.append(QByteArray(row.number - next, '\n'));
-        for (; next < row.number; ++next)
-            result.rowOfLine.push_back(next);
-        next = row.number + 1;
-        result.rowOfLine.push_back(row.number);
-        for (qsizetype c = 0; c < row.cells.size(); ++c) {
-            QString cell = row.cells.at(c);
-            if (cell.contains(u';') || cell.contains(u'"') || cell.contains(u'\n') || cell.contains(u'\r')) {
-                // A line break in a cell is one line end of the copy, as the CSV
-                // reader would read it.
-                cell.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-                cell.replace(u'\r', u'\n');
-                cell.replace(QLatin1String("\""), QLatin1String("\"\""));
-                cell = u'"' + cell + u'"';
-                result.rowOfLine.insert(result.rowOfLine.end(), size_t(cell.count(u'\n')), row.number);
-            }
-            if (c > 0)
-                text.append(';');
-            text.append(cell.toUtf8());
-        }
-        text.append('\n');
-    }
-    if (out.write(text) != text.size())
-        result.error = QStringLiteral("Sešit „%1“ nelze převést pro import: %2.")
-                           .arg(QDir::toNativeSeparators(path), out.errorString());
+    result.sheetNames = reader.sheetNames();
     return result;
 }
 

@@ -14,6 +14,10 @@ class QIODevice;
 
 namespace kvitanky {
 
+namespace workbook {
+class RowSink;
+}
+
 // One row of a sheet that holds at least one cell; `number` counts from 1 as the
 // spreadsheet shows it, rows left out between two of these were empty. Trailing
 // empty cells are left off.
@@ -41,20 +45,33 @@ public:
     // The same from the bytes of a file; `shownPath` is the name the messages give.
     bool readBytes(const QByteArray &bytes, const QString &shownPath, int sheet = 0);
 
+    // The sheet `sheet` written to `out` as the CSV copy WriteWorkbookAsCsv makes,
+    // row by row as it is read; rows() stays empty. `rowOfLine` as there.
+    bool readAsCsv(const QString &path, QIODevice &out, int sheet, std::vector<int> *rowOfLine);
+
     QStringList sheetNames() const { return m_sheetNames; }
     const QList<WorkbookRow> &rows() const { return m_rows; }
     QString error() const { return m_error; }
 
     // How much XML may be unpacked in all; lower only to test the limit.
     void setXmlLimit(qint64 bytes) { m_xmlLimit = bytes; }
+    // Whether the sheet and its shared strings are read from their bytes where that
+    // is sure (the default) or always by QXmlStreamReader; both give the same rows.
+    void setByteScanner(bool on) { m_byteScanner = on; }
+    // How many parts of the last read the byte scanner left to QXmlStreamReader.
+    int scannerGaveUp() const { return m_scannerGaveUp; }
 
 private:
     bool fail(const QString &message);
+    bool load(const QString &path, QByteArray *bytes, QString *shown);
+    bool readInto(const QByteArray &bytes, const QString &shownPath, int sheet, workbook::RowSink &sink);
 
     QStringList m_sheetNames;
     QList<WorkbookRow> m_rows;
     QString m_error;
     qint64 m_xmlLimit = WorkbookMaxXmlSize;
+    bool m_byteScanner = true;
+    int m_scannerGaveUp = 0;
 };
 
 // A sheet of a workbook written as UTF-8 CSV for the import: ";" between cells,
