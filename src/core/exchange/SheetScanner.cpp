@@ -10,7 +10,7 @@ namespace kvitanky::workbook {
 
 namespace {
 
-enum ByteClass : std::uint8_t { PlainText = 1, NameStart = 2, NameChar = 4, Space = 8 };
+enum ByteClass : std::uint8_t { PlainText = 1, NameStart = 2, NameChar = 4, Space = 8, PlainValue = 16 };
 
 // What each byte may be: text as it is (printable ASCII but '&', '<', ']', also
 // tab and line feed), the start or the rest of an ASCII name, white space.
@@ -18,9 +18,9 @@ constexpr std::array<std::uint8_t, 256> byteClasses()
 {
     std::array<std::uint8_t, 256> t{};
     for (int c = 0x20; c < 0x80; ++c)
-        t[size_t(c)] |= PlainText;
-    t['&'] &= ~PlainText;
-    t['<'] &= ~PlainText;
+        t[size_t(c)] |= PlainText | PlainValue;
+    t['&'] &= ~(PlainText | PlainValue);
+    t['<'] &= ~(PlainText | PlainValue);
     t[']'] &= ~PlainText;
     t['\t'] |= PlainText | Space;
     t['\n'] |= PlainText | Space;
@@ -136,35 +136,36 @@ const char *reference(const char *p, const char *end, char32_t *c)
 // -1 when it is none.
 int scanName(const char *&p, const char *end, std::string_view *prefix, std::string_view *name)
 {
-    const char *start = p;
-    const char *colon = nullptr;
+    const char *const start = p;
     if (p >= end)
         return 0;
     if (!is(*p, NameStart))
         return -1;
-    ++p;
-    for (;; ++p) {
-        if (p >= end)
+    const char *q = p + 1;
+    while (q < end && is(*q, NameChar))
+        ++q;
+    const char *colon = nullptr;
+    if (q < end && *q == ':') {
+        colon = q++;
+        if (q >= end)
             return 0;
-        if (*p == ':') {
-            if (colon || p + 1 >= end)
-                return p + 1 >= end && !colon ? 0 : -1;
-            if (!is(p[1], NameStart))
-                return -1;
-            colon = p;
-        } else if (!is(*p, NameChar)) {
-            if (std::uint8_t(*p) >= 0x80)
-                return -1;
-            break;
+        if (!is(*q, NameStart))
+            return -1;
+        while (++q < end && is(*q, NameChar)) {
         }
     }
+    if (q >= end)
+        return 0;
+    if (*q == ':' || std::uint8_t(*q) >= 0x80)
+        return -1;
     if (colon) {
         *prefix = std::string_view(start, size_t(colon - start));
-        *name = std::string_view(colon + 1, size_t(p - colon - 1));
+        *name = std::string_view(colon + 1, size_t(q - colon - 1));
     } else {
         *prefix = {};
-        *name = std::string_view(start, size_t(p - start));
+        *name = std::string_view(start, size_t(q - start));
     }
+    p = q;
     return 1;
 }
 
@@ -222,15 +223,19 @@ void XmlByteScanner::scan(bool last)
     }
     while (p < end) {
         if (*p != '<') {
-            const char *lt = static_cast<const char *>(std::memchr(p, '<', size_t(end - p)));
-            if (!lt && !last)
-                break;
-            if (!lt)
-                lt = end;
-            m_atStart = false;
-            if (!text(p, lt))
+            // Text up to the next tag; read again whole when the piece ends first.
+            std::string *out = m_depth > 0 ? textTarget() : nullptr;
+            const size_t mark = out ? out->size() : 0;
+            const char *stop = text(p, end, out);
+            if (!stop)
                 return;
-            p = lt;
+            if (stop == end && !last) {
+                if (out)
+                    out->resize(mark);
+                break;
+            }
+            m_atStart = false;
+            p = stop;
             continue;
         }
         const char *after = nullptr;
@@ -248,16 +253,15 @@ void XmlByteScanner::scan(bool last)
     m_buf.erase(0, size_t(p - base));
 }
 
-bool XmlByteScanner::text(const char *p, const char *end)
+const char *XmlByteScanner::text(const char *p, const char *end, std::string *out)
 {
     if (m_depth == 0) {   // outside the root element only white space
-        for (; p < end; ++p) {
+        for (; p < end && *p != '<'; ++p) {
             if (!is(*p, Space))
-                return unsure();
+                return unsure(), nullptr;
         }
-        return true;
+        return p;
     }
-    std::string *out = textTarget();
     while (p < end) {
         const char *run = p;
         while (p < end && is(*p, PlainText))
@@ -267,11 +271,13 @@ bool XmlByteScanner::text(const char *p, const char *end)
         if (p == end)
             break;
         const std::uint8_t c = std::uint8_t(*p);
-        if (c == '&') {
+        if (c == '<') {
+            break;
+        } else if (c == '&') {
             char32_t r = 0;
             const char *q = reference(p, end, &r);
             if (!q)
-                return unsure();
+                return unsure(), nullptr;
             if (out)
                 appendUtf8(out, r);
             p = q;
@@ -282,22 +288,22 @@ bool XmlByteScanner::text(const char *p, const char *end)
                 ++p;
         } else if (c == ']') {
             if (end - p >= 3 && p[1] == ']' && p[2] == '>')
-                return unsure();
+                return unsure(), nullptr;
             if (out)
                 out->push_back(']');
             ++p;
         } else if (c >= 0x80) {
             const int n = utf8Length(p, end);
             if (n == 0)
-                return unsure();
+                return unsure(), nullptr;
             if (out)
                 out->append(p, size_t(n));
             p += n;
         } else {
-            return unsure();   // a control character
+            return unsure(), nullptr;   // a control character
         }
     }
-    return true;
+    return p;
 }
 
 XmlByteScanner::Tag XmlByteScanner::tag(const char *p, const char *end, const char **after)
@@ -331,6 +337,7 @@ XmlByteScanner::Tag XmlByteScanner::startTag(const char *p, const char *end, con
     const std::string_view qualified(p + 1, size_t(q - p - 1));
     m_attributes.clear();
     bool empty = false;
+    bool prefixed = false;   // an attribute has a prefix or declares a namespace
     for (;;) {
         const char *spaced = q;
         q = skipSpace(q, end);
@@ -367,13 +374,19 @@ XmlByteScanner::Tag XmlByteScanner::startTag(const char *p, const char *end, con
         if (quote != '"' && quote != '\'')
             return failed();
         ++q;
-        const char *close = static_cast<const char *>(std::memchr(q, quote, size_t(end - q)));
-        if (!close)
+        const char *close = q;
+        while (close < end && *close != quote && is(*close, PlainValue))
+            ++close;
+        if (close < end && *close != quote) {
+            close = static_cast<const char *>(std::memchr(close, quote, size_t(end - close)));
+            if (close && !attributeValue(q, close, &a.plain))
+                return failed();
+        }
+        if (!close || close >= end)
             return Tag::Incomplete;
-        if (!attributeValue(q, close, &a.plain))
-            return failed();
         a.value = std::string_view(q, size_t(close - q));
         q = close + 1;
+        prefixed = prefixed || !a.prefix.empty() || a.name == "xmlns";
         m_attributes.push_back(a);
     }
 
@@ -381,11 +394,12 @@ XmlByteScanner::Tag XmlByteScanner::startTag(const char *p, const char *end, con
     const int depth = m_depth + 1;
     const size_t bindingsBefore = m_bindings.size();
     bool declares = false;
-    for (size_t i = 0; i < m_attributes.size(); ++i) {
+    for (size_t i = prefixed || m_attributes.size() > 1 ? 0 : m_attributes.size(); i < m_attributes.size(); ++i) {
         const Attribute &a = m_attributes[i];
         for (size_t j = 0; j < i; ++j) {
             const Attribute &b = m_attributes[j];
-            if (a.name == b.name && (a.prefix == b.prefix || (!a.prefix.empty() && !b.prefix.empty())))
+            if (a.name.size() == b.name.size() && std::memcmp(a.name.data(), b.name.data(), a.name.size()) == 0
+                && (a.prefix == b.prefix || (!a.prefix.empty() && !b.prefix.empty())))
                 return failed();
         }
         if (a.prefix == "xmlns") {
@@ -395,15 +409,17 @@ XmlByteScanner::Tag XmlByteScanner::startTag(const char *p, const char *end, con
         }
         declares = declares || a.prefix == "xmlns" || (a.prefix.empty() && a.name == "xmlns");
     }
-    size_t kept = 0;
-    for (const Attribute &a : m_attributes) {
-        if (a.prefix == "xmlns" || (a.prefix.empty() && a.name == "xmlns"))
-            continue;
-        if (!a.prefix.empty() && a.prefix != "xml" && !bound(a.prefix))
-            return failed();
-        m_attributes[kept++] = a;
+    if (prefixed) {
+        size_t kept = 0;
+        for (const Attribute &a : m_attributes) {
+            if (a.prefix == "xmlns" || (a.prefix.empty() && a.name == "xmlns"))
+                continue;
+            if (!a.prefix.empty() && a.prefix != "xml" && !bound(a.prefix))
+                return failed();
+            m_attributes[kept++] = a;
+        }
+        m_attributes.resize(kept);
     }
-    m_attributes.resize(kept);
     if (!prefix.empty() && (prefix == "xml" || prefix == "xmlns" || !bound(prefix)))
         return failed();
 
@@ -411,7 +427,8 @@ XmlByteScanner::Tag XmlByteScanner::startTag(const char *p, const char *end, con
     m_depth = depth;
     if (m_open.size() < size_t(depth))
         m_open.emplace_back();
-    m_open[size_t(depth - 1)].assign(qualified);
+    if (m_open[size_t(depth - 1)] != qualified)   // mostly the same name as last time
+        m_open[size_t(depth - 1)].assign(qualified);
     if (!startElement(name, m_attributes, declares))
         return Tag::Failed;
     if (empty) {
@@ -517,6 +534,10 @@ bool XmlByteScanner::attributeValue(const char *p, const char *end, bool *plain)
 {
     *plain = true;
     while (p < end) {
+        while (p < end && is(*p, PlainValue))
+            ++p;
+        if (p == end)
+            break;
         const std::uint8_t c = std::uint8_t(*p);
         if (c == '<')
             return false;
@@ -619,21 +640,25 @@ bool showsAsWritten(std::string_view s)
     return digits(fraction) && fraction.back() != '0' && whole.size() + fraction.size() <= 13;
 }
 
-// The value of an attribute looked up by its name without a prefix, as the reader
-// of the workbook's XML looks it up; `unsure` when a prefixed one has the name too.
-std::string_view attribute(const std::vector<XmlByteScanner::Attribute> &attributes, std::string_view name,
-                           bool *unsure)
-{
-    std::string_view value;
-    for (const XmlByteScanner::Attribute &a : attributes) {
-        if (a.name != name)
-            continue;
-        if (!a.prefix.empty() || !a.plain)
-            *unsure = true;
-        value = a.value;
+// The values of the attributes r, t and s, looked up by their names without a
+// prefix as the reader of the workbook's XML looks them up; `unsure` when a
+// prefixed one has such a name or one holds an entity or a line end.
+struct CellAttributes {
+    std::string_view r, t, s;
+    bool unsure = false;
+    explicit CellAttributes(const std::vector<XmlByteScanner::Attribute> &attributes)
+    {
+        for (const XmlByteScanner::Attribute &a : attributes) {
+            if (a.name.size() != 1)
+                continue;
+            std::string_view *v = a.name[0] == 'r' ? &r : a.name[0] == 't' ? &t : a.name[0] == 's' ? &s : nullptr;
+            if (!v)
+                continue;
+            unsure = unsure || !a.prefix.empty() || !a.plain;
+            *v = a.value;
+        }
     }
-    return value;
-}
+};
 
 } // namespace
 
@@ -700,8 +725,9 @@ bool SheetScanner::endElement(std::string_view name)
 
 bool SheetScanner::startRow(const std::vector<Attribute> &attributes)
 {
-    bool odd = m_inRow;   // a row inside a row
-    const std::string_view r = attribute(attributes, "r", &odd);
+    const CellAttributes a(attributes);
+    const std::string_view r = a.r;
+    const bool odd = m_inRow || a.unsure;   // a row inside a row
     const int number = r.empty() ? m_lastRow + 1 : digitsValue(r, 7);
     if (odd || number < 0 || (r.size() > 1 && r.front() == '0'))
         return unsure();
@@ -730,12 +756,10 @@ bool SheetScanner::endRow()
 
 bool SheetScanner::startCell(const std::vector<Attribute> &attributes)
 {
-    bool odd = !m_inRow;   // a cell outside a row
-    const std::string_view r = attribute(attributes, "r", &odd);
-    const std::string_view type = attribute(attributes, "t", &odd);
-    const std::string_view style = attribute(attributes, "s", &odd);
-    if (odd)
+    const CellAttributes a(attributes);
+    if (!m_inRow || a.unsure)   // a cell outside a row
         return unsure();
+    const std::string_view r = a.r, type = a.t, style = a.s;
     if (r.empty()) {
         ++m_column;
     } else {

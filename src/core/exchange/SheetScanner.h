@@ -95,7 +95,8 @@ protected:
 private:
     enum class Tag { Read, Incomplete, Failed };
     void scan(bool last);
-    bool text(const char *p, const char *end);
+    // Reads text up to the next '<' (or `end`); nullptr when unsure.
+    const char *text(const char *p, const char *end, std::string *out);
     Tag tag(const char *p, const char *end, const char **after);
     Tag startTag(const char *p, const char *end, const char **after);
     Tag endTag(const char *p, const char *end, const char **after);
