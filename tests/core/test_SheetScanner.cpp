@@ -95,16 +95,7 @@ public:
         return x + "</" + p + "worksheet>" + (pick(2) ? "\n" : "");
     }
 
-    // One big sheet that ends in a comment: the byte scanner gives up after many rows.
-    QByteArray longSheet()
-    {
-        QByteArray x = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
-        for (int r = 1; r <= 30000; ++r)
-            x += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r)
-                 + "\" t=\"inlineStr\"><is><t>Novák; \"syn\"\r\nBrno</t></is></c><c><v>" + QByteArray::number(r * 7)
-                 + ".25</v></c></row>";
-        return x + "</sheetData><!-- konec --></worksheet>";
-    }
+    bool allowOdd = true;
 
 private:
     int pick(int n) { return int(m_rng() % unsigned(n)); }
@@ -191,7 +182,7 @@ private:
     // Rarely: what the byte scanner leaves to QXmlStreamReader, or a fault.
     QByteArray maybeOdd()
     {
-        if (pick(200) != 0)
+        if (!allowOdd || pick(200) != 0)
             return {};
         odd = true;
         static const char *const odds[] = {"<!-- poznámka -->", "<?pi data?>", "<a><![CDATA[x<y]]></a>", "&nbsp;",
@@ -268,9 +259,14 @@ TEST(SheetScanner, readsAsXmlReaderDoes)
         SheetWriter w(rng);
         const int strings = int(rng() % 12);
         const QByteArray shared = w.sharedStrings(strings);
-        const QByteArray sheet = round == 0 ? w.longSheet() : w.sheet(strings, int(rng() % 40));
-        if (round == 0)
+        // The first two sheets are read in many pieces; the second ends in a comment,
+        // on which the scanner gives up after many rows.
+        w.allowOdd = round > 1;
+        QByteArray sheet = w.sheet(strings, round > 1 ? int(rng() % 40) : 8000 * (round + 1));
+        if (round == 1) {
+            sheet.insert(sheet.lastIndexOf("</"), "<!-- konec -->");
             w.odd = true;
+        }
         QList<std::pair<const char *, QByteArray>> parts = {{"xl/_rels/workbook.xml.rels", Rels},
                                                             {"xl/workbook.xml", Book},
                                                             {"xl/styles.xml", Styles},
@@ -286,7 +282,7 @@ TEST(SheetScanner, readsAsXmlReaderDoes)
                 all += part.second.size();
             limit = all - qint64(rng() % quint64(shared.size() + sheet.size()));
         }
-        const bool toFile = rng() % 2;
+        const bool toFile = round == 1 || rng() % 2;   // a file is written in pieces
         const Read fast = readWorkbook(path, true, limit, toFile);
         const Read slow = readWorkbook(path, false, limit, toFile);
         SCOPED_TRACE(QStringLiteral("round %1: %2").arg(round).arg(QString::fromUtf8(sheet.left(3000))).toStdString());

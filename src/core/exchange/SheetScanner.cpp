@@ -37,6 +37,11 @@ constexpr std::array<std::uint8_t, 256> byteClasses()
 }
 constexpr std::array<std::uint8_t, 256> Bytes = byteClasses();
 
+// Text is read up to this many bytes before the end of a piece (longer than any
+// reference, character or line end); a tag may be this long at most.
+constexpr qsizetype TextTail = 16;
+constexpr qsizetype MaxTag = qsizetype(1) << 20;
+
 inline bool is(char c, ByteClass k)
 {
     return Bytes[std::uint8_t(c)] & k;
@@ -223,19 +228,19 @@ void XmlByteScanner::scan(bool last)
     }
     while (p < end) {
         if (*p != '<') {
-            // Text up to the next tag; read again whole when the piece ends first.
-            std::string *out = m_depth > 0 ? textTarget() : nullptr;
-            const size_t mark = out ? out->size() : 0;
-            const char *stop = text(p, end, out);
+            // Text up to the next tag. Until the last piece it stops a little before
+            // the end, so that no reference or character is cut; the rest comes
+            // with the next piece.
+            const char *limit = last || end - p <= TextTail ? end : end - TextTail;
+            if (!last && limit == end)
+                break;
+            const char *stop = text(p, limit, end, m_depth > 0 ? textTarget() : nullptr);
             if (!stop)
                 return;
-            if (stop == end && !last) {
-                if (out)
-                    out->resize(mark);
-                break;
-            }
             m_atStart = false;
             p = stop;
+            if (p == limit && !last)
+                break;
             continue;
         }
         const char *after = nullptr;
@@ -243,8 +248,8 @@ void XmlByteScanner::scan(bool last)
         if (t == Tag::Failed)
             return;
         if (t == Tag::Incomplete) {
-            if (last)
-                unsure();
+            if (last || end - p > MaxTag)
+                unsure();   // a tag this long is left to QXmlStreamReader too
             break;
         }
         m_atStart = false;
@@ -253,22 +258,22 @@ void XmlByteScanner::scan(bool last)
     m_buf.erase(0, size_t(p - base));
 }
 
-const char *XmlByteScanner::text(const char *p, const char *end, std::string *out)
+const char *XmlByteScanner::text(const char *p, const char *limit, const char *end, std::string *out)
 {
     if (m_depth == 0) {   // outside the root element only white space
-        for (; p < end && *p != '<'; ++p) {
+        for (; p < limit && *p != '<'; ++p) {
             if (!is(*p, Space))
                 return unsure(), nullptr;
         }
         return p;
     }
-    while (p < end) {
+    while (p < limit) {
         const char *run = p;
-        while (p < end && is(*p, PlainText))
+        while (p < limit && is(*p, PlainText))
             ++p;
         if (out && p > run)
             out->append(run, size_t(p - run));
-        if (p == end)
+        if (p >= limit)
             break;
         const std::uint8_t c = std::uint8_t(*p);
         if (c == '<') {

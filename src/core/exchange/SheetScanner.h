@@ -95,8 +95,9 @@ protected:
 private:
     enum class Tag { Read, Incomplete, Failed };
     void scan(bool last);
-    // Reads text up to the next '<' (or `end`); nullptr when unsure.
-    const char *text(const char *p, const char *end, std::string *out);
+    // Reads text up to the next '<' or `limit` (a reference or character may go on
+    // to `end`); nullptr when unsure.
+    const char *text(const char *p, const char *limit, const char *end, std::string *out);
     Tag tag(const char *p, const char *end, const char **after);
     Tag startTag(const char *p, const char *end, const char **after);
     Tag endTag(const char *p, const char *end, const char **after);

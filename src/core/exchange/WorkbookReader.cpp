@@ -626,7 +626,7 @@ private:
     bool endRow()
     {
         m_text.append('\n');
-        return m_file && m_text.size() >= (1 << 20) ? write() : !m_failed;
+        return m_file && m_text.size() >= (1 << 18) ? write() : !m_failed;
     }
     bool write()
     {
