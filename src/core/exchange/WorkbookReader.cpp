@@ -554,7 +554,7 @@ public:
         startRow(row.number);
         for (qsizetype c = 0; c < row.cells.size(); ++c) {
             if (c > 0)
-                m_text.append(';');
+                m_text.push_back(';');
             QString cell = row.cells.at(c);
             if (cell.contains(u';') || cell.contains(u'"') || cell.contains(u'\n') || cell.contains(u'\r')) {
                 // A line break in a cell is one line end of the copy, as the CSV
@@ -565,7 +565,7 @@ public:
                 cell = u'"' + cell + u'"';
                 m_rowOfLine.insert(m_rowOfLine.end(), size_t(cell.count(u'\n')), row.number);
             }
-            m_text.append(cell.toUtf8());
+            m_text.append(cell.toStdString());
         }
         return endRow();
     }
@@ -575,27 +575,27 @@ public:
         startRow(row.number);
         for (size_t c = 0; c < row.cells.size(); ++c) {
             if (c > 0)
-                m_text.append(';');
+                m_text.push_back(';');
             const std::string_view cell = row.cells[c];
-            if (cell.find_first_of(";\"\r\n") == std::string_view::npos) {
-                m_text.append(cell.data(), qsizetype(cell.size()));
+            if (!needsQuotes(cell)) {
+                m_text.append(cell);
                 continue;
             }
-            m_text.append('"');
+            m_text.push_back('"');
             for (size_t i = 0; i < cell.size(); ++i) {
                 const char b = cell[i];
                 if (b == '\r' || b == '\n') {
                     if (b == '\r' && i + 1 < cell.size() && cell[i + 1] == '\n')
                         ++i;
-                    m_text.append('\n');
+                    m_text.push_back('\n');
                     m_rowOfLine.push_back(row.number);
                 } else if (b == '"') {
-                    m_text.append("\"\"");
+                    m_text.append(2, '"');
                 } else {
-                    m_text.append(b);
+                    m_text.push_back(b);
                 }
             }
-            m_text.append('"');
+            m_text.push_back('"');
         }
         return endRow();
     }
@@ -615,9 +615,18 @@ public:
     QString errorString() const override { return m_out.errorString(); }
 
 private:
+    // Whether a cell holds a ';', a quote or a line end.
+    static bool needsQuotes(std::string_view cell)
+    {
+        for (const char b : cell) {
+            if (b == ';' || b == '"' || b == '\n' || b == '\r')
+                return true;
+        }
+        return false;
+    }
     void startRow(int number)
     {
-        m_text.append(QByteArray(number - m_next, '\n'));
+        m_text.append(size_t(number - m_next), '\n');
         for (; m_next < number; ++m_next)
             m_rowOfLine.push_back(m_next);
         m_next = number + 1;
@@ -625,12 +634,12 @@ private:
     }
     bool endRow()
     {
-        m_text.append('\n');
+        m_text.push_back('\n');
         return m_file && m_text.size() >= (1 << 18) ? write() : !m_failed;
     }
     bool write()
     {
-        if (!m_failed && m_out.write(m_text) != m_text.size())
+        if (!m_failed && m_out.write(m_text.data(), qint64(m_text.size())) != qint64(m_text.size()))
             m_failed = true;
         m_text.clear();
         return !m_failed;
@@ -640,7 +649,7 @@ private:
     QFileDevice *m_file;
     const qint64 m_start;
     std::vector<int> &m_rowOfLine;
-    QByteArray m_text;
+    std::string m_text;
     int m_next = 1;   // the sheet row the next line belongs to
     bool m_failed = false;
 };
