@@ -41,6 +41,10 @@ constexpr std::array<std::uint8_t, 256> Bytes = byteClasses();
 // reference, character or line end); a tag may be this long at most.
 constexpr qsizetype TextTail = 16;
 constexpr qsizetype MaxTag = qsizetype(1) << 20;
+// More attributes in a tag, or more prefixes declared at a time, than any workbook
+// has: left to QXmlStreamReader, as the checks for duplicates would take long.
+constexpr size_t MaxAttributes = 64;
+constexpr size_t MaxBindings = 256;
 
 inline bool is(char c, ByteClass k)
 {
@@ -392,6 +396,8 @@ XmlByteScanner::Tag XmlByteScanner::startTag(const char *p, const char *end, con
         a.value = std::string_view(q, size_t(close - q));
         q = close + 1;
         prefixed = prefixed || !a.prefix.empty() || a.name == "xmlns";
+        if (m_attributes.size() == MaxAttributes)
+            return failed();
         m_attributes.push_back(a);
     }
 
@@ -409,6 +415,8 @@ XmlByteScanner::Tag XmlByteScanner::startTag(const char *p, const char *end, con
         }
         if (a.prefix == "xmlns") {
             if (a.name == "xml" || a.name == "xmlns" || a.value.empty())
+                return failed();
+            if (m_bindings.size() == MaxBindings)
                 return failed();
             m_bindings.push_back({std::string(a.name), depth});
         }
