@@ -177,6 +177,12 @@ int scanName(const char *&p, const char *end, std::string_view *prefix, std::str
     return 1;
 }
 
+// Names are short: compared by their size first.
+inline bool same(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && (a.empty() || (a[0] == b[0] && std::memcmp(a.data(), b.data(), a.size()) == 0));
+}
+
 const char *skipSpace(const char *p, const char *end)
 {
     while (p < end && is(*p, Space))
@@ -394,52 +400,53 @@ XmlByteScanner::Tag XmlByteScanner::startTag(const char *p, const char *end, con
             return Tag::Incomplete;
         a.value = std::string_view(q, size_t(close - q));
         q = close + 1;
-        prefixed = prefixed || !a.prefix.empty() || a.name == "xmlns";
+        prefixed = prefixed || !a.prefix.empty() || same(a.name, "xmlns");
         if (m_attributes.size() == MaxAttributes)
             return failed();
         m_attributes.push_back(a);
     }
 
+    // No attribute twice; a name with two prefixes may be the same too.
+    for (size_t i = 1; i < m_attributes.size(); ++i) {
+        const Attribute &a = m_attributes[i];
+        for (size_t j = 0; j < i; ++j) {
+            const Attribute &b = m_attributes[j];
+            if (same(a.name, b.name) && (same(a.prefix, b.prefix) || (!a.prefix.empty() && !b.prefix.empty())))
+                return failed();
+        }
+    }
     // Namespace declarations are no attributes; every prefix used must be declared.
     const int depth = m_depth + 1;
     const size_t bindingsBefore = m_bindings.size();
     bool declares = false;
-    for (size_t i = prefixed || m_attributes.size() > 1 ? 0 : m_attributes.size(); i < m_attributes.size(); ++i) {
-        const Attribute &a = m_attributes[i];
-        for (size_t j = 0; j < i; ++j) {
-            const Attribute &b = m_attributes[j];
-            if (a.name.size() == b.name.size() && std::memcmp(a.name.data(), b.name.data(), a.name.size()) == 0
-                && (a.prefix == b.prefix || (!a.prefix.empty() && !b.prefix.empty())))
-                return failed();
-        }
-        if (a.prefix == "xmlns") {
-            if (a.name == "xml" || a.name == "xmlns" || a.value.empty())
-                return failed();
-            if (m_bindings.size() == MaxBindings)
+    if (prefixed) {
+        for (const Attribute &a : m_attributes) {
+            if (!same(a.prefix, "xmlns"))
+                continue;
+            if (same(a.name, "xml") || same(a.name, "xmlns") || a.value.empty() || m_bindings.size() == MaxBindings)
                 return failed();
             m_bindings.push_back({std::string(a.name), depth});
         }
-        declares = declares || a.prefix == "xmlns" || (a.prefix.empty() && a.name == "xmlns");
-    }
-    if (prefixed) {
         size_t kept = 0;
         for (const Attribute &a : m_attributes) {
-            if (a.prefix == "xmlns" || (a.prefix.empty() && a.name == "xmlns"))
+            if (same(a.prefix, "xmlns") || (a.prefix.empty() && same(a.name, "xmlns"))) {
+                declares = true;
                 continue;
-            if (!a.prefix.empty() && a.prefix != "xml" && !bound(a.prefix))
+            }
+            if (!a.prefix.empty() && !same(a.prefix, "xml") && !bound(a.prefix))
                 return failed();
             m_attributes[kept++] = a;
         }
         m_attributes.resize(kept);
     }
-    if (!prefix.empty() && (prefix == "xml" || prefix == "xmlns" || !bound(prefix)))
+    if (!prefix.empty() && (same(prefix, "xml") || same(prefix, "xmlns") || !bound(prefix)))
         return failed();
 
     m_rootSeen = true;
     m_depth = depth;
     if (m_open.size() < size_t(depth))
         m_open.emplace_back();
-    if (m_open[size_t(depth - 1)] != qualified)   // mostly the same name as last time
+    if (!same(m_open[size_t(depth - 1)], qualified))   // mostly the same name as last time
         m_open[size_t(depth - 1)].assign(qualified);
     if (!startElement(name, m_attributes, declares))
         return Tag::Failed;
@@ -455,20 +462,27 @@ XmlByteScanner::Tag XmlByteScanner::startTag(const char *p, const char *end, con
 
 XmlByteScanner::Tag XmlByteScanner::endTag(const char *p, const char *end, const char **after)
 {
-    const char *q = p + 2;
-    std::string_view prefix, name;
-    const int r = scanName(q, end, &prefix, &name);
-    if (r == 0)
-        return Tag::Incomplete;
-    const std::string_view qualified(p + 2, size_t(q - p - 2));
-    q = skipSpace(q, end);
-    if (r > 0 && q >= end)
-        return Tag::Incomplete;
-    if (r < 0 || *q != '>' || m_depth == 0 || m_open[size_t(m_depth - 1)] != qualified) {
+    // The name must be the open element's: compared as bytes, then what follows.
+    const auto failed = [this] {
         unsure();
         return Tag::Failed;
-    }
-    if (!endElement(name))
+    };
+    if (m_depth == 0)
+        return failed();
+    const std::string &open = m_open[size_t(m_depth - 1)];
+    const char *q = p + 2;
+    const size_t n = std::min(open.size(), size_t(end - q));
+    if (std::memcmp(q, open.data(), n) != 0)
+        return failed();
+    if (n < open.size())
+        return Tag::Incomplete;
+    q = skipSpace(q + n, end);
+    if (q >= end)
+        return Tag::Incomplete;
+    if (*q != '>')
+        return failed();
+    const size_t colon = open.find(':');
+    if (!endElement(colon == std::string::npos ? std::string_view(open) : std::string_view(open).substr(colon + 1)))
         return Tag::Failed;
     while (!m_bindings.empty() && m_bindings.back().depth == m_depth)
         m_bindings.pop_back();
