@@ -76,6 +76,28 @@ QByteArray encode(const QString &text, Codepage cp)
     return out;
 }
 
+bool keepsEveryByte(Codepage cp)
+{
+    static const auto check = [](Codepage c) {
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            const QByteArray back = encode(decode(&byte, 1, c), c);
+            if (back.size() != 1 || back[0] != byte)
+                return false;
+        }
+        return true;
+    };
+    static const bool cp1250 = check(Codepage::Cp1250);
+    static const bool cp1252 = check(Codepage::Cp1252);
+    static const bool cp852 = check(Codepage::Cp852);
+    switch (cp) {
+    case Codepage::Cp1252: return cp1252;
+    case Codepage::Cp852: return cp852;
+    case Codepage::Cp1250: break;
+    }
+    return cp1250;
+}
+
 bool canEncode(QStringView text, Codepage cp)
 {
     const auto &reverse = reverseTable(cp);
