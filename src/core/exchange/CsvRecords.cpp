@@ -170,34 +170,38 @@ CsvRecordReader::Status CsvRecordReader::cook()
     const char *raw = m_raw.constData();
     const qsizetype n = m_raw.size();
     const char sep = m_separator;
-    m_cooked.resize(0);
-    m_cooked.reserve(n);
+    // The cooked record is never longer than the line: written in place, cut at the end.
+    m_cooked.resize(n);
+    char *out = m_cooked.data();
+    qsizetype o = 0;
     m_spans.clear();
     qsizetype i = 0;
     const auto appendPlain = [&](qsizetype from, qsizetype to) {
-        const qsizetype at = m_cooked.size();
-        m_cooked.append(raw + from, to - from);
-        char *p = m_cooked.data() + at;
-        for (qsizetype k = 0; k < to - from; ++k)
-            if (p[k] == '"')
-                p[k] = ' ';
+        std::memcpy(out + o, raw + from, size_t(to - from));
+        for (char *q = out + o, *end = out + o + (to - from);
+             (q = static_cast<char *>(std::memchr(q, '"', size_t(end - q)))); ++q)
+            *q = ' ';
+        o += to - from;
     };
     const auto fieldEnd = [&](qsizetype from) {
         const void *s = std::memchr(raw + from, sep, size_t(n - from));
         return s ? static_cast<const char *>(s) - raw : n;
     };
     for (;;) {
-        const qsizetype start = m_cooked.size();
+        const qsizetype start = o;
         if (i < n && raw[i] == '"') {
             ++i;
             for (;;) {
                 const void *q = std::memchr(raw + i, '"', size_t(n - i));
-                if (!q)
+                if (!q) {
+                    m_cooked.resize(o);
                     return Status::Unterminated;
+                }
                 const qsizetype at = static_cast<const char *>(q) - raw;
-                m_cooked.append(raw + i, at - i);
+                std::memcpy(out + o, raw + i, size_t(at - i));
+                o += at - i;
                 if (at + 1 < n && raw[at + 1] == '"') {
-                    m_cooked.append('"');
+                    out[o++] = '"';
                     i = at + 2;
                     continue;
                 }
@@ -209,11 +213,12 @@ CsvRecordReader::Status CsvRecordReader::cook()
         const qsizetype end = fieldEnd(i);
         appendPlain(i, end);
         i = end;
-        m_spans.emplace_back(start, m_cooked.size() - start);
+        m_spans.emplace_back(start, o - start);
         if (i >= n)
             break;
         ++i;   // the separator
     }
+    m_cooked.resize(o);
     m_fields.reserve(qsizetype(m_spans.size()));
     for (const auto &[off, len] : m_spans)
         m_fields.append(QByteArrayView(m_cooked.constData() + off, len));
@@ -369,12 +374,16 @@ int ReadCsvFlag(QByteArrayView text, bool *ok)
     text = text.trimmed();
     if (text.isEmpty())
         return 0;
-    for (const char *yes : {"ano", "a", "x", "true", "yes"})
-        if (text.compare(QByteArrayView(yes), Qt::CaseInsensitive) == 0)
-            return 1;
-    for (const char *no : {"ne", "n", "false", "no"})
-        if (text.compare(QByteArrayView(no), Qt::CaseInsensitive) == 0)
-            return 0;
+    // The words are looked for only in what does not begin as a number.
+    const char first = text.front();
+    if (first != '-' && first != '+' && (first < '0' || first > '9')) {
+        for (const char *yes : {"ano", "a", "x", "true", "yes"})
+            if (text.compare(QByteArrayView(yes), Qt::CaseInsensitive) == 0)
+                return 1;
+        for (const char *no : {"ne", "n", "false", "no"})
+            if (text.compare(QByteArrayView(no), Qt::CaseInsensitive) == 0)
+                return 0;
+    }
     if (text.front() == '-' || text.front() == '+')
         text = text.sliced(1);
     bool nonZero = false;
