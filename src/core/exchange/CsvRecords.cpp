@@ -170,22 +170,33 @@ CsvRecordReader::Status CsvRecordReader::cook()
     const char *raw = m_raw.constData();
     const qsizetype n = m_raw.size();
     const char sep = m_separator;
+    if (!std::memchr(raw, '"', size_t(n))) {
+        // Without quotation marks the fields are the line's own bytes.
+        for (qsizetype from = 0;;) {
+            const void *s = std::memchr(raw + from, sep, size_t(n - from));
+            const qsizetype end = s ? static_cast<const char *>(s) - raw : n;
+            m_fields.append(QByteArrayView(raw + from, end - from));
+            if (!s)
+                return Status::Record;
+            from = end + 1;
+        }
+    }
     // The cooked record is never longer than the line: written in place, cut at the end.
     m_cooked.resize(n);
     char *out = m_cooked.data();
     qsizetype o = 0;
     m_spans.clear();
     qsizetype i = 0;
-    const auto appendPlain = [&](qsizetype from, qsizetype to) {
-        std::memcpy(out + o, raw + from, size_t(to - from));
-        for (char *q = out + o, *end = out + o + (to - from);
-             (q = static_cast<char *>(std::memchr(q, '"', size_t(end - q)))); ++q)
-            *q = ' ';
-        o += to - from;
-    };
-    const auto fieldEnd = [&](qsizetype from) {
-        const void *s = std::memchr(raw + from, sep, size_t(n - from));
-        return s ? static_cast<const char *>(s) - raw : n;
+    // Copies unquoted text up to the separator, a quotation mark as a blank;
+    // returns where it stopped.
+    const auto copyPlain = [&](qsizetype from) {
+        const char *src = raw + from;
+        const char *const end = raw + n;
+        char *dst = out + o;
+        for (; src < end && *src != sep; ++src, ++dst)
+            *dst = *src == '"' ? ' ' : *src;
+        o = dst - out;
+        return src - raw;
     };
     for (;;) {
         const qsizetype start = o;
@@ -210,9 +221,7 @@ CsvRecordReader::Status CsvRecordReader::cook()
             }
         }
         // Unquoted text, or whatever stands behind a closing quote.
-        const qsizetype end = fieldEnd(i);
-        appendPlain(i, end);
-        i = end;
+        i = copyPlain(i);
         m_spans.emplace_back(start, o - start);
         if (i >= n)
             break;
