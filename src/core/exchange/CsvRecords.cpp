@@ -3,6 +3,7 @@
 
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -282,26 +283,37 @@ CsvAmount ReadCsvAmount(QByteArrayView text, bool threeDigitsAreThousands)
 {
     CsvAmount result;
     QVarLengthArray<char, 64> s;
-    for (qsizetype i = 0; i < text.size();) {
-        const int blank = blankAt(text, i);
-        if (blank) {
-            i += blank;
-            continue;
+    // Blanks are dropped; a text without any is read where it stands.
+    const auto mayBeBlank = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u == ' ' || u == '\t' || u == 0xA0 || u == '\'' || u == 0xC2 || u == 0xE2;
+    };
+    QByteArrayView v = text;
+    if (std::any_of(text.begin(), text.end(), mayBeBlank)) {
+        for (qsizetype i = 0; i < text.size();) {
+            const int blank = blankAt(text, i);
+            if (blank) {
+                i += blank;
+                continue;
+            }
+            s.append(text[i++]);
         }
-        s.append(text[i++]);
+        v = QByteArrayView(s.data(), s.size());
     }
-    QByteArrayView v(s.data(), s.size());
     if (v.isEmpty())
         return result;
     // A currency behind the number: "Kč" in Windows-1250 or UTF-8, "Kc", "CZK",
-    // with or without a full stop.
-    for (const char *currency : {"K\xe8", "K\xc8", "K\xc4\x8d", "K\xc4\x8c", "Kc", "CZK"}) {
-        const QByteArrayView cur(currency);
-        QByteArrayView w = v.endsWith('.') ? v.chopped(1) : v;
-        if (endsWithNoCase(w, cur)) {
-            w.chop(cur.size());
-            v = w;
-            break;
+    // with or without a full stop. Each ends in a letter.
+    const QByteArrayView beforeStop = v.endsWith('.') ? v.chopped(1) : v;
+    if (!beforeStop.isEmpty() && (beforeStop.back() < '0' || beforeStop.back() > '9')) {
+        for (const char *currency : {"K\xe8", "K\xc8", "K\xc4\x8d", "K\xc4\x8c", "Kc", "CZK"}) {
+            const QByteArrayView cur(currency);
+            QByteArrayView w = beforeStop;
+            if (endsWithNoCase(w, cur)) {
+                w.chop(cur.size());
+                v = w;
+                break;
+            }
         }
     }
     // "150,-" and "150,--": a whole amount.

@@ -3,6 +3,8 @@
 
 #include <QHash>
 
+#include <array>
+
 namespace kvitanky {
 namespace {
 
@@ -78,24 +80,20 @@ QByteArray encode(const QString &text, Codepage cp)
 
 bool keepsEveryByte(Codepage cp)
 {
-    static const auto check = [](Codepage c) {
-        for (int b = 0; b < 256; ++b) {
-            const char byte = char(b);
-            const QByteArray back = encode(decode(&byte, 1, c), c);
-            if (back.size() != 1 || back[0] != byte)
-                return false;
+    static const std::array<bool, 3> keeps = [] {
+        std::array<bool, 3> out{};
+        for (const Codepage c : {Codepage::Cp1250, Codepage::Cp1252, Codepage::Cp852}) {
+            bool all = true;
+            for (int b = 0; b < 256 && all; ++b) {
+                const char byte = char(b);
+                const QByteArray back = encode(decode(&byte, 1, c), c);
+                all = back.size() == 1 && back[0] == byte;
+            }
+            out[size_t(c)] = all;
         }
-        return true;
-    };
-    static const bool cp1250 = check(Codepage::Cp1250);
-    static const bool cp1252 = check(Codepage::Cp1252);
-    static const bool cp852 = check(Codepage::Cp852);
-    switch (cp) {
-    case Codepage::Cp1252: return cp1252;
-    case Codepage::Cp852: return cp852;
-    case Codepage::Cp1250: break;
-    }
-    return cp1250;
+        return out;
+    }();
+    return keeps[size_t(cp)];
 }
 
 bool canEncode(QStringView text, Codepage cp)
