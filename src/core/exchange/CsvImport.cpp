@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace kvitanky {
@@ -334,7 +333,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     CsvLander lander(p, table);
     CsvLanded row;
     int lines = 0;
-    std::unordered_map<std::size_t, std::pair<int, int>> seenPeople, seenSymbols;   // key -> first line and row
+    CsvFirstSeen seenPeople, seenSymbols;
     const int rowsBefore = table.active() ? table.recordCount() : 0;
     p.tableRows = rowsBefore;
     for (;;) {
@@ -387,15 +386,14 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             p.duplicate.push_back(dup);
             p.duplicates += dup;
             // The same person, or the same variable symbol, earlier in the file.
-            const std::pair<int, int> here(records.line(), p.rows);
-            const auto person = seenPeople.try_emplace(keys.person(), here);
-            const auto same = !keys.hasSymbol() ? std::make_pair(seenSymbols.end(), true)
-                                                : seenSymbols.try_emplace(keys.symbol(), here);
-            const bool samePerson = !person.second && keys.personNamed();
-            const bool repeated = samePerson || !same.second;
+            const CsvFirstSeen::Place here{records.line(), p.rows};
+            const CsvFirstSeen::Place *person = seenPeople.seenOrTake(keys.person(), here);
+            const CsvFirstSeen::Place *same = keys.hasSymbol() ? seenSymbols.seenOrTake(keys.symbol(), here) : nullptr;
+            const bool samePerson = person && keys.personNamed();
+            const bool repeated = samePerson || same;
             if (repeated && p.repeats++ < CsvListedProblems) {
-                const std::pair<int, int> first = samePerson ? person.first->second : same.first->second;
-                p.rowRepeats.append({here.first, here.second, first.first, first.second,
+                const CsvFirstSeen::Place first = samePerson ? *person : *same;
+                p.rowRepeats.append({here.line, here.row, first.line, first.row,
                                      samePerson ? QString() : keys.symbolText()});
             }
             p.repeat.push_back(repeated);

@@ -168,4 +168,32 @@ std::size_t CsvRowKeys::values() const
     return CsvRowHash(m_bytes, m_row.amount.value, m_row.flag);
 }
 
+const CsvFirstSeen::Place *CsvFirstSeen::seenOrTake(std::size_t key, Place here)
+{
+    if ((m_used + 1) * 2 > m_slots.size())
+        grow();
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = (key * 0x9E3779B97F4A7C15ULL) >> 20 & mask;; i = (i + 1) & mask) {
+        Slot &slot = m_slots[i];
+        if (slot.place.row < 0) {
+            slot.key = key;
+            slot.place = here;
+            ++m_used;
+            return nullptr;
+        }
+        if (slot.key == key)
+            return &slot.place;
+    }
+}
+
+void CsvFirstSeen::grow()
+{
+    std::vector<Slot> old(std::max<std::size_t>(1024, m_slots.size() * 2));
+    old.swap(m_slots);
+    m_used = 0;
+    for (const Slot &slot : old)
+        if (slot.place.row >= 0)
+            seenOrTake(slot.key, slot.place);
+}
+
 } // namespace kvitanky

@@ -105,4 +105,29 @@ private:
     bool m_hasSymbol = false;
 };
 
+// The first row of the file with each key: its line and its place among the rows.
+// Open addressing in one array: a long file's keys cost no allocation each.
+class CsvFirstSeen
+{
+public:
+    struct Place {
+        int line = 0;
+        int row = -1;   // -1: a free slot
+    };
+
+    // The place first seen with `key`; null when there was none, `here` being
+    // taken for it.
+    const Place *seenOrTake(std::size_t key, Place here);
+
+private:
+    struct Slot {
+        std::size_t key = 0;
+        Place place;
+    };
+    void grow();
+
+    std::vector<Slot> m_slots;
+    std::size_t m_used = 0;
+};
+
 } // namespace kvitanky
