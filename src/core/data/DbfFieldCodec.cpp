@@ -326,7 +326,8 @@ void DbfFieldCodec::setEncodedText(const DbfColumn &c, QByteArrayView bytes, Cod
     }
     char *p = pendingField(c, pending);
     std::memset(p, ' ', size_t(c.length));
-    std::memcpy(p, bytes.data(), size_t(std::min<qsizetype>(bytes.size(), c.length)));
+    if (!bytes.isEmpty())
+        std::memcpy(p, bytes.data(), size_t(std::min<qsizetype>(bytes.size(), c.length)));
 }
 
 void DbfFieldCodec::clearField(const DbfColumn &c, QByteArray *pending) const
