@@ -173,7 +173,7 @@ const CsvFirstSeen::Place *CsvFirstSeen::seenOrTake(std::size_t key, Place here)
     if ((m_used + 1) * 2 > m_slots.size())
         grow();
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = (key * 0x9E3779B97F4A7C15ULL) >> 20 & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = ((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask;; i = (i + 1) & mask) {
         Slot &slot = m_slots[i];
         if (slot.place.row < 0) {
             slot.key = key;
