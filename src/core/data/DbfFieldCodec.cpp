@@ -16,6 +16,7 @@
 #include <QTime>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -309,6 +310,24 @@ void DbfFieldCodec::setText(const DbfColumn &c, const QString &value, QByteArray
     default:
         readOnlyColumn(c);
     }
+}
+
+void DbfFieldCodec::setEncodedText(const DbfColumn &c, QByteArrayView bytes, Codepage cp, QByteArray *pending) const
+{
+    const auto ascii = [&] {
+        for (const char b : bytes)
+            if (static_cast<unsigned char>(b) >= 0x80)
+                return false;
+        return true;
+    };
+    if (c.type != 'C' || !((cp == m_file.layout().codepage && keepsEveryByte(cp)) || ascii())) {
+        setText(c, decode(bytes.data(), bytes.size(), cp), pending);
+        return;
+    }
+    char *p = pendingField(c, pending);
+    std::memset(p, ' ', size_t(c.length));
+    if (!bytes.isEmpty())
+        std::memcpy(p, bytes.data(), size_t(std::min<qsizetype>(bytes.size(), c.length)));
 }
 
 void DbfFieldCodec::clearField(const DbfColumn &c, QByteArray *pending) const

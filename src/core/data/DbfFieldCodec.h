@@ -29,6 +29,9 @@ public:
     // no record is being edited, which is an error naming the column.
     void setText(const DbfColumn &c, const QString &value, QByteArray *pending) const;
     void setNumber(const DbfColumn &c, double v, QByteArray *pending) const;
+    // setText of the bytes' text in code page `cp`, without decoding where the
+    // column keeps the bytes as they are.
+    void setEncodedText(const DbfColumn &c, QByteArrayView bytes, Codepage cp, QByteArray *pending) const;
 
 private:
     [[noreturn]] void fail(const QString &reason) const;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -83,27 +84,36 @@ QByteArray columnText(double value, int width, int decimals)
     if (!std::isfinite(value) || width <= 0)
         return {};
     char buf[400];
+    const char *end = nullptr;
     QByteArray text;
     if (decimals <= 0) {
         const double rounded = std::nearbyint(value);   // halves to the even neighbour
         if (std::fabs(rounded) >= 1e18)
             return {};
-        const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(rounded));
-        text = QByteArray(buf, int(res.ptr - buf));
+        end = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(rounded)).ptr;
     } else {
         const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-        if (res.ec == std::errc()) {
-            text = QByteArray(buf, int(res.ptr - buf));
-            // The declared decimals only when they keep the value.
-            if (text.size() > width || parseDecimal(text) != value)
-                text.clear();
+        if (res.ec == std::errc() && res.ptr - buf <= width) {
+            // The declared decimals only when they keep the value. What to_chars
+            // wrote is plain digits, a point and perhaps a minus: read back directly.
+            double back = 0;
+            const auto read = std::from_chars(buf, res.ptr, back, std::chars_format::general);
+            if (read.ec == std::errc() && read.ptr == res.ptr && back == value)
+                end = res.ptr;
         }
-        if (text.isEmpty())
+        if (!end) {
             text = shortest(value);   // never fewer digits: a value is kept exactly or refused
+            if (text.size() > width)
+                return {};
+            return QByteArray(width - text.size(), ' ') + text;
+        }
     }
-    if (text.size() > width)
+    const qsizetype length = end - buf;
+    if (length > width)
         return {};
-    return QByteArray(width - text.size(), ' ') + text;
+    QByteArray out(width, ' ');
+    std::memcpy(out.data() + (width - length), buf, size_t(length));
+    return out;
 }
 
 QString general(double value, QChar decimalSeparator)

@@ -223,6 +223,13 @@ void DbfField::setAsString(const QString &value)
     d->setText(d->file.column(m_index), value);
 }
 
+void DbfField::setAsEncodedString(QByteArrayView bytes, Codepage cp)
+{
+    auto *d = m_table->d.get();
+    d->values.setEncodedText(d->file.column(m_index), bytes, cp, d->pendingRecord());
+    d->modified = true;
+}
+
 void DbfField::setAsFloat(double value)
 {
     auto *d = m_table->d.get();

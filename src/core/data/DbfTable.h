@@ -70,6 +70,9 @@ public:
     int asIntegerOr(int fallback) const;
     void setAsString(const QString &value);   // cut to the column's size; for a float column
                                               // read as a number with the decimal comma (or point)
+    // The same for a text given as its bytes in code page `cp`: a text column of
+    // that code page takes the bytes as they are.
+    void setAsEncodedString(QByteArrayView bytes, Codepage cp);
     void setAsFloat(double value);
     void setAsInteger(int value);
 

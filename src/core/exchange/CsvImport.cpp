@@ -4,8 +4,10 @@
 #include "data/DbfTable.h"
 #include "data/RecipientTable.h"
 #include "exchange/CsvFormat.h"
+#include "exchange/CsvLanding.h"
 #include "exchange/CsvRecords.h"
 #include "exchange/CsvSniff.h"
+#include "exchange/CsvTextKey.h"
 #include "exchange/WorkbookReader.h"
 #include "text/Codepage.h"
 #include "text/CzechPlural.h"
@@ -17,24 +19,12 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <exception>
-#include <optional>
-#include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace kvitanky {
 
 namespace {
-
-enum class Kind { Text, Amount, Flag };
-
-Kind kindOf(int column)
-{
-    return column == CsvAmountColumn ? Kind::Amount : column == CsvFlagColumn ? Kind::Flag : Kind::Text;
-}
 
 // The six-column layout by position: surname, first name, post code, town, street,
 // amount. The title, symbols, phone, e-mail and exclusion mark stay as a new row
@@ -54,146 +44,6 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// One record as it lands in the table's columns.
-struct Landed {
-    std::array<QString, CsvColumnCount> text;   // text columns, cut to their size
-    CsvAmount amount;
-    bool amountPresent = false;   // the record reaches the amount's field
-    QByteArrayView amountText;
-    int flag = 0;
-    bool flagOk = true;
-    QByteArrayView flagText;
-    bool quoteAsChar = false;   // a quotation mark without its pair read as a character
-    int line = 0;               // the lines of the file the record spans
-    int lastLine = 0;
-    std::array<bool, CsvColumnCount> filled{};
-};
-
-using TextColumns = std::array<bool, CsvColumnCount>;
-
-// A row repeats an earlier one of the file with the same person (first name,
-// surname, street and town) or the same variable symbol.
-constexpr std::array<int, 4> PersonColumns{1, 2, 3, 4};
-constexpr int SymbolColumn = 7;
-
-class Lander
-{
-public:
-    Lander(const CsvPreview &p, DbfTable &table)
-        : m_p(p)
-    {
-        const QList<FieldDef> defs = table.active() ? table.fields() : QList<FieldDef>();
-        for (int c = 0; c < CsvColumnCount; ++c) {
-            m_size[size_t(c)] = 254;
-            for (const FieldDef &d : defs)
-                if (d.name.compare(QLatin1String(CsvColumnNames[size_t(c)]), Qt::CaseInsensitive) == 0)
-                    m_size[size_t(c)] = d.size > 0 ? d.size : 254;
-        }
-    }
-
-    // `only`: the text columns to decode (the others are left empty); all when null.
-    void land(const QList<QByteArrayView> &fields, Landed &row, bool cut, const TextColumns *only = nullptr) const
-    {
-        row.filled.fill(false);
-        const size_t n = std::min(m_p.columnOf.size(), size_t(fields.size()));
-        for (size_t pos = 0; pos < m_p.columnOf.size(); ++pos) {
-            const int c = m_p.columnOf[pos];
-            if (c < 0)
-                continue;
-            const QByteArrayView f = pos < n ? fields.at(qsizetype(pos)) : QByteArrayView();
-            row.filled[size_t(c)] = true;
-            switch (kindOf(c)) {
-            case Kind::Text: {
-                if (only && !(*only)[size_t(c)]) {
-                    row.text[size_t(c)].clear();
-                    break;
-                }
-                QString t = DecodeCsvField(f, m_p.encoding);
-                if (cut) {
-                    // As the table keeps it: cut to its size, trailing blanks dropped.
-                    QByteArray b = toCp1250(t).left(m_size[size_t(c)]);
-                    while (!b.isEmpty() && (b.back() == ' ' || b.back() == '\0'))
-                        b.chop(1);
-                    t = fromCp1250(b);
-                }
-                row.text[size_t(c)] = t;
-                break;
-            }
-            case Kind::Amount:
-                row.amount = ReadCsvAmount(f, m_p.thousands);
-                // A sheet leaves empty cells at a row's end out, and a header names
-                // every column: there a missing amount is an empty one.
-                row.amountPresent = pos < n || m_p.header || m_p.workbook;
-                row.amountText = f;
-                break;
-            case Kind::Flag:
-                row.flag = ReadCsvFlag(f, &row.flagOk);
-                row.flagText = f;
-                break;
-            }
-        }
-        for (int c = 0; c < CsvColumnCount; ++c) {
-            if (row.filled[size_t(c)])
-                continue;
-            row.text[size_t(c)].clear();
-            if (c == CsvAmountColumn) {
-                row.amountPresent = false;
-                row.amount = {};
-                row.amountText = {};
-            }
-            if (c == CsvFlagColumn) {
-                row.flag = 0;
-                row.flagOk = true;
-                row.flagText = {};
-            }
-        }
-    }
-
-private:
-    const CsvPreview &m_p;
-    std::array<int, CsvColumnCount> m_size{};
-};
-
-// A row's values in one string: equal strings, equal rows.
-std::size_t rowHash(const std::array<QString, CsvColumnCount> &text, double amount, int flag)
-{
-    QByteArray key;
-    for (int c = 0; c < CsvColumnCount; ++c) {
-        if (c == CsvAmountColumn)
-            key += QByteArray::number(qint64(std::llround(amount * 10000)));
-        else if (c == CsvFlagColumn)
-            key += QByteArray::number(flag);
-        else
-            key += toCp1250(text[size_t(c)]);
-        key += '\x1f';
-    }
-    return std::hash<std::string_view>{}(std::string_view(key.constData(), size_t(key.size())));
-}
-
-std::size_t landedHash(const Landed &row)
-{
-    return rowHash(row.text, row.amount.value, row.flag);
-}
-
-// Every row of the table as a hash; the table's cursor ends past the last row.
-std::vector<std::size_t> tableHashes(DbfTable &table)
-{
-    std::vector<std::size_t> out;
-    std::vector<std::optional<DbfField>> fields;   // a column the table lacks reads empty
-    for (const TableColumnDef &c : recipientColumns())
-        fields.push_back(columnIndexIn(table, c) < 0 ? std::nullopt : std::optional(table.fieldByName(c.name)));
-    out.reserve(size_t(table.recordCount()));
-    std::array<QString, CsvColumnCount> text;
-    const auto &amount = fields[CsvAmountColumn], &flag = fields[CsvFlagColumn];
-    for (table.first(); !table.eof(); table.next()) {
-        for (int c = 0; c < CsvColumnCount; ++c)
-            if (kindOf(c) == Kind::Text && fields[size_t(c)])
-                text[size_t(c)] = fields[size_t(c)]->asString();
-        out.push_back(rowHash(text, amount ? amount->asFloat() : 0.0, flag ? flag->asInteger() : 0));
-    }
-    return out;
-}
-
 bool onlySampleRows(const std::vector<std::size_t> &rows)
 {
     if (rows.size() != 4)
@@ -203,7 +53,7 @@ bool onlySampleRows(const std::vector<std::size_t> &rows)
         DbfTable t;
         CreateRecipientTable(t, dir.path());
         AddSampleRecipients(t);
-        return tableHashes(t);
+        return CsvTableRowHashes(t);
     }();
     return rows == samples;
 }
@@ -214,7 +64,7 @@ QString amountShown(double value)
 }
 
 // What the import could not read for sure in one row.
-void rowProblems(const Landed &row, bool amountMapped, CsvEncoding encoding, QStringList &out)
+void rowProblems(const CsvLanded &row, bool amountMapped, CsvEncoding encoding, QStringList &out)
 {
     const CsvAmount &a = row.amount;
     if (row.quoteAsChar)
@@ -265,7 +115,7 @@ bool isProblem(const CsvAmount &a, bool amountMapped)
 }
 
 // Adds a row's problems to the listed ones (the first few) and counts the row.
-void noteRow(int line, int row, const Landed &landed, bool amountMapped, CsvEncoding encoding, int &count,
+void noteRow(int line, int row, const CsvLanded &landed, bool amountMapped, CsvEncoding encoding, int &count,
              QList<CsvRowProblem> &listed)
 {
     amountMapped = amountMapped && landed.amountPresent;
@@ -465,7 +315,7 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     try {
         if (table.active() && table.recordCount() > 0) {
             const int at = table.recNo();
-            const std::vector<std::size_t> rows = tableHashes(table);
+            const std::vector<std::size_t> rows = CsvTableRowHashes(table);
             table.moveTo(at);
             p.onlySamples = onlySampleRows(rows);
             existing.insert(rows.begin(), rows.end());
@@ -480,14 +330,10 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
     records.setExpectedFields(p.workbook ? 0 : p.fileColumns);
     if (p.workbook)
         records.setLineNumbers(&p.sheetRowOfLine);
-    Lander lander(p, table);
-    Landed row;
+    CsvLander lander(p, table);
+    CsvLanded row;
     int lines = 0;
-    std::unordered_map<std::size_t, std::pair<int, int>> seenPeople, seenSymbols;   // key -> first line and row
-    TextColumns repeatColumns{};
-    for (const int c : PersonColumns)
-        repeatColumns[size_t(c)] = true;
-    repeatColumns[SymbolColumn] = true;
+    CsvFirstSeen seenPeople, seenSymbols;
     const int rowsBefore = table.active() ? table.recordCount() : 0;
     p.tableRows = rowsBefore;
     for (;;) {
@@ -502,10 +348,10 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         const QList<QByteArrayView> &fields = records.fields();
         if (!fields.isEmpty() && records.line() >= p.firstDataLine) {
             const bool shown = p.firstRows.size() < CsvPreviewRows;
-            // Rows neither shown nor compared with the table's need only the
-            // columns that make a repeat.
-            const bool whole = shown || !existing.empty();
-            lander.land(fields, row, whole, whole ? nullptr : &repeatColumns);
+            // Rows shown or compared with the table's are compared as the table
+            // will keep them; the others as the file has them.
+            const bool kept = shown || !existing.empty();
+            lander.land(fields, row, shown);
             row.quoteAsChar = records.quoteAsCharacter();
             row.line = records.line();
             row.lastLine = mergedLastLine(records, p.fileColumns);
@@ -528,9 +374,10 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             }
             noteRow(records.line(), p.rows, row, amountMapped, p.encoding, p.amountProblems, p.rowProblems);
             p.ambiguousAmounts += amountMapped && row.amount.ambiguous;
+            const CsvRowKeys keys(lander, row, kept);
             bool dup = false;
             if (!existing.empty()) {
-                const auto it = existing.find(landedHash(row));
+                const auto it = existing.find(keys.values());
                 if (it != existing.end()) {
                     dup = true;
                     existing.erase(it);   // one file row per table row
@@ -539,21 +386,15 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             p.duplicate.push_back(dup);
             p.duplicates += dup;
             // The same person, or the same variable symbol, earlier in the file.
-            size_t personKey = 0;
-            for (const int c : PersonColumns)
-                personKey = qHashMulti(personKey, row.text[size_t(c)].trimmed().toCaseFolded());
-            const QString symbol = row.text[SymbolColumn].trimmed();
-            const std::pair<int, int> here(records.line(), p.rows);
-            const auto person = seenPeople.try_emplace(personKey, here);
-            const auto same = symbol.isEmpty() ? std::make_pair(seenSymbols.end(), true)
-                                               : seenSymbols.try_emplace(qHash(symbol), here);
-            const bool samePerson =
-                !person.second && (!row.text[1].trimmed().isEmpty() || !row.text[2].trimmed().isEmpty());
-            const bool repeated = samePerson || !same.second;
+            const CsvFirstSeen::Place here{records.line(), p.rows};
+            const CsvFirstSeen::Place *person = seenPeople.seenOrTake(keys.person(), here);
+            const CsvFirstSeen::Place *same = keys.hasSymbol() ? seenSymbols.seenOrTake(keys.symbol(), here) : nullptr;
+            const bool samePerson = person && keys.personNamed();
+            const bool repeated = samePerson || same;
             if (repeated && p.repeats++ < CsvListedProblems) {
-                const std::pair<int, int> first = samePerson ? person.first->second : same.first->second;
-                p.rowRepeats.append({here.first, here.second, first.first, first.second,
-                                     samePerson ? QString() : symbol});
+                const CsvFirstSeen::Place first = samePerson ? *person : *same;
+                p.rowRepeats.append({here.line, here.row, first.line, first.row,
+                                     samePerson ? QString() : keys.symbolText()});
             }
             p.repeat.push_back(repeated);
             ++p.rows;
@@ -599,8 +440,8 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
     if (preview.workbook)
         records.setLineNumbers(&preview.sheetRowOfLine);
     QList<CsvRowProblem> problems;
-    Lander lander(preview, table);
-    Landed row;
+    CsvLander lander(preview, table);
+    CsvLanded row;
     int lines = 0;
     int ordinal = 0;
     int rowsBefore = table.active() ? table.recordCount() : 0;
@@ -656,14 +497,20 @@ CsvImportResult ImportPreviewedCsv(const CsvPreview &preview, DbfTable &table, c
                         result.amountProblems, problems);
                 table.append();
                 for (auto &[c, target] : targets) {
-                    switch (kindOf(c)) {
-                    case Kind::Text:
-                        target.setAsString(row.text[size_t(c)]);
+                    switch (CsvKindOf(c)) {
+                    case CsvColumnKind::Text: {
+                        // The file's bytes go in as they are where the table reads them alike.
+                        const QByteArrayView f = row.field[size_t(c)];
+                        if (preview.encoding == CsvEncoding::Cp1250 || IsAsciiText(f))
+                            target.setAsEncodedString(f, Codepage::Cp1250);
+                        else
+                            target.setAsString(DecodeCsvField(f, preview.encoding));
                         break;
-                    case Kind::Amount:
+                    }
+                    case CsvColumnKind::Amount:
                         target.setAsFloat(row.amount.value);
                         break;
-                    case Kind::Flag:
+                    case CsvColumnKind::Flag:
                         target.setAsInteger(row.flag);
                         break;
                     }

@@ -3,6 +3,7 @@
 
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -170,34 +171,49 @@ CsvRecordReader::Status CsvRecordReader::cook()
     const char *raw = m_raw.constData();
     const qsizetype n = m_raw.size();
     const char sep = m_separator;
-    m_cooked.resize(0);
-    m_cooked.reserve(n);
+    if (!std::memchr(raw, '"', size_t(n))) {
+        // Without quotation marks the fields are the line's own bytes.
+        for (qsizetype from = 0;;) {
+            const void *s = std::memchr(raw + from, sep, size_t(n - from));
+            const qsizetype end = s ? static_cast<const char *>(s) - raw : n;
+            m_fields.append(QByteArrayView(raw + from, end - from));
+            if (!s)
+                return Status::Record;
+            from = end + 1;
+        }
+    }
+    // The cooked record is never longer than the line: written in place, cut at the end.
+    m_cooked.resize(n);
+    char *out = m_cooked.data();
+    qsizetype o = 0;
     m_spans.clear();
     qsizetype i = 0;
-    const auto appendPlain = [&](qsizetype from, qsizetype to) {
-        const qsizetype at = m_cooked.size();
-        m_cooked.append(raw + from, to - from);
-        char *p = m_cooked.data() + at;
-        for (qsizetype k = 0; k < to - from; ++k)
-            if (p[k] == '"')
-                p[k] = ' ';
-    };
-    const auto fieldEnd = [&](qsizetype from) {
-        const void *s = std::memchr(raw + from, sep, size_t(n - from));
-        return s ? static_cast<const char *>(s) - raw : n;
+    // Copies unquoted text up to the separator, a quotation mark as a blank;
+    // returns where it stopped.
+    const auto copyPlain = [&](qsizetype from) {
+        const char *src = raw + from;
+        const char *const end = raw + n;
+        char *dst = out + o;
+        for (; src < end && *src != sep; ++src, ++dst)
+            *dst = *src == '"' ? ' ' : *src;
+        o = dst - out;
+        return src - raw;
     };
     for (;;) {
-        const qsizetype start = m_cooked.size();
+        const qsizetype start = o;
         if (i < n && raw[i] == '"') {
             ++i;
             for (;;) {
                 const void *q = std::memchr(raw + i, '"', size_t(n - i));
-                if (!q)
+                if (!q) {
+                    m_cooked.resize(o);
                     return Status::Unterminated;
+                }
                 const qsizetype at = static_cast<const char *>(q) - raw;
-                m_cooked.append(raw + i, at - i);
+                std::memcpy(out + o, raw + i, size_t(at - i));
+                o += at - i;
                 if (at + 1 < n && raw[at + 1] == '"') {
-                    m_cooked.append('"');
+                    out[o++] = '"';
                     i = at + 2;
                     continue;
                 }
@@ -206,14 +222,13 @@ CsvRecordReader::Status CsvRecordReader::cook()
             }
         }
         // Unquoted text, or whatever stands behind a closing quote.
-        const qsizetype end = fieldEnd(i);
-        appendPlain(i, end);
-        i = end;
-        m_spans.emplace_back(start, m_cooked.size() - start);
+        i = copyPlain(i);
+        m_spans.emplace_back(start, o - start);
         if (i >= n)
             break;
         ++i;   // the separator
     }
+    m_cooked.resize(o);
     m_fields.reserve(qsizetype(m_spans.size()));
     for (const auto &[off, len] : m_spans)
         m_fields.append(QByteArrayView(m_cooked.constData() + off, len));
@@ -268,26 +283,37 @@ CsvAmount ReadCsvAmount(QByteArrayView text, bool threeDigitsAreThousands)
 {
     CsvAmount result;
     QVarLengthArray<char, 64> s;
-    for (qsizetype i = 0; i < text.size();) {
-        const int blank = blankAt(text, i);
-        if (blank) {
-            i += blank;
-            continue;
+    // Blanks are dropped; a text without any is read where it stands.
+    const auto mayBeBlank = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u == ' ' || u == '\t' || u == 0xA0 || u == '\'' || u == 0xC2 || u == 0xE2;
+    };
+    QByteArrayView v = text;
+    if (std::any_of(text.begin(), text.end(), mayBeBlank)) {
+        for (qsizetype i = 0; i < text.size();) {
+            const int blank = blankAt(text, i);
+            if (blank) {
+                i += blank;
+                continue;
+            }
+            s.append(text[i++]);
         }
-        s.append(text[i++]);
+        v = QByteArrayView(s.data(), s.size());
     }
-    QByteArrayView v(s.data(), s.size());
     if (v.isEmpty())
         return result;
     // A currency behind the number: "Kč" in Windows-1250 or UTF-8, "Kc", "CZK",
-    // with or without a full stop.
-    for (const char *currency : {"K\xe8", "K\xc8", "K\xc4\x8d", "K\xc4\x8c", "Kc", "CZK"}) {
-        const QByteArrayView cur(currency);
-        QByteArrayView w = v.endsWith('.') ? v.chopped(1) : v;
-        if (endsWithNoCase(w, cur)) {
-            w.chop(cur.size());
-            v = w;
-            break;
+    // with or without a full stop. Each ends in a letter.
+    const QByteArrayView beforeStop = v.endsWith('.') ? v.chopped(1) : v;
+    if (!beforeStop.isEmpty() && (beforeStop.back() < '0' || beforeStop.back() > '9')) {
+        for (const char *currency : {"K\xe8", "K\xc8", "K\xc4\x8d", "K\xc4\x8c", "Kc", "CZK"}) {
+            const QByteArrayView cur(currency);
+            QByteArrayView w = beforeStop;
+            if (endsWithNoCase(w, cur)) {
+                w.chop(cur.size());
+                v = w;
+                break;
+            }
         }
     }
     // "150,-" and "150,--": a whole amount.
@@ -369,12 +395,16 @@ int ReadCsvFlag(QByteArrayView text, bool *ok)
     text = text.trimmed();
     if (text.isEmpty())
         return 0;
-    for (const char *yes : {"ano", "a", "x", "true", "yes"})
-        if (text.compare(QByteArrayView(yes), Qt::CaseInsensitive) == 0)
-            return 1;
-    for (const char *no : {"ne", "n", "false", "no"})
-        if (text.compare(QByteArrayView(no), Qt::CaseInsensitive) == 0)
-            return 0;
+    // The words are looked for only in what does not begin as a number.
+    const char first = text.front();
+    if (first != '-' && first != '+' && (first < '0' || first > '9')) {
+        for (const char *yes : {"ano", "a", "x", "true", "yes"})
+            if (text.compare(QByteArrayView(yes), Qt::CaseInsensitive) == 0)
+                return 1;
+        for (const char *no : {"ne", "n", "false", "no"})
+            if (text.compare(QByteArrayView(no), Qt::CaseInsensitive) == 0)
+                return 0;
+    }
     if (text.front() == '-' || text.front() == '+')
         text = text.sliced(1);
     bool nonZero = false;

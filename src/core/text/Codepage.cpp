@@ -3,6 +3,8 @@
 
 #include <QHash>
 
+#include <array>
+
 namespace kvitanky {
 namespace {
 
@@ -74,6 +76,24 @@ QByteArray encode(const QString &text, Codepage cp)
         }
     }
     return out;
+}
+
+bool keepsEveryByte(Codepage cp)
+{
+    static const std::array<bool, 3> keeps = [] {
+        std::array<bool, 3> out{};
+        for (const Codepage c : {Codepage::Cp1250, Codepage::Cp1252, Codepage::Cp852}) {
+            bool all = true;
+            for (int b = 0; b < 256 && all; ++b) {
+                const char byte = char(b);
+                const QByteArray back = encode(decode(&byte, 1, c), c);
+                all = back.size() == 1 && back[0] == byte;
+            }
+            out[size_t(c)] = all;
+        }
+        return out;
+    }();
+    return keeps[size_t(cp)];
 }
 
 bool canEncode(QStringView text, Codepage cp)

@@ -18,6 +18,9 @@ QString decode(const char *data, qsizetype size, Codepage cp = Codepage::Cp1250)
 // Text to bytes in the given code page; a character the code page lacks becomes '?'.
 QByteArray encode(const QString &text, Codepage cp = Codepage::Cp1250);
 
+// True when encoding the decoded bytes gives every byte back (Windows-1250 does).
+bool keepsEveryByte(Codepage cp);
+
 // True when `encode` keeps every character of `text`: nothing would become '?'.
 bool canEncode(QStringView text, Codepage cp = Codepage::Cp1250);
 
