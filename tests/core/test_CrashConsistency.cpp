@@ -38,10 +38,10 @@ using testsupport::TempDir;
 namespace {
 
 constexpr const char *DirVariable = "KVITANKY_CRASH_DIR";
-constexpr int CsvLines = 80000;
+constexpr int ImportedLines = 80000;
 constexpr int Trials = 20;
 
-const char *const Columns[] = {"TITUL", "JMENO",     "PRIJMENI", "ULICE",   "OBEC",  "PSC",
+const char *const KilledImportColumns[] = {"TITUL", "JMENO",     "PRIJMENI", "ULICE",   "OBEC",  "PSC",
                                "CASTKA", "VAR_SYMB", "SPEC_SYMB", "TELEFON", "EMAIL", "VYRAZENO"};
 constexpr int ColumnCount = 12;
 constexpr int AmountColumn = 6;
@@ -107,8 +107,8 @@ private:
     Fixture()
     {
         QByteArray bytes;
-        bytes.reserve(CsvLines * 140);
-        for (int i = 0; i < CsvLines; ++i)
+        bytes.reserve(ImportedLines * 140);
+        for (int i = 0; i < ImportedLines; ++i)
             appendCsvLine(bytes, i);
         testsupport::writeFile(csv(), bytes);
         DbfTable t;
@@ -253,7 +253,7 @@ DbfreadView readWithDbfread(const QString &path, const QString &csv)
         "    n += 1\n"
         "sys.stdout.buffer.write(('%d\\n%s' % (n, bad)).encode('utf-8'))\n";
     QStringList names;
-    for (const char *c : Columns)
+    for (const char *c : KilledImportColumns)
         names << QString::fromLatin1(c);
     int code = -1;
     QByteArray err;
@@ -300,7 +300,7 @@ QStringList engineRow(std::vector<DbfField> &fields)
 void expectCsvPrefix(DbfTable &table, bool everyValue)
 {
     std::vector<DbfField> fields;
-    for (const char *c : Columns)
+    for (const char *c : KilledImportColumns)
         fields.push_back(table.fieldByName(QString::fromLatin1(c)));
     const qint64 rows = table.recordCount();
     int i = 0;
@@ -426,9 +426,9 @@ QByteArray bigTable(const QString &dir)
         const QStringList values = expectedRow(i);
         for (int c = 0; c < ColumnCount; ++c) {
             if (c == AmountColumn)
-                t.fieldByName(QString::fromLatin1(Columns[c])).setAsFloat(i + 0.5);
+                t.fieldByName(QString::fromLatin1(KilledImportColumns[c])).setAsFloat(i + 0.5);
             else
-                t.fieldByName(QString::fromLatin1(Columns[c])).setAsString(values[c]);
+                t.fieldByName(QString::fromLatin1(KilledImportColumns[c])).setAsString(values[c]);
         }
         t.post();
     }

@@ -138,39 +138,39 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- amounts -----------------------------------------------------------------
 
-struct AmountCase {
+struct FormatAmountCase {
     const char *name;
     QByteArray text;
     double value;
 };
 
-class CsvAmount : public ::testing::TestWithParam<AmountCase> {};
+class CsvAmountRead : public ::testing::TestWithParam<FormatAmountCase> {};
 
-TEST_P(CsvAmount, convertsWhateverTheLocale)
+TEST_P(CsvAmountRead, convertsWhateverTheLocale)
 {
-    const AmountCase &c = GetParam();
+    const FormatAmountCase &c = GetParam();
     EXPECT_DOUBLE_EQ(CsvAmountToFloat(c.text), c.value) << show(c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, CsvAmount,
+    Cases, CsvAmountRead,
     ::testing::Values(
-        AmountCase{"groupedWithCurrency", "1 234,50 K\xe8", 1234.5},
-        AmountCase{"minusDropped", "-150", 150},
-        AmountCase{"decimalPoint", "12.50", 12.5},
-        AmountCase{"decimalComma", "12,50", 12.5},
-        AmountCase{"letters", "abc", 0},
-        AmountCase{"twoSeparators", "1,2,3", 0},
-        AmountCase{"mixedSeparators", "1.234,50", 0},
-        AmountCase{"empty", "", 0},
-        AmountCase{"onlySeparator", ",", 0},
-        AmountCase{"leadingSeparator", ",5", 0.5},
-        AmountCase{"trailingSeparator", "5,", 5},
-        AmountCase{"leadingZeros", "00012", 12},
-        AmountCase{"exponentLetterDropped", "1e5", 15},
-        AmountCase{"blanksAround", "  7 ", 7},
-        AmountCase{"quotedBlanks", " 99,9 ", 99.9},
-        AmountCase{"outOfRange", QByteArray(400, '9'), 0}),
+        FormatAmountCase{"groupedWithCurrency", "1 234,50 K\xe8", 1234.5},
+        FormatAmountCase{"minusDropped", "-150", 150},
+        FormatAmountCase{"decimalPoint", "12.50", 12.5},
+        FormatAmountCase{"decimalComma", "12,50", 12.5},
+        FormatAmountCase{"letters", "abc", 0},
+        FormatAmountCase{"twoSeparators", "1,2,3", 0},
+        FormatAmountCase{"mixedSeparators", "1.234,50", 0},
+        FormatAmountCase{"empty", "", 0},
+        FormatAmountCase{"onlySeparator", ",", 0},
+        FormatAmountCase{"leadingSeparator", ",5", 0.5},
+        FormatAmountCase{"trailingSeparator", "5,", 5},
+        FormatAmountCase{"leadingZeros", "00012", 12},
+        FormatAmountCase{"exponentLetterDropped", "1e5", 15},
+        FormatAmountCase{"blanksAround", "  7 ", 7},
+        FormatAmountCase{"quotedBlanks", " 99,9 ", 99.9},
+        FormatAmountCase{"outOfRange", QByteArray(400, '9'), 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct FormatCase {

@@ -44,7 +44,7 @@ std::string currentRow(DbfTable &t)
     return parts.join(QLatin1Char('|')).toStdString();
 }
 
-std::vector<std::string> allRows(DbfTable &t)
+std::vector<std::string> importedRows(DbfTable &t)
 {
     std::vector<std::string> rows;
     t.first();
@@ -90,13 +90,13 @@ TEST_P(CsvImportRows, appendsAndPostsEachLine)
     EXPECT_TRUE(r.engineError.isEmpty()) << r.engineError.toStdString();
     EXPECT_EQ(r.tooLong, c.tooLong);
     EXPECT_EQ(r.rows, int(c.rows.size()));
-    EXPECT_EQ(allRows(table), c.rows);
+    EXPECT_EQ(importedRows(table), c.rows);
 
     // Posted through to the file: a second table object sees the same rows.
     DbfTable reopened;
     reopened.setTableName(table.tableName());
     reopened.setActive(true);
-    EXPECT_EQ(allRows(reopened), c.rows);
+    EXPECT_EQ(importedRows(reopened), c.rows);
 }
 
 const QByteArray Line765 = "T;J;" + QByteArray(765 - 4, 'x');
@@ -176,22 +176,22 @@ TEST_F(RecipientFixture, crlfFileGivesTheSameRowsAsLf)
     QByteArray crlf = lf;
     crlf.replace("\n", "\r\n");
     ASSERT_EQ(ImportCsvFile(csv(lf), table).rows, 2);
-    const auto fromLf = allRows(table);
+    const auto fromLf = importedRows(table);
     table.deleteAll();
     ASSERT_EQ(ImportCsvFile(csv(crlf), table).rows, 2);
-    EXPECT_EQ(allRows(table), fromLf);
+    EXPECT_EQ(importedRows(table), fromLf);
 }
 
 TEST_F(RecipientFixture, appendsAfterExistingRowsCursorOnLastImported)
 {
     AddSampleRecipients(table);
-    const auto before = allRows(table);
+    const auto before = importedRows(table);
     const QString path = csv("a\nb\nc\n");
     ASSERT_EQ(ImportCsvFile(path, table).rows, 3);
     EXPECT_EQ(table.recordCount(), 7);
     EXPECT_EQ(table.recNo(), 6);
     EXPECT_EQ(currentRow(table), "c||||||0|||||0");
-    const auto after = allRows(table);
+    const auto after = importedRows(table);
     EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + 4), before);
 
     // The same file again gives every row twice.
@@ -401,7 +401,7 @@ TEST_F(RecipientFixture, calcCsvOfTheOwnWorkbookImportsAsTheRows)
     table.fieldByName(QStringLiteral("CASTKA")).setAsFloat(1234.5);
     table.fieldByName(QStringLiteral("VYRAZENO")).setAsInteger(2);
     table.post();
-    std::vector<std::string> expected = allRows(table);
+    std::vector<std::string> expected = importedRows(table);
     expected.back().back() = '1';
 
     QString csvPath = QStringLiteral(KVITANKY_SOURCE_DIR "/tests/data/exchange/calc-from-own-xlsx.csv");
@@ -430,7 +430,7 @@ TEST_F(RecipientFixture, calcCsvOfTheOwnWorkbookImportsAsTheRows)
     EXPECT_TRUE(r.header);
     EXPECT_TRUE(r.unknownColumns.isEmpty()) << r.unknownColumns.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(r.amountProblems, 0) << r.problems.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(allRows(fresh), expected) << csvPath.toStdString();
+    EXPECT_EQ(importedRows(fresh), expected) << csvPath.toStdString();
 }
 
 // ---- encoding ----------------------------------------------------------------

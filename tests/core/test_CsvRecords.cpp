@@ -12,17 +12,17 @@ namespace {
 
 // ---- amounts as people write them ------------------------------------------------
 
-struct AmountCase {
+struct RecordAmountCase {
     QByteArray text;
     CsvAmount::State state;
     double value;
 };
 
-class CsvAmounts : public ::testing::TestWithParam<AmountCase> {};
+class CsvAmounts : public ::testing::TestWithParam<RecordAmountCase> {};
 
 TEST_P(CsvAmounts, readAsMeant)
 {
-    const AmountCase &c = GetParam();
+    const RecordAmountCase &c = GetParam();
     const CsvAmount a = ReadCsvAmount(c.text);
     EXPECT_EQ(a.state, c.state) << c.text.toStdString();
     EXPECT_DOUBLE_EQ(a.value, c.value) << c.text.toStdString();
@@ -32,22 +32,22 @@ using S = CsvAmount::State;
 INSTANTIATE_TEST_SUITE_P(
     Cases, CsvAmounts,
     ::testing::Values(
-        AmountCase{"", S::Empty, 0}, AmountCase{"  ", S::Empty, 0}, AmountCase{"0", S::Ok, 0},
-        AmountCase{"1234,5", S::Ok, 1234.5},                 // the program's own export
-        AmountCase{"1 234,50", S::Ok, 1234.5}, AmountCase{"1\xa0" "234,50", S::Ok, 1234.5},
-        AmountCase{"1\xc2\xa0" "234,50", S::Ok, 1234.5}, AmountCase{"1\xe2\x80\xaf" "234,50", S::Ok, 1234.5},
-        AmountCase{"1.234,50", S::Ok, 1234.5}, AmountCase{"1,234.50", S::Ok, 1234.5},
-        AmountCase{"1.234.567", S::Ok, 1234567}, AmountCase{"1,234,567.5", S::Ok, 1234567.5},
-        AmountCase{"150,-", S::Ok, 150}, AmountCase{"150,--", S::Ok, 150}, AmountCase{"150 K\xe8", S::Ok, 150},
-        AmountCase{"150 K\xc4\x8d", S::Ok, 150}, AmountCase{"150 CZK", S::Ok, 150}, AmountCase{"150,- K\xe8.", S::Ok, 150},
-        AmountCase{"12.50", S::Ok, 12.5}, AmountCase{",5", S::Ok, 0.5}, AmountCase{"+7", S::Ok, 7},
-        AmountCase{"-150", S::Negative, -150}, AmountCase{"-1 234,50 K\xe8", S::Negative, -1234.5},
-        AmountCase{"-0", S::Ok, 0},
+        RecordAmountCase{"", S::Empty, 0}, RecordAmountCase{"  ", S::Empty, 0}, RecordAmountCase{"0", S::Ok, 0},
+        RecordAmountCase{"1234,5", S::Ok, 1234.5},                 // the program's own export
+        RecordAmountCase{"1 234,50", S::Ok, 1234.5}, RecordAmountCase{"1\xa0" "234,50", S::Ok, 1234.5},
+        RecordAmountCase{"1\xc2\xa0" "234,50", S::Ok, 1234.5}, RecordAmountCase{"1\xe2\x80\xaf" "234,50", S::Ok, 1234.5},
+        RecordAmountCase{"1.234,50", S::Ok, 1234.5}, RecordAmountCase{"1,234.50", S::Ok, 1234.5},
+        RecordAmountCase{"1.234.567", S::Ok, 1234567}, RecordAmountCase{"1,234,567.5", S::Ok, 1234567.5},
+        RecordAmountCase{"150,-", S::Ok, 150}, RecordAmountCase{"150,--", S::Ok, 150}, RecordAmountCase{"150 K\xe8", S::Ok, 150},
+        RecordAmountCase{"150 K\xc4\x8d", S::Ok, 150}, RecordAmountCase{"150 CZK", S::Ok, 150}, RecordAmountCase{"150,- K\xe8.", S::Ok, 150},
+        RecordAmountCase{"12.50", S::Ok, 12.5}, RecordAmountCase{",5", S::Ok, 0.5}, RecordAmountCase{"+7", S::Ok, 7},
+        RecordAmountCase{"-150", S::Negative, -150}, RecordAmountCase{"-1 234,50 K\xe8", S::Negative, -1234.5},
+        RecordAmountCase{"-0", S::Ok, 0},
         // Unreadable: stored as the plain rule gives it (digits and one separator kept).
-        AmountCase{"abc", S::Unreadable, 0}, AmountCase{"12abc", S::Unreadable, 12},
-        AmountCase{"1,2,3", S::Unreadable, 0}, AmountCase{"12.34.5", S::Unreadable, 0},
-        AmountCase{"1.234,5,6", S::Unreadable, 0}, AmountCase{"1,5E20", S::Unreadable, 1.52},
-        AmountCase{".", S::Unreadable, 0}, AmountCase{"-", S::Unreadable, 0}));
+        RecordAmountCase{"abc", S::Unreadable, 0}, RecordAmountCase{"12abc", S::Unreadable, 12},
+        RecordAmountCase{"1,2,3", S::Unreadable, 0}, RecordAmountCase{"12.34.5", S::Unreadable, 0},
+        RecordAmountCase{"1.234,5,6", S::Unreadable, 0}, RecordAmountCase{"1,5E20", S::Unreadable, 1.52},
+        RecordAmountCase{".", S::Unreadable, 0}, RecordAmountCase{"-", S::Unreadable, 0}));
 
 TEST(CsvAmount, threeDigitsBehindOneSeparatorAreNamedAndDecidedForTheFile)
 {

@@ -33,7 +33,7 @@ void appendRow(DbfTable &t, int i)
     t.post();
 }
 
-void makeTable(DbfTable &t, const QString &dir, int rows)
+void makeDurableTable(DbfTable &t, const QString &dir, int rows)
 {
     CreateRecipientTable(t, dir);
     for (int i = 0; i < rows; ++i)
@@ -203,7 +203,7 @@ TEST(KilledBetweenWrites, EveryReaderSeesTheSameRows)
     TempDir base;
     {
         DbfTable t;
-        makeTable(t, base.path(), 2);
+        makeDurableTable(t, base.path(), 2);
     }
     const QByteArray start = testsupport::readFile(base.file(QStringLiteral("Data.dbf")));
     const QList<QStringList> states = {{"r0", "r1"}, {"r0", "r1", "r2"}, {"r0", "r1", "r2", "r3"},
@@ -255,7 +255,7 @@ TEST(DeletedRows, MarkedAtOnceAndPackedInOrder)
 {
     TempDir dir;
     DbfTable t;
-    makeTable(t, dir.path(), 10);
+    makeDurableTable(t, dir.path(), 10);
     const QString path = t.tableName();
     t.moveTo(2);
     t.deleteRecord();
@@ -288,7 +288,7 @@ TEST(DeletedRows, DeleteAllIsOneRewrite)
 {
     TempDir dir;
     DbfTable t;
-    makeTable(t, dir.path(), 1000);
+    makeDurableTable(t, dir.path(), 1000);
     t.moveTo(500);
     t.edit();
     t.fieldByName(QStringLiteral("JMENO")).setAsString(QStringLiteral("pending"));
@@ -318,7 +318,7 @@ TEST_P(CompactOnClose, OnlyWhenAQuarterIsDeleted)
 {
     TempDir dir;
     DbfTable t;
-    makeTable(t, dir.path(), GetParam().rows);
+    makeDurableTable(t, dir.path(), GetParam().rows);
     for (int i = 0; i < GetParam().deletes; ++i)
         t.deleteRecord();
     t.setActive(false);
@@ -339,7 +339,7 @@ TEST(DeletedRows, LookingNeverChangesTheFile)
     QString path;
     {
         DbfTable t;
-        makeTable(t, dir.path(), 12);
+        makeDurableTable(t, dir.path(), 12);
         path = t.tableName();
         t.deleteRecord();
         t.deleteRecord();   // a sixth of the file: kept at close
@@ -376,7 +376,7 @@ TEST(Pending, ChangedRecordIsPostedOnClose)
 {
     TempDir dir;
     DbfTable t;
-    makeTable(t, dir.path(), 2);
+    makeDurableTable(t, dir.path(), 2);
     t.append();
     t.fieldByName(QStringLiteral("JMENO")).setAsString(QStringLiteral("r2"));
     t.setActive(false);
@@ -392,7 +392,7 @@ TEST(Pending, PostWritesBeforeReturning)
 {
     TempDir dir;
     DbfTable t;
-    makeTable(t, dir.path(), 3);
+    makeDurableTable(t, dir.path(), 3);
     t.moveTo(1);
     t.edit();
     t.fieldByName(QStringLiteral("JMENO")).setAsString(QStringLiteral("Příliš žluťoučký"));

@@ -19,18 +19,10 @@ using testsupport::TempDir;
 
 namespace {
 
+using dbftest::errorOf;
+
 using dbftest::Column;
 using dbftest::FileSpec;
-
-std::string errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const DbfError &e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 QStringList column(DbfTable &t, const QString &name)
 {

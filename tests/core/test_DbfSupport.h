@@ -4,6 +4,7 @@
 #pragma once
 
 #include "TestSupport.h"
+#include "data/DbfTable.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -18,11 +19,24 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 namespace dbftest {
+
+// What a table operation throws, or "(no error)".
+inline std::string errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const kvitanky::DbfError &e) {
+        return e.what();
+    }
+    return "(no error)";
+}
 
 struct Column {
     const char *name;

@@ -21,6 +21,8 @@ using testsupport::TempDir;
 
 namespace {
 
+using dbftest::errorOf;
+
 // A recipient table with `rows` rows whose JMENO is "r0", "r1", ...
 void makeRecipients(DbfTable &t, const QString &dir, int rows)
 {
@@ -31,16 +33,6 @@ void makeRecipients(DbfTable &t, const QString &dir, int rows)
     }
     t.post();
     t.first();
-}
-
-std::string errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const DbfError &e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 // ---------------------------------------------------------------- cursor

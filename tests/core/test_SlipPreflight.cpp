@@ -24,16 +24,16 @@ using namespace kvitanky;
 
 namespace {
 
-struct AccountCase {
+struct PreflightAccountCase {
     const char *prefix, *number, *bank;
     bool prefixOk, numberOk, bankOk;
 };
 
-class Account : public ::testing::TestWithParam<AccountCase> {};
+class Account : public ::testing::TestWithParam<PreflightAccountCase> {};
 
 TEST_P(Account, checkDigitsAndBankCode)
 {
-    const AccountCase c = GetParam();
+    const PreflightAccountCase c = GetParam();
     const AccountCheck r = checkAccount(c.prefix, c.number, c.bank);
     EXPECT_EQ(r.prefixFault.isEmpty(), c.prefixOk) << r.prefixFault.toStdString();
     EXPECT_EQ(r.numberFault.isEmpty(), c.numberOk) << r.numberFault.toStdString();
@@ -43,16 +43,16 @@ TEST_P(Account, checkDigitsAndBankCode)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Account,
-    ::testing::Values(AccountCase{"19", "2000145399", "0800", true, true, true},     // 2+9; 121 = 11 * 11
-                      AccountCase{"", "2000145399", "0800", true, true, true},
-                      AccountCase{"000000", "2000145399", "0100", true, true, true},
-                      AccountCase{" 19 ", " 2000145399 ", " 0800 ", true, true, true},
-                      AccountCase{"123456", "0123456789", "0000", false, false, true},   // the designed owner
-                      AccountCase{"18", "2000145398", "800", false, false, false},
-                      AccountCase{"1a", "20001453x9", "08a0", false, false, false},
-                      AccountCase{"1234567", "12345678901", "08000", false, false, false},
-                      AccountCase{"", "", "", true, false, false},
-                      AccountCase{"", "0000000000", "0800", true, false, true}));
+    ::testing::Values(PreflightAccountCase{"19", "2000145399", "0800", true, true, true},     // 2+9; 121 = 11 * 11
+                      PreflightAccountCase{"", "2000145399", "0800", true, true, true},
+                      PreflightAccountCase{"000000", "2000145399", "0100", true, true, true},
+                      PreflightAccountCase{" 19 ", " 2000145399 ", " 0800 ", true, true, true},
+                      PreflightAccountCase{"123456", "0123456789", "0000", false, false, true},   // the designed owner
+                      PreflightAccountCase{"18", "2000145398", "800", false, false, false},
+                      PreflightAccountCase{"1a", "20001453x9", "08a0", false, false, false},
+                      PreflightAccountCase{"1234567", "12345678901", "08000", false, false, false},
+                      PreflightAccountCase{"", "", "", true, false, false},
+                      PreflightAccountCase{"", "0000000000", "0800", true, false, true}));
 
 TEST(AccountText, writtenWithoutAZeroPrefix)
 {

@@ -95,7 +95,7 @@ QByteArray odsContent()
         "</office:spreadsheet></office:body></office:document-content>");
 }
 
-QString randomText(std::mt19937 &rng)
+QString randomCellText(std::mt19937 &rng)
 {
     static const QString alphabet = QStringLiteral("aZ0 9;\"<>&'\n.-ščŽŮ€„");
     QString s;
@@ -151,7 +151,7 @@ TEST(WorkbookReader, randomXlsxRoundTrip)
                     if (kind == 0) {
                         // an empty cell
                     } else if (kind == 1 || kind == 2) {
-                        text = randomText(rng);
+                        text = randomCellText(rng);
                         worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c), text.toUtf8().constData(), nullptr);
                     } else if (kind == 3) {
                         const qint64 v = qint64(rng() % 10000000000ULL) - 5000;

@@ -22,7 +22,7 @@ using testsupport::TempDir;
 
 namespace {
 
-const auto &Texts = testsupport::RecipientTextColumns;
+const auto &WorkbookTexts = testsupport::RecipientTextColumns;
 
 using Row = testsupport::RecipientRow;
 

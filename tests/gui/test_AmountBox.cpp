@@ -48,7 +48,7 @@ QString describe(const Edit &e)
 }
 
 // Amounts as people write them (grouped, signed, dotted, too long) and junk.
-QString randomText(std::mt19937 &rng)
+QString randomTypedText(std::mt19937 &rng)
 {
     const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
     const QString junk = QStringLiteral("0123456789 ,.-+ae\u00A0");
@@ -97,10 +97,10 @@ TEST_F(AmountBoxTest, StoredIsWhatTheBoxShowsOrTheEditIsRefusedWithANote)
     for (int i = 0; i < 400; ++i) {
         switch (rng() % 3) {
         case 0:
-            edits.append({Edit::Paste, randomText(rng)});
+            edits.append({Edit::Paste, randomTypedText(rng)});
             break;
         case 1:
-            edits.append({Edit::Type, randomText(rng).left(1)});
+            edits.append({Edit::Type, randomTypedText(rng).left(1)});
             break;
         default:
             edits.append({Edit::Backspace, {}, int(rng() % 12) + 1});

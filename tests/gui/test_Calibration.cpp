@@ -188,18 +188,18 @@ TEST_F(CalibrationTest, SaveWritesTheSettingsFile)
 
 namespace {
 
-struct Box {
+struct FrameBox {
     double x0, y0, x1, y1;
 };
 
 // The stroked rectangle of the test print, in points, from pdftocairo's SVG: the
 // path's corner coordinates with the transform's scale applied.
-bool findFrame(const QString &pdf, Box *box, double *pageWidth)
+bool findFrame(const QString &pdf, FrameBox *box, double *pageWidth)
 {
     for (const PdfPathBox &b : pdfPathBoxes(pdf, pageWidth)) {
         if (b.coordinates < 8)
             continue;
-        *box = Box{b.minX, b.minY, b.maxX, b.maxY};
+        *box = FrameBox{b.minX, b.minY, b.maxX, b.maxY};
         return true;
     }
     return false;
@@ -227,7 +227,7 @@ TEST_F(CalibrationTest, TestPrintDrawsThePrintArea)
     EXPECT_EQ(form->PreviewOnly, previewOnly);
     ASSERT_TRUE(QFile::exists(pdf));
 
-    Box box{};
+    FrameBox box{};
     double pageWidth = 0;
     ASSERT_TRUE(findFrame(pdf, &box, &pageWidth));
     const double pt = 72.0 / 600.0;   // one printer pixel in points

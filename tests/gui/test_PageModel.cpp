@@ -59,7 +59,7 @@ const Box ownerBoxes[] = {{"EditOwnerAddress1", "Address1", 30, ""}, {"EditOwner
                           {"EditOwnerAddress3", "Address3", 30, ""}, {"EditOwnerNum1", "Num1", 6, ""},
                           {"EditOwnerNum2", "Num2", 10, ""},         {"EditOwnerIDB", "IDB", 4, ""},
                           {"EditOwnerConstS", "ConstS", 4, ""}};
-constexpr int AccountBoxes = 3;   // ownerBoxes' first account box; the bank code's is two further
+constexpr int FirstAccountBox = 3;   // ownerBoxes' first account box; the bank code's is two further
 const Box settingBoxes[] = {{"EditSetOwnerAddress1", nullptr, 0, ""},
                             {"EditSetOwnerAddress3", nullptr, 0, ""},
                             {"EditSetOwnerAddressMessage1", nullptr, 12, ""}};
@@ -250,8 +250,8 @@ protected:
         if (const std::optional<AccountParts> parts = splitAccount(t)) {
             const QString values[] = {parts->prefix, parts->number, parts->bankCode};
             for (int i = 0; i < 3; ++i) {
-                if ((i < 2 || !values[i].isEmpty()) && values[i] != m.shown[AccountBoxes + i])
-                    m.write(AccountBoxes + i, values[i]);
+                if ((i < 2 || !values[i].isEmpty()) && values[i] != m.shown[FirstAccountBox + i])
+                    m.write(FirstAccountBox + i, values[i]);
             }
             return;
         }
@@ -353,7 +353,7 @@ protected:
             box->selectAll();
             box->paste();
             const QString t = pasted(x.text, m.boxes[boxIndex].limit);
-            if (x.owners && boxIndex >= AccountBoxes && boxIndex < AccountBoxes + 3) {
+            if (x.owners && boxIndex >= FirstAccountBox && boxIndex < FirstAccountBox + 3) {
                 accountPaste(m, boxIndex, pasted(x.text, 0));
                 return;
             }

@@ -26,14 +26,6 @@ using namespace testsupport;
 
 namespace {
 
-int pdfPages(const QString &pdf)
-{
-    int code = -1;
-    const QString info = QString::fromUtf8(runProgram("pdfinfo", {pdf}, &code));
-    const auto m = QRegularExpression(R"(Pages:\s+(\d+))").match(info);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
 class PreflightTest : public FormTest
 {
 protected:
@@ -264,12 +256,12 @@ struct AccountBoxes {
     const char *prefix, *number, *bank;
 };
 
-class AccountMarks : public PreflightTest, public ::testing::WithParamInterface<AccountBoxes>
+class AccountMarksTyped : public PreflightTest, public ::testing::WithParamInterface<AccountBoxes>
 {
 };
 
 // Typed key by key, the account is marked wrong until its last digit makes it right.
-TEST_P(AccountMarks, WrongAccountMarkedWhileTyping)
+TEST_P(AccountMarksTyped, WrongAccountMarkedWhileTyping)
 {
     startForm();
     const AccountBoxes b = GetParam();
@@ -293,7 +285,7 @@ TEST_P(AccountMarks, WrongAccountMarkedWhileTyping)
     EXPECT_FALSE(fault(prefix).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, AccountMarks,
+INSTANTIATE_TEST_SUITE_P(Pages, AccountMarksTyped,
                          ::testing::Values(AccountBoxes{"EditSetOwnerAccountNum1", "EditSetOwnerAccountNum2",
                                                         "EditSetOwnerAccountIDB"},
                                            AccountBoxes{"EditOwnerNum1", "EditOwnerNum2", "EditOwnerIDB"}));

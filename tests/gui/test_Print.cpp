@@ -84,14 +84,6 @@ QList<Word> pdfWords(const QString &pdf)
     return words;
 }
 
-int pdfPages(const QString &pdf)
-{
-    int code = -1;
-    const QString info = QString::fromUtf8(runProgram("pdfinfo", {pdf}, &code));
-    const auto m = QRegularExpression(R"(Pages:\s+(\d+))").match(info);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
 QString pageText(const QString &pdf, int page)
 {
     int code = -1;

@@ -129,6 +129,14 @@ void patchDbfField(const QString &path, int row, const char *column, const QByte
     ADD_FAILURE() << "no column " << column << " in " << path.toStdString();
 }
 
+int pdfPages(const QString &pdf)
+{
+    int code = -1;
+    const QString info = QString::fromUtf8(runProgram(QStringLiteral("pdfinfo"), {pdf}, &code));
+    const auto m = QRegularExpression(R"(Pages:\s+(\d+))").match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
 QList<PdfPathBox> pdfPathBoxes(const QString &pdf, double *pageWidth)
 {
     int code = -1;

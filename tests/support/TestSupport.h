@@ -56,6 +56,8 @@ struct PdfPathBox {
 // Every path of the first page; empty when pdftocairo failed. `pageWidth`, when
 // given, receives the page's width in points.
 QList<PdfPathBox> pdfPathBoxes(const QString &pdf, double *pageWidth = nullptr);
+// How many pages a PDF file has (pdfinfo); -1 when it cannot be read.
+int pdfPages(const QString &pdf);
 
 // Debian's interpreter with python3-dbfread and python3-openpyxl.
 inline QString debianPython() { return QStringLiteral("/usr/bin/python3"); }
