@@ -2,13 +2,13 @@
 #include "exchange/WorkbookReader.h"
 
 #include "TestSupport.h"
+#include "test_ZipSupport.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryFile>
 
 #include <gtest/gtest.h>
-#include <minizip/zip.h>
 
 #include <random>
 
@@ -17,18 +17,7 @@ using testsupport::TempDir;
 
 namespace {
 
-void writeZip(const QString &path, const QList<std::pair<const char *, QByteArray>> &parts)
-{
-    zipFile zf = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
-    ASSERT_NE(zf, nullptr);
-    for (const auto &[name, data] : parts) {
-        zip_fileinfo info{};
-        ASSERT_EQ(zipOpenNewFileInZip(zf, name, &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 1), ZIP_OK);
-        ASSERT_EQ(zipWriteInFileInZip(zf, data.constData(), unsigned(data.size())), ZIP_OK);
-        zipCloseFileInZip(zf);
-    }
-    ASSERT_EQ(zipClose(zf, nullptr), ZIP_OK);
-}
+using ziptest::writeZip;
 
 // Writes random SpreadsheetML as different programs write it: with or without a
 // prefix, declaration and byte order mark, shared and inline strings, rich-text and

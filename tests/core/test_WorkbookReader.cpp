@@ -5,12 +5,12 @@
 #include "exchange/WorkbookReader.h"
 
 #include "TestSupport.h"
+#include "test_ZipSupport.h"
 
 #include <QDateTime>
 #include <QFile>
 
 #include <gtest/gtest.h>
-#include <minizip/zip.h>
 #include <xlsxwriter.h>
 
 #include <sys/stat.h>
@@ -23,6 +23,8 @@ using namespace kvitanky;
 using testsupport::TempDir;
 
 namespace {
+
+using ziptest::writeZip;
 
 // libxlsxwriter prints its numbers with the C library, which follows LC_NUMERIC.
 struct CNumbers {
@@ -40,24 +42,6 @@ struct ExpectedSheet {
     QString name;
     QList<WorkbookRow> rows;
 };
-
-// A zip of the given parts, each stored deflated (encrypted with `password` when given).
-void writeZip(const QString &path, const QList<std::pair<const char *, QByteArray>> &parts,
-              const char *password = nullptr)
-{
-    zipFile zf = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
-    ASSERT_NE(zf, nullptr);
-    for (const auto &[name, data] : parts) {
-        zip_fileinfo info{};
-        const uLong crc = crc32(0, reinterpret_cast<const Bytef *>(data.constData()), uInt(data.size()));
-        ASSERT_EQ(zipOpenNewFileInZip3(zf, name, &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6, 0, -MAX_WBITS,
-                                       DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, password, crc),
-                  ZIP_OK);
-        ASSERT_EQ(zipWriteInFileInZip(zf, data.constData(), unsigned(data.size())), ZIP_OK);
-        zipCloseFileInZip(zf);
-    }
-    ASSERT_EQ(zipClose(zf, nullptr), ZIP_OK);
-}
 
 // An .ods whose first table has a header spread over repeated columns, numbers,
 // a date, a multi-paragraph text, empty rows repeated past the sheet's end.
