@@ -13,6 +13,7 @@
 #include "exchange/SheetScanner.h"
 #include "exchange/WorkbookCellText.h"
 #include "exchange/WorkbookZip.h"
+#include "text/BoundedRead.h"
 
 namespace kvitanky {
 
@@ -678,7 +679,7 @@ bool WorkbookReader::load(const QString &path, QByteArray *bytes, QString *shown
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("Sešit „%1“ nelze otevřít: %2.").arg(*shown, file.errorString()));
-    *bytes = file.read(WorkbookMaxFileSize + 1);
+    *bytes = ReadBounded(file, info.size(), WorkbookMaxFileSize);
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("Sešit „%1“ nelze přečíst: %2.").arg(*shown, file.errorString()));
     return true;

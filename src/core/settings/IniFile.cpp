@@ -2,6 +2,7 @@
 #include "IniFile.h"
 
 #include "data/RemovalBackup.h"
+#include "text/BoundedRead.h"
 #include "text/Codepage.h"
 #include "text/SingleLine.h"
 
@@ -230,7 +231,7 @@ void IniFile::reloadIfChanged() const
     QByteArray bytes;
     QFile f(m_path);
     if (f.open(QIODevice::ReadOnly))
-        bytes = f.read(MaxFileSize + 1);
+        bytes = ReadBounded(f, size, MaxFileSize);
     m_doc = IniDocument(asCp1250(bytes, &m_foreignEncoding));
     m_loadedSize = size;
     m_loadedMtime = mtime;
