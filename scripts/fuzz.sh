@@ -10,12 +10,16 @@ seconds=${1:-30}
 build=${2:-$root/build-fuzz}
 cores=$(nproc 2>/dev/null || echo 2)
 targets=$(cd "$root/fuzz" && ls fuzz_*.cpp | sed 's/^fuzz_//; s/\.cpp$//')
-generator=()
-if [ ! -e "$build/CMakeCache.txt" ] && command -v ninja >/dev/null; then generator=(-G Ninja); fi
-# Line tables (-g1) are all a crash report needs; the code keeps -O2 for the fuzzer's pace.
-cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVITANKY_FUZZ=ON \
-  -DKVITANKY_TESTS=OFF -DKVITANKY_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
+# A folder already configured with the fuzz targets (the test command's sanitizer
+# build) is used as it is; any other is configured for fuzzing alone.
+if ! grep -q '^KVITANKY_FUZZ:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
+  generator=()
+  if [ ! -e "$build/CMakeCache.txt" ] && command -v ninja >/dev/null; then generator=(-G Ninja); fi
+  # Line tables (-g1) are all a crash report needs; the code keeps -O2 for the fuzzer's pace.
+  cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVITANKY_FUZZ=ON \
+    -DKVITANKY_TESTS=OFF -DKVITANKY_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
+fi
 cmake --build "$build" -j "$cores" --target $(printf 'fuzz_%s ' $targets) >/dev/null
 
 fuzz() { # fuzz <target>: fails when the target found a crash
