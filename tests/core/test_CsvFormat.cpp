@@ -8,8 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <limits>
+#include <random>
+#include <string>
 
 using namespace kvitanky;
 
@@ -86,22 +91,81 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"tooLongCountsBytesAfterNul", QByteArray(1, '\0') + L766, {}, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Hands its bytes out in pieces no longer than `piece` gives, as a pipe does: a
+// read may end anywhere, inside a line end too.
+class PiecewiseDevice : public QIODevice
+{
+public:
+    PiecewiseDevice(const QByteArray &bytes, std::function<qint64()> piece)
+        : m_bytes(bytes), m_piece(std::move(piece))
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 n = std::min({maxSize, m_piece(), qint64(m_bytes.size()) - m_at});
+        std::memcpy(data, m_bytes.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    std::function<qint64()> m_piece;
+    qint64 m_at = 0;
+};
+
+// Random lines with every kind of line end read from memory, from a device that
+// hands out one byte at a time (a read ends at every position), from one with
+// random pieces and from a whole buffer: the same lines, every byte consumed.
 TEST(CsvLines, deviceChunkBoundariesDoNotMatter)
 {
-    // Lines across the reader's internal chunks, CR LF straddling a boundary.
-    QByteArray file;
-    std::vector<QByteArray> expected;
-    for (int i = 0; i < 20000; ++i) {
-        QByteArray line = QByteArray::number(i) + ";" + QByteArray(i % 37, 'a');
-        expected.push_back(line);
-        file += line + "\r\n";
+    const unsigned seed = testsupport::randomSeed("deviceChunkBoundariesDoNotMatter");
+    std::mt19937 rng(seed);
+    static const char *const lineEnds[] = {"\n", "\r\n", "\r", "\r\r\n"};
+    for (int round = 0; round < 300; ++round) {
+        QByteArray file;
+        std::vector<QByteArray> expected;
+        // The last round is longer than the reader's own pieces.
+        const int lines = round == 299 ? 12000 : int(rng() % 40);
+        bool afterLoneCr = false;
+        for (int i = 0; i < lines; ++i) {
+            QByteArray content(rng() % 3 == 0 ? 0 : int(rng() % 14), char('a' + i % 26));
+            const char *end = lineEnds[rng() % 4];
+            // Behind a lone CR, an empty line ending in an LF would make one line
+            // end of the two.
+            if (afterLoneCr && content.isEmpty() && std::strchr(end, '\n'))
+                content = "z";
+            afterLoneCr = std::strcmp(end, "\r") == 0;
+            file += content + end;
+            expected.push_back(content);
+        }
+        if (rng() % 2) {
+            file += "last";
+            expected.push_back("last");
+        }
+        const std::string where = "seed " + std::to_string(seed) + " round " + std::to_string(round);
+        bool tooLong = false;
+        CsvReader memory(file);
+        ASSERT_EQ(readAll(memory, &tooLong), expected) << where;
+
+        const qint64 most = 1 + qint64(rng() % 9);
+        PiecewiseDevice bytewise(file, [] { return qint64(1); });
+        PiecewiseDevice random(file, [&] { return 1 + qint64(rng()) % most; });
+        QByteArray copy = file;
+        QBuffer whole(&copy);
+        ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+        for (QIODevice *device : {static_cast<QIODevice *>(&bytewise), static_cast<QIODevice *>(&random),
+                                  static_cast<QIODevice *>(&whole)}) {
+            CsvReader reader(device);
+            ASSERT_EQ(readAll(reader, &tooLong), expected) << where;
+            EXPECT_EQ(reader.position(), file.size()) << where;
+        }
     }
-    QBuffer buffer(&file);
-    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
-    CsvReader reader(&buffer);
-    bool tooLong = false;
-    EXPECT_EQ(readAll(reader, &tooLong), expected);
-    EXPECT_EQ(reader.position(), file.size());
 }
 
 // ---- fields ------------------------------------------------------------------

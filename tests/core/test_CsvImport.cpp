@@ -594,6 +594,35 @@ TEST_F(RecipientFixture, rowsNamedByFileLineAndTableRow)
         << notes.toStdString();
 }
 
+// A text longer than its column is stored cut to the column's width: two rows
+// that differ only past it are the same person (or symbol) in the table, whether
+// they stand among the first rows the preview shows or further down.
+TEST_F(RecipientFixture, repeatsComparedAsStoredOnEveryRow)
+{
+    const QByteArray surname = "Nov\xc3\xa1kov\xc3\xa1-Dvo\xc5\x99\xc3\xa1kov\xc3\xa1-Proch\xc3\xa1zkov\xc3\xa1";   // 30 letters
+    QByteArray file = "P\xc5\x99\xc3\xadjmen\xc3\xad;Jm\xc3\xa9no;VS;\xc4\x8c\xc3\xa1stka\n";
+    file += surname + " A;Jana;;100\n" + "Mal\xc3\xa1;Eva;1234567890123;100\n";
+    for (int k = 0; k < CsvPreviewRows + 10; ++k)
+        file += "Kr\xc3\xa1l " + QByteArray::number(k) + ";Petr;;100\n";
+    const int later = CsvPreviewRows + 14;   // the lines of the two rows that follow
+    file += surname + " B;Jana;;200\n" + "Mal\xc3\xbd;Jan;1234567890124;200\n";
+    file += surname + " C;Jana;;300\n" + "Mal\xc3\xbd;Josef;1234567890125;300\n";
+
+    const CsvPreview p = PreviewCsvFile(csv(file), table, CsvLayout::Full);
+    const auto repeat = [](int line, int first, const char *what) {
+        return QStringLiteral("Řádek souboru %1 (řádek adresáře %2) opakuje řádek souboru %3 (řádek adresáře %4): ")
+                   .arg(line)
+                   .arg(line - 1)
+                   .arg(first)
+                   .arg(first - 1)
+            + QString::fromUtf8(what);
+    };
+    EXPECT_EQ(p.repeatNotes, (QStringList{repeat(later, 2, "stejný adresát"),
+                                          repeat(later + 1, 3, "stejný variabilní symbol 123456789012"),
+                                          repeat(later + 2, 2, "stejný adresát"),
+                                          repeat(later + 3, 3, "stejný variabilní symbol 123456789012")}));
+}
+
 } // namespace
 
 // Random registers as people keep them, written as CSV and as an .xlsx workbook:

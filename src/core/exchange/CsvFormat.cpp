@@ -17,6 +17,14 @@ namespace {
 constexpr qint64 ReadChunk = 64 * 1024;
 constexpr char CtrlZ = 26;
 
+// A line's content ends at its first NUL.
+void truncateAtNul(QByteArray &bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+}
+
 } // namespace
 
 CsvReader::CsvReader(QIODevice *device)
@@ -42,6 +50,8 @@ bool CsvReader::fill()
 
 bool CsvReader::atEnd()
 {
+    if (m_emptyLines > 0)
+        return false;
     if (m_ended)
         return true;
     if (m_pos < m_buffer.size())
@@ -49,6 +59,29 @@ bool CsvReader::atEnd()
     if (!fill())
         return m_ended = true;
     return atEnd();
+}
+
+// The buffer is used up and ended in `crs` CRs: reads on over further CRs and says
+// whether an LF follows them (it is consumed then); `crs` counts all of them.
+bool CsvReader::crsEndAtLf(qint64 &crs)
+{
+    while (fill()) {
+        const qsizetype n = m_buffer.size();
+        qsizetype i = 0;
+        while (i < n && m_buffer.at(i) == '\r')
+            ++i;
+        m_pos = i;
+        m_consumed += i;
+        crs += i;
+        if (i == n)
+            continue;
+        if (m_buffer.at(i) != '\n')
+            return false;
+        ++m_pos;
+        ++m_consumed;
+        return true;
+    }
+    return false;
 }
 
 CsvLine ReadCsvLine(CsvReader &reader)
@@ -63,13 +96,9 @@ CsvLine ReadCsvLine(CsvReader &reader)
 bool ReadCsvLineInto(CsvReader &reader, QByteArray &bytes)
 {
     bytes.resize(0);
-    // An LF right behind a CR that ended the line before belongs to that line end.
-    if (reader.m_afterCr) {
-        reader.m_afterCr = false;
-        if (!reader.atEnd() && reader.m_buffer.at(reader.m_pos) == '\n') {
-            ++reader.m_pos;
-            ++reader.m_consumed;
-        }
+    if (reader.m_emptyLines > 0) {
+        --reader.m_emptyLines;
+        return true;
     }
     // Works on runs of the buffer up to the next LF; a run is capped so that a file
     // without line ends never piles up in memory.
@@ -99,6 +128,19 @@ bool ReadCsvLineInto(CsvReader &reader, QByteArray &bytes)
             qsizetype j = i + 1;
             while (j < left && p[j] == '\r')
                 ++j;
+            if (j == left && reader.m_device) {
+                // The CRs reach the end of the piece: what follows them decides,
+                // so that a line end counts the same wherever the reads are cut.
+                reader.m_pos += left;
+                reader.m_consumed += left;
+                qint64 crs = left - i;
+                if (!reader.crsEndAtLf(crs))
+                    reader.m_emptyLines = crs - 1;   // each CR was a line end
+                if (bytes.size() > CsvMaxLineLength)
+                    return false;
+                truncateAtNul(bytes);
+                return true;
+            }
             if (j < left && p[j] == '\n') {
                 from = std::min(j, run);   // the CRs up to the LF
                 continue;
@@ -113,10 +155,8 @@ bool ReadCsvLineInto(CsvReader &reader, QByteArray &bytes)
         reader.m_consumed += run;
         if (bytes.size() > CsvMaxLineLength)
             return false;
-        if (crEnd) {
-            reader.m_afterCr = true;
+        if (crEnd)
             break;
-        }
         if (z) {
             reader.m_ended = true;
             break;
@@ -127,9 +167,7 @@ bool ReadCsvLineInto(CsvReader &reader, QByteArray &bytes)
             break;
         }
     }
-    const qsizetype nul = bytes.indexOf('\0');
-    if (nul >= 0)
-        bytes.truncate(nul);
+    truncateAtNul(bytes);
     return true;
 }
 

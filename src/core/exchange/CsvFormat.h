@@ -50,13 +50,16 @@ public:
 private:
     friend bool ReadCsvLineInto(CsvReader &reader, QByteArray &content);
     bool fill();
+    bool crsEndAtLf(qint64 &crs);
 
     QIODevice *m_device = nullptr;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     qint64 m_consumed = 0;
     bool m_ended = false;
-    bool m_afterCr = false;
+    // Empty lines still owed: CRs that were each a line end of their own, read
+    // together across the end of a piece.
+    qint64 m_emptyLines = 0;
 };
 
 struct CsvLine {

@@ -348,9 +348,6 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
         const QList<QByteArrayView> &fields = records.fields();
         if (!fields.isEmpty() && records.line() >= p.firstDataLine) {
             const bool shown = p.firstRows.size() < CsvPreviewRows;
-            // Rows shown or compared with the table's are compared as the table
-            // will keep them; the others as the file has them.
-            const bool kept = shown || !existing.empty();
             lander.land(fields, row, shown);
             row.quoteAsChar = records.quoteAsCharacter();
             row.line = records.line();
@@ -374,7 +371,9 @@ CsvPreview PreviewCsvFile(const QString &path, DbfTable &table, CsvLayout layout
             }
             noteRow(records.line(), p.rows, row, amountMapped, p.encoding, p.amountProblems, p.rowProblems);
             p.ambiguousAmounts += amountMapped && row.amount.ambiguous;
-            const CsvRowKeys keys(lander, row, kept);
+            // Every row is compared as the table will keep it: two rows whose texts
+            // differ only past a column's width land as the same person.
+            const CsvRowKeys keys(lander, row);
             bool dup = false;
             if (!existing.empty()) {
                 const auto it = existing.find(keys.values());

@@ -37,11 +37,6 @@ CsvLander::CsvLander(const CsvPreview &p, DbfTable &table)
     }
 }
 
-CsvEncoding CsvLander::encoding() const
-{
-    return m_p.encoding;
-}
-
 QByteArrayView CsvLander::kept(const CsvLanded &row, int column, QByteArray &scratch) const
 {
     return CsvKeptBytes(row.field[size_t(column)], m_p.encoding, m_size[size_t(column)], scratch);
@@ -139,28 +134,27 @@ std::vector<std::size_t> CsvTableRowHashes(DbfTable &table)
     return out;
 }
 
-CsvRowKeys::CsvRowKeys(const CsvLander &lander, const CsvLanded &row, bool kept)
+CsvRowKeys::CsvRowKeys(const CsvLander &lander, const CsvLanded &row)
     : m_row(row)
-    , m_encoding(kept ? CsvEncoding::Cp1250 : lander.encoding())
 {
     for (int c = 0; c < CsvColumnCount; ++c)
         if (CsvKindOf(c) == CsvColumnKind::Text)
-            m_bytes[size_t(c)] = kept ? lander.kept(row, c, m_scratch[size_t(c)]) : row.field[size_t(c)];
+            m_bytes[size_t(c)] = lander.kept(row, c, m_scratch[size_t(c)]);
     // As qHashMulti combines the texts trimmed and case-folded.
     for (const int c : PersonColumns) {
         bool empty = true;
-        const std::size_t h = CsvTextHash(bytes(c), m_encoding, true, &empty);
+        const std::size_t h = CsvTextHash(bytes(c), CsvEncoding::Cp1250, true, &empty);
         m_person = m_person ^ (h + 0x9e3779b9 + (m_person << 6) + (m_person >> 2));
         m_named = m_named || ((c == 1 || c == 2) && !empty);
     }
     bool empty = true;
-    m_symbol = CsvTextHash(bytes(SymbolColumn), m_encoding, false, &empty);
+    m_symbol = CsvTextHash(bytes(SymbolColumn), CsvEncoding::Cp1250, false, &empty);
     m_hasSymbol = !empty;
 }
 
 QString CsvRowKeys::symbolText() const
 {
-    return DecodeCsvField(bytes(SymbolColumn), m_encoding).trimmed();
+    return DecodeCsvField(bytes(SymbolColumn), CsvEncoding::Cp1250).trimmed();
 }
 
 std::size_t CsvRowKeys::values() const

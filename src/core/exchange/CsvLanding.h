@@ -62,8 +62,6 @@ public:
     // the file's.
     QByteArrayView kept(const CsvLanded &row, int column, QByteArray &scratch) const;
 
-    CsvEncoding encoding() const;
-
 private:
     const CsvPreview &m_p;
     std::array<int, CsvColumnCount> m_size{};
@@ -81,9 +79,8 @@ std::vector<std::size_t> CsvTableRowHashes(DbfTable &table);
 class CsvRowKeys
 {
 public:
-    // `kept`: the texts as the table keeps them (cut to the columns' sizes), else
-    // as the file has them.
-    CsvRowKeys(const CsvLander &lander, const CsvLanded &row, bool kept);
+    // The texts as the table keeps them (Windows-1250, cut to the columns' sizes).
+    CsvRowKeys(const CsvLander &lander, const CsvLanded &row);
 
     std::size_t person() const { return m_person; }
     bool personNamed() const { return m_named; }   // a first name or a surname
@@ -96,7 +93,6 @@ private:
     QByteArrayView bytes(int column) const { return m_bytes[size_t(column)]; }
 
     const CsvLanded &m_row;
-    CsvEncoding m_encoding;
     std::array<QByteArray, CsvColumnCount> m_scratch;
     std::array<QByteArrayView, CsvColumnCount> m_bytes;
     std::size_t m_person = 0;
