@@ -4,6 +4,7 @@
 // Random parts of every length, made valid by one digit, must pass; the same with
 // one digit changed must fail. Any other weight at any place fails this test.
 #include "print/AccountNumber.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -47,10 +48,7 @@ class AccountDigits : public ::testing::TestWithParam<Part> {};
 TEST_P(AccountDigits, WeightsAreTwoToThePlaceModEleven)
 {
     const Part part = GetParam();
-    // KVITANKY_SEED repeats a run.
-    const unsigned seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? qEnvironmentVariableIntValue("KVITANKY_SEED")
-                                                                     : std::random_device{}();
-    std::printf("%s seed %u\n", part.name, seed);
+    const unsigned seed = testsupport::randomSeed();
     std::mt19937 rng(seed);
     const auto fault = [&](const std::string &digits) {
         const QString text = QString::fromStdString(digits);

@@ -42,7 +42,7 @@ CalibrationFit measure(const SimulatedPrinter &printer, const CalibrationValues 
 // Whatever the values were, a sheet whose crosses lie where they belong keeps them.
 TEST(CalibrationFit, CrossesInPlaceKeepTheValues)
 {
-    const unsigned seed = std::random_device{}();
+    const unsigned seed = testsupport::randomSeed();
     std::mt19937 rng(seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
     for (int round = 0; round < 500; ++round) {
@@ -63,7 +63,7 @@ TEST(CalibrationFit, CrossesInPlaceKeepTheValues)
 // step) and a pixel of their places.
 TEST(CalibrationFit, CorrectedSheetLandsOnThePlaces)
 {
-    const unsigned seed = std::random_device{}();
+    const unsigned seed = testsupport::randomSeed();
     std::mt19937 rng(seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
     // Within what the page's ranges can correct: a print width up to 5000 (4900 / 0.98)

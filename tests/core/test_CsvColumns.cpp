@@ -3,6 +3,7 @@
 // them), unknown words and empty fields against the rule "two known names, or
 // nothing but known names". A different count fails this test.
 #include "exchange/CsvColumns.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -29,10 +30,7 @@ const char *const Unknown[] = {"Poznámka", "Skupina", "Datum narození", "ID", 
 
 TEST(HeaderRecognition, TwoKnownNamesOrOnlyKnownNames)
 {
-    // KVITANKY_SEED repeats a run.
-    const unsigned seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? qEnvironmentVariableIntValue("KVITANKY_SEED")
-                                                                     : std::random_device{}();
-    std::printf("HeaderRecognition seed %u\n", seed);
+    const unsigned seed = testsupport::randomSeed();
     std::mt19937 rng(seed);
     const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
     int headers = 0;

@@ -2,6 +2,7 @@
 #include "exchange/CsvTextKey.h"
 
 #include "text/Codepage.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +20,7 @@ namespace {
 // bytes are those of the decoded text. KVITANKY_SEED repeats a run.
 TEST(CsvTextKey, sameAsTheDecodedText)
 {
-    const unsigned seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? qEnvironmentVariableIntValue("KVITANKY_SEED")
-                                                                    : std::random_device{}();
-    std::printf("sameAsTheDecodedText seed %u\n", seed);
+    const unsigned seed = testsupport::randomSeed();
     std::mt19937 rng(seed);
     const QList<QByteArray> pieces{
         " ", "\t", "\xa0", "\xc2\xa0", "\xe2\x80\xaf", "a", "Z", "0", ";", "\"", "\xd8", "\xf8", "\x8a", "\x9a",

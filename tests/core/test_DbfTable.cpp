@@ -441,7 +441,7 @@ TEST(DbfTable, DisplayTextDoesNotMoveTheCursor)
 // flush another reader of the file sees exactly the list.
 TEST(DbfTable, AppendBatchAgreesWithTheFileAfterEveryFlush)
 {
-    const unsigned seed = std::random_device{}();
+    const unsigned seed = testsupport::randomSeed();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
     TempDir dir;

@@ -701,9 +701,7 @@ qint64 korunyOfWords(QString c)
 // row past its box is always warned of.
 TEST_F(Split, rowsSpellTheFiguresAndStayInTheirBoxes)
 {
-    const quint32 seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? quint32(qEnvironmentVariableIntValue("KVITANKY_SEED"))
-                                                                     : std::random_device{}();
-    std::printf("KVITANKY_SEED=%u\n", seed);
+    const unsigned seed = testsupport::randomSeed();
     std::mt19937 rng(seed);
     const auto check = [](qint64 koruny, int n, const PriceWordRows &r) {
         const QString inner1 = r.row1.trimmed().mid(1, r.row1.trimmed().size() - 2);

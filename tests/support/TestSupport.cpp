@@ -23,7 +23,12 @@ unsigned randomSeed(const char *test)
     // A seed above INT_MAX repeats too.
     const unsigned seed = qEnvironmentVariableIsSet("KVITANKY_SEED") ? qEnvironmentVariable("KVITANKY_SEED").toUInt()
                                                                     : unsigned(QDateTime::currentMSecsSinceEpoch());
-    std::printf("%s seed %u\n", test, seed);
+    if (test) {
+        std::printf("%s seed %u\n", test, seed);
+    } else {
+        const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::printf("%s.%s seed %u\n", info ? info->test_suite_name() : "?", info ? info->name() : "?", seed);
+    }
     return seed;
 }
 

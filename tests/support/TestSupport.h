@@ -29,8 +29,8 @@ private:
 };
 
 // The seed of a randomised test: KVITANKY_SEED when set (to repeat a run), else
-// the clock; printed with the test's name.
-unsigned randomSeed(const char *test);
+// the clock; printed with the test's name (the running test's when none is given).
+unsigned randomSeed(const char *test = nullptr);
 
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
