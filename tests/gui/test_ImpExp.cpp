@@ -517,6 +517,8 @@ TEST_F(ImpExpTest, ChoosingTheSheetOfAWorkbook)
                 surname = d.TablePreview->item(0, k)->text();
         QComboBox *fourth = d.findChild<QComboBox *>(QStringLiteral("ComboMapping4"));
         amountColumn = fourth ? fourth->currentText() : QString();
+        if (QComboBox *third = d.findChild<QComboBox *>(QStringLiteral("ComboMapping3")))
+            third->setCurrentIndex(third->findText(QString::fromUtf8("nepoužít")));
         d.CheckBoxRemoveSamples->setChecked(true);
         d.CheckBoxSkipDuplicates->setChecked(false);
         d.ButtonPreviewImport->click();
@@ -538,4 +540,20 @@ TEST_F(ImpExpTest, ChoosingTheSheetOfAWorkbook)
     page->ButtonImportCsv->click();
     EXPECT_FALSE(sheetOffered);
     EXPECT_EQ(form->TableData.recordCount(), 4);
+
+    // The mapping chosen for the sheet's header is offered when that sheet is chosen.
+    QString firstNameColumn;
+    desktop->onDialog = [&](QDialog &dialog) {
+        auto &d = dynamic_cast<ImportPreviewDialog &>(dialog);
+        QComboBox *sheet = d.findChild<QComboBox *>(QStringLiteral("ComboSheet"));
+        if (sheet)
+            sheet->setCurrentIndex(sheet->findText(QStringLiteral("Adresy")));
+        QComboBox *third = d.findChild<QComboBox *>(QStringLiteral("ComboMapping3"));
+        firstNameColumn = third ? third->currentText() : QString();
+        d.reject();
+        return d.result();
+    };
+    chosen = dir.file(QString::fromUtf8("dva listy.xlsx"));
+    page->ButtonImportCsv->click();
+    EXPECT_EQ(firstNameColumn, QString::fromUtf8("nepoužít"));
 }

@@ -108,6 +108,20 @@ void ImpExpPage::importFile(CsvLayout layout)
         return;
     m_openName = path;
 
+    // The columns as the user mapped them the last time this header came: offered
+    // whenever a reading finds a header and no mapping is chosen yet (the first
+    // reading, another sheet of a workbook).
+    const QString memory =
+        QFileInfo(m_form.TableData.tableName()).absoluteDir().filePath(QStringLiteral("SloupceImportu.ini"));
+    const auto recalled = [&](CsvPreview read, CsvChoices choices) {
+        if (choices.columnOf.empty() && read.canImport() && read.header) {
+            choices.columnOf = RecallCsvColumns(memory, read.headerNames);
+            if (!choices.columnOf.empty() && choices.columnOf != read.columnOf)
+                read = PreviewCsvFile(path, m_form.TableData, layout, {}, choices);
+        }
+        return read;
+    };
+
     // One reading to count and check the file, then the user decides.
     CsvPreview preview;
     {
@@ -116,18 +130,11 @@ void ImpExpPage::importFile(CsvLayout layout)
     }
     if (preview.cancelled)
         return;
-    // The columns as the user mapped them the last time this header came.
-    const QString memory =
-        QFileInfo(m_form.TableData.tableName()).absoluteDir().filePath(QStringLiteral("SloupceImportu.ini"));
-    if (preview.canImport() && preview.header) {
-        std::vector<int> recalled = RecallCsvColumns(memory, preview.headerNames);
-        if (!recalled.empty() && recalled != preview.columnOf)
-            preview = PreviewCsvFile(path, m_form.TableData, layout, {}, CsvChoices{std::move(recalled), false});
-    }
+    preview = recalled(std::move(preview), {});
     CsvImportOptions options;
     if (preview.canImport()) {
         ImportPreviewDialog dialog(preview, &m_form, [&](const CsvChoices &choices) {
-            return PreviewCsvFile(path, m_form.TableData, layout, {}, choices);
+            return recalled(PreviewCsvFile(path, m_form.TableData, layout, {}, choices), choices);
         });
         if (!dialog.ask(m_form.desktop()))
             return;
