@@ -375,6 +375,30 @@ TEST_F(Composition, ownerSymbolZeroPrintsNoSymbolAtAll)
     }
 }
 
+// An account left blank (the designed bank code "0000" counts as blank) is
+// pre-printed on the form: nothing of it is drawn, not even the strip's "/".
+TEST_F(Composition, accountLeftBlankDrawsNothingOfIt)
+{
+    // The texts of the next composition (the preview keeps every one drawn).
+    const auto compose = [&] {
+        const qsizetype from = fields().size();
+        renderer.ComposeSlip();
+        return fields().mid(from);
+    };
+    const auto zeros = [](const QList<Drawn> &drawn) {
+        return std::count_if(drawn.begin(), drawn.end(), [](const Drawn &d) { return d.text == QStringLiteral("0000"); });
+    };
+    const auto designed = zeros(compose());   // the bank code and the constant symbol
+    settings.setText("EditSetOwnerAccountNum1", "");
+    settings.setText("EditSetOwnerAccountNum2", "");
+    const QList<Drawn> blank = compose();
+    for (const Drawn &d : blank)
+        EXPECT_FALSE(d.text.contains(QLatin1Char('/'))) << d.text.toStdString();
+    EXPECT_EQ(zeros(blank), designed - 1);
+    settings.setText("EditSetOwnerAccountIDB", "0100");
+    EXPECT_TRUE(compose().contains(Drawn{49, 259, QStringLiteral("/0100"), 9}));
+}
+
 struct AccountCase {
     const char *prefix;
     const char *whole;

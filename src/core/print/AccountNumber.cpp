@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace kvitanky {
 
 namespace {
@@ -84,6 +86,15 @@ QString accountText(const QString &prefix, const QString &number, const QString 
     if (!p.isEmpty() && !(allDigits(p) && allZeros(p)))
         text = p + QLatin1Char('-');
     return text + number.trimmed() + QLatin1Char('/') + bankCode.trimmed();
+}
+
+bool accountLeftBlank(const QString &prefix, const QString &number, const QString &bankCode)
+{
+    const auto blankOrZero = [](const QString &text) {
+        const QString t = text.trimmed();
+        return std::all_of(t.begin(), t.end(), [](QChar c) { return c == QLatin1Char('0'); });
+    };
+    return blankOrZero(prefix) && blankOrZero(number) && blankOrZero(bankCode);
 }
 
 } // namespace kvitanky

@@ -25,4 +25,9 @@ AccountCheck checkAccount(const QString &prefix, const QString &number, const QS
 // The account as it is written: "19-2000145399/0800", without a prefix of 0.
 QString accountText(const QString &prefix, const QString &number, const QString &bankCode);
 
+// Prefix, number and bank code all empty or zeros only (the designed bank code is
+// "0000"): the form has the account pre-printed, so the slip prints none of it and
+// nothing checks it.
+bool accountLeftBlank(const QString &prefix, const QString &number, const QString &bankCode);
+
 } // namespace kvitanky

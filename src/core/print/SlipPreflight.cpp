@@ -39,12 +39,6 @@ bool blank(const QString &text)
     return text.trimmed().isEmpty();
 }
 
-bool blankOrZero(const QString &text)
-{
-    const QString t = text.trimmed();
-    return std::all_of(t.begin(), t.end(), [](QChar c) { return c == QLatin1Char('0'); });
-}
-
 bool placeOn(const SettingsAccess &s, const SlipPlaceKeys &place)
 {
     const int set = s.integer(place.set);
@@ -131,7 +125,7 @@ SlipPreflight::SlipPreflight(const SettingsAccess &s)
     const QString prefix = s.text(key::EditSetOwnerAccountNum1);
     const QString number = s.text(key::EditSetOwnerAccountNum2);
     const QString bank = s.text(key::EditSetOwnerAccountIDB);
-    m_accountPrinted = accountPlacesOn(s) && !(blankOrZero(prefix) && blankOrZero(number) && blankOrZero(bank));
+    m_accountPrinted = accountPlacesOn(s) && !accountLeftBlank(prefix, number, bank);
     m_account = checkAccount(prefix, number, bank);
     m_accountText = kvitanky::accountText(prefix, number, bank);
 }

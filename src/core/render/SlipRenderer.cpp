@@ -2,6 +2,7 @@
 #include "SlipRenderer.h"
 
 #include "data/RecipientColumns.h"
+#include "print/AccountNumber.h"
 #include "render/PriceWords.h"
 #include "render/RecipientSource.h"
 #include "render/SlipSurface.h"
@@ -480,15 +481,23 @@ void SlipRenderer::compose(Targets targets)
     drawAt(secondPlace(OwnerAddress1), address1);
     drawAt(secondPlace(OwnerAddress2), address2);
     drawAt(secondPlace(OwnerAddress3), address3);
-    drawAt(mainPlace(AccountNum1), s.text(key::EditSetOwnerAccountNum1));
-    drawAt(mainPlace(AccountNum2), s.text(key::EditSetOwnerAccountNum2));
-    drawAt(mainPlace(AccountIDB), s.text(key::EditSetOwnerAccountIDB));
+    // An account left blank is pre-printed on the form: none of it is drawn, not even
+    // the strip's "/".
+    const bool accountShown = !accountLeftBlank(s.text(key::EditSetOwnerAccountNum1),
+                                                s.text(key::EditSetOwnerAccountNum2),
+                                                s.text(key::EditSetOwnerAccountIDB));
+    if (accountShown) {
+        drawAt(mainPlace(AccountNum1), s.text(key::EditSetOwnerAccountNum1));
+        drawAt(mainPlace(AccountNum2), s.text(key::EditSetOwnerAccountNum2));
+        drawAt(mainPlace(AccountIDB), s.text(key::EditSetOwnerAccountIDB));
+    }
     const bool ownerSymbolAsVs = s.flag(key::CheckBoxSetOwnersKS_VS);
     if (!ownerSymbolAsVs)
         drawAt(mainPlace(ConstS), s.text(key::EditSetOwnerAccountConstS));
     else
         drawSymbol(VS, s.text(key::EditSetOwnerAccountConstS));
-    drawAt(secondPlace(AccountNum1), wholeAccountNumber());
+    if (accountShown)
+        drawAt(secondPlace(AccountNum1), wholeAccountNumber());
     drawAt(mainPlace(OwnerSubject), s.text(key::EditSetOwnerAddressSubject));
     drawAt(mainPlace(OwnerMessage1), s.text(key::EditSetOwnerAddressMessage1));
     drawAt(mainPlace(OwnerMessage2), s.text(key::EditSetOwnerAddressMessage2));
