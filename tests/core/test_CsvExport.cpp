@@ -23,6 +23,10 @@ using testsupport::TempDir;
 
 namespace {
 
+// The designed export has twelve fields a line; each column added to the list since
+// adds one more, empty in these tests.
+QByteArray laterColumns() { return QByteArray(RecipientColumnCount - 12, ';'); }
+
 const auto &Texts = testsupport::RecipientTextColumns;
 
 using Row = testsupport::RecipientRow;
@@ -142,7 +146,7 @@ TEST_F(ExportFixture, earlierExportBytesUnchangedAndImportBack)
     original.front().replace(original.front().find("|7100|0|"), 8, "|7100||");   // "0" is written empty
     const QString path = dir.file(QStringLiteral("again.csv"));
     ASSERT_EQ(ExportCsvFile(path, table).rows, 5);
-    EXPECT_EQ(testsupport::readFile(path), before);
+    EXPECT_EQ(testsupport::readFile(path), QByteArray(before).replace("\r\n", laterColumns() + "\r\n"));
 
     TempDir other;
     DbfTable fresh;
@@ -269,7 +273,7 @@ TEST_F(ExportFixture, replacesAnExistingFileCompletely)
     testsupport::writeFile(path, QByteArray(5000, 'o'));
     testsupport::appendRecipient(table, {{"a", "", "", "", "", "", "", "", "", ""}, 1, 0});
     ASSERT_EQ(ExportCsvFile(path, table).rows, 1);
-    EXPECT_EQ(testsupport::readFile(path), QByteArray("a;;;;;;1;;;;;0;\r\n"));
+    EXPECT_EQ(testsupport::readFile(path), "a;;;;;;1;;;;;0;" + laterColumns() + "\r\n");
 }
 
 TEST_F(ExportFixture, cancelledOrFailedExportLeavesTheOldFile)
