@@ -3,6 +3,7 @@
 // programs read them.
 #include "data/DbfTable.h"
 #include "data/OwnerTable.h"
+#include "data/RecipientColumns.h"
 #include "data/RecipientTable.h"
 
 #include "test_DbfSupport.h"

@@ -96,6 +96,10 @@ CsvSniffed SniffCsvHead(const QByteArray &head, CsvEncoding encoding, const std:
             out.captions = oneField;
             return out;
         }
+        // A full row of data: the header, if any, stood above it. Further down, a
+        // line that happens to read as column names is data.
+        if (out.fields >= 2 && int(fields.size()) >= out.fields)
+            break;
         if (nonEmpty == 1 && out.fields >= 3 && int(fields.size()) < out.fields && oneField.size() + 1 == seen)
             oneField << records.line();
     }
