@@ -483,13 +483,14 @@ void SlipRenderer::compose(Targets targets)
     drawAt(secondPlace(OwnerAddress3), address3);
     // An account left blank is pre-printed on the form: none of it is drawn, not even
     // the strip's "/".
-    const bool accountShown = !accountLeftBlank(s.text(key::EditSetOwnerAccountNum1),
-                                                s.text(key::EditSetOwnerAccountNum2),
-                                                s.text(key::EditSetOwnerAccountIDB));
+    const QString accountPrefix = s.text(key::EditSetOwnerAccountNum1);
+    const QString accountNumber = s.text(key::EditSetOwnerAccountNum2);
+    const QString bankCode = s.text(key::EditSetOwnerAccountIDB);
+    const bool accountShown = !accountLeftBlank(accountPrefix, accountNumber, bankCode);
     if (accountShown) {
-        drawAt(mainPlace(AccountNum1), s.text(key::EditSetOwnerAccountNum1));
-        drawAt(mainPlace(AccountNum2), s.text(key::EditSetOwnerAccountNum2));
-        drawAt(mainPlace(AccountIDB), s.text(key::EditSetOwnerAccountIDB));
+        drawAt(mainPlace(AccountNum1), accountPrefix);
+        drawAt(mainPlace(AccountNum2), accountNumber);
+        drawAt(mainPlace(AccountIDB), bankCode);
     }
     const bool ownerSymbolAsVs = s.flag(key::CheckBoxSetOwnersKS_VS);
     if (!ownerSymbolAsVs)
